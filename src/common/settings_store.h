@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+namespace norvane {
+
+// The per-user settings store: organisation and application "Norvane", section "Settings",
+// every value a text. Each write reaches the store before the call returns.
+QString GetSetting(const QString& key, const QString& defaultValue);
+void SaveSetting(const QString& key, const QString& value);
+
+// The integer value of a stored setting; the default's value when the stored text is no whole
+// number or lies outside [minimum, maximum].
+int GetIntSetting(const QString& key, int defaultValue, int minimum, int maximum);
+
+}  // namespace norvane
