@@ -12,12 +12,12 @@ QString Path(const QString& key) { return QLatin1String(kSection) + QLatin1Char(
 }  // namespace
 
 QString GetSetting(const QString& key, const QString& defaultValue) {
-  QSettings settings(QLatin1String(kOrganisation), QLatin1String(kApplication));
+  QSettings settings{QString::fromLatin1(kOrganisation), QString::fromLatin1(kApplication)};
   return settings.value(Path(key), defaultValue).toString();
 }
 
 void SaveSetting(const QString& key, const QString& value) {
-  QSettings settings(QLatin1String(kOrganisation), QLatin1String(kApplication));
+  QSettings settings{QString::fromLatin1(kOrganisation), QString::fromLatin1(kApplication)};
   settings.setValue(Path(key), value);
   settings.sync();
 }
