@@ -23,7 +23,9 @@ QString AppFolder() {
   return Folder();
 }
 
-void SetAppFolder(const QString& folder) { Folder() = QDir::cleanPath(folder); }
+void SetAppFolder(const QString& folder) {
+  Folder() = QDir::cleanPath(folder);
+}
 
 QString ResolveAppFolder(const QStringList& arguments) {
   QString chosen;
@@ -42,6 +44,8 @@ QString ResolveAppFolder(const QStringList& arguments) {
   return QDir(chosen).absolutePath();
 }
 
-QString AppFile(const QString& name) { return AppFolder() + QLatin1Char('/') + name; }
+QString AppFile(const QString& name) {
+  return AppFolder() + QLatin1Char('/') + name;
+}
 
 }  // namespace norvane

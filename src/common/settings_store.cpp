@@ -8,7 +8,9 @@ constexpr auto kOrganisation = "Norvane";
 constexpr auto kApplication = "Norvane";
 constexpr auto kSection = "Settings";
 
-QString Path(const QString& key) { return QLatin1String(kSection) + QLatin1Char('/') + key; }
+QString Path(const QString& key) {
+  return QLatin1String(kSection) + QLatin1Char('/') + key;
+}
 }  // namespace
 
 QString GetSetting(const QString& key, const QString& defaultValue) {

@@ -1,0 +1,587 @@
+#include "app/form1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolButton>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "app/arrange_controls.h"
+#include "common/app_folder.h"
+#include "common/settings_store.h"
+#include "common/version_info.h"
+#include "desktop/product_page.h"
+#include "desktop/program_icon.h"
+
+namespace norvane {
+namespace {
+
+constexpr double kTwipsPerPixel = 15.0;
+constexpr double kStatusBarTwips = 375.0;
+
+int ToPixels(double twips) {
+  return static_cast<int>(std::lround(twips / kTwipsPerPixel));
+}
+
+QFont VerdanaFont(double points, bool bold = false) {
+  QFont font(QStringLiteral("Verdana"));
+  font.setPointSizeF(points);
+  font.setBold(bold);
+  return font;
+}
+
+// Options read by LoadSettings: key, widget default.
+struct CheckSetting {
+  const char* key;
+  int defaultValue;
+};
+
+}  // namespace
+
+Form1::Form1(QWidget* parent) : QMainWindow(parent) {
+  setObjectName(QStringLiteral("Form1"));
+  setFont(VerdanaFont(8.25));
+  buildMenus();
+  buildWidgets();
+  connectOptionHandlers();
+  resize(ToPixels(11235),
+         ToPixels(7470) + menuBar()->sizeHint().height() + ToPixels(kStatusBarTwips));
+  m_database = std::make_unique<SpiderDatabase>(AppFile(QStringLiteral("spider.mdb")), this);
+}
+
+Form1::~Form1() = default;
+
+void Form1::place(QWidget* widget, double left, double top, double width, double height) {
+  m_twips[widget] = QRectF(left, top, width, height);
+  applyGeometry(widget);
+}
+
+void Form1::applyGeometry(QWidget* widget) {
+  const QRectF& r = m_twips[widget];
+  // A tiny window gives negative sizes; the widget then shrinks to nothing instead of failing.
+  widget->setGeometry(ToPixels(r.left()), ToPixels(r.top()), std::max(0, ToPixels(r.width())),
+                      std::max(0, ToPixels(r.height())));
+}
+
+void Form1::buildMenus() {
+  auto addMenu = [this](const QString& name, const QString& title, const QString& itemName,
+                        const QString& itemText, void (Form1::*slot)()) {
+    QMenu* menu = menuBar()->addMenu(title);
+    menu->setObjectName(name);
+    QAction* item = menu->addAction(itemText);
+    item->setObjectName(itemName);
+    connect(item, &QAction::triggered, this, slot);
+    return item;
+  };
+  mnuFileItem =
+      addMenu(QStringLiteral("mnuFile"), QStringLiteral("File"), QStringLiteral("mnuFileItem"),
+              QStringLiteral("Exit"), &Form1::mnuFileItem_Click);
+  mnuHelpItem =
+      addMenu(QStringLiteral("mnuHelp"), QStringLiteral("Help"), QStringLiteral("mnuHelpItem"),
+              QStringLiteral("View Help File"), &Form1::mnuHelpItem_Click);
+  mnuAboutItem =
+      addMenu(QStringLiteral("mnuAbout"), QStringLiteral("About"), QStringLiteral("mnuAboutItem"),
+              QStringLiteral("About this software"), &Form1::mnuAboutItem_Click);
+}
+
+void Form1::buildWidgets() {
+  auto* client = new QWidget(this);
+  client->setObjectName(QStringLiteral("client"));
+  setCentralWidget(client);
+
+  const QFont buttonFont = VerdanaFont(8.25, true);
+  const QFont frameFont = VerdanaFont(9.75, true);
+  const QFont plainFont = VerdanaFont(8.25);
+
+  auto button = [&](QWidget* parent, const char* name, const QString& caption, const QString& tip,
+                    QStyle::StandardPixmap picture) {
+    auto* b = new QToolButton(parent);
+    b->setObjectName(QLatin1String(name));
+    b->setText(caption);
+    b->setToolTip(tip);
+    b->setIcon(style()->standardIcon(picture));
+    b->setFont(buttonFont);
+    b->setToolButtonStyle(caption.isEmpty() ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextUnderIcon);
+    return b;
+  };
+  auto label = [&](QWidget* parent, const QString& text, bool bold) {
+    auto* l = new QLabel(text, parent);
+    l->setFont(bold ? buttonFont : plainFont);
+    return l;
+  };
+  auto combo = [&](QWidget* parent, const char* name, const QStringList& items,
+                   const QString& designText) {
+    auto* c = new QComboBox(parent);
+    c->setObjectName(QLatin1String(name));
+    c->setEditable(true);
+    c->setInsertPolicy(QComboBox::NoInsert);
+    c->addItems(items);
+    c->setCurrentIndex(-1);
+    // While nothing is chosen the design text shows as a prompt.
+    c->lineEdit()->setPlaceholderText(designText);
+    c->setFont(plainFont);
+    return c;
+  };
+  auto list = [&](QWidget* parent, const char* name) {
+    auto* l = new QListWidget(parent);
+    l->setObjectName(QLatin1String(name));
+    l->setFont(plainFont);
+    return l;
+  };
+  auto check = [&](QWidget* parent, const char* name, const QString& caption, const QString& tip) {
+    auto* c = new QCheckBox(caption, parent);
+    c->setObjectName(QLatin1String(name));
+    c->setToolTip(tip);
+    c->setFont(plainFont);
+    return c;
+  };
+  auto frame = [&](const char* name, const QString& caption) {
+    auto* f = new QGroupBox(caption, client);
+    f->setObjectName(QLatin1String(name));
+    f->setFont(frameFont);
+    return f;
+  };
+
+  // Top row.
+  Combo1 =
+      combo(client, "Combo1", {QStringLiteral("Google Search"), QStringLiteral("Yahoo Search")},
+            QStringLiteral("Which Search Type?"));
+  place(Combo1, 60, 60, 2175, 315);
+  Combo2 = combo(client, "Combo2",
+                 {QStringLiteral("~100 Domains"), QStringLiteral("~200 Domains"),
+                  QStringLiteral("~500 Domains"), QStringLiteral("~1000 Domains"),
+                  QStringLiteral("~5000 Domains"), QStringLiteral("~10000 Domains")},
+                 QStringLiteral("How Many Results?"));
+  place(Combo2, 60, 480, 2175, 315);
+  Command1 = button(client, "Command1", QStringLiteral("Start"),
+                    QStringLiteral("Begin Harvesting Faxes"), QStyle::SP_MediaPlay);
+  place(Command1, 2280, 60, 1035, 735);
+  cmdNextSearch =
+      button(client, "cmdNextSearch", QStringLiteral("Next"),
+             QStringLiteral("Skip to your next search string"), QStyle::SP_MediaSeekForward);
+  cmdNextSearch->setEnabled(false);
+  place(cmdNextSearch, 3360, 60, 1035, 735);
+  cmdStop = button(client, "cmdStop", QStringLiteral("Stop"),
+                   QStringLiteral("Stop harvesting faxes"), QStyle::SP_MediaStop);
+  cmdStop->setEnabled(false);
+  place(cmdStop, 4440, 60, 1035, 735);
+  cmdResume = button(client, "cmdResume", QStringLiteral("Resume"),
+                     QStringLiteral("Resume harvesting emails"), QStyle::SP_MediaSkipForward);
+  cmdResume->setEnabled(false);
+  place(cmdResume, 5520, 60, 1035, 735);
+  cmdWebsite = button(client, "cmdWebsite", QString(), QStringLiteral("Open Browser"),
+                      QStyle::SP_DriveNetIcon);
+  cmdWebsite->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  place(cmdWebsite, 6600, 60, 2055, 735);
+  txtSearch = new QLineEdit(QStringLiteral("Google Search"), client);
+  txtSearch->setObjectName(QStringLiteral("txtSearch"));
+  txtSearch->setVisible(false);
+  place(txtSearch, 9000, 120, 1875, 285);
+  cmdDoSearch = button(client, "cmdDoSearch", QStringLiteral("Start Search"), QString(),
+                       QStyle::SP_MediaPlay);
+  cmdDoSearch->setVisible(false);
+  place(cmdDoSearch, 2700, 240, 315, 315);
+
+  // "Searches".
+  Frame1 = frame("Frame1", QStringLiteral("Searches"));
+  place(Frame1, 60, 840, 4275, 6255);
+  place(label(Frame1, QStringLiteral("Search Strings"), true), 120, 300, 2500, 255);
+  place(label(Frame1, QStringLiteral("Enter a new Search String:"), false), 120, 540, 2505, 315);
+  cmdAdd = button(Frame1, "cmdAdd", QString(), QStringLiteral("Add"), QStyle::SP_ArrowRight);
+  place(cmdAdd, 120, 780, 500, 500);
+  cmbDel = button(Frame1, "cmbDel", QString(), QStringLiteral("Delete"), QStyle::SP_TrashIcon);
+  place(cmbDel, 660, 780, 500, 500);
+  Text1 = new QLineEdit(Frame1);
+  Text1->setObjectName(QStringLiteral("Text1"));
+  Text1->setFont(plainFont);
+  place(Text1, 1200, 960, 2475, 315);
+  List1 = list(Frame1, "List1");
+  place(List1, 120, 1320, 4035, 2010);
+  place(label(Frame1, QStringLiteral("Preview - Next 20 Sites Queued:"), true), 120, 3420, 4035,
+        255);
+  List2 = list(Frame1, "List2");
+  place(List2, 120, 3720, 4035, 2400);
+
+  // "Emails".
+  Frame2 = frame("Frame2", QStringLiteral("Emails"));
+  place(Frame2, 4380, 840, 4275, 6255);
+  place(label(Frame2, QStringLiteral("Fax Number Data"), true), 120, 360, 2500, 255);
+  cmdViewDatabase = button(Frame2, "cmdViewDatabase", QStringLiteral("View Fax Database"),
+                           QStringLiteral("Spider.mdb stores all thefaxes you have found"),
+                           QStyle::SP_DirOpenIcon);
+  cmdViewDatabase->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  place(cmdViewDatabase, 120, 600, 4035, 855);
+  Command2 =
+      button(Frame2, "Command2", QStringLiteral("Export Fax Numbers"),
+             QStringLiteral("Export all the faxes you have found"), QStyle::SP_DialogSaveButton);
+  Command2->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  place(Command2, 120, 1500, 4035, 855);
+  Command3 = button(Frame2, "Command3", QStringLiteral("Delete All Fax Numbers"),
+                    QStringLiteral("Delete all saved faxes"), QStyle::SP_DialogDiscardButton);
+  Command3->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  place(Command3, 120, 2400, 4035, 855);
+  place(label(Frame2, QStringLiteral("Preview - Last 20 Numbers Found:"), true), 180, 3420, 3975,
+        255);
+  List3 = list(Frame2, "List3");
+  place(List3, 120, 3720, 4035, 2205);
+
+  // "Options".
+  Frame4 = frame("Frame4", QStringLiteral("Options"));
+  place(Frame4, 8700, 840, 2595, 4095);
+  place(label(Frame4, QStringLiteral("Auto Search Advance:"), true), 120, 300, 2175, 315);
+  chkAuto = check(Frame4, "chkAuto", QStringLiteral("Enable"),
+                  QStringLiteral("Click to enable Auto Search Advance"));
+  place(chkAuto, 240, 540, 2235, 255);
+  auto* advanceLabel =
+      label(Frame4, QStringLiteral("Advancd after this many websites are scanned:"), false);
+  advanceLabel->setWordWrap(true);
+  place(advanceLabel, 180, 840, 2115, 555);
+  cmbAdvance = combo(Frame4, "cmbAdvance",
+                     {QStringLiteral("1,000"), QStringLiteral("5,000"), QStringLiteral("10,000"),
+                      QStringLiteral("20,000"), QStringLiteral("50,000"), QStringLiteral("100,000"),
+                      QStringLiteral("200,000"), QStringLiteral("500,000")},
+                     QString());
+  place(cmbAdvance, 240, 1260, 2235, 315);
+  place(label(Frame4, QStringLiteral("After last search:"), false), 240, 1620, 2115, 255);
+  cmbLastSearch = combo(
+      Frame4, "cmbLastSearch",
+      {QStringLiteral("Stop Immediately"), QStringLiteral("Continue Until Stopped")}, QString());
+  place(cmbLastSearch, 240, 1860, 2235, 315);
+  place(label(Frame4, QStringLiteral("Audio:"), true), 120, 2220, 2355, 255);
+  chkAudioEmail = check(Frame4, "chkAudioEmail", QStringLiteral("On Fax Found"), QString());
+  place(chkAudioEmail, 240, 2460, 2235, 255);
+  chkAudioNext = check(Frame4, "chkAudioNext", QStringLiteral("On Next Search"), QString());
+  place(chkAudioNext, 240, 2700, 2235, 255);
+  chkAudioFinished = check(Frame4, "chkAudioFinished", QStringLiteral("On Finished"), QString());
+  place(chkAudioFinished, 240, 2940, 2235, 255);
+  place(label(Frame4, QStringLiteral("Other:"), true), 120, 3240, 2355, 255);
+  chkAddFax = check(Frame4, "chkAddFax", QStringLiteral("Add \"fax\" to searches"),
+                    QStringLiteral("Adds the word \"fax\" to all your searches"));
+  place(chkAddFax, 240, 3480, 2175, 255);
+  chkNonUS = check(Frame4, "chkNonUS", QStringLiteral("Allow International"),
+                   QStringLiteral("Allows Non-US numbers"));
+  place(chkNonUS, 240, 3720, 2295, 255);
+
+  // "Statistics".
+  Frame3 = frame("Frame3", QStringLiteral("Statistics"));
+  place(Frame3, 8640, 4980, 2595, 2115);
+  place(label(Frame3, QStringLiteral("This Session"), true), 120, 300, 2355, 255);
+  place(label(Frame3, QStringLiteral("Historically"), true), 120, 1260, 2355, 255);
+  const struct {
+    const char* caption;
+    double top;
+  } rows[5] = {{"Sites Scanned:", 540},
+               {"Sites Found:", 780},
+               {"Numbers Found:", 1020},
+               {"Sites Scanned:", 1500},
+               {"Numbers Found:", 1740}};
+  for (int i = 0; i < 5; ++i) {
+    place(label(Frame3, QLatin1String(rows[i].caption), false), 120, rows[i].top, 1500, 255);
+    LblStats[i] = label(Frame3, QStringLiteral("0"), false);
+    LblStats[i]->setObjectName(QStringLiteral("LblStats(%1)").arg(i));
+    LblStats[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    place(LblStats[i], 1500, rows[i].top, 975, 255);  // right edge at 2475
+  }
+
+  // Status bar: the design holds one panel; the start sequence adds the other three.
+  StatusBar1 = new QStatusBar(this);
+  StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+  StatusBar1->setSizeGripEnabled(false);
+  StatusBar1->setFixedHeight(ToPixels(kStatusBarTwips));
+  StatusBar1->setContentsMargins(0, 0, 0, 0);
+  setStatusBar(StatusBar1);
+  addStatusPanel();
+  pb1 = new QProgressBar(StatusBar1);
+  pb1->setObjectName(QStringLiteral("pb1"));
+  pb1->setRange(0, 100);
+  pb1->setValue(0);
+  pb1->setTextVisible(false);
+
+  connect(cmdWebsite, &QToolButton::clicked, this, &Form1::cmdWebsite_Click);
+}
+
+void Form1::connectOptionHandlers() {
+  // Each check box writes its check value under its own name when the user clicks it.
+  for (QCheckBox* box :
+       {chkAuto, chkAddFax, chkNonUS, chkAudioEmail, chkAudioNext, chkAudioFinished}) {
+    connect(box, &QCheckBox::clicked, this,
+            [box] { SaveSetting(box->objectName(), QString::number(box->isChecked() ? 1 : 0)); });
+  }
+  connect(Combo1, &QComboBox::activated, this, &Form1::Combo1_Click);
+  connect(Combo2, &QComboBox::activated, this, &Form1::Combo2_Click);
+  connect(cmbAdvance, &QComboBox::activated, this, &Form1::cmbAdvance_Click);
+  connect(cmbLastSearch->lineEdit(), &QLineEdit::textEdited, this, &Form1::cmbLastSearch_Change);
+  connect(cmbLastSearch, &QComboBox::activated, this, &Form1::cmbLastSearch_Click);
+}
+
+void Form1::addStatusPanel() {
+  const auto next = std::find(m_panels.begin(), m_panels.end(), nullptr);
+  if (next == m_panels.end()) return;
+  auto* panel = new QLabel(StatusBar1);
+  panel->setObjectName(QStringLiteral("Panel%1").arg(next - m_panels.begin() + 1));
+  panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  panel->setIndent(3);
+  panel->show();
+  *next = panel;
+}
+
+void Form1::Form_Load() {
+  LoadSettings();
+  StatsD();
+  setWindowIcon(ProgramIcon());
+  setWindowTitle(QString::fromUtf8(version::kProductName) + QStringLiteral(" by ") +
+                 QString::fromUtf8(version::kCompanyName));
+  cmdWebsite->setText(QStringLiteral("Visit ") + QString::fromUtf8(version::kComments));
+  bHarvesting = false;
+
+  for (int i = 0; i < 3; ++i) addStatusPanel();
+  pb1->raise();
+  ArrangeControls();
+
+  if (GetSetting(QStringLiteral("showHelp"), QStringLiteral("1")) == QLatin1String("1")) {
+    showHelpWindow();
+  }
+
+  timeout = 10;
+  timeout2 = 30;
+  lAdvanceCount = 0;
+  lFaxCount = 0;
+
+  if (!m_database->isOpen()) m_database->open();
+  m_database->LoadFaxList();
+  m_database->LoadSearchList();
+  if (List1->count() == 0) return;
+  m_database->LoadWebsiteList();
+  if (List2->count() == 0) return;
+  cmdResume->setEnabled(true);
+}
+
+void Form1::LoadSettings() {
+  m_stats.lSessionScanned = 0;
+  m_stats.lSessionFound = 0;
+  m_stats.lSessionFaxes = 0;
+
+  // A stored value that is no number or lies outside the combo's items gives the key's default.
+  auto comboIndex = [](QComboBox* combo, int defaultValue) {
+    combo->setCurrentIndex(
+        GetIntSetting(combo->objectName(), defaultValue, -1, combo->count() - 1));
+  };
+  comboIndex(Combo1, -1);
+  comboIndex(Combo2, -1);
+
+  const CheckSetting checks[] = {{"chkAuto", 0},      {"chkAddFax", 1},
+                                 {"chkNonUS", 1},     {"chkAudioEmail", 1},
+                                 {"chkAudioNext", 1}, {"chkAudioFinished", 1}};
+  for (const CheckSetting& setting : checks) {
+    auto* box = findChild<QCheckBox*>(QLatin1String(setting.key));
+    box->setChecked(GetIntSetting(QLatin1String(setting.key), setting.defaultValue, 0, 1) == 1);
+  }
+
+  comboIndex(cmbAdvance, 2);
+  lAdvanceAfter = AdvanceAfterForIndex(cmbAdvance->currentIndex(), lAdvanceAfter);
+  comboIndex(cmbLastSearch, 0);
+
+  constexpr int kMin = std::numeric_limits<int32_t>::min();
+  constexpr int kMax = std::numeric_limits<int32_t>::max();
+  m_stats.lHistEmailFound = GetIntSetting(QStringLiteral("lHistEmailFound"), 0, kMin, kMax);
+  m_stats.lHistWebScanned = GetIntSetting(QStringLiteral("lHistWebScanned"), 0, kMin, kMax);
+}
+
+void Form1::RecordStatistic(int kind) {
+  m_stats.record(kind);
+  if (kind == Statistics::kPageScanned) {
+    SaveSetting(QStringLiteral("lHistWebScanned"), QString::number(m_stats.lHistWebScanned));
+  } else if (kind == Statistics::kFaxStored) {
+    SaveSetting(QStringLiteral("lHistEmailFound"), QString::number(m_stats.lHistEmailFound));
+  }
+  StatsD();
+}
+
+void Form1::StatsD() {
+  const int32_t values[5] = {m_stats.lSessionScanned, m_stats.lSessionFound, m_stats.lSessionFaxes,
+                             m_stats.lHistWebScanned, m_stats.lHistEmailFound};
+  for (int i = 0; i < 5; ++i) LblStats[i]->setText(QString::number(values[i]));
+}
+
+void Form1::Combo1_Click(int index) {
+  SaveSetting(QStringLiteral("Combo1"), QString::number(index));
+}
+
+void Form1::Combo2_Click(int index) {
+  SaveSetting(QStringLiteral("Combo2"), QString::number(index));
+}
+
+void Form1::cmbAdvance_Click(int index) {
+  SaveSetting(QStringLiteral("cmbAdvance"), QString::number(index));
+  lAdvanceAfter = AdvanceAfterForIndex(index, lAdvanceAfter);
+}
+
+void Form1::cmbLastSearch_Change() {
+  SaveSetting(QStringLiteral("cmbLastSearch"), QString::number(cmbLastSearch->currentIndex()));
+}
+
+// A choice picked from the list is kept too, so it holds at the next start.
+void Form1::cmbLastSearch_Click(int index) {
+  SaveSetting(QStringLiteral("cmbLastSearch"), QString::number(index));
+}
+
+void Form1::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  ArrangeControls();
+}
+
+void Form1::ArrangeControls() {
+  if (isMinimized()) return;
+  LayoutInput in;
+  const QRect outer = frameGeometry();
+  in.W = outer.width() * kTwipsPerPixel;
+  in.H = outer.height() * kTwipsPerPixel;
+  in.S = StatusBar1->height() * kTwipsPerPixel;
+  in.frame3Top = twips(Frame3).top();
+  in.frame3Width = twips(Frame3).width();
+  in.frame4Height = twips(Frame4).height();
+  in.list1Left = twips(List1).left();
+  in.list2Top = twips(List2).top();
+  in.list3Top = twips(List3).top();
+  in.cmdWebsiteLeft = twips(cmdWebsite).left();
+  const LayoutResult r = ComputeLayout(in);
+
+  // The panels are placed by hand rather than by the status bar's layout, so their widths never
+  // hold the window at a minimum size.
+  const double panelWidths[4] = {r.panel1Width, r.panel2Width, r.panel3Width, r.panel4Width};
+  double panelLeft = 0;
+  for (int i = 0; i < 4; ++i) {
+    if (m_panels[i]) {
+      m_panels[i]->setGeometry(ToPixels(panelLeft), 0, std::max(0, ToPixels(panelWidths[i])),
+                               StatusBar1->height());
+    }
+    panelLeft += panelWidths[i];
+  }
+  // The progress bar lies over panel 4 inside the status bar: the window's interior has no
+  // title bar to allow for, so its top is taken from the status bar rather than from H.
+  const int barInset = 2;
+  pb1->setGeometry(ToPixels(r.pb1Left), barInset, std::max(0, ToPixels(r.pb1Width)),
+                   std::max(0, StatusBar1->height() - 2 * barInset));
+
+  twips(Frame3).setHeight(r.frame3Height);
+  twips(Frame2).setHeight(r.frame2Height);
+  twips(Frame1).setHeight(r.frame1Height);
+  twips(Frame3).moveLeft(r.frame3Left);
+  twips(Frame4).moveLeft(r.frame4Left);
+  twips(Frame2).setWidth(r.frame2Width);
+  twips(Frame1).setWidth(r.frame1Width);
+  twips(Frame2).moveLeft(r.frame2Left);
+  for (QWidget* w : {static_cast<QWidget*>(List1), static_cast<QWidget*>(List2),
+                     static_cast<QWidget*>(List3), static_cast<QWidget*>(cmdViewDatabase),
+                     static_cast<QWidget*>(Command2), static_cast<QWidget*>(Command3)}) {
+    twips(w).setWidth(r.listWidth);
+  }
+  twips(cmdWebsite).setWidth(r.cmdWebsiteWidth);
+  twips(List2).setHeight(r.list2Height);
+  twips(List3).setHeight(r.list3Height);
+
+  for (QWidget* w :
+       {static_cast<QWidget*>(Frame1), static_cast<QWidget*>(Frame2), static_cast<QWidget*>(Frame3),
+        static_cast<QWidget*>(Frame4), static_cast<QWidget*>(List1), static_cast<QWidget*>(List2),
+        static_cast<QWidget*>(List3), static_cast<QWidget*>(cmdViewDatabase),
+        static_cast<QWidget*>(Command2), static_cast<QWidget*>(Command3),
+        static_cast<QWidget*>(cmdWebsite)}) {
+    applyGeometry(w);
+  }
+}
+
+QString Form1::panelText(int panel) const {
+  if (panel < 1 || panel > 4 || !m_panels[panel - 1]) return QString();
+  return m_panels[panel - 1]->text();
+}
+
+void Form1::setPanelText(int panel, const QString& text) {
+  if (panel < 1 || panel > 4 || !m_panels[panel - 1]) return;
+  m_panels[panel - 1]->setText(text);
+}
+
+void Form1::cmdWebsite_Click() {
+  OpenProductPage();
+}
+
+void Form1::mnuFileItem_Click() {
+  close();
+}
+
+void Form1::mnuHelpItem_Click() {
+  showHelpWindow();
+}
+
+void Form1::mnuAboutItem_Click() {
+  // The about window arrives with the auxiliary windows.
+}
+
+void Form1::showHelpWindow() {
+  // The help window arrives with the auxiliary windows; until then there is nothing to show.
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+  event->accept();
+  Form_Unload();
+}
+
+void Form1::Form_Unload() {
+  bHarvesting = false;
+  QApplication::quit();
+}
+
+void Form1::appendSearchList(const QString& search) {
+  List1->addItem(search);
+}
+
+QStringList Form1::websiteList() const {
+  QStringList items;
+  items.reserve(List2->count());
+  for (int i = 0; i < List2->count(); ++i) items << List2->item(i)->text();
+  return items;
+}
+
+void Form1::setWebsiteList(const QStringList& websites) {
+  List2->clear();
+  List2->addItems(websites);
+}
+
+void Form1::clearWebsiteList() {
+  List2->clear();
+}
+
+void Form1::setFaxList(const QStringList& entries) {
+  List3->clear();
+  List3->addItems(entries);
+}
+
+void Form1::clearFaxList() {
+  List3->clear();
+}
+
+void Form1::disableResume() {
+  cmdResume->setEnabled(false);
+}
+
+void Form1::zeroSessionFaxes() {
+  m_stats.lSessionFaxes = 0;
+}
+
+void Form1::zeroSessionFoundAndScanned() {
+  m_stats.lSessionFound = 0;
+  m_stats.lSessionScanned = 0;
+}
+
+}  // namespace norvane

@@ -1,0 +1,156 @@
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <QRectF>
+#include <array>
+#include <memory>
+
+#include "app/statistics.h"
+#include "store/spider_database.h"
+#include "store/store_host.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QStatusBar;
+class QToolButton;
+
+namespace norvane {
+
+// The main window. It owns the option widgets, the preview lists, the harvest buttons and the
+// status bar; the other windows and the harvest read and set them by these names. Handlers stay
+// short and forward to the logic in the other libraries.
+class Form1 : public QMainWindow, public StoreHost {
+  Q_OBJECT
+
+ public:
+  explicit Form1(QWidget* parent = nullptr);
+  ~Form1() override;
+
+  // The start sequence: settings, statistics, icon and title, status panels, help, time-out
+  // limits and the three preview lists filled from spider.mdb.
+  void Form_Load();
+
+  // Lays the window out for its current outer size; run on every resize.
+  void ArrangeControls();
+
+  // Counts a statistics event (0 page scanned, 1 website queued, 2 fax stored) and shows it.
+  void RecordStatistic(int kind);
+  // Writes the five counters into LblStats(0) to LblStats(4).
+  void StatsD();
+
+  SpiderDatabase& database() { return *m_database; }
+  Statistics& statistics() { return m_stats; }
+  QStatusBar* statusBar1() const { return StatusBar1; }
+  QString panelText(int panel) const;  // panel 1 to 4
+  void setPanelText(int panel, const QString& text);
+
+  // StoreHost: the store's side effects on this window.
+  void appendSearchList(const QString& search) override;
+  QStringList websiteList() const override;
+  void setWebsiteList(const QStringList& websites) override;
+  void clearWebsiteList() override;
+  void setFaxList(const QStringList& entries) override;
+  void clearFaxList() override;
+  void disableResume() override;
+  void zeroSessionFaxes() override;
+  void zeroSessionFoundAndScanned() override;
+
+  // Top row.
+  QComboBox* Combo1 = nullptr;
+  QComboBox* Combo2 = nullptr;
+  QToolButton* Command1 = nullptr;
+  QToolButton* cmdNextSearch = nullptr;
+  QToolButton* cmdStop = nullptr;
+  QToolButton* cmdResume = nullptr;
+  QToolButton* cmdWebsite = nullptr;
+  QLineEdit* txtSearch = nullptr;
+  QToolButton* cmdDoSearch = nullptr;
+
+  // "Searches".
+  QGroupBox* Frame1 = nullptr;
+  QToolButton* cmdAdd = nullptr;
+  QToolButton* cmbDel = nullptr;
+  QLineEdit* Text1 = nullptr;
+  QListWidget* List1 = nullptr;
+  QListWidget* List2 = nullptr;
+
+  // "Emails": the fax-number data.
+  QGroupBox* Frame2 = nullptr;
+  QToolButton* cmdViewDatabase = nullptr;
+  QToolButton* Command2 = nullptr;
+  QToolButton* Command3 = nullptr;
+  QListWidget* List3 = nullptr;
+
+  // "Options".
+  QGroupBox* Frame4 = nullptr;
+  QCheckBox* chkAuto = nullptr;
+  QComboBox* cmbAdvance = nullptr;
+  QComboBox* cmbLastSearch = nullptr;
+  QCheckBox* chkAudioEmail = nullptr;
+  QCheckBox* chkAudioNext = nullptr;
+  QCheckBox* chkAudioFinished = nullptr;
+  QCheckBox* chkAddFax = nullptr;
+  QCheckBox* chkNonUS = nullptr;
+
+  // "Statistics".
+  QGroupBox* Frame3 = nullptr;
+  std::array<QLabel*, 5> LblStats{};
+
+  QStatusBar* StatusBar1 = nullptr;
+  QProgressBar* pb1 = nullptr;
+
+  QAction* mnuFileItem = nullptr;
+  QAction* mnuHelpItem = nullptr;
+  QAction* mnuAboutItem = nullptr;
+
+  // Harvest state shared with the crawl.
+  bool bHarvesting = false;
+  int timeout = 10;   // idle ticks before a fetch is given up
+  int timeout2 = 30;  // total ticks before a fetch is given up
+  int32_t lAdvanceAfter = 10000;
+  int32_t lAdvanceCount = 0;
+  int32_t lFaxCount = 0;  // faxes stored in this run, shown in panel 3
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private slots:
+  void cmdWebsite_Click();
+  void mnuFileItem_Click();
+  void mnuHelpItem_Click();
+  void mnuAboutItem_Click();
+  void Combo1_Click(int index);
+  void Combo2_Click(int index);
+  void cmbAdvance_Click(int index);
+  void cmbLastSearch_Change();
+  void cmbLastSearch_Click(int index);
+
+ private:
+  void LoadSettings();
+  void Form_Unload();
+  void buildWidgets();
+  void buildMenus();
+  void connectOptionHandlers();
+  void showHelpWindow();
+  void addStatusPanel();
+
+  // Design geometry in twips; ArrangeControls changes it and applies it in pixels.
+  void place(QWidget* widget, double left, double top, double width, double height);
+  QRectF& twips(QWidget* widget) { return m_twips[widget]; }
+  void applyGeometry(QWidget* widget);
+
+  QHash<QWidget*, QRectF> m_twips;
+  std::array<QLabel*, 4> m_panels{};
+  Statistics m_stats;
+  std::unique_ptr<SpiderDatabase> m_database;
+};
+
+}  // namespace norvane

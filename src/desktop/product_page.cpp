@@ -1,0 +1,23 @@
+#include "desktop/product_page.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+#include "common/version_info.h"
+
+namespace norvane {
+
+QString ProductPageAddress(const QString& address) {
+  if (address.contains(QLatin1String("https://"), Qt::CaseInsensitive) ||
+      address.contains(QLatin1String("http://"), Qt::CaseInsensitive)) {
+    return address;
+  }
+  return QLatin1String("http://") + address;
+}
+
+void OpenProductPage() {
+  const QString address = ProductPageAddress(QString::fromUtf8(version::kComments));
+  QDesktopServices::openUrl(QUrl(address));
+}
+
+}  // namespace norvane

@@ -1,0 +1,138 @@
+// Options and counters through the real main window and a temporary settings store.
+#include "form1_fixture.h"
+
+namespace norvane::testing {
+namespace {
+
+using SettingsTest = Form1Test;
+
+TEST_F(SettingsTest, FirstStartShowsTheDefaults) {
+  auto form = start();
+  EXPECT_EQ(form->Combo1->currentIndex(), -1);
+  EXPECT_EQ(form->Combo2->currentIndex(), -1);
+  EXPECT_FALSE(form->chkAuto->isChecked());
+  for (QCheckBox* box : {form->chkAddFax, form->chkNonUS, form->chkAudioEmail, form->chkAudioNext,
+                         form->chkAudioFinished}) {
+    EXPECT_TRUE(box->isChecked()) << box->objectName().toStdString();
+  }
+  EXPECT_EQ(form->cmbAdvance->currentText(), QStringLiteral("10,000"));
+  EXPECT_EQ(form->lAdvanceAfter, 10000);
+  EXPECT_EQ(form->cmbLastSearch->currentText(), QStringLiteral("Stop Immediately"));
+  for (QLabel* label : form->LblStats) EXPECT_EQ(label->text(), QStringLiteral("0"));
+}
+
+TEST_F(SettingsTest, ClickedCheckBoxesPersistAcrossARestart) {
+  {
+    auto form = start();
+    form->chkAuto->click();
+    form->chkNonUS->click();
+  }
+  EXPECT_EQ(stored(QStringLiteral("chkAuto")), QStringLiteral("1"));
+  EXPECT_EQ(stored(QStringLiteral("chkNonUS")), QStringLiteral("0"));
+  auto form = start();
+  EXPECT_TRUE(form->chkAuto->isChecked());
+  EXPECT_FALSE(form->chkNonUS->isChecked());
+}
+
+TEST_F(SettingsTest, ChosenComboItemsPersistAndDriveAdvanceAfter) {
+  {
+    auto form = start();
+    emit form->Combo1->activated(1);
+    emit form->Combo2->activated(3);
+    form->cmbAdvance->setCurrentIndex(4);
+    emit form->cmbAdvance->activated(4);
+    EXPECT_EQ(form->lAdvanceAfter, 50000);
+  }
+  EXPECT_EQ(stored(QStringLiteral("Combo1")), QStringLiteral("1"));
+  EXPECT_EQ(stored(QStringLiteral("Combo2")), QStringLiteral("3"));
+  EXPECT_EQ(stored(QStringLiteral("cmbAdvance")), QStringLiteral("4"));
+  auto form = start();
+  EXPECT_EQ(form->Combo1->currentText(), QStringLiteral("Yahoo Search"));
+  EXPECT_EQ(form->Combo2->currentText(), QStringLiteral("~1000 Domains"));
+  EXPECT_EQ(form->cmbAdvance->currentText(), QStringLiteral("50,000"));
+  EXPECT_EQ(form->lAdvanceAfter, 50000);
+}
+
+TEST_F(SettingsTest, LastSearchChoiceFromTheListIsKeptAtTheNextStart) {
+  {
+    auto form = start();
+    form->cmbLastSearch->setCurrentIndex(1);
+    emit form->cmbLastSearch->activated(1);
+  }
+  EXPECT_EQ(stored(QStringLiteral("cmbLastSearch")), QStringLiteral("1"));
+  EXPECT_EQ(start()->cmbLastSearch->currentText(), QStringLiteral("Continue Until Stopped"));
+}
+
+TEST_F(SettingsTest, LastSearchTextEditWritesTheIndexOfThatMoment) {
+  auto form = start();
+  form->cmbLastSearch->setCurrentIndex(1);
+  QTest::keyClick(form->cmbLastSearch->lineEdit(), Qt::Key_X);
+  EXPECT_EQ(stored(QStringLiteral("cmbLastSearch")),
+            QString::number(form->cmbLastSearch->currentIndex()));
+}
+
+TEST_F(SettingsTest, UnusableStoredValuesFallBackToTheirDefaults) {
+  store(QStringLiteral("Combo1"), QStringLiteral("abc"));
+  store(QStringLiteral("Combo2"), QStringLiteral("6"));  // one past the last item
+  store(QStringLiteral("chkAuto"), QStringLiteral("yes"));
+  store(QStringLiteral("chkNonUS"), QStringLiteral("7"));
+  store(QStringLiteral("cmbAdvance"), QStringLiteral("-3"));
+  store(QStringLiteral("cmbLastSearch"), QStringLiteral("2.5"));
+  store(QStringLiteral("lHistEmailFound"), QStringLiteral("lots"));
+  store(QStringLiteral("lHistWebScanned"), QStringLiteral("99999999999"));
+  auto form = start();
+  EXPECT_EQ(form->Combo1->currentIndex(), -1);
+  EXPECT_EQ(form->Combo2->currentIndex(), -1);
+  EXPECT_FALSE(form->chkAuto->isChecked());
+  EXPECT_TRUE(form->chkNonUS->isChecked());
+  EXPECT_EQ(form->cmbAdvance->currentIndex(), 2);
+  EXPECT_EQ(form->lAdvanceAfter, 10000);
+  EXPECT_EQ(form->cmbLastSearch->currentIndex(), 0);
+  EXPECT_EQ(form->statistics().lHistEmailFound, 0);
+  EXPECT_EQ(form->statistics().lHistWebScanned, 0);
+}
+
+TEST_F(SettingsTest, StatisticsEventsCountShowAndPersistTheHistoricalCounters) {
+  {
+    auto form = start();
+    form->RecordStatistic(0);
+    EXPECT_EQ(form->LblStats[0]->text(), QStringLiteral("1"));
+    EXPECT_EQ(form->LblStats[3]->text(), QStringLiteral("1"));
+    EXPECT_EQ(stored(QStringLiteral("lHistWebScanned")), QStringLiteral("1"));
+
+    form->RecordStatistic(1);
+    EXPECT_EQ(form->LblStats[1]->text(), QStringLiteral("1"));
+    EXPECT_EQ(form->LblStats[0]->text(), QStringLiteral("1"));
+
+    form->RecordStatistic(2);
+    form->RecordStatistic(2);
+    EXPECT_EQ(form->LblStats[2]->text(), QStringLiteral("2"));
+    EXPECT_EQ(form->LblStats[4]->text(), QStringLiteral("2"));
+    EXPECT_EQ(stored(QStringLiteral("lHistEmailFound")), QStringLiteral("2"));
+  }
+  auto form = start();
+  EXPECT_EQ(form->LblStats[0]->text(), QStringLiteral("0"));
+  EXPECT_EQ(form->LblStats[2]->text(), QStringLiteral("0"));
+  EXPECT_EQ(form->LblStats[3]->text(), QStringLiteral("1"));
+  EXPECT_EQ(form->LblStats[4]->text(), QStringLiteral("2"));
+  form->RecordStatistic(0);
+  EXPECT_EQ(stored(QStringLiteral("lHistWebScanned")), QStringLiteral("2"));
+}
+
+TEST_F(SettingsTest, ClearingTheQueueZeroesSessionCountersButLeavesTheLabels) {
+  auto form = start();
+  form->RecordStatistic(0);
+  form->RecordStatistic(1);
+  form->RecordStatistic(2);
+  ASSERT_TRUE(form->database().DeleteAllWebsites());
+  EXPECT_EQ(form->statistics().lSessionScanned, 0);
+  EXPECT_EQ(form->statistics().lSessionFound, 0);
+  EXPECT_EQ(form->statistics().lSessionFaxes, 1);
+  EXPECT_EQ(form->LblStats[0]->text(), QStringLiteral("1"));  // refreshed only by the next event
+  form->database().DeleteAllFaxes();
+  EXPECT_EQ(form->statistics().lSessionFaxes, 0);
+  EXPECT_EQ(form->statistics().lHistEmailFound, 1);
+}
+
+}  // namespace
+}  // namespace norvane::testing
