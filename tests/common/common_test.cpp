@@ -1,0 +1,100 @@
+// Shared helpers: line reading, file names, the application folder and the settings store.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "common/app_folder.h"
+#include "common/file_names.h"
+#include "common/settings_store.h"
+#include "common/text_file.h"
+#include "support/temp_app_folder.h"
+
+namespace norvane {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+TEST(SplitTextLines, CrAndCrLfEndLinesButALoneLfStaysInTheLine) {
+  EXPECT_EQ(SplitTextLines("a\r\nb\rc"), (Lines{"a", "b", "c"}));
+  EXPECT_EQ(SplitTextLines("a\nb\r\n"), (Lines{"a\nb"}));
+  EXPECT_EQ(SplitTextLines("\r\n\r\n"), (Lines{"", ""}));
+  EXPECT_EQ(SplitTextLines("a\r\r\nb"), (Lines{"a", "", "b"}));
+  EXPECT_EQ(SplitTextLines(""), Lines{});
+  EXPECT_EQ(SplitTextLines(std::string("x\0y\r\n", 5)), (Lines{std::string("x\0y", 3)}));
+}
+
+TEST(FileBytes, RoundTripEveryByteAndReportMissingFiles) {
+  QTemporaryDir dir;
+  const std::string path = dir.filePath(QStringLiteral("bytes.txt")).toStdString();
+  std::string all;
+  for (int c = 0; c < 256; ++c) all.push_back(static_cast<char>(c));
+  ASSERT_TRUE(WriteFileBytes(path, all));
+  std::string back;
+  ASSERT_TRUE(ReadFileBytes(path, back));
+  EXPECT_EQ(back, all);
+  EXPECT_FALSE(ReadFileBytes(path + ".missing", back));
+  EXPECT_FALSE(WriteFileBytes(dir.path().toStdString() + "/no/such/folder/x.txt", "x"));
+}
+
+TEST(FileNames, FileNameOfTakesTheTextAfterTheLastSeparator) {
+  EXPECT_EQ(FileNameOf(QStringLiteral("C:\\app\\Help.rtf")), QStringLiteral("Help.rtf"));
+  EXPECT_EQ(FileNameOf(QStringLiteral("/app/sounds/finished.wav")), QStringLiteral("finished.wav"));
+  EXPECT_EQ(FileNameOf(QStringLiteral("plain")), QStringLiteral("plain"));
+  EXPECT_EQ(FileNameOf(QString()), QString());
+  EXPECT_EQ(FileNameOf(QStringLiteral("/app/")), QString());
+}
+
+TEST(FileNames, FileExistsFindsNormalFilesIgnoringCaseButNotFolders) {
+  QTemporaryDir dir;
+  QFile file(dir.filePath(QStringLiteral("Help.rtf")));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.close();
+  QDir(dir.path()).mkdir(QStringLiteral("sounds"));
+  EXPECT_TRUE(FileExists(dir.filePath(QStringLiteral("Help.rtf"))));
+  EXPECT_TRUE(FileExists(dir.filePath(QStringLiteral("HELP.RTF"))));
+  EXPECT_FALSE(FileExists(dir.filePath(QStringLiteral("sounds"))));
+  EXPECT_FALSE(FileExists(dir.filePath(QStringLiteral("missing.rtf"))));
+  EXPECT_FALSE(FileExists(dir.filePath(QStringLiteral("nofolder/Help.rtf"))));
+  EXPECT_FALSE(FileExists(QString()));
+}
+
+TEST(AppFolder, CommandLineBeatsEnvironmentAndMissingFoldersAreCreated) {
+  QTemporaryDir dir;
+  const QString fromArgs = dir.filePath(QStringLiteral("args"));
+  const QString fromEnv = dir.filePath(QStringLiteral("env"));
+  qputenv("NORVANE_APP_DIR", fromEnv.toLocal8Bit());
+  EXPECT_EQ(ResolveAppFolder({QStringLiteral("norvane"), QStringLiteral("--app-dir"), fromArgs}),
+            fromArgs);
+  EXPECT_TRUE(QDir(fromArgs).exists());
+  EXPECT_EQ(ResolveAppFolder({QStringLiteral("norvane")}), fromEnv);
+  EXPECT_TRUE(QDir(fromEnv).exists());
+  qunsetenv("NORVANE_APP_DIR");
+  // Without either, a writable program folder is the application folder.
+  EXPECT_EQ(ResolveAppFolder({QStringLiteral("norvane")}), QCoreApplication::applicationDirPath());
+
+  SetAppFolder(fromArgs);
+  EXPECT_EQ(AppFile(QStringLiteral("spider.mdb")), fromArgs + QStringLiteral("/spider.mdb"));
+}
+
+TEST(SettingsStore, ValuesRoundTripAndBadIntegersGiveTheDefault) {
+  testing::TempAppFolder folder;
+  EXPECT_EQ(GetSetting(QStringLiteral("showHelp"), QStringLiteral("1")), QStringLiteral("1"));
+  SaveSetting(QStringLiteral("showHelp"), QStringLiteral("0"));
+  EXPECT_EQ(GetSetting(QStringLiteral("showHelp"), QStringLiteral("1")), QStringLiteral("0"));
+
+  SaveSetting(QStringLiteral("Combo2"), QStringLiteral("5"));
+  EXPECT_EQ(GetIntSetting(QStringLiteral("Combo2"), -1, -1, 5), 5);
+  EXPECT_EQ(GetIntSetting(QStringLiteral("Combo2"), -1, -1, 4), -1);
+  SaveSetting(QStringLiteral("Combo2"), QStringLiteral(" 3 "));
+  EXPECT_EQ(GetIntSetting(QStringLiteral("Combo2"), -1, -1, 5), 3);
+  for (const char* bad : {"", "x", "1.5", "0x2", "99999999999999999999"}) {
+    SaveSetting(QStringLiteral("Combo2"), QLatin1String(bad));
+    EXPECT_EQ(GetIntSetting(QStringLiteral("Combo2"), -1, -1, 5), -1) << bad;
+  }
+}
+
+}  // namespace
+}  // namespace norvane
