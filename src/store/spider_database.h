@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QList>
+#include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
+#include "store/fax_row.h"
 #include "store/store_host.h"
 
 namespace norvane {
@@ -11,7 +15,8 @@ namespace norvane {
 // the caller's variable. Every value is bound as a parameter, and every change is on disk when
 // the operation returns. Failures follow the "skip the failing step" rule: an operation that
 // cannot reach the file has no effect on it and still returns its usual result, except
-// DeleteAllWebsites, which reports failure.
+// DeleteAllWebsites, which reports failure. Lookups compare whole texts and ignore the letter
+// case of the ASCII letters (SQLite's NOCASE), so "Example.COM" finds "example.com".
 class SpiderDatabase {
  public:
   // host may be null for callers without a window (tools, tests of the file alone).
@@ -20,8 +25,10 @@ class SpiderDatabase {
   SpiderDatabase(const SpiderDatabase&) = delete;
   SpiderDatabase& operator=(const SpiderDatabase&) = delete;
 
-  // Opens the file, creating it with the three tables when it is missing. False when the file
-  // cannot be opened or is no database; the operations then take their failure outcomes.
+  // Opens the file, creating it with the three tables when it is missing (or empty). False when
+  // the file cannot be opened or is no database; the operations then take their failure
+  // outcomes, and the file is left exactly as it was. An operation called before open() opens
+  // the file itself. The connection then stays open until the object is destroyed.
   bool open();
   bool isOpen() const;
   QString filePath() const { return m_filePath; }
@@ -41,14 +48,36 @@ class SpiderDatabase {
   bool LoadSearchList();
   bool AddFax(QString& fax, const QString& website, QString& search, const QString& location);
 
+  // Direct reads for the harvest controller and the export. Both give nothing (an empty text,
+  // an empty list) when the table cannot be read.
+  // The website of the first queued row, in insertion order.
+  QString FirstQueuedWebsite();
+  // Every row of faxes, in insertion order.
+  QList<FaxRow> ReadAllFaxes();
+
   // The normalisations the operations apply to their arguments.
   static QString NormaliseWebsite(const QString& site);
   static QString NormaliseFax(const QString& fax);
+  // Removes leading and trailing space characters (only " ", not tabs or line breaks).
+  static QString TrimSpaces(const QString& text);
 
  private:
+  bool ready();
+  QSqlDatabase connection() const;
+  // Lookup of one text in one column, letter case ignored. False when the lookup failed.
+  bool lookup(const QString& table, const QString& column, const QString& text, bool& found);
+  // Deletes the first row whose column equals text (letter case ignored), one row at most.
+  void deleteFirstMatch(const QString& table, const QString& column, const QString& text);
+  // The given columns of the newest rows of a table by Date (ties by insertion order), oldest
+  // of them first. False when the query failed.
+  bool newestRows(const QString& table, const QString& columns, int limit,
+                  QList<QStringList>& rows);
+
   QString m_filePath;
   StoreHost* m_host;
   QString m_connectionName;
+  bool m_openTried = false;
+  bool m_open = false;
 };
 
 }  // namespace norvane

@@ -14,7 +14,7 @@ class StoreHost {
 
   virtual void appendSearchList(const QString& search) = 0;  // List1
 
-  virtual QStringList websiteList() const = 0;                    // List2
+  virtual QStringList websiteList() const = 0;                   // List2
   virtual void setWebsiteList(const QStringList& websites) = 0;  // List2, cleared first
   virtual void clearWebsiteList() = 0;
 

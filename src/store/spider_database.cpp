@@ -1,0 +1,347 @@
+#include "store/spider_database.h"
+
+#include <QAtomicInteger>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlQuery>
+#include <QVariant>
+#include <algorithm>
+#include <utility>
+
+#include "store/spider_schema.h"
+
+namespace norvane {
+
+namespace {
+
+// The previews show at most this many rows.
+constexpr int kPreviewRows = 20;
+
+QString NextConnectionName() {
+  static QAtomicInteger<quint64> counter;
+  return QStringLiteral("norvane-spider-%1").arg(counter.fetchAndAddRelaxed(1));
+}
+
+// Removes every occurrence of fragment in one left-to-right pass: text that comes together
+// only after a removal is not removed again by the same pass.
+QString RemoveEveryOccurrence(const QString& text, QLatin1String fragment) {
+  QString result;
+  result.reserve(text.size());
+  qsizetype from = 0;
+  for (;;) {
+    const qsizetype hit = text.indexOf(fragment, from, Qt::CaseInsensitive);
+    if (hit < 0) break;
+    result += QStringView(text).mid(from, hit - from);
+    from = hit + fragment.size();
+  }
+  result += QStringView(text).mid(from);
+  return result;
+}
+
+}  // namespace
+
+SpiderDatabase::SpiderDatabase(QString filePath, StoreHost* host)
+    : m_filePath(std::move(filePath)), m_host(host), m_connectionName(NextConnectionName()) {}
+
+SpiderDatabase::~SpiderDatabase() {
+  if (!QSqlDatabase::contains(m_connectionName)) return;
+  {
+    // Every handle to the connection must be gone before removeDatabase, or Qt warns that it
+    // is still in use.
+    QSqlDatabase db = connection();
+    db.close();
+  }
+  QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+bool SpiderDatabase::open() {
+  if (m_open) return true;
+  m_openTried = true;
+
+  const QFileInfo info(m_filePath);
+  // A folder of that name is not a database; SQLite would report it only at the first query.
+  if (info.exists() && !info.isFile()) return false;
+  const bool existed = info.exists();
+
+  QSqlDatabase db = QSqlDatabase::contains(m_connectionName)
+                        ? connection()
+                        : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+  db.setDatabaseName(m_filePath);
+  if (!db.open()) return false;
+
+  // SQLite reads the file only at the first statement: this is where a file that is no
+  // database is refused. Nothing has been written to it.
+  qint64 schemaEntries = -1;
+  {
+    QSqlQuery query(db);
+    if (query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) && query.next())
+      schemaEntries = query.value(0).toLongLong();
+  }
+  if (schemaEntries < 0) {
+    db.close();
+    return false;
+  }
+  // A database without any table (a file just created here, or one of zero length) gets the
+  // three tables; a file that already has a schema keeps it.
+  if (schemaEntries == 0 && !CreateSpiderTables(db)) {
+    db.close();
+    if (!existed) QFile::remove(m_filePath);
+    return false;
+  }
+  AddLookupIndexes(db);
+  m_open = true;
+  return true;
+}
+
+bool SpiderDatabase::isOpen() const {
+  return m_open;
+}
+
+bool SpiderDatabase::ready() {
+  if (!m_openTried) open();
+  return m_open;
+}
+
+QSqlDatabase SpiderDatabase::connection() const {
+  return QSqlDatabase::database(m_connectionName, false);
+}
+
+bool SpiderDatabase::lookup(const QString& table, const QString& column, const QString& text,
+                            bool& found) {
+  if (!ready()) return false;
+  QSqlQuery query(connection());
+  if (!query.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ? COLLATE NOCASE LIMIT 1")
+                         .arg(table, column)))
+    return false;
+  query.addBindValue(text);
+  if (!query.exec()) return false;
+  found = query.next();
+  return true;
+}
+
+void SpiderDatabase::deleteFirstMatch(const QString& table, const QString& column,
+                                      const QString& text) {
+  if (!ready()) return;
+  QSqlQuery query(connection());
+  if (!query.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = (SELECT rowid FROM %1 WHERE "
+                                    "%2 = ? COLLATE NOCASE ORDER BY rowid LIMIT 1)")
+                         .arg(table, column)))
+    return;
+  query.addBindValue(text);
+  query.exec();
+}
+
+bool SpiderDatabase::newestRows(const QString& table, const QString& columns, int limit,
+                                QList<QStringList>& rows) {
+  if (!ready()) return false;
+  QSqlQuery query(connection());
+  query.setForwardOnly(true);
+  if (!query.prepare(QStringLiteral("SELECT %1 FROM %2 ORDER BY Date DESC, rowid DESC LIMIT ?")
+                         .arg(columns, table)))
+    return false;
+  query.addBindValue(limit);
+  if (!query.exec()) return false;
+  const int columnCount = int(columns.count(QLatin1Char(',')) + 1);
+  while (query.next()) {
+    QStringList row;
+    for (int i = 0; i < columnCount; ++i) row << query.value(i).toString();
+    rows << row;
+  }
+  std::reverse(rows.begin(), rows.end());
+  return true;
+}
+
+QString SpiderDatabase::TrimSpaces(const QString& text) {
+  qsizetype begin = 0;
+  qsizetype end = text.size();
+  while (begin < end && text.at(begin) == QLatin1Char(' ')) ++begin;
+  while (end > begin && text.at(end - 1) == QLatin1Char(' ')) --end;
+  return text.mid(begin, end - begin);
+}
+
+QString SpiderDatabase::NormaliseWebsite(const QString& site) {
+  // Longest fragment first, so that each later pass catches what is left of a mistyped scheme.
+  static const QLatin1String kFragments[] = {QLatin1String("http://"), QLatin1String("ttp://"),
+                                             QLatin1String("tp://"), QLatin1String("p://"),
+                                             QLatin1String("://")};
+  QString text = site;
+  for (const QLatin1String fragment : kFragments) text = RemoveEveryOccurrence(text, fragment);
+  return TrimSpaces(text);
+}
+
+QString SpiderDatabase::NormaliseFax(const QString& fax) {
+  QString text = fax;
+  if (text.endsWith(QLatin1Char('.'))) text.chop(1);
+  return TrimSpaces(text);
+}
+
+bool SpiderDatabase::AddWebsite(QString& site) {
+  site = NormaliseWebsite(site);
+  if (!ready()) return true;
+  QSqlQuery query(connection());
+  if (query.prepare(QStringLiteral("INSERT INTO websites (website, Date) VALUES (?, ?)"))) {
+    query.addBindValue(site);
+    query.addBindValue(StoredNow());
+    query.exec();
+  }
+  return true;
+}
+
+bool SpiderDatabase::AddSearch(QString& search) {
+  search = TrimSpaces(search);
+  if (!ready()) return true;
+  QSqlQuery query(connection());
+  if (query.prepare(QStringLiteral("INSERT INTO searches (search) VALUES (?)"))) {
+    query.addBindValue(search);
+    query.exec();
+  }
+  return true;
+}
+
+bool SpiderDatabase::DeleteAllFaxes() {
+  if (ready()) QSqlQuery(connection()).exec(QStringLiteral("DELETE FROM faxes"));
+  if (m_host) {
+    m_host->clearFaxList();
+    m_host->zeroSessionFaxes();
+  }
+  return true;
+}
+
+bool SpiderDatabase::DeleteWebsite(QString& site) {
+  site = NormaliseWebsite(site);
+  deleteFirstMatch(QStringLiteral("websites"), QStringLiteral("website"), site);
+  return true;
+}
+
+bool SpiderDatabase::DeleteAllWebsites() {
+  if (!ready()) return false;
+  if (!QSqlQuery(connection()).exec(QStringLiteral("DELETE FROM websites"))) return false;
+  if (m_host) {
+    m_host->clearWebsiteList();
+    m_host->zeroSessionFoundAndScanned();
+  }
+  return true;
+}
+
+bool SpiderDatabase::DeleteSearch(QString& search) {
+  search = TrimSpaces(search);
+  deleteFirstMatch(QStringLiteral("searches"), QStringLiteral("search"), search);
+  return true;
+}
+
+qint32 SpiderDatabase::CountFaxes() {
+  if (!ready()) return 0;
+  QSqlQuery query(connection());
+  if (!query.exec(QStringLiteral("SELECT count(*) FROM faxes")) || !query.next()) return 0;
+  return query.value(0).toInt();
+}
+
+qint32 SpiderDatabase::CountWebsites() {
+  if (!ready()) return 0;
+  QSqlQuery query(connection());
+  if (!query.exec(QStringLiteral("SELECT count(*) FROM websites")) || !query.next()) return 0;
+  return query.value(0).toInt();
+}
+
+bool SpiderDatabase::FaxExists(QString& fax) {
+  fax = NormaliseFax(fax);
+  bool found = false;
+  // A number that cannot be looked up counts as present, so it is not stored.
+  if (!lookup(QStringLiteral("faxes"), QStringLiteral("fax"), fax, found)) return true;
+  return found;
+}
+
+bool SpiderDatabase::WebsiteKnown(QString& site) {
+  site = NormaliseWebsite(site);
+  bool found = false;
+  // A website that cannot be looked up counts as known, so it is not queued.
+  if (!lookup(QStringLiteral("websites"), QStringLiteral("website"), site, found)) return true;
+  if (found) return true;
+  return m_host && m_host->websiteList().contains(site, Qt::CaseSensitive);
+}
+
+bool SpiderDatabase::LoadFaxList() {
+  QList<QStringList> rows;
+  if (!newestRows(QStringLiteral("faxes"), QStringLiteral("fax, location"), kPreviewRows, rows) ||
+      rows.isEmpty())
+    return true;
+  QStringList entries;
+  for (const QStringList& row : rows) entries << row.at(0) + QStringLiteral(" | ") + row.at(1);
+  if (m_host) m_host->setFaxList(entries);
+  return true;
+}
+
+bool SpiderDatabase::LoadWebsiteList() {
+  QList<QStringList> rows;
+  if (!newestRows(QStringLiteral("websites"), QStringLiteral("website"), kPreviewRows, rows) ||
+      rows.isEmpty())
+    return false;
+  QStringList websites;
+  for (const QStringList& row : rows) websites << row.at(0);
+  if (m_host) m_host->setWebsiteList(websites);
+
+  // One transaction for the moves, so that they reach the disk together and at once.
+  QSqlDatabase db = connection();
+  const bool inTransaction = db.transaction();
+  for (QString website : websites) DeleteWebsite(website);
+  if (inTransaction && !db.commit()) db.rollback();
+
+  if (m_host) m_host->disableResume();
+  return true;
+}
+
+bool SpiderDatabase::LoadSearchList() {
+  if (!ready()) return true;
+  QSqlQuery query(connection());
+  query.setForwardOnly(true);
+  if (!query.exec(QStringLiteral("SELECT search FROM searches ORDER BY rowid"))) return true;
+  while (query.next()) {
+    if (m_host) m_host->appendSearchList(query.value(0).toString());
+  }
+  return true;
+}
+
+bool SpiderDatabase::AddFax(QString& fax, const QString& website, QString& search,
+                            const QString& location) {
+  fax = NormaliseFax(fax);
+  if (search.isEmpty()) search = QStringLiteral("Unknown");
+  if (!ready()) return true;
+  QSqlQuery query(connection());
+  if (query.prepare(QStringLiteral("INSERT INTO faxes (fax, Date, website, search, location) "
+                                   "VALUES (?, ?, ?, ?, ?)"))) {
+    query.addBindValue(fax);
+    query.addBindValue(StoredNow());
+    query.addBindValue(website);
+    query.addBindValue(search);
+    query.addBindValue(location);
+    query.exec();
+  }
+  return true;
+}
+
+QString SpiderDatabase::FirstQueuedWebsite() {
+  if (!ready()) return QString();
+  QSqlQuery query(connection());
+  if (!query.exec(QStringLiteral("SELECT website FROM websites ORDER BY rowid LIMIT 1")) ||
+      !query.next())
+    return QString();
+  return query.value(0).toString();
+}
+
+QList<FaxRow> SpiderDatabase::ReadAllFaxes() {
+  QList<FaxRow> rows;
+  if (!ready()) return rows;
+  QSqlQuery query(connection());
+  query.setForwardOnly(true);
+  if (!query.exec(
+          QStringLiteral("SELECT fax, Date, website, search, location FROM faxes ORDER BY rowid")))
+    return rows;
+  while (query.next()) {
+    rows.append(FaxRow{query.value(0).toString(), query.value(1).toString(),
+                       query.value(2).toString(), query.value(3).toString(),
+                       query.value(4).toString()});
+  }
+  return rows;
+}
+
+}  // namespace norvane

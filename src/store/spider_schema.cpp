@@ -1,0 +1,40 @@
+#include "store/spider_schema.h"
+
+#include <QDateTime>
+#include <QSqlQuery>
+
+namespace norvane {
+
+bool CreateSpiderTables(QSqlDatabase& db) {
+  static const char* const kTables[] = {
+      "CREATE TABLE faxes (fax TEXT, Date TEXT, website TEXT, search TEXT, location TEXT)",
+      "CREATE TABLE websites (website TEXT, Date TEXT)",
+      "CREATE TABLE searches (search TEXT)",
+  };
+  if (!db.transaction()) return false;
+  QSqlQuery query(db);
+  for (const char* statement : kTables) {
+    if (!query.exec(QString::fromLatin1(statement))) {
+      query.finish();
+      db.rollback();
+      return false;
+    }
+  }
+  return db.commit();
+}
+
+void AddLookupIndexes(QSqlDatabase& db) {
+  static const char* const kIndexes[] = {
+      "CREATE INDEX IF NOT EXISTS faxes_fax_nocase ON faxes (fax COLLATE NOCASE)",
+      "CREATE INDEX IF NOT EXISTS websites_website_nocase ON websites (website COLLATE NOCASE)",
+      "CREATE INDEX IF NOT EXISTS searches_search_nocase ON searches (search COLLATE NOCASE)",
+  };
+  QSqlQuery query(db);
+  for (const char* statement : kIndexes) query.exec(QString::fromLatin1(statement));
+}
+
+QString StoredNow() {
+  return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+}  // namespace norvane

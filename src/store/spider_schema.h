@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QSqlDatabase>
+
+namespace norvane {
+
+// The three tables of a fresh spider.mdb. Dates are text "yyyy-MM-dd HH:mm:ss", which sorts
+// chronologically. Returns false when any table could not be created; nothing is then kept.
+bool CreateSpiderTables(QSqlDatabase& db);
+
+// Case-blind indexes on the columns the lookups compare, so a lookup does not walk the table.
+// Only indexes are added (never a table or column), and a failure (a table or column that an
+// older file lacks, a read-only file) is ignored: the lookups work without them.
+void AddLookupIndexes(QSqlDatabase& db);
+
+// The local date and time to the second, in the stored form.
+QString StoredNow();
+
+}  // namespace norvane
