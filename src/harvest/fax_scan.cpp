@@ -80,6 +80,14 @@ void ReplaceChars(std::string& text, std::string_view chars, char by) {
   }
 }
 
+std::string Prefixed(std::string_view prefix, std::string_view text) {
+  std::string out;
+  out.reserve(prefix.size() + text.size());
+  out.append(prefix);
+  out.append(text);
+  return out;
+}
+
 bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }
@@ -199,18 +207,18 @@ std::optional<FoundFax> ClassifyFaxCandidate(std::string candidate, bool allowIn
   if (HasUsDashes(working) && working.find('+') == std::string::npos &&
       working.size() != kUsLength) {
     working.resize(std::min(working.size(), kUsLength));
-    candidate = hadPrefix ? "1-" + working : working;
+    candidate = hadPrefix ? Prefixed("1-", working) : working;
   }
 
   FoundFax found;
   if (IsUsNumber(candidate)) {
     std::string number = candidate;
     found.location = LookupAreaCode(number);
-    if (!StartsWith(candidate, "1-")) candidate.insert(0, "1-");
+    if (!StartsWith(candidate, "1-")) candidate = Prefixed("1-", candidate);
   } else {
     if (!allowInternational) return std::nullopt;
     found.location = std::string(kUnknownInternational);
-    if (candidate.find('+') == std::string::npos) candidate.insert(0, "+");
+    if (candidate.find('+') == std::string::npos) candidate = Prefixed("+", candidate);
   }
   found.fax = std::move(candidate);
   return found;
@@ -239,25 +247,31 @@ std::vector<FoundFax> FindFaxes(std::string_view convertedText, bool allowIntern
 
 std::string RemoveLineBreaks(std::string_view body) {
   // Removing CR LF pairs, then lone CRs, then lone LFs leaves exactly the other bytes.
-  std::string out;
-  out.reserve(body.size());
+  std::string out(body.size(), '\0');
+  char* write = out.data();
   for (char c : body) {
-    if (c != '\r' && c != '\n') out.push_back(c);
+    *write = c;
+    write += (c != '\r' && c != '\n') ? 1 : 0;
   }
+  out.resize(static_cast<std::size_t>(write - out.data()));
   return out;
 }
 
 std::string BreakBeforeFax(std::string_view pageText) {
   std::string out;
-  out.reserve(pageText.size() + pageText.size() / 16);
-  for (std::size_t at = 0; at < pageText.size();) {
+  out.reserve(pageText.size() + pageText.size() / 64);
+  std::size_t copied = 0;
+  for (std::size_t at = 0; at + kFaxWord.size() <= pageText.size();) {
     if (FaxWordAt(pageText, at)) {
+      out.append(pageText.substr(copied, at - copied));
       out.append("\r\nfax");
       at += kFaxWord.size();
+      copied = at;
     } else {
-      out.push_back(pageText[at++]);
+      ++at;
     }
   }
+  out.append(pageText.substr(copied));
   return out;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,7 @@ struct ScanCase {
   std::string candidate;
   int digits;
   int letters;
+  friend void PrintTo(const ScanCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class CandidateScanTest : public ::testing::TestWithParam<ScanCase> {};
@@ -104,6 +106,7 @@ struct ClassifyCase {
   std::string fax;     // empty: nothing to store
   std::string areaOf;  // number whose region is expected; empty for international
   bool allowInternational;
+  friend void PrintTo(const ClassifyCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class ClassifyTest : public ::testing::TestWithParam<ClassifyCase> {};
@@ -194,6 +197,7 @@ struct LineCase {
   std::string text;
   bool allowInternational;
   std::vector<std::string> faxes;
+  friend void PrintTo(const LineCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class FindFaxesTest : public ::testing::TestWithParam<LineCase> {};

@@ -1,0 +1,109 @@
+// Speed of the fax scan over the real pages of the corpus: the recognition alone over converted
+// text, and the whole page steps from the received body.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/text_file.h"
+#include "harvest/fax_scan.h"
+#include "harvest/fax_scan_page.h"
+
+namespace {
+
+const std::vector<std::string>& CorpusPages() {
+  static const std::vector<std::string> pages = [] {
+    std::vector<std::string> bodies;
+    const std::filesystem::path folder = std::filesystem::path(NORVANE_CORPUS_DIR) / "pages";
+    std::error_code error;
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+      if (entry.path().extension() == ".html") files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    for (const auto& file : files) {
+      std::string bytes;
+      if (norvane::ReadFileBytes(file.string(), bytes)) bodies.push_back(std::move(bytes));
+    }
+    return bodies;
+  }();
+  return pages;
+}
+
+std::size_t TotalSize(const std::vector<std::string>& texts) {
+  std::size_t total = 0;
+  for (const std::string& text : texts) total += text.size();
+  return total;
+}
+
+void BM_FaxScanConvertedText(benchmark::State& state) {
+  const std::vector<std::string>& pages = CorpusPages();
+  if (pages.empty()) {
+    state.SkipWithError("no corpus pages");
+    return;
+  }
+  std::vector<std::string> converted;
+  for (const std::string& body : pages) {
+    converted.push_back(norvane::ConvertPageForFaxScan(body));
+  }
+  std::size_t numbers = 0;
+  for (auto _ : state) {
+    numbers = 0;
+    for (const std::string& text : converted) {
+      std::vector<norvane::FoundFax> found = norvane::FindFaxes(text, true);
+      numbers += found.size();
+      benchmark::DoNotOptimize(found);
+    }
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * TotalSize(converted)));
+  state.counters["pages"] = static_cast<double>(converted.size());
+  state.counters["numbers"] = static_cast<double>(numbers);
+  state.counters["page_bytes/s"] = benchmark::Counter(
+      static_cast<double>(state.iterations() * TotalSize(pages)), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_FaxScanConvertedText)->Unit(benchmark::kMillisecond);
+
+void BM_FaxPageSteps(benchmark::State& state) {
+  const std::vector<std::string>& pages = CorpusPages();
+  if (pages.empty()) {
+    state.SkipWithError("no corpus pages");
+    return;
+  }
+  std::size_t numbers = 0;
+  for (auto _ : state) {
+    numbers = 0;
+    for (const std::string& body : pages) {
+      std::vector<norvane::FoundFax> found = norvane::FindFaxesInPage(body, true);
+      numbers += found.size();
+      benchmark::DoNotOptimize(found);
+    }
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * TotalSize(pages)));
+  state.counters["pages"] = static_cast<double>(pages.size());
+  state.counters["numbers"] = static_cast<double>(numbers);
+}
+BENCHMARK(BM_FaxPageSteps)->Unit(benchmark::kMillisecond);
+
+// The line-break steps alone, which run on the whole received body before the converter.
+void BM_FaxPageLineBreakSteps(benchmark::State& state) {
+  const std::vector<std::string>& pages = CorpusPages();
+  if (pages.empty()) {
+    state.SkipWithError("no corpus pages");
+    return;
+  }
+  for (auto _ : state) {
+    for (const std::string& body : pages) {
+      std::string text = norvane::BreakBeforeFax(norvane::RemoveLineBreaks(body));
+      benchmark::DoNotOptimize(text);
+    }
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * TotalSize(pages)));
+}
+BENCHMARK(BM_FaxPageLineBreakSteps)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,139 @@
+// norvane-tool: the page conversion, the fax scan and the area-code lookup from the command line,
+// for checking pages by hand and for scripts.
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "areacodes/area_code_directory.h"
+#include "harvest/fax_scan_page.h"
+#include "text/html_to_text.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitIoError = 1;
+constexpr int kExitUsage = 2;
+
+constexpr std::string_view kUsage =
+    "Usage: norvane-tool COMMAND ARGUMENTS\n"
+    "\n"
+    "Commands:\n"
+    "  html2text FILE                    write the plain text of the page in FILE, as the\n"
+    "                                    converter writes it to its file (ending in CR LF)\n"
+    "  faxes FILE [--no-international]   list the fax numbers the harvest would store from the\n"
+    "                                    received page body in FILE, one \"fax<TAB>region\" a "
+    "line\n"
+    "  areacode NUMBER                   write the region of a number such as 1-201-555-0123\n"
+    "  --help                            show this text\n";
+
+class ToolError {
+ public:
+  ToolError(int exitCode, std::string message)
+      : m_exitCode(exitCode), m_message(std::move(message)) {}
+  int exitCode() const { return m_exitCode; }
+  const std::string& message() const { return m_message; }
+
+ private:
+  int m_exitCode;
+  std::string m_message;
+};
+
+[[noreturn]] void UsageError(const std::string& message) {
+  throw ToolError(kExitUsage, message + " (see norvane-tool --help)");
+}
+
+std::string ReadPageFile(const std::string& path) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) {
+    throw ToolError(kExitIoError, "cannot read " + path + ": is a folder");
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw ToolError(kExitIoError, "cannot read " + path + ": " + std::strerror(errno));
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) throw ToolError(kExitIoError, "cannot read " + path);
+  return bytes;
+}
+
+void WriteOut(std::string_view bytes) {
+  if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) {
+    throw ToolError(kExitIoError, "cannot write to standard output");
+  }
+}
+
+int HtmlToTextCommand(const std::vector<std::string>& args) {
+  if (args.size() != 1) UsageError("html2text takes one FILE");
+  const std::string page = ReadPageFile(args[0]);
+  std::string text = norvane::HtmlToText(page, std::string());
+  text.append("\r\n");
+  WriteOut(text);
+  return kExitOk;
+}
+
+int FaxesCommand(const std::vector<std::string>& args) {
+  std::string file;
+  bool allowInternational = true;
+  for (const std::string& arg : args) {
+    if (arg == "--no-international") {
+      allowInternational = false;
+    } else if (arg.starts_with("--")) {
+      UsageError("unknown option " + arg);
+    } else if (file.empty()) {
+      file = arg;
+    } else {
+      UsageError("faxes takes one FILE");
+    }
+  }
+  if (file.empty()) UsageError("faxes needs a FILE");
+  const std::string body = ReadPageFile(file);
+  std::string out;
+  for (const norvane::FoundFax& found : norvane::FindFaxesInPage(body, allowInternational)) {
+    out += found.fax + '\t' + found.location + '\n';
+  }
+  WriteOut(out);
+  return kExitOk;
+}
+
+int AreaCodeCommand(const std::vector<std::string>& args) {
+  if (args.size() != 1) UsageError("areacode takes one NUMBER");
+  std::string number = args[0];
+  WriteOut(norvane::LookupAreaCode(number) + '\n');
+  return kExitOk;
+}
+
+int Run(const std::vector<std::string>& argv) {
+  if (argv.empty()) UsageError("no command given");
+  const std::string& command = argv[0];
+  const std::vector<std::string> args(argv.begin() + 1, argv.end());
+  if (command == "--help" || command == "-h" || command == "help") {
+    WriteOut(kUsage);
+    return kExitOk;
+  }
+  if (command == "html2text") return HtmlToTextCommand(args);
+  if (command == "faxes") return FaxesCommand(args);
+  if (command == "areacode") return AreaCodeCommand(args);
+  UsageError("unknown command " + command);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    int exitCode = Run(std::vector<std::string>(argv + 1, argv + argc));
+    if (std::fflush(stdout) != 0) throw ToolError(kExitIoError, "cannot write to standard output");
+    return exitCode;
+  } catch (const ToolError& error) {
+    std::fprintf(stderr, "norvane-tool: %s\n", error.message().c_str());
+    return error.exitCode();
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "norvane-tool: %s\n", error.what());
+    return kExitIoError;
+  }
+}

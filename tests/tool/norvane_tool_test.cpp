@@ -1,0 +1,167 @@
+// Runs the built norvane-tool as a process on files in a temporary folder.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <string>
+
+#include "areacodes/area_code_directory.h"
+#include "common/text_file.h"
+#include "support/temp_app_folder.h"
+#include "text/html_to_text.h"
+
+namespace norvane {
+namespace {
+
+using namespace std::string_literals;
+
+struct ToolRun {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+ToolRun RunTool(const QStringList& arguments) {
+  QProcess process;
+  process.start(QStringLiteral(NORVANE_TOOL_PATH), arguments);
+  ToolRun run;
+  if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
+    ADD_FAILURE() << "norvane-tool did not finish normally";
+    return run;
+  }
+  run.exitCode = process.exitCode();
+  run.out = process.readAllStandardOutput().toStdString();
+  run.err = process.readAllStandardError().toStdString();
+  return run;
+}
+
+class ToolTest : public ::testing::Test {
+ protected:
+  QString WriteFile(const QString& name, const std::string& bytes) {
+    const QString path = m_dir.filePath(name);
+    EXPECT_TRUE(WriteFileBytes(path.toStdString(), bytes));
+    return path;
+  }
+  QTemporaryDir m_dir;
+};
+
+std::string RegionOf(std::string number) {
+  return LookupAreaCode(number);
+}
+
+TEST_F(ToolTest, Html2TextWritesWhatTheConverterWritesToItsFile) {
+  const std::vector<std::string> pages = {
+      "<html><head><title>Acme</title></head><body><p>Tel 555-0100<br>Fax 555-0101</p>"
+      "<table><tr><td>A</td><td>B</td></tr></table></body></html>",
+      "<body>bytes \0 \xA0\xE9\x96 &nbsp;&eacute;&#8217; end\r\nnext\rline\n</body>"s,
+      "",
+      "no tags at all\r\n",
+  };
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    const QString path = WriteFile(QString("page%1.html").arg(i), pages[i]);
+    const std::string written = m_dir.filePath(QString("page%1.txt").arg(i)).toStdString();
+    HtmlToText(pages[i], written);
+    std::string expected;
+    ASSERT_TRUE(ReadFileBytes(written, expected));
+    ToolRun run = RunTool({"html2text", path});
+    EXPECT_EQ(run.exitCode, 0) << i << run.err;
+    EXPECT_EQ(run.out, expected) << i;
+    EXPECT_EQ(run.err, "") << i;
+  }
+}
+
+TEST_F(ToolTest, Html2TextMatchesConverterOnCorpusPages) {
+  const QString corpus = testing::CorpusDir();
+  const QStringList pages =
+      corpus.isEmpty() ? QStringList()
+                       : QDir(corpus + "/pages").entryList({"*.html"}, QDir::Files, QDir::Name);
+  if (pages.isEmpty()) GTEST_SKIP() << "no corpus pages";
+  for (int i = 0; i < pages.size() && i < 5; ++i) {
+    const QString path = corpus + "/pages/" + pages[i];
+    std::string bytes;
+    ASSERT_TRUE(ReadFileBytes(path.toStdString(), bytes));
+    ToolRun run = RunTool({"html2text", path});
+    EXPECT_EQ(run.exitCode, 0) << pages[i].toStdString();
+    EXPECT_TRUE(run.out == HtmlToText(bytes, std::string()) + "\r\n") << pages[i].toStdString();
+  }
+}
+
+TEST_F(ToolTest, FaxesListsNumbersWithRegions) {
+  const QString path = WriteFile(
+      "page.html",
+      "<html><body>\r\n<p>Phone 212-555-0100</p>\r\n<p>Fax: (201) 555-0123</p>\r\n"
+      "<p>International fax +44 20 7946 0958</p>\r\n<p>FAX 201.555.0123</p></body></html>\r\n");
+  const std::string us = "1-201-555-0123\t" + RegionOf("201-555-0123") + "\n";
+  const std::string international = "+44-20-7946-0958\tUnknown/International\n";
+  ASSERT_EQ(RegionOf("201-555-0123").substr(0, 4), "NJ  ");
+
+  ToolRun all = RunTool({"faxes", path});
+  EXPECT_EQ(all.exitCode, 0) << all.err;
+  EXPECT_EQ(all.out, us + international);
+
+  ToolRun usOnly = RunTool({"faxes", path, "--no-international"});
+  EXPECT_EQ(usOnly.exitCode, 0) << usOnly.err;
+  EXPECT_EQ(usOnly.out, us);
+  EXPECT_EQ(RunTool({"faxes", "--no-international", path}).out, us);
+}
+
+TEST_F(ToolTest, FaxesOfPageWithoutNumbersPrintsNothing) {
+  ToolRun run = RunTool({"faxes", WriteFile("plain.html", "<body>Fax us a letter</body>")});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "");
+}
+
+TEST_F(ToolTest, AreaCodePrintsRegionText) {
+  ToolRun run = RunTool({"areacode", "1-201-555-0123"});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, RegionOf("201-555-0123") + "\n");
+  EXPECT_EQ(run.out.substr(0, 4), "NJ  ");
+  EXPECT_EQ(RunTool({"areacode", "+44-20-7946-0958"}).out, "Unknown/International\n");
+  EXPECT_EQ(RunTool({"areacode", "2015550123"}).out, "Unknown/International\n");
+}
+
+TEST_F(ToolTest, HelpPrintsUsage) {
+  ToolRun run = RunTool({"--help"});
+  EXPECT_EQ(run.exitCode, 0);
+  for (const char* word : {"html2text", "faxes", "--no-international", "areacode"}) {
+    EXPECT_NE(run.out.find(word), std::string::npos) << word;
+  }
+}
+
+TEST_F(ToolTest, ErrorsGiveOneLineAndExitCode) {
+  const QString page = WriteFile("page.html", "<body>Fax 201-555-0123</body>");
+  struct Case {
+    QStringList arguments;
+    int exitCode;
+  };
+  const std::vector<Case> cases = {
+      {{}, 2},
+      {{"convert", page}, 2},
+      {{"html2text"}, 2},
+      {{"html2text", page, page}, 2},
+      {{"faxes"}, 2},
+      {{"faxes", page, "--us-only"}, 2},
+      {{"faxes", page, page}, 2},
+      {{"areacode"}, 2},
+      {{"areacode", "201-555-0123", "212-555-0100"}, 2},
+      {{"html2text", m_dir.filePath("missing.html")}, 1},
+      {{"faxes", m_dir.filePath("missing.html")}, 1},
+      {{"html2text", m_dir.path()}, 1},
+      {{"faxes", m_dir.path()}, 1},
+  };
+  for (const Case& c : cases) {
+    const std::string label = c.arguments.join(' ').toStdString();
+    ToolRun run = RunTool(c.arguments);
+    EXPECT_EQ(run.exitCode, c.exitCode) << label;
+    EXPECT_EQ(run.out, "") << label;
+    ASSERT_FALSE(run.err.empty()) << label;
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << label << ": " << run.err;
+  }
+}
+
+}  // namespace
+}  // namespace norvane
