@@ -158,6 +158,12 @@ bool IsUsNumber(std::string text) {
 FaxCandidate ScanFaxCandidate(std::string_view afterFax) {
   FaxCandidate scan;
   std::string& candidate = scan.text;
+  // Every separator turns each " " and "." already taken into "-", so at most one of them is
+  // in the candidate at a time: the last separator appended. Keeping its place (and whether a
+  // "+" was taken) makes each pass constant work, also for a long run of leading ones, which
+  // are taken without being counted.
+  std::size_t pendingSeparator = std::string::npos;
+  bool hasPlus = false;
   // The position is as wide as the text, so a line of any length is read to its end or until
   // a count is reached; the first pass (position 0) reads no character.
   for (scan.position = 0; scan.position <= afterFax.size() && scan.digitCount < kMaxDigits &&
@@ -170,11 +176,16 @@ FaxCandidate ScanFaxCandidate(std::string_view afterFax) {
       if (!(c == '1' && scan.digitCount == 0)) ++scan.digitCount;
     } else if (c == ' ' || c == '-' || c == '.') {
       if (!candidate.empty()) {
-        ReplaceChars(candidate, " .", '-');
-        if (candidate.back() != '-') candidate.push_back(c);
+        if (pendingSeparator != std::string::npos) candidate[pendingSeparator] = '-';
+        pendingSeparator = std::string::npos;
+        if (candidate.back() != '-') {
+          if (c != '-') pendingSeparator = candidate.size();
+          candidate.push_back(c);
+        }
       }
     } else if (c == '+') {
-      if (candidate.find('+') == std::string::npos) candidate.push_back('+');
+      if (!hasPlus) candidate.push_back('+');
+      hasPlus = true;
     } else if (IsAsciiLetter(c)) {
       if (scan.digitCount < kLettersCountedBelowDigits) ++scan.letterCount;
     }

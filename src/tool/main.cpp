@@ -10,6 +10,7 @@
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "areacodes/area_code_directory.h"
@@ -29,8 +30,8 @@ constexpr std::string_view kUsage =
     "  html2text FILE                    write the plain text of the page in FILE, as the\n"
     "                                    converter writes it to its file (ending in CR LF)\n"
     "  faxes FILE [--no-international]   list the fax numbers the harvest would store from the\n"
-    "                                    received page body in FILE, one \"fax<TAB>region\" a "
-    "line\n"
+    "                                    received page body in FILE, one a line: the number,\n"
+    "                                    a tab and its region\n"
     "  areacode NUMBER                   write the region of a number such as 1-201-555-0123\n"
     "  --help                            show this text\n";
 

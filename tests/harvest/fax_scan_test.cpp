@@ -71,6 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Counting.
         ScanCase{"OnesBeforeAnyCountedDigit", "111", "111", 0, 0},
         ScanCase{"OneAfterCountedDigit", "21", "21", 2, 0},
+        ScanCase{"UncountedOnesWithSeparators", "1.1.1 201 555 0123", "1-1-1-201-555 0123", 10, 0},
         ScanCase{"StopsAtThirteenDigits", "12345678901234567", "12345678901234", 13, 0},
         ScanCase{"LettersCountedBelowTenDigits", "201 x 555 y 0123 abc", "201-555-0123 ", 10, 2},
         ScanCase{"LettersAfterTenDigitsNotCounted", "2015550123 abcdefghijk 4", "2015550123-4", 11,
@@ -416,6 +417,21 @@ TEST(BreakBeforeFax, PutsLineBreakBeforeEveryFaxInLowerCase) {
 }
 
 // Generous margins: only a cost that grows with the square of the length can fail these.
+TEST(CandidateScan, WorkGrowsLinearlyWithUncountedOnes) {
+  auto timeFor = [](std::size_t pairs) {
+    std::string line = "Fax ";
+    for (std::size_t i = 0; i < pairs; ++i) line += (i % 2 == 0) ? "1." : "1 ";
+    line += "201\r\n";
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(FindFaxes(line, true).empty());
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  };
+  timeFor(2000);  // warm up
+  double small = timeFor(20000);
+  double large = timeFor(160000);
+  EXPECT_LT(large, small * 30 + 0.05) << small << " s against " << large << " s";
+}
+
 TEST(PageSteps, WorkGrowsLinearlyWithLineLength) {
   auto timeFor = [](std::size_t units) {
     std::string text;
