@@ -1,6 +1,7 @@
 #include "harvest/fax_scan.h"
 
 #include <algorithm>
+#include <cstring>
 #include <unordered_set>
 
 #include "areacodes/area_code_directory.h"
@@ -111,6 +112,15 @@ void TrimSpaces(std::string& text) {
   }
   text.erase(text.find_last_not_of(' ') + 1);
   text.erase(0, first);
+}
+
+// The index of the next `c` at or after `from`, or the text's size when there is none. The page
+// steps run over whole received bodies, where memchr is several times faster than a byte loop.
+std::size_t NextByte(std::string_view text, char c, std::size_t from) {
+  if (from >= text.size()) return text.size();
+  const void* found = std::memchr(text.data() + from, c, text.size() - from);
+  return found ? static_cast<std::size_t>(static_cast<const char*>(found) - text.data())
+               : text.size();
 }
 
 void ApplyLineReplacements(std::string& line) {
@@ -258,13 +268,19 @@ std::vector<FoundFax> FindFaxes(std::string_view convertedText, bool allowIntern
 
 std::string RemoveLineBreaks(std::string_view body) {
   // Removing CR LF pairs, then lone CRs, then lone LFs leaves exactly the other bytes.
-  std::string out(body.size(), '\0');
-  char* write = out.data();
-  for (char c : body) {
-    *write = c;
-    write += (c != '\r' && c != '\n') ? 1 : 0;
+  std::string out;
+  out.reserve(body.size());
+  std::size_t copied = 0;
+  std::size_t lineFeed = NextByte(body, '\n', 0);
+  std::size_t carriageReturn = NextByte(body, '\r', 0);
+  while (true) {
+    const std::size_t at = std::min(lineFeed, carriageReturn);
+    out.append(body.substr(copied, at - copied));
+    if (at >= body.size()) break;
+    copied = at + 1;
+    if (lineFeed == at) lineFeed = NextByte(body, '\n', copied);
+    if (carriageReturn == at) carriageReturn = NextByte(body, '\r', copied);
   }
-  out.resize(static_cast<std::size_t>(write - out.data()));
   return out;
 }
 
@@ -272,15 +288,21 @@ std::string BreakBeforeFax(std::string_view pageText) {
   std::string out;
   out.reserve(pageText.size() + pageText.size() / 64);
   std::size_t copied = 0;
-  for (std::size_t at = 0; at + kFaxWord.size() <= pageText.size();) {
+  // Only an "f" or "F" can start the word.
+  std::size_t lower = NextByte(pageText, 'f', 0);
+  std::size_t upper = NextByte(pageText, 'F', 0);
+  while (true) {
+    const std::size_t at = std::min(lower, upper);
+    if (at >= pageText.size()) break;
+    std::size_t resume = at + 1;
     if (FaxWordAt(pageText, at)) {
       out.append(pageText.substr(copied, at - copied));
       out.append("\r\nfax");
-      at += kFaxWord.size();
-      copied = at;
-    } else {
-      ++at;
+      resume = at + kFaxWord.size();
+      copied = resume;
     }
+    if (lower < resume) lower = NextByte(pageText, 'f', resume);
+    if (upper < resume) upper = NextByte(pageText, 'F', resume);
   }
   out.append(pageText.substr(copied));
   return out;

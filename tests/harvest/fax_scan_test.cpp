@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <chrono>
 #include <ostream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -414,6 +416,39 @@ TEST(BreakBeforeFax, PutsLineBreakBeforeEveryFaxInLowerCase) {
   EXPECT_EQ(BreakBeforeFax("no such word fa x"), "no such word fa x");
   EXPECT_EQ(BreakBeforeFax(""), "");
   EXPECT_EQ(BreakBeforeFax("fa"), "fa");
+}
+
+// The literal definitions, step by step, to hold the fast versions against.
+std::string ReplaceEvery(std::string text, const std::string& from, const std::string& to,
+                         bool anyCase) {
+  auto lower = [](std::string t) {
+    for (char& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return t;
+  };
+  const std::string haystack = anyCase ? lower(text) : text;
+  const std::string needle = anyCase ? lower(from) : from;
+  std::string out;
+  std::size_t done = 0;
+  for (std::size_t at = haystack.find(needle); at != std::string::npos;
+       at = haystack.find(needle, done)) {
+    out += text.substr(done, at - done) + to;
+    done = at + needle.size();
+  }
+  return out + text.substr(done);
+}
+
+TEST(PageSteps, FastVersionsAgreeWithTheLiteralSteps) {
+  const std::string alphabet = "fFaAxX\r\n -";
+  std::mt19937 random(20240611);
+  for (int round = 0; round < 3000; ++round) {
+    std::string text(random() % 24, ' ');
+    for (char& c : text) c = alphabet[random() % alphabet.size()];
+    std::string removed = ReplaceEvery(text, "\r\n", "", false);
+    removed = ReplaceEvery(removed, "\r", "", false);
+    removed = ReplaceEvery(removed, "\n", "", false);
+    ASSERT_EQ(RemoveLineBreaks(text), removed) << text;
+    ASSERT_EQ(BreakBeforeFax(text), ReplaceEvery(text, "fax", "\r\nfax", true)) << text;
+  }
 }
 
 // Generous margins: only a cost that grows with the square of the length can fail these.
