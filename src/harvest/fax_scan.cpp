@@ -37,11 +37,25 @@ bool FaxWordAt(std::string_view text, std::size_t at) {
          AsciiLower(text[at + 1]) == 'a' && AsciiLower(text[at + 2]) == 'x';
 }
 
-std::size_t FindFaxWord(std::string_view text) {
-  for (std::size_t at = 0; at + kFaxWord.size() <= text.size(); ++at) {
-    if (FaxWordAt(text, at)) return at;
+// The index of the next `c` at or after `from`, or the text's size when there is none. The page
+// steps run over whole received bodies, where memchr is several times faster than a byte loop.
+std::size_t NextByte(std::string_view text, char c, std::size_t from) {
+  if (from >= text.size()) return text.size();
+  const void* found = std::memchr(text.data() + from, c, text.size() - from);
+  return found ? static_cast<std::size_t>(static_cast<const char*>(found) - text.data())
+               : text.size();
+}
+
+// The index of the first "fax" in any letter case at or after `from`; the size for none.
+std::size_t NextFaxWord(std::string_view text, std::size_t from) {
+  std::size_t lower = NextByte(text, 'f', from);
+  std::size_t upper = NextByte(text, 'F', from);
+  while (true) {
+    const std::size_t at = std::min(lower, upper);
+    if (at >= text.size() || FaxWordAt(text, at)) return at;
+    if (lower == at) lower = NextByte(text, 'f', at + 1);
+    if (upper == at) upper = NextByte(text, 'F', at + 1);
   }
-  return std::string_view::npos;
 }
 
 // One left-to-right pass; letters joined by a removal are not looked at again.
@@ -114,15 +128,6 @@ void TrimSpaces(std::string& text) {
   text.erase(0, first);
 }
 
-// The index of the next `c` at or after `from`, or the text's size when there is none. The page
-// steps run over whole received bodies, where memchr is several times faster than a byte loop.
-std::size_t NextByte(std::string_view text, char c, std::size_t from) {
-  if (from >= text.size()) return text.size();
-  const void* found = std::memchr(text.data() + from, c, text.size() - from);
-  return found ? static_cast<std::size_t>(static_cast<const char*>(found) - text.data())
-               : text.size();
-}
-
 void ApplyLineReplacements(std::string& line) {
   ReplaceAll(line, "%40", "@");
   ReplaceAll(line, "%20", " ");
@@ -140,10 +145,13 @@ void StoreIfNew(const FoundFax& found, int letterCount, const FaxScanHooks& hook
 }
 
 void ScanLine(std::string line, bool allowInternational, const FaxScanHooks& hooks) {
+  // The replacements neither make nor break a "fax" (they touch no letter of it), so a line
+  // without the word can be passed over before them.
+  if (NextFaxWord(line, 0) == line.size()) return;
   ApplyLineReplacements(line);
   while (true) {
-    std::size_t at = FindFaxWord(line);
-    if (at == std::string::npos) return;
+    std::size_t at = NextFaxWord(line, 0);
+    if (at == line.size()) return;
     std::string afterFax = RemoveFaxWords(std::string_view(line).substr(at));
     FaxCandidate candidate = ScanFaxCandidate(afterFax);
     if (HasFaxDigitCount(candidate)) {
@@ -288,21 +296,11 @@ std::string BreakBeforeFax(std::string_view pageText) {
   std::string out;
   out.reserve(pageText.size() + pageText.size() / 64);
   std::size_t copied = 0;
-  // Only an "f" or "F" can start the word.
-  std::size_t lower = NextByte(pageText, 'f', 0);
-  std::size_t upper = NextByte(pageText, 'F', 0);
-  while (true) {
-    const std::size_t at = std::min(lower, upper);
-    if (at >= pageText.size()) break;
-    std::size_t resume = at + 1;
-    if (FaxWordAt(pageText, at)) {
-      out.append(pageText.substr(copied, at - copied));
-      out.append("\r\nfax");
-      resume = at + kFaxWord.size();
-      copied = resume;
-    }
-    if (lower < resume) lower = NextByte(pageText, 'f', resume);
-    if (upper < resume) upper = NextByte(pageText, 'F', resume);
+  for (std::size_t at = NextFaxWord(pageText, 0); at < pageText.size();
+       at = NextFaxWord(pageText, copied)) {
+    out.append(pageText.substr(copied, at - copied));
+    out.append("\r\nfax");
+    copied = at + kFaxWord.size();
   }
   out.append(pageText.substr(copied));
   return out;
