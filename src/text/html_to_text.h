@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,21 @@ using YieldFn = std::function<void()>;
 // replacing it; a failure to write is ignored. Returns the text without that last CR LF.
 std::string HtmlToText(std::string_view html, const std::string& filePath,
                        const YieldFn& yield = {});
+
+// How much looking ahead one conversion did, beyond its single pass over the page. Lets a
+// caller check that hostile pages (many rows, endless comments) cost time in proportion to
+// their length.
+struct HtmlToTextWork {
+  // Positions examined by every look-ahead together (row measurements, comment ends,
+  // white space after tags, entities).
+  std::size_t lookAheadPositions = 0;
+  // The share of lookAheadPositions spent measuring table rows.
+  std::size_t rowMeasurePositions = 0;
+};
+
+// As above, and adds the work done to *work when work is not null.
+std::string HtmlToText(std::string_view html, const std::string& filePath, const YieldFn& yield,
+                       HtmlToTextWork* work);
 
 // The text with every " " removed.
 std::string RemoveSpaces(std::string_view text);

@@ -1,0 +1,82 @@
+// Speed of the HTML-to-text converter over the real pages of the corpus, in page bytes per second.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "text/html_to_text.h"
+
+namespace {
+
+const std::vector<std::string>& CorpusPages() {
+  static const std::vector<std::string> pages = [] {
+    std::vector<std::filesystem::path> files;
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::path(NORVANE_CORPUS_DIR) / "pages";
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+      const auto extension = entry.path().extension();
+      if (extension == ".html" || extension == ".htm") files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    std::vector<std::string> bodies;
+    for (const auto& file : files) {
+      std::ifstream in(file, std::ios::binary);
+      bodies.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    return bodies;
+  }();
+  return pages;
+}
+
+void BM_HtmlToTextCorpus(benchmark::State& state) {
+  const std::vector<std::string>& pages = CorpusPages();
+  if (pages.empty()) {
+    state.SkipWithError("no corpus pages in " NORVANE_CORPUS_DIR "/pages");
+    return;
+  }
+  std::size_t pageBytes = 0;
+  for (const std::string& page : pages) pageBytes += page.size();
+  std::size_t textBytes = 0;
+  for (auto _ : state) {
+    textBytes = 0;
+    for (const std::string& page : pages) {
+      std::string text = norvane::HtmlToText(page, "");
+      textBytes += text.size();
+      benchmark::DoNotOptimize(text);
+    }
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * pageBytes));
+  state.counters["pages"] = static_cast<double>(pages.size());
+  state.counters["text_bytes"] = static_cast<double>(textBytes);
+}
+BENCHMARK(BM_HtmlToTextCorpus)->Unit(benchmark::kMillisecond);
+
+// The same with a yield callback, as the crawl runs it.
+void BM_HtmlToTextCorpusWithYield(benchmark::State& state) {
+  const std::vector<std::string>& pages = CorpusPages();
+  if (pages.empty()) {
+    state.SkipWithError("no corpus pages in " NORVANE_CORPUS_DIR "/pages");
+    return;
+  }
+  std::size_t pageBytes = 0;
+  for (const std::string& page : pages) pageBytes += page.size();
+  std::size_t yields = 0;
+  const norvane::YieldFn yield = [&yields] { ++yields; };
+  for (auto _ : state) {
+    for (const std::string& page : pages) {
+      benchmark::DoNotOptimize(norvane::HtmlToText(page, "", yield));
+    }
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * pageBytes));
+  benchmark::DoNotOptimize(yields);
+}
+BENCHMARK(BM_HtmlToTextCorpusWithYield)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
