@@ -140,8 +140,8 @@ class Converter {
   }
 
   const std::string_view m_html;
-  // Index of the last character. Reaching it ends most scans: that character is never part of
-  // a tag, a title or a look-ahead.
+  // Index of the last character. Reaching it ends a tag, a title, a row measurement or the
+  // white-space look-ahead; only the comment-end search and the entity look-ahead see it.
   const std::size_t m_last;
   std::size_t m_rowBudget;
   const YieldFn& m_yield;
@@ -149,6 +149,7 @@ class Converter {
 
   std::string m_out;
   std::size_t m_pos = 0;
+  // Wider than 16 bits so that a long word or list cannot overflow them.
   long m_column = 0;
   bool m_inBody = false;
   bool m_inScript = false;
