@@ -16,7 +16,8 @@ TempAppFolder::TempAppFolder() {
 TempAppFolder::~TempAppFolder() = default;
 
 QString CorpusDir() {
-  const QString dir = qEnvironmentVariable("NORVANE_CORPUS_DIR");
+  QString dir = qEnvironmentVariable("NORVANE_CORPUS_DIR");
+  if (dir.isEmpty()) dir = QStringLiteral(NORVANE_TEST_CORPUS_DIR);
   return (!dir.isEmpty() && QDir(dir).exists()) ? QDir(dir).absolutePath() : QString();
 }
 
