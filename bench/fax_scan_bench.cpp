@@ -3,6 +3,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "corpus_pages.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <string>
@@ -14,24 +16,7 @@
 
 namespace {
 
-const std::vector<std::string>& CorpusPages() {
-  static const std::vector<std::string> pages = [] {
-    std::vector<std::string> bodies;
-    const std::filesystem::path folder = std::filesystem::path(NORVANE_CORPUS_DIR) / "pages";
-    std::error_code error;
-    std::vector<std::filesystem::path> files;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-      if (entry.path().extension() == ".html") files.push_back(entry.path());
-    }
-    std::sort(files.begin(), files.end());
-    for (const auto& file : files) {
-      std::string bytes;
-      if (norvane::ReadFileBytes(file.string(), bytes)) bodies.push_back(std::move(bytes));
-    }
-    return bodies;
-  }();
-  return pages;
-}
+using norvane::bench::CorpusPages;
 
 std::size_t TotalSize(const std::vector<std::string>& texts) {
   std::size_t total = 0;

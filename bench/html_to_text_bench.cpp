@@ -2,6 +2,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "corpus_pages.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -13,25 +15,7 @@
 
 namespace {
 
-const std::vector<std::string>& CorpusPages() {
-  static const std::vector<std::string> pages = [] {
-    std::vector<std::filesystem::path> files;
-    std::error_code error;
-    const std::filesystem::path folder = std::filesystem::path(NORVANE_CORPUS_DIR) / "pages";
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-      const auto extension = entry.path().extension();
-      if (extension == ".html" || extension == ".htm") files.push_back(entry.path());
-    }
-    std::sort(files.begin(), files.end());
-    std::vector<std::string> bodies;
-    for (const auto& file : files) {
-      std::ifstream in(file, std::ios::binary);
-      bodies.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    return bodies;
-  }();
-  return pages;
-}
+using norvane::bench::CorpusPages;
 
 void BM_HtmlToTextCorpus(benchmark::State& state) {
   const std::vector<std::string>& pages = CorpusPages();
