@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <benchmark/benchmark.h>
+
 #include "common/text_file.h"
 
 namespace norvane::bench {
@@ -29,6 +31,22 @@ inline const std::vector<std::string>& CorpusPages() {
     return bodies;
   }();
   return pages;
+}
+
+// The corpus pages for a benchmark, or null after marking it skipped when there are none.
+inline const std::vector<std::string>* CorpusPagesOrSkip(benchmark::State& state) {
+  const std::vector<std::string>& pages = CorpusPages();
+  if (pages.empty()) {
+    state.SkipWithError("no corpus pages in " NORVANE_CORPUS_DIR "/pages");
+    return nullptr;
+  }
+  return &pages;
+}
+
+inline std::size_t TotalBytes(const std::vector<std::string>& pages) {
+  std::size_t bytes = 0;
+  for (const std::string& page : pages) bytes += page.size();
+  return bytes;
 }
 
 }  // namespace norvane::bench

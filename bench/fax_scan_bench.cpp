@@ -16,7 +16,8 @@
 
 namespace {
 
-using norvane::bench::CorpusPages;
+using norvane::bench::CorpusPagesOrSkip;
+using norvane::bench::TotalBytes;
 
 std::size_t TotalSize(const std::vector<std::string>& texts) {
   std::size_t total = 0;
@@ -25,11 +26,9 @@ std::size_t TotalSize(const std::vector<std::string>& texts) {
 }
 
 void BM_FaxScanConvertedText(benchmark::State& state) {
-  const std::vector<std::string>& pages = CorpusPages();
-  if (pages.empty()) {
-    state.SkipWithError("no corpus pages");
-    return;
-  }
+  const std::vector<std::string>* corpus = CorpusPagesOrSkip(state);
+  if (!corpus) return;
+  const std::vector<std::string>& pages = *corpus;
   std::vector<std::string> converted;
   for (const std::string& body : pages) {
     converted.push_back(norvane::ConvertPageForFaxScan(body));
@@ -52,11 +51,9 @@ void BM_FaxScanConvertedText(benchmark::State& state) {
 BENCHMARK(BM_FaxScanConvertedText)->Unit(benchmark::kMillisecond);
 
 void BM_FaxPageSteps(benchmark::State& state) {
-  const std::vector<std::string>& pages = CorpusPages();
-  if (pages.empty()) {
-    state.SkipWithError("no corpus pages");
-    return;
-  }
+  const std::vector<std::string>* corpus = CorpusPagesOrSkip(state);
+  if (!corpus) return;
+  const std::vector<std::string>& pages = *corpus;
   std::size_t numbers = 0;
   for (auto _ : state) {
     numbers = 0;
@@ -74,11 +71,9 @@ BENCHMARK(BM_FaxPageSteps)->Unit(benchmark::kMillisecond);
 
 // The line-break steps alone, which run on the whole received body before the converter.
 void BM_FaxPageLineBreakSteps(benchmark::State& state) {
-  const std::vector<std::string>& pages = CorpusPages();
-  if (pages.empty()) {
-    state.SkipWithError("no corpus pages");
-    return;
-  }
+  const std::vector<std::string>* corpus = CorpusPagesOrSkip(state);
+  if (!corpus) return;
+  const std::vector<std::string>& pages = *corpus;
   for (auto _ : state) {
     for (const std::string& body : pages) {
       std::string text = norvane::BreakBeforeFax(norvane::RemoveLineBreaks(body));

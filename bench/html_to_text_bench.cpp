@@ -15,16 +15,14 @@
 
 namespace {
 
-using norvane::bench::CorpusPages;
+using norvane::bench::CorpusPagesOrSkip;
+using norvane::bench::TotalBytes;
 
 void BM_HtmlToTextCorpus(benchmark::State& state) {
-  const std::vector<std::string>& pages = CorpusPages();
-  if (pages.empty()) {
-    state.SkipWithError("no corpus pages in " NORVANE_CORPUS_DIR "/pages");
-    return;
-  }
-  std::size_t pageBytes = 0;
-  for (const std::string& page : pages) pageBytes += page.size();
+  const std::vector<std::string>* corpus = CorpusPagesOrSkip(state);
+  if (!corpus) return;
+  const std::vector<std::string>& pages = *corpus;
+  const std::size_t pageBytes = TotalBytes(pages);
   std::size_t textBytes = 0;
   for (auto _ : state) {
     textBytes = 0;
@@ -42,13 +40,10 @@ BENCHMARK(BM_HtmlToTextCorpus)->Unit(benchmark::kMillisecond);
 
 // The same with a yield callback, as the crawl runs it.
 void BM_HtmlToTextCorpusWithYield(benchmark::State& state) {
-  const std::vector<std::string>& pages = CorpusPages();
-  if (pages.empty()) {
-    state.SkipWithError("no corpus pages in " NORVANE_CORPUS_DIR "/pages");
-    return;
-  }
-  std::size_t pageBytes = 0;
-  for (const std::string& page : pages) pageBytes += page.size();
+  const std::vector<std::string>* corpus = CorpusPagesOrSkip(state);
+  if (!corpus) return;
+  const std::vector<std::string>& pages = *corpus;
+  const std::size_t pageBytes = TotalBytes(pages);
   std::size_t yields = 0;
   const norvane::YieldFn yield = [&yields] { ++yields; };
   for (auto _ : state) {
