@@ -51,6 +51,24 @@ class Form1 : public QMainWindow, public StoreHost {
   QString panelText(int panel) const;  // panel 1 to 4
   void setPanelText(int panel, const QString& text);
 
+  // The harvest controller. The click handlers are public so other windows (the search window)
+  // and tests can run them as a click would.
+  void Command1_Click();       // "Start"
+  void StartNextSearch();      // Start for an automatic change of search string
+  void cmdDoSearch_Click();    // Start Search: crawl the queued websites
+  void cmdStop_Click();        // "Stop"
+  void cmdResume_Click();      // "Resume"
+  void cmdNextSearch_Click();  // "Next"
+  void TakeNextWebsite(int16_t i);
+  QString NextQueuedWebsite();
+  void StopQueueEmpty();
+
+  // The search window for txtSearch: loaded and shown modeless by Start, unloaded by
+  // StartNextSearch before it loads the window again.
+  void LoadSearchWindow();
+  void UnloadSearchWindow();
+  int searchWindowLoads() const { return m_searchWindowLoads; }
+
   // StoreHost: the store's side effects on this window.
   void appendSearchList(const QString& search) override;
   QStringList websiteList() const override;
@@ -151,6 +169,7 @@ class Form1 : public QMainWindow, public StoreHost {
   std::array<QLabel*, 4> m_panels{};
   Statistics m_stats;
   std::unique_ptr<SpiderDatabase> m_database;
+  int m_searchWindowLoads = 0;
 };
 
 }  // namespace norvane

@@ -1,0 +1,61 @@
+#include "desktop/message_box.h"
+
+#include <QApplication>
+#include <QList>
+
+namespace norvane {
+namespace {
+
+struct Answers {
+  QList<QMessageBox::StandardButton> queued;
+  QStringList shown;
+  // In test mode a box with no queued answer is answered at once rather than blocking a
+  // headless run.
+  bool testing = false;
+};
+
+Answers& answers() {
+  static Answers a;
+  return a;
+}
+
+}  // namespace
+
+QMessageBox::StandardButton MessageBox::show(QWidget* parent, const QString& text,
+                                             QMessageBox::Icon icon,
+                                             QMessageBox::StandardButtons buttons,
+                                             QMessageBox::StandardButton defaultButton) {
+  Answers& a = answers();
+  if (a.testing) {
+    a.shown << text;
+    if (!a.queued.isEmpty()) return a.queued.takeFirst();
+    if (buttons.testFlag(QMessageBox::Ok)) return QMessageBox::Ok;
+    if (buttons.testFlag(QMessageBox::No)) return QMessageBox::No;
+    return QMessageBox::Cancel;
+  }
+  QMessageBox box(icon, QApplication::applicationName(), text, buttons, parent);
+  if (defaultButton != QMessageBox::NoButton) box.setDefaultButton(defaultButton);
+  return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+void MessageBox::setNextAnswer(QMessageBox::StandardButton answer) {
+  answers().testing = true;
+  answers().queued << answer;
+}
+
+void MessageBox::setTestMode(bool on) {
+  answers().testing = on;
+}
+
+QStringList MessageBox::takeShownTexts() {
+  QStringList texts;
+  texts.swap(answers().shown);
+  return texts;
+}
+
+void MessageBox::reset() {
+  answers().queued.clear();
+  answers().shown.clear();
+}
+
+}  // namespace norvane
