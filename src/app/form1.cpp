@@ -56,6 +56,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
   buildMenus();
   buildWidgets();
   connectOptionHandlers();
+  connectSearchHandlers();
   resize(ToPixels(11235),
          ToPixels(7470) + menuBar()->sizeHint().height() + ToPixels(kStatusBarTwips));
   m_database = std::make_unique<SpiderDatabase>(AppFile(QStringLiteral("spider.mdb")), this);

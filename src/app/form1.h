@@ -2,11 +2,13 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <QRectF>
 #include <array>
 #include <memory>
 
 #include "app/statistics.h"
+#include "search/search_host.h"
 #include "store/spider_database.h"
 #include "store/store_host.h"
 
@@ -23,10 +25,12 @@ class QToolButton;
 
 namespace norvane {
 
+class Form3;
+
 // The main window. It owns the option widgets, the preview lists, the harvest buttons and the
 // status bar; the other windows and the harvest read and set them by these names. Handlers stay
 // short and forward to the logic in the other libraries.
-class Form1 : public QMainWindow, public StoreHost {
+class Form1 : public QMainWindow, public StoreHost, public SearchHost {
   Q_OBJECT
 
  public:
@@ -68,6 +72,26 @@ class Form1 : public QMainWindow, public StoreHost {
   void LoadSearchWindow();
   void UnloadSearchWindow();
   int searchWindowLoads() const { return m_searchWindowLoads; }
+  Form3* searchWindow() const;  // the loaded search window, or null
+
+  // The search-string list: "Add", Enter in the entry box, "Delete".
+  void cmdAdd_Click();
+  void Text1_KeyPress(int KeyAscii);
+  void cmbDel_Click();
+
+  // SearchHost: what the search window reads and sets here.
+  QString currentSearchText() const override;
+  bool addFaxToSearches() const override;
+  int resultCountIndex() const override;
+  QString searchTypeText() const override;
+  int searchStringCount() const override;
+  void removeCurrentSearchString() override;
+  void setStatusPanel(int panel, const QString& text) override;
+  bool deleteAllWebsites() override;
+  void addWebsite(const QString& website) override;
+  void recordStatistic(int kind) override;
+  void startSearch() override;
+  void startNextSearch() override;
 
   // StoreHost: the store's side effects on this window.
   void appendSearchList(const QString& search) override;
@@ -157,6 +181,8 @@ class Form1 : public QMainWindow, public StoreHost {
   void buildWidgets();
   void buildMenus();
   void connectOptionHandlers();
+  void connectSearchHandlers();
+  void applyNextSearchRule();
   void showHelpWindow();
   void addStatusPanel();
 
@@ -170,6 +196,8 @@ class Form1 : public QMainWindow, public StoreHost {
   Statistics m_stats;
   std::unique_ptr<SpiderDatabase> m_database;
   int m_searchWindowLoads = 0;
+  QPointer<Form3> m_searchWindow;
+  QString m_searchEngine;  // the engine of the last pass, for a search type the window cannot read
 };
 
 }  // namespace norvane

@@ -9,6 +9,7 @@ namespace {
 struct Answers {
   QList<QMessageBox::StandardButton> queued;
   QStringList shown;
+  QStringList titles;
   // In test mode a box with no queued answer is answered at once rather than blocking a
   // headless run.
   bool testing = false;
@@ -25,15 +26,23 @@ QMessageBox::StandardButton MessageBox::show(QWidget* parent, const QString& tex
                                              QMessageBox::Icon icon,
                                              QMessageBox::StandardButtons buttons,
                                              QMessageBox::StandardButton defaultButton) {
+  return showTitled(parent, QApplication::applicationName(), text, icon, buttons, defaultButton);
+}
+
+QMessageBox::StandardButton MessageBox::showTitled(QWidget* parent, const QString& title,
+                                                   const QString& text, QMessageBox::Icon icon,
+                                                   QMessageBox::StandardButtons buttons,
+                                                   QMessageBox::StandardButton defaultButton) {
   Answers& a = answers();
   if (a.testing) {
     a.shown << text;
+    a.titles << title;
     if (!a.queued.isEmpty()) return a.queued.takeFirst();
     if (buttons.testFlag(QMessageBox::Ok)) return QMessageBox::Ok;
     if (buttons.testFlag(QMessageBox::No)) return QMessageBox::No;
     return QMessageBox::Cancel;
   }
-  QMessageBox box(icon, QApplication::applicationName(), text, buttons, parent);
+  QMessageBox box(icon, title, text, buttons, parent);
   if (defaultButton != QMessageBox::NoButton) box.setDefaultButton(defaultButton);
   return static_cast<QMessageBox::StandardButton>(box.exec());
 }
@@ -53,9 +62,16 @@ QStringList MessageBox::takeShownTexts() {
   return texts;
 }
 
+QStringList MessageBox::takeShownTitles() {
+  QStringList titles;
+  titles.swap(answers().titles);
+  return titles;
+}
+
 void MessageBox::reset() {
   answers().queued.clear();
   answers().shown.clear();
+  answers().titles.clear();
 }
 
 }  // namespace norvane

@@ -18,6 +18,12 @@ class MessageBox {
       QWidget* parent, const QString& text, QMessageBox::Icon icon = QMessageBox::NoIcon,
       QMessageBox::StandardButtons buttons = QMessageBox::Ok,
       QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+  // The same with a title of its own instead of the product name (a question such as
+  // "Confirm Delete").
+  static QMessageBox::StandardButton showTitled(
+      QWidget* parent, const QString& title, const QString& text, QMessageBox::Icon icon,
+      QMessageBox::StandardButtons buttons,
+      QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
   // Tests: from now on no box is shown. Each box takes the next queued answer, or "Ok" (else
   // "No", else "Cancel") when none is queued, and its text is recorded.
@@ -26,6 +32,8 @@ class MessageBox {
   static void setNextAnswer(QMessageBox::StandardButton answer);
   // Tests: the texts of the boxes answered from the queue, oldest first; clears the record.
   static QStringList takeShownTexts();
+  // Tests: the titles of the same boxes (the product name for untitled ones); clears the record.
+  static QStringList takeShownTitles();
   // Tests: forget queued answers and recorded texts; test mode stays as it is.
   static void reset();
 };

@@ -1,4 +1,5 @@
-// norvane-tool: the page conversion, the fax scan and the area-code lookup from the command line,
+// norvane-tool: the page conversion, the fax scan, the area-code lookup and the search-result
+// reading from the command line,
 // for checking pages by hand and for scripts.
 
 #include <cerrno>
@@ -15,6 +16,8 @@
 
 #include "areacodes/area_code_directory.h"
 #include "harvest/fax_scan_page.h"
+#include "search/result_extraction.h"
+#include "store/spider_database.h"
 #include "text/html_to_text.h"
 
 namespace {
@@ -33,6 +36,9 @@ constexpr std::string_view kUsage =
     "                                    received page body in FILE, one a line: the number,\n"
     "                                    a tab and its region\n"
     "  areacode NUMBER                   write the region of a number such as 1-201-555-0123\n"
+    "  results FILE                      list the domains a search pass would queue from the\n"
+    "                                    result page (the body's HTML) in FILE, one a line,\n"
+    "                                    in order, as they are stored\n"
     "  --help                            show this text\n";
 
 class ToolError {
@@ -109,6 +115,19 @@ int AreaCodeCommand(const std::vector<std::string>& args) {
   return kExitOk;
 }
 
+int ResultsCommand(const std::vector<std::string>& args) {
+  if (args.size() != 1) UsageError("results takes one FILE");
+  const std::string page = ReadPageFile(args[0]);
+  // One byte a character both ways, so the names come out byte for byte as they stood.
+  const QString html = QString::fromLatin1(page.data(), static_cast<qsizetype>(page.size()));
+  std::string out;
+  for (const QString& domain : norvane::ExtractDomains(html)) {
+    out += norvane::SpiderDatabase::NormaliseWebsite(domain).toLatin1().toStdString() + '\n';
+  }
+  WriteOut(out);
+  return kExitOk;
+}
+
 int Run(const std::vector<std::string>& argv) {
   if (argv.empty()) UsageError("no command given");
   const std::string& command = argv[0];
@@ -120,6 +139,7 @@ int Run(const std::vector<std::string>& argv) {
   if (command == "html2text") return HtmlToTextCommand(args);
   if (command == "faxes") return FaxesCommand(args);
   if (command == "areacode") return AreaCodeCommand(args);
+  if (command == "results") return ResultsCommand(args);
   UsageError("unknown command " + command);
 }
 

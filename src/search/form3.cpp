@@ -1,0 +1,175 @@
+#include "search/form3.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QScreen>
+#include <QUrl>
+#include <QVariant>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineView>
+#include <cmath>
+
+#include "search/browser_proxy.h"
+#include "search/result_extraction.h"
+#include "search/search_host.h"
+#include "search/search_query.h"
+
+namespace norvane {
+namespace {
+
+int ToPixels(double twips) {
+  return static_cast<int>(std::lround(twips / 15.0));
+}
+
+// A pass with this many domains or fewer is not worth a crawl.
+constexpr qint32 kEnoughResults = 20;
+constexpr int kWebsiteFound = 1;
+
+}  // namespace
+
+Form3::Form3(SearchHost& host, const QString& previousEngine, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      strEngine(previousEngine),
+      m_host(host) {
+  setObjectName(QStringLiteral("Form3"));
+  setWindowTitle(QStringLiteral("List Builder - Finding matching websites..."));
+  setFixedSize(ToPixels(11100), ToPixels(8610));
+
+  // The proxy hook must be in place before the first browser starts the browser engine.
+  ApplyBrowserProxyHook();
+  WebBrowser1 = new QWebEngineView(this);
+  WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+  WebBrowser1->setToolTip(QStringLiteral("Searching for unique .com, .net and .org domain names."));
+  WebBrowser1->setGeometry(0, 0, ToPixels(11115), ToPixels(8175));
+
+  Text1 = new QLineEdit(QStringLiteral("Status..."), this);
+  Text1->setObjectName(QStringLiteral("Text1"));
+  Text1->setToolTip(
+      QStringLiteral("This shows the number of unique .com, .org and .net domain names found."));
+  Text1->setReadOnly(true);
+  Text1->setGeometry(0, ToPixels(8280), ToPixels(11115), ToPixels(315));
+
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect frame(QPoint(), size());
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+  }
+
+  connect(WebBrowser1, &QWebEngineView::loadFinished, this,
+          [this] { WebBrowser1_DocumentComplete(); });
+}
+
+Form3::~Form3() = default;
+
+void Form3::Form_Load() {
+  bFinished = false;
+  lExtracted = 0;
+  strFound.clear();
+  strQuery = BuildSearchQuery(m_host.currentSearchText(), m_host.addFaxToSearches());
+  lWanted = WantedDomains(m_host.resultCountIndex());
+  strEngine = EngineFromSearchType(m_host.searchTypeText(), strEngine);
+  lStart = 1;
+  StartSearch();
+}
+
+void Form3::StartSearch() {
+  m_host.deleteAllWebsites();
+  navigate();
+}
+
+void Form3::navigate() {
+  WebBrowser1->load(QUrl(ResultPageUrl(strEngine, strQuery, lStart)));
+}
+
+void Form3::WebBrowser1_DocumentComplete() {
+  if (m_processing || bFinished || m_unloaded) return;
+  if (WebBrowser1->url().toString().size() <= 8) return;
+  m_processing = true;
+  QPointer<Form3> self(this);
+  // The body is read in a world of its own, so the page's scripts cannot change what is read.
+  WebBrowser1->page()->runJavaScript(
+      QStringLiteral("document.body ? document.body.innerHTML : null"),
+      QWebEngineScript::ApplicationWorld, [self](const QVariant& body) {
+        if (self) self->bodyArrived(body);
+      });
+}
+
+void Form3::bodyArrived(const QVariant& body) {
+  // No document or no body: this notification is dropped and the window waits.
+  if (m_unloaded || bFinished || body.typeId() != QMetaType::QString) {
+    m_processing = false;
+    return;
+  }
+  QPointer<Form3> self(this);
+  ExtractResults(body.toString());
+  if (self) m_processing = false;
+}
+
+void Form3::ExtractResults(const QString& html) {
+  lPageNew = 0;
+  QPointer<Form3> self(this);
+  for (const QString& line : SplitResultLines(html)) {
+    const QString domain = AcceptedDomain(line, strFound);
+    if (!domain.isEmpty()) {
+      ++lPageNew;
+      strFound += domain;
+      m_host.addWebsite(domain);
+      m_host.recordStatistic(kWebsiteFound);
+      ++lExtracted;
+    }
+    Text1->setText(QStringLiteral("Extracted %1 unique results.").arg(lExtracted));
+    QCoreApplication::processEvents();
+    // Closed or replaced meanwhile: the pass ends here.
+    if (!self || m_unloaded) return;
+  }
+  NextResultsPage();
+}
+
+void Form3::NextResultsPage() {
+  if (lExtracted < lWanted && lPageNew > 0) {
+    lStart += ResultsPageStep(strEngine);
+    navigate();
+    return;
+  }
+  bFinished = true;
+  strFound.clear();
+  Text1->setText(QStringLiteral("Finished! Extracted %1 results.").arg(lExtracted));
+  WebBrowser1->stop();
+  hide();
+  if (lExtracted > kEnoughResults) {
+    m_host.startSearch();
+    Unload();
+    return;
+  }
+  m_host.setStatusPanel(1, QStringLiteral("Stopped"));
+  m_host.setStatusPanel(2, QStringLiteral("Not enough results"));
+  if (m_host.searchStringCount() > 1) {
+    m_host.removeCurrentSearchString();
+    m_host.setStatusPanel(3, QStringLiteral("Trying next search"));
+    m_host.startNextSearch();
+  } else {
+    m_host.setStatusPanel(3, QStringLiteral("Add more search terms"));
+    Unload();
+  }
+}
+
+void Form3::Unload() {
+  if (m_unloaded) return;
+  m_unloaded = true;
+  bFinished = true;
+  WebBrowser1->stop();
+  hide();
+  deleteLater();
+}
+
+void Form3::closeEvent(QCloseEvent* event) {
+  event->accept();
+  Unload();
+}
+
+}  // namespace norvane

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QLineEdit;
+class QVariant;
+class QWebEngineView;
+
+namespace norvane {
+
+class SearchHost;
+
+// The search-engine window: drives the embedded browser through the result pages of the current
+// search string and queues the domains they link to. The rules live in search_query.h and
+// result_extraction.h; the window only moves pages between the browser and those rules.
+class Form3 : public QWidget {
+  Q_OBJECT
+
+ public:
+  // previousEngine: the engine of the last pass, kept when "Which Search Type?" names none.
+  Form3(SearchHost& host, const QString& previousEngine, QWidget* parent = nullptr);
+  ~Form3() override;
+
+  // The load step: reads the choices from the host and opens the first result page.
+  void Form_Load();
+  // Ends the pass wherever it is, hides the window and deletes it once control returns to the
+  // event loop. The host keeps the websites queued so far.
+  void Unload();
+  bool isUnloaded() const { return m_unloaded; }
+
+  // The browser reported a finished document (public so tests can deliver a notification).
+  void WebBrowser1_DocumentComplete();
+
+  QWebEngineView* WebBrowser1 = nullptr;
+  QLineEdit* Text1 = nullptr;
+
+  // The pass, as the load step and the pages leave it.
+  QString strQuery;
+  QString strEngine;
+  qint32 lWanted = 100;
+  qint32 lStart = 1;
+  qint32 lExtracted = 0;
+  qint32 lPageNew = 0;
+  QString strFound;
+  bool bFinished = false;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void StartSearch();
+  void bodyArrived(const QVariant& body);
+  void ExtractResults(const QString& html);
+  void NextResultsPage();
+  void navigate();
+
+  SearchHost& m_host;
+  bool m_processing = false;  // a page is being read; notifications meanwhile are ignored
+  bool m_unloaded = false;
+};
+
+}  // namespace norvane
