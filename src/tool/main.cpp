@@ -1,6 +1,5 @@
-// norvane-tool: the page conversion, the fax scan, the area-code lookup and the search-result
-// reading from the command line,
-// for checking pages by hand and for scripts.
+// norvane-tool: the page conversion, the fax scan, the area-code lookup and the reading of search
+// result pages from the command line, for checking pages by hand and for scripts.
 
 #include <cerrno>
 #include <cstdio>

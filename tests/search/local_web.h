@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QTcpServer>
+#include <QUrl>
+#include <functional>
+
+class QTcpSocket;
+
+namespace norvane::testing {
+
+// A web on 127.0.0.1 for the search tests. It answers both as the HTTP proxy of the embedded
+// browser (requests carry the whole address) and as every web server of the crawl (requests
+// carry a path and a Host header), so pages are served under their real host names.
+class LocalWeb : public QObject {
+ public:
+  struct Reply {
+    int status = 404;
+    QByteArray body;
+    bool hold = false;  // record the request but leave it unanswered until release()
+  };
+  using Handler = std::function<Reply(const QUrl&)>;
+
+  LocalWeb();
+  ~LocalWeb() override;
+  quint16 port() const { return m_server.serverPort(); }
+  QString hostPort() const;
+
+  void setHandler(Handler handler) { m_handler = std::move(handler); }
+  // Page requests so far, as whole addresses (requests for icons are left out); clears them.
+  QStringList takeRequests();
+  int requestCount() const { return m_requests.size(); }
+  // Answers held requests with 404 and closes every open connection.
+  void release();
+
+  static Reply page(const QByteArray& html) { return Reply{200, html, false}; }
+
+ private:
+  void onReadyRead(QTcpSocket* socket);
+
+  QTcpServer m_server;
+  Handler m_handler;
+  QStringList m_requests;
+  QList<QPointer<QTcpSocket>> m_open;
+};
+
+// The process's one local web, made by the test main before the first browser starts.
+LocalWeb& TestWeb();
+
+}  // namespace norvane::testing
