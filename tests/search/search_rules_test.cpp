@@ -43,7 +43,7 @@ TEST(SearchQueryTest, SearchStringIsSentWithPlusForSpacesAndEncodedSpecials) {
 }
 
 TEST(SearchQueryTest, WantedDomainsFollowTheResultCountChoice) {
-  const std::pair<int, qint32> cases[] = {{-1, 100}, {0, 100},   {1, 200},  {2, 500},
+  const std::pair<int, qint32> cases[] = {{-1, 100}, {0, 100},  {1, 200},   {2, 500},
                                           {3, 1000}, {4, 5000}, {5, 10000}, {6, 100}};
   for (const auto& [index, wanted] : cases) EXPECT_EQ(WantedDomains(index), wanted) << index;
 }
@@ -54,9 +54,12 @@ TEST(SearchQueryTest, EngineFollowsSearchTypeAndOtherwiseKeepsThePreviousOne) {
     const char* previous;
     const char* engine;
   } cases[] = {
-      {"Yahoo Search", "", "Yahoo"},          {"Google Search", "Yahoo", "Google"},
-      {"Bing Search", "Yahoo", "Yahoo"},      {"", "Yahoo", "Yahoo"},
-      {"", "", "Google"},                     {"yahoo search", "", "Google"},
+      {"Yahoo Search", "", "Yahoo"},
+      {"Google Search", "Yahoo", "Google"},
+      {"Bing Search", "Yahoo", "Yahoo"},
+      {"", "Yahoo", "Yahoo"},
+      {"", "", "Google"},
+      {"yahoo search", "", "Google"},
       {"Yahoo Search ", "Google", "Google"},
   };
   for (const auto& c : cases) {
@@ -149,9 +152,9 @@ TEST(ResultLinesTest, CandidateIsTheHostWithoutItsFirstLabel) {
 
 TEST(ResultLinesTest, LabelMustBeComOrgNetOrGovInOneOfThreeSpellings) {
   const std::pair<const char*, bool> cases[] = {
-      {"acme.com", true},    {"acme.Com", true},   {"acme.COM", true},   {"acme.org", true},
-      {"acme.Org", true},    {"acme.NET", true},   {"acme.gov", true},   {"acme.Gov", true},
-      {"acme.GOV", true},    {"acme.cOm", false},  {"acme.CoM", false},  {"acme.edu", false},
+      {"acme.com", true},    {"acme.Com", true},   {"acme.COM", true},    {"acme.org", true},
+      {"acme.Org", true},    {"acme.NET", true},   {"acme.gov", true},    {"acme.Gov", true},
+      {"acme.GOV", true},    {"acme.cOm", false},  {"acme.CoM", false},   {"acme.edu", false},
       {"acme", false},       {"acme.", false},     {"b.acme.com", false}, {"acme.com:80", false},
       {"acme.co.uk", false}, {"acme.com ", false},
   };
@@ -243,16 +246,11 @@ TEST(SearchListTest, DeleteActsOnTheSelectionWithItsGuards) {
     bool harvesting, resume;
     D expected;
   } cases[] = {
-      {-1, 0, false, false, D::Nothing},
-      {-1, 3, false, false, D::AskForSelection},
-      {-1, 1, true, true, D::AskForSelection},
-      {2, 3, true, false, D::DeleteEntry},
-      {1, 2, false, true, D::DeleteEntry},
-      {0, 3, true, false, D::RefuseCurrent},
-      {0, 3, true, true, D::RefuseCurrent},
-      {0, 3, false, true, D::ConfirmDeleteCurrent},
-      {0, 1, false, false, D::DeleteCurrent},
-      {5, 3, false, false, D::AskForSelection},
+      {-1, 0, false, false, D::Nothing},       {-1, 3, false, false, D::AskForSelection},
+      {-1, 1, true, true, D::AskForSelection}, {2, 3, true, false, D::DeleteEntry},
+      {1, 2, false, true, D::DeleteEntry},     {0, 3, true, false, D::RefuseCurrent},
+      {0, 3, true, true, D::RefuseCurrent},    {0, 3, false, true, D::ConfirmDeleteCurrent},
+      {0, 1, false, false, D::DeleteCurrent},  {5, 3, false, false, D::AskForSelection},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(DeletionFor(c.selected, c.count, c.harvesting, c.resume), c.expected)

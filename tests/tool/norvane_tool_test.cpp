@@ -10,6 +10,8 @@
 
 #include "areacodes/area_code_directory.h"
 #include "common/text_file.h"
+#include "search/result_extraction.h"
+#include "search/result_pages.h"
 #include "support/temp_app_folder.h"
 #include "text/html_to_text.h"
 
@@ -124,10 +126,53 @@ TEST_F(ToolTest, AreaCodePrintsRegionText) {
   EXPECT_EQ(RunTool({"areacode", "2015550123"}).out, "Unknown/International\n");
 }
 
+TEST_F(ToolTest, ResultsListsTheDomainsOnePassQueuesFromAPage) {
+  const struct {
+    QString html;
+    std::string out;
+  } cases[] = {
+      {testing::GoogleResultPage({"www.acme.com", "WWW.BIG.COM", "www.acme.com", "acme.org",
+                                  "www.plumb.co.uk", "a.b.c.net"}),
+       "acme.com\nBIG.COM\nacme.org\n"},
+      {testing::YahooResultPage({"www.pipes.com", "members.tripod.net/~x", "www.drains.gov"}),
+       "pipes.com\ntripod.net\n"},
+      {"<body>no links</body>", ""},
+      {"", ""},
+  };
+  int i = 0;
+  for (const auto& c : cases) {
+    const QString path = WriteFile(QString("serp%1.html").arg(i++), c.html.toStdString());
+    ToolRun run = RunTool({"results", path});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, c.out);
+    EXPECT_EQ(run.err, "");
+  }
+}
+
+TEST_F(ToolTest, ResultsMatchesThePassOnCorpusPages) {
+  const QString corpus = testing::CorpusDir();
+  if (corpus.isEmpty()) GTEST_SKIP() << "corpus absent";
+  QDir serp(corpus + "/serp/aql");
+  QStringList pages = serp.entryList({"*.html"}, QDir::Files, QDir::Name);
+  ASSERT_FALSE(pages.isEmpty());
+  // Every fifth page of each engine keeps the test quick.
+  for (int i = 0; i < pages.size(); i += 5) {
+    std::string bytes;
+    ASSERT_TRUE(ReadFileBytes(serp.filePath(pages[i]).toStdString(), bytes));
+    std::string expected;
+    for (const QString& domain : ExtractDomains(QString::fromLatin1(bytes))) {
+      expected += domain.toLatin1().toStdString() + "\n";
+    }
+    ToolRun run = RunTool({"results", serp.filePath(pages[i])});
+    EXPECT_EQ(run.exitCode, 0) << pages[i].toStdString();
+    EXPECT_EQ(run.out, expected) << pages[i].toStdString();
+  }
+}
+
 TEST_F(ToolTest, HelpPrintsUsage) {
   ToolRun run = RunTool({"--help"});
   EXPECT_EQ(run.exitCode, 0);
-  for (const char* word : {"html2text", "faxes", "--no-international", "areacode"}) {
+  for (const char* word : {"html2text", "faxes", "--no-international", "areacode", "results"}) {
     EXPECT_NE(run.out.find(word), std::string::npos) << word;
   }
 }
@@ -152,6 +197,10 @@ TEST_F(ToolTest, ErrorsGiveOneLineAndExitCode) {
       {{"faxes", m_dir.filePath("missing.html")}, 1},
       {{"html2text", m_dir.path()}, 1},
       {{"faxes", m_dir.path()}, 1},
+      {{"results"}, 2},
+      {{"results", page, page}, 2},
+      {{"results", m_dir.filePath("missing.html")}, 1},
+      {{"results", m_dir.path()}, 1},
   };
   for (const Case& c : cases) {
     const std::string label = c.arguments.join(' ').toStdString();
