@@ -7,6 +7,8 @@
 #include <memory>
 
 #include "app/statistics.h"
+#include "harvest/fetch_slot.h"
+#include "harvest/harvest_host.h"
 #include "store/spider_database.h"
 #include "store/store_host.h"
 
@@ -26,7 +28,10 @@ namespace norvane {
 // The main window. It owns the option widgets, the preview lists, the harvest buttons and the
 // status bar; the other windows and the harvest read and set them by these names. Handlers stay
 // short and forward to the logic in the other libraries.
-class Form1 : public QMainWindow, public StoreHost {
+class PageFetcher;
+class PageSteps;
+
+class Form1 : public QMainWindow, public StoreHost, public HarvestHost {
   Q_OBJECT
 
  public:
@@ -41,15 +46,15 @@ class Form1 : public QMainWindow, public StoreHost {
   void ArrangeControls();
 
   // Counts a statistics event (0 page scanned, 1 website queued, 2 fax stored) and shows it.
-  void RecordStatistic(int kind);
+  void RecordStatistic(int kind) override;
   // Writes the five counters into LblStats(0) to LblStats(4).
   void StatsD();
 
-  SpiderDatabase& database() { return *m_database; }
+  SpiderDatabase& database() override { return *m_database; }
   Statistics& statistics() { return m_stats; }
   QStatusBar* statusBar1() const { return StatusBar1; }
   QString panelText(int panel) const;  // panel 1 to 4
-  void setPanelText(int panel, const QString& text);
+  void setPanelText(int panel, const QString& text) override;
 
   // The harvest controller. The click handlers are public so other windows (the search window)
   // and tests can run them as a click would.
@@ -59,9 +64,25 @@ class Form1 : public QMainWindow, public StoreHost {
   void cmdStop_Click();        // "Stop"
   void cmdResume_Click();      // "Resume"
   void cmdNextSearch_Click();  // "Next"
-  void TakeNextWebsite(int16_t i);
+  void TakeNextWebsite(int16_t i) override;
   QString NextQueuedWebsite();
   void StopQueueEmpty();
+
+  // The crawl's sockets and page steps.
+  PageFetcher& fetcher() { return *m_fetcher; }
+  PageSteps& pageSteps() { return *m_pageSteps; }
+
+  // HarvestHost: what the crawl reads and sets on this window.
+  bool harvesting() const override { return bHarvesting; }
+  void setProgressValue(int value) override;
+  void SavePage(const std::string& body, int16_t i) override;
+  QString currentSearch() const override;
+  bool allowInternational() const override;
+  bool foundFaxSoundOn() const override;
+  int faxPreviewCount() const override;
+  void removeFirstFaxPreview() override;
+  void appendFaxPreview(const QString& entry) override;
+  void playWave(const QString& path) override;
 
   // The search window for txtSearch: loaded and shown modeless by Start, unloaded by
   // StartNextSearch before it loads the window again.
@@ -134,7 +155,7 @@ class Form1 : public QMainWindow, public StoreHost {
   int timeout2 = 30;  // total ticks before a fetch is given up
   int32_t lAdvanceAfter = 10000;
   int32_t lAdvanceCount = 0;
-  int32_t lFaxCount = 0;  // faxes stored in this run, shown in panel 3
+  QString strURL;  // the website just taken for a socket
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -170,6 +191,19 @@ class Form1 : public QMainWindow, public StoreHost {
   Statistics m_stats;
   std::unique_ptr<SpiderDatabase> m_database;
   int m_searchWindowLoads = 0;
+
+  // The crawl. A socket is parked when its last take found nothing to fetch; a parked socket
+  // is woken when websites are queued again, and when every socket is parked the queue has
+  // run dry.
+  void playSound(const char* name);
+  void stopHarvest(const QString& panel2, const QString& panel3);
+  void applyNextButtonRule();
+  void parkSocket(int16_t i);
+  void wakeParkedSockets();
+  bool StartChecks();
+  std::unique_ptr<PageFetcher> m_fetcher;
+  std::unique_ptr<PageSteps> m_pageSteps;
+  std::array<bool, kSocketCount> m_parked{};
 };
 
 }  // namespace norvane
