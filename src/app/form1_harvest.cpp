@@ -100,6 +100,8 @@ void Form1::TakeNextWebsite(int16_t i) {
     if (!bHarvesting) return;
   }
   Yield();
+  // Another take gave this socket work while the events ran.
+  if (m_fetcher->isFetching(i)) return;
 
   // Entry 0 is the website handed out last; it makes way for the next one.
   if (List2->count() > 0) delete List2->takeItem(0);
@@ -136,6 +138,7 @@ void Form1::TakeNextWebsite(int16_t i) {
 // A socket with nothing to fetch waits. When no socket has anything left either, the queue has
 // run dry and the exhausted-queue handling decides what comes next.
 void Form1::parkSocket(int16_t i) {
+  if (m_fetcher->isFetching(i)) return;
   m_parked[i] = true;
   if (!bHarvesting) return;
   if (std::all_of(m_parked.begin(), m_parked.end(), [](bool parked) { return parked; }))
@@ -144,9 +147,15 @@ void Form1::parkSocket(int16_t i) {
 
 void Form1::wakeParkedSockets() {
   if (!bHarvesting) return;
+  // Entry 0 of List2 is taken already; with the table empty only the rest can be handed out.
+  int available = List2->count() - 1;
   for (int16_t j = 0; j < kSocketCount; ++j) {
     if (!m_parked[j]) continue;
-    if (List2->count() <= 1 && m_database->FirstQueuedWebsite().isEmpty()) return;
+    if (available <= 0) {
+      if (m_database->FirstQueuedWebsite().isEmpty()) return;
+      available = kSocketCount;
+    }
+    --available;
     m_parked[j] = false;
     QMetaObject::invokeMethod(
         this,

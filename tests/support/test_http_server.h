@@ -22,7 +22,8 @@ class TestHttpServer : public QObject {
   enum class Behaviour {
     Normal,           // the whole response, then close
     Silent,           // accept and never send
-    HeadersThenStall, // send the header block, then nothing
+    HeadersThenStall, // a header block with Content-Length 500, a moment later 250
+                      // body bytes, then nothing
     Trickle,          // one byte per trickle interval, never ending
     Endless,          // a body that never ends, as fast as the socket takes it
     Garbage,          // binary bytes with NULs, then close
