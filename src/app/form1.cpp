@@ -23,6 +23,8 @@
 #include "common/settings_store.h"
 #include "common/version_info.h"
 #include "desktop/product_page.h"
+#include "harvest/page_fetcher.h"
+#include "harvest/page_steps.h"
 #include "desktop/program_icon.h"
 
 namespace norvane {
@@ -60,9 +62,21 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
   resize(ToPixels(11235),
          ToPixels(7470) + menuBar()->sizeHint().height() + ToPixels(kStatusBarTwips));
   m_database = std::make_unique<SpiderDatabase>(AppFile(QStringLiteral("spider.mdb")), this);
+  m_fetcher = std::make_unique<PageFetcher>(*this);
+  m_pageSteps = std::make_unique<PageSteps>(*this, *m_fetcher);
+  m_parked.fill(true);
+  connect(Command1, &QToolButton::clicked, this, &Form1::Command1_Click);
+  connect(cmdDoSearch, &QToolButton::clicked, this, &Form1::cmdDoSearch_Click);
+  connect(cmdStop, &QToolButton::clicked, this, &Form1::cmdStop_Click);
+  connect(cmdResume, &QToolButton::clicked, this, &Form1::cmdResume_Click);
+  connect(cmdNextSearch, &QToolButton::clicked, this, &Form1::cmdNextSearch_Click);
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+  bHarvesting = false;
+  // The sockets go first: nothing they raise may reach a window that is half gone.
+  m_fetcher.reset();
+}
 
 void Form1::place(QWidget* widget, double left, double top, double width, double height) {
   m_twips[widget] = QRectF(left, top, width, height);
@@ -357,8 +371,9 @@ void Form1::Form_Load() {
 
   timeout = 10;
   timeout2 = 30;
+  m_fetcher->setTickLimits(timeout, timeout2);
   lAdvanceCount = 0;
-  lFaxCount = 0;
+  m_pageSteps->lFaxCount = 0;
 
   if (!m_database->isOpen()) m_database->open();
   m_database->LoadFaxList();
@@ -540,6 +555,7 @@ void Form1::closeEvent(QCloseEvent* event) {
 
 void Form1::Form_Unload() {
   bHarvesting = false;
+  m_fetcher->CloseAll();
   QApplication::quit();
 }
 

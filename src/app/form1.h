@@ -8,6 +8,8 @@
 #include <memory>
 
 #include "app/statistics.h"
+#include "harvest/fetch_slot.h"
+#include "harvest/harvest_host.h"
 #include "search/search_host.h"
 #include "store/spider_database.h"
 #include "store/store_host.h"
@@ -30,7 +32,10 @@ class Form3;
 // The main window. It owns the option widgets, the preview lists, the harvest buttons and the
 // status bar; the other windows and the harvest read and set them by these names. Handlers stay
 // short and forward to the logic in the other libraries.
-class Form1 : public QMainWindow, public StoreHost, public SearchHost {
+class PageFetcher;
+class PageSteps;
+
+class Form1 : public QMainWindow, public StoreHost, public HarvestHost, public SearchHost {
   Q_OBJECT
 
  public:
@@ -45,15 +50,15 @@ class Form1 : public QMainWindow, public StoreHost, public SearchHost {
   void ArrangeControls();
 
   // Counts a statistics event (0 page scanned, 1 website queued, 2 fax stored) and shows it.
-  void RecordStatistic(int kind);
+  void RecordStatistic(int kind) override;
   // Writes the five counters into LblStats(0) to LblStats(4).
   void StatsD();
 
-  SpiderDatabase& database() { return *m_database; }
+  SpiderDatabase& database() override { return *m_database; }
   Statistics& statistics() { return m_stats; }
   QStatusBar* statusBar1() const { return StatusBar1; }
   QString panelText(int panel) const;  // panel 1 to 4
-  void setPanelText(int panel, const QString& text);
+  void setPanelText(int panel, const QString& text) override;
 
   // The harvest controller. The click handlers are public so other windows (the search window)
   // and tests can run them as a click would.
@@ -63,9 +68,25 @@ class Form1 : public QMainWindow, public StoreHost, public SearchHost {
   void cmdStop_Click();        // "Stop"
   void cmdResume_Click();      // "Resume"
   void cmdNextSearch_Click();  // "Next"
-  void TakeNextWebsite(int16_t i);
+  void TakeNextWebsite(int16_t i) override;
   QString NextQueuedWebsite();
   void StopQueueEmpty();
+
+  // The crawl's sockets and page steps.
+  PageFetcher& fetcher() { return *m_fetcher; }
+  PageSteps& pageSteps() { return *m_pageSteps; }
+
+  // HarvestHost: what the crawl reads and sets on this window.
+  bool harvesting() const override { return bHarvesting; }
+  void setProgressValue(int value) override;
+  void SavePage(const std::string& body, int16_t i) override;
+  QString currentSearch() const override;
+  bool allowInternational() const override;
+  bool foundFaxSoundOn() const override;
+  int faxPreviewCount() const override;
+  void removeFirstFaxPreview() override;
+  void appendFaxPreview(const QString& entry) override;
+  void playWave(const QString& path) override;
 
   // The search window for txtSearch: loaded and shown modeless by Start, unloaded by
   // StartNextSearch before it loads the window again.
@@ -158,7 +179,7 @@ class Form1 : public QMainWindow, public StoreHost, public SearchHost {
   int timeout2 = 30;  // total ticks before a fetch is given up
   int32_t lAdvanceAfter = 10000;
   int32_t lAdvanceCount = 0;
-  int32_t lFaxCount = 0;  // faxes stored in this run, shown in panel 3
+  QString strURL;  // the website just taken for a socket
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -182,7 +203,6 @@ class Form1 : public QMainWindow, public StoreHost, public SearchHost {
   void buildMenus();
   void connectOptionHandlers();
   void connectSearchHandlers();
-  void applyNextSearchRule();
   void showHelpWindow();
   void addStatusPanel();
 
@@ -198,6 +218,19 @@ class Form1 : public QMainWindow, public StoreHost, public SearchHost {
   int m_searchWindowLoads = 0;
   QPointer<Form3> m_searchWindow;
   QString m_searchEngine;  // the engine of the last pass, for a search type the window cannot read
+
+  // The crawl. A socket is parked when its last take found nothing to fetch; a parked socket
+  // is woken when websites are queued again, and when every socket is parked the queue has
+  // run dry.
+  void playSound(const char* name);
+  void stopHarvest(const QString& panel2, const QString& panel3);
+  void applyNextButtonRule();
+  void parkSocket(int16_t i);
+  void wakeParkedSockets();
+  bool StartChecks();
+  std::unique_ptr<PageFetcher> m_fetcher;
+  std::unique_ptr<PageSteps> m_pageSteps;
+  std::array<bool, kSocketCount> m_parked{};
 };
 
 }  // namespace norvane

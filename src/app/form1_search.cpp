@@ -24,17 +24,13 @@ void Form1::connectSearchHandlers() {
   connect(Text1, &QLineEdit::returnPressed, this, [this] { Text1_KeyPress(kEnterKey); });
 }
 
-void Form1::applyNextSearchRule() {
-  cmdNextSearch->setEnabled(NextSearchEnabled(bHarvesting, List1->count()));
-}
-
 void Form1::cmdAdd_Click() {
   // No test on the text: an empty text or a repeated one is added like any other.
   const QString typed = Text1->text();
   List1->addItem(typed);
   QString stored = typed;
   database().AddSearch(stored);
-  applyNextSearchRule();
+  applyNextButtonRule();
   Text1->clear();
 }
 
@@ -84,7 +80,7 @@ void Form1::cmbDel_Click() {
       removeEntry(0);
       break;
   }
-  applyNextSearchRule();
+  applyNextButtonRule();
 }
 
 void Form1::LoadSearchWindow() {

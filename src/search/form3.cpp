@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QScreen>
+#include <QTimer>
 #include <QUrl>
 #include <QVariant>
 #include <QWebEnginePage>
@@ -105,14 +106,21 @@ void Form3::bodyArrived(const QVariant& body) {
     m_processing = false;
     return;
   }
-  QPointer<Form3> self(this);
-  ExtractResults(body.toString());
-  if (self) m_processing = false;
+  // The page is read from the event loop rather than inside the browser's callback: the pass may
+  // end in a crawl or in a new search window, which must not run inside the browser's own call.
+  QTimer::singleShot(0, this, [this, html = body.toString()] {
+    Busy busy(*this);
+    ExtractResults(html);
+    m_processing = false;
+  });
+}
+
+Form3::Busy::~Busy() {
+  if (--m_form.m_busyDepth == 0 && m_form.m_deletePending) m_form.deleteLater();
 }
 
 void Form3::ExtractResults(const QString& html) {
   lPageNew = 0;
-  QPointer<Form3> self(this);
   for (const QString& line : SplitResultLines(html)) {
     const QString domain = AcceptedDomain(line, strFound);
     if (!domain.isEmpty()) {
@@ -125,7 +133,7 @@ void Form3::ExtractResults(const QString& html) {
     Text1->setText(QStringLiteral("Extracted %1 unique results.").arg(lExtracted));
     QCoreApplication::processEvents();
     // Closed or replaced meanwhile: the pass ends here.
-    if (!self || m_unloaded) return;
+    if (m_unloaded) return;
   }
   NextResultsPage();
 }
@@ -164,7 +172,11 @@ void Form3::Unload() {
   bFinished = true;
   WebBrowser1->stop();
   hide();
-  deleteLater();
+  if (m_busyDepth > 0) {
+    m_deletePending = true;
+  } else {
+    deleteLater();
+  }
 }
 
 void Form3::closeEvent(QCloseEvent* event) {

@@ -55,9 +55,23 @@ class Form3 : public QWidget {
   void NextResultsPage();
   void navigate();
 
+  // Marks the window's own work on the call stack. The pass hands over to the crawl or to a new
+  // search window from inside that work, and both let events run, so an unload can arrive there;
+  // the window is then deleted only once its work has returned.
+  class Busy {
+   public:
+    explicit Busy(Form3& form) : m_form(form) { ++m_form.m_busyDepth; }
+    ~Busy();
+
+   private:
+    Form3& m_form;
+  };
+
   SearchHost& m_host;
   bool m_processing = false;  // a page is being read; notifications meanwhile are ignored
   bool m_unloaded = false;
+  int m_busyDepth = 0;
+  bool m_deletePending = false;
 };
 
 }  // namespace norvane

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-// The rules of the search-string list: what "Delete" does with the selection, and when "Next"
-// may be used. The main window's handlers carry them out.
+// The rules of the search-string list: what "Delete" does with the selection. The main window's
+// handlers carry them out.
 namespace norvane {
 
 enum class SearchDeletion {
@@ -17,11 +17,6 @@ enum class SearchDeletion {
 
 // selected: the selected row, -1 for none; count: entries in the list.
 SearchDeletion DeletionFor(int selected, int count, bool harvesting, bool resumeEnabled);
-
-// "Next" is usable while a harvest runs and another search string waits behind the current one.
-inline bool NextSearchEnabled(bool harvesting, int count) {
-  return harvesting && count > 1;
-}
 
 // The message texts of the list.
 inline const QString kSelectSearchToDelete = QStringLiteral("You must select a search to delete.");

@@ -14,7 +14,10 @@
 #include <vector>
 
 #include "areacodes/area_code_directory.h"
+#include "common/text_file.h"
 #include "harvest/fax_scan_page.h"
+#include "harvest/link_extraction.h"
+#include "harvest/url_rules.h"
 #include "search/result_extraction.h"
 #include "store/spider_database.h"
 #include "text/html_to_text.h"
@@ -38,6 +41,10 @@ constexpr std::string_view kUsage =
     "  results FILE                      list the domains a search pass would queue from the\n"
     "                                    result page (the body's HTML) in FILE, one a line,\n"
     "                                    in order, as they are stored\n"
+    "  links FILE                        list the link the crawl takes from each line of the\n"
+    "                                    received page body in FILE, before it is resolved\n"
+    "  resolve PAGE LINK                 write the website the crawl queues for LINK found on\n"
+    "                                    the page at PAGE (a website such as host/dir/page.html)\n"
     "  --help                            show this text\n";
 
 class ToolError {
@@ -127,6 +134,27 @@ int ResultsCommand(const std::vector<std::string>& args) {
   return kExitOk;
 }
 
+int LinksCommand(const std::vector<std::string>& args) {
+  if (args.size() != 1) UsageError("links takes one FILE");
+  // The crawl reads the body as its page file holds it: followed by CR LF.
+  const std::string body = ReadPageFile(args[0]) + "\r\n";
+  std::string out;
+  for (const std::string& line : norvane::SplitTextLines(body)) {
+    if (const auto link = norvane::ExtractLineLink(line)) out += *link + '\n';
+  }
+  WriteOut(out);
+  return kExitOk;
+}
+
+int ResolveCommand(const std::vector<std::string>& args) {
+  if (args.size() != 2) UsageError("resolve takes PAGE and LINK");
+  const norvane::PageAddress page =
+      norvane::DecomposePageAddress(QString::fromLocal8Bit(args[0].c_str()));
+  const QString website = norvane::ResolveLink(QString::fromLocal8Bit(args[1].c_str()), page);
+  WriteOut(website.toLocal8Bit().toStdString() + '\n');
+  return kExitOk;
+}
+
 int Run(const std::vector<std::string>& argv) {
   if (argv.empty()) UsageError("no command given");
   const std::string& command = argv[0];
@@ -139,6 +167,8 @@ int Run(const std::vector<std::string>& argv) {
   if (command == "faxes") return FaxesCommand(args);
   if (command == "areacode") return AreaCodeCommand(args);
   if (command == "results") return ResultsCommand(args);
+  if (command == "links") return LinksCommand(args);
+  if (command == "resolve") return ResolveCommand(args);
   UsageError("unknown command " + command);
 }
 

@@ -14,6 +14,7 @@
 
 #include "app/form1.h"
 #include "store/spider_database.h"
+#include "support/qt_printers.h"
 #include "support/temp_app_folder.h"
 
 namespace norvane::testing {

@@ -9,9 +9,9 @@
 #include <memory>
 
 #include "local_web.h"
-#include "qt_print.h"
 #include "recording_search_host.h"
 #include "result_pages.h"
+#include "support/qt_printers.h"
 
 namespace norvane::testing {
 namespace {

@@ -7,9 +7,9 @@
 #include "desktop/message_box.h"
 #include "form1_fixture.h"
 #include "local_web.h"
-#include "qt_print.h"
 #include "result_pages.h"
 #include "search/form3.h"
+#include "support/qt_printers.h"
 
 namespace norvane::testing {
 namespace {

@@ -256,9 +256,6 @@ TEST(SearchListTest, DeleteActsOnTheSelectionWithItsGuards) {
     EXPECT_EQ(DeletionFor(c.selected, c.count, c.harvesting, c.resume), c.expected)
         << c.selected << " " << c.count << " " << c.harvesting << " " << c.resume;
   }
-  EXPECT_TRUE(NextSearchEnabled(true, 2));
-  EXPECT_FALSE(NextSearchEnabled(true, 1));
-  EXPECT_FALSE(NextSearchEnabled(false, 5));
 }
 
 TEST(BrowserProxyTest, OnlyAHostAndPortMakeSwitches) {

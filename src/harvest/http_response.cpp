@@ -1,0 +1,102 @@
+#include "harvest/http_response.h"
+
+#include <charconv>
+#include <vector>
+
+namespace norvane {
+namespace {
+
+constexpr std::string_view kHeaderEnd = "\r\n\r\n";
+
+char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Every non-overlapping occurrence of pattern in text, letter case ignored, left to right.
+// Knuth-Morris-Pratt keeps this linear however the body repeats the header block.
+std::vector<std::size_t> FindAllIgnoringCase(std::string_view text, std::string_view pattern) {
+  std::vector<std::size_t> hits;
+  const std::size_t m = pattern.size();
+  if (m == 0 || text.size() < m) return hits;
+  std::string p(m, '\0');
+  for (std::size_t i = 0; i < m; ++i) p[i] = AsciiLower(pattern[i]);
+  std::vector<std::size_t> border(m, 0);
+  for (std::size_t i = 1, k = 0; i < m; ++i) {
+    while (k > 0 && p[i] != p[k]) k = border[k - 1];
+    if (p[i] == p[k]) ++k;
+    border[i] = k;
+  }
+  for (std::size_t i = 0, k = 0; i < text.size(); ++i) {
+    const char c = AsciiLower(text[i]);
+    while (k > 0 && c != p[k]) k = border[k - 1];
+    if (c == p[k]) ++k;
+    if (k == m) {
+      hits.push_back(i + 1 - m);
+      k = 0;  // occurrences do not overlap
+    }
+  }
+  return hits;
+}
+
+}  // namespace
+
+QByteArray BuildPageRequest(const QString& host, const QString& path) {
+  // Website texts come from page bytes read one byte a character, so Latin-1 gives the bytes
+  // back exactly.
+  QByteArray request;
+  request.reserve(64 + host.size() + path.size());
+  request += "GET ";
+  request += path.toLatin1();
+  request += " HTTP/1.1\r\nHost: ";
+  request += host.toLatin1();
+  request += "\r\nConnection: close\r\nAccept: */*\r\n\r\n";
+  return request;
+}
+
+std::optional<std::size_t> HeaderEndPosition(std::string_view data) {
+  const std::size_t at = data.find(kHeaderEnd);
+  if (at == std::string_view::npos) return std::nullopt;
+  return at + 1;
+}
+
+int32_t ContentLengthOf(std::string_view headerBlock) {
+  std::size_t lineStart = 0;
+  while (lineStart <= headerBlock.size()) {
+    std::size_t lineEnd = headerBlock.find("\r\n", lineStart);
+    if (lineEnd == std::string_view::npos) lineEnd = headerBlock.size();
+    const std::string_view line = headerBlock.substr(lineStart, lineEnd - lineStart);
+    if (line.find("Content-Length") != std::string_view::npos) {
+      const std::size_t space = line.find(' ');
+      if (space == std::string_view::npos) return 0;
+      std::string_view value = line.substr(space + 1);
+      while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
+        value.remove_prefix(1);
+      while (!value.empty() && (value.back() == ' ' || value.back() == '\t'))
+        value.remove_suffix(1);
+      if (!value.empty() && value.front() == '+') value.remove_prefix(1);
+      int32_t number = 0;
+      const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+      if (error != std::errc() || end != value.data() + value.size() || value.empty()) return 0;
+      return number;
+    }
+    lineStart = lineEnd + 2;
+  }
+  return 0;
+}
+
+std::string ResponseBody(std::string_view data) {
+  const auto end = HeaderEndPosition(data);
+  if (!end) return std::string(data);
+  const std::string_view header = data.substr(0, *end + 3);
+  std::string body;
+  body.reserve(data.size() - header.size());
+  std::size_t copied = 0;
+  for (std::size_t hit : FindAllIgnoringCase(data, header)) {
+    body.append(data.substr(copied, hit - copied));
+    copied = hit + header.size();
+  }
+  body.append(data.substr(copied));
+  return body;
+}
+
+}  // namespace norvane

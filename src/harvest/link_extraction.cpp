@@ -1,0 +1,76 @@
+#include "harvest/link_extraction.h"
+
+#include <array>
+
+namespace norvane {
+namespace {
+
+constexpr std::string_view kHref = "href=";
+
+char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = AsciiLower(c);
+  return out;
+}
+
+// Removes every occurrence of a lower-case pattern, letter case ignored, in one pass.
+std::string RemoveAllIgnoringCase(std::string_view text, std::string_view pattern) {
+  const std::string lower = Lower(text);
+  std::string out;
+  out.reserve(text.size());
+  std::size_t copied = 0;
+  for (std::size_t hit = lower.find(pattern); hit != std::string::npos;
+       hit = lower.find(pattern, copied)) {
+    out.append(text.substr(copied, hit - copied));
+    copied = hit + pattern.size();
+  }
+  out.append(text.substr(copied));
+  return out;
+}
+
+// Replaces every "href=" followed by quote by "href=", letter case ignored.
+std::string DropQuoteAfterHref(std::string_view text, char quote) {
+  const std::string lower = Lower(text);
+  const std::string pattern = std::string(kHref) + quote;
+  std::string out;
+  out.reserve(text.size());
+  std::size_t copied = 0;
+  for (std::size_t hit = lower.find(pattern); hit != std::string::npos;
+       hit = lower.find(pattern, copied)) {
+    out.append(text.substr(copied, hit - copied));
+    out.append(kHref);
+    copied = hit + pattern.size();
+  }
+  out.append(text.substr(copied));
+  return out;
+}
+
+}  // namespace
+
+bool LinkFilterDrops(std::string_view link) {
+  static constexpr std::array<std::string_view, 19> kDropped = {
+      "javascript", "mailto", ".mpg", ".js",  ".mpeg", ".swf", ".avi", ".jpg", ".jpeg", ".gif",
+      ".bmp",       ".mov",   ".rm",  ".mp3", ".wav",  ".ra",  ".pdf", ".css", "#"};
+  const std::string lower = Lower(link);
+  for (std::string_view text : kDropped)
+    if (lower.find(text) != std::string::npos) return true;
+  return false;
+}
+
+std::optional<std::string> ExtractLineLink(std::string_view line) {
+  const std::size_t start = Lower(line).find(kHref);
+  if (start == std::string::npos) return std::nullopt;
+  std::string rest = DropQuoteAfterHref(DropQuoteAfterHref(line.substr(start), '"'), '\'');
+  const std::size_t end = rest.find_first_of("'\">", kHref.size());
+  std::string link =
+      rest.substr(kHref.size(), end == std::string::npos ? std::string::npos : end - kHref.size());
+  link = RemoveAllIgnoringCase(link, kHref);
+  if (LinkFilterDrops(link)) return std::nullopt;
+  return link;
+}
+
+}  // namespace norvane

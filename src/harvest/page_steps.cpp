@@ -1,0 +1,116 @@
+#include "harvest/page_steps.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include "common/app_folder.h"
+#include "common/text_file.h"
+#include "harvest/fax_scan.h"
+#include "harvest/harvest_host.h"
+#include "harvest/link_extraction.h"
+#include "harvest/page_fetcher.h"
+#include "store/spider_database.h"
+#include "text/html_to_text.h"
+
+namespace norvane {
+namespace {
+
+// The fax preview keeps at most this many entries before it drops its first.
+constexpr int kFaxPreviewLimit = 20;
+
+void Yield() {
+  QCoreApplication::processEvents();
+}
+
+}  // namespace
+
+std::string PageFilePath(const char* stem, int16_t n) {
+  return QFile::encodeName(AppFile(QLatin1String(stem) + QString::number(n) +
+                                   QStringLiteral(".txt")))
+      .toStdString();
+}
+
+PageSteps::PageSteps(HarvestHost& host, const PageFetcher& fetcher)
+    : m_host(host), m_fetcher(fetcher) {}
+
+void PageSteps::SavePage(const std::string& body, int16_t n) {
+  if (!m_host.harvesting()) return;
+  // The socket may start its next page while this one is worked on (a Stop and Resume in a
+  // yield); the page keeps its own address.
+  const FetchSlot& slot = m_fetcher.slot(n);
+  const Page page{n, m_fetcher.pageAddress(n), slot.strHost + slot.strPath};
+
+  m_host.setPanelText(2, QStringLiteral("Saving to HTML"));
+  Yield();
+  WriteFileBytes(PageFilePath("html", n), body + "\r\n");
+  Yield();
+  const std::string withoutBreaks = RemoveLineBreaks(body);
+  WriteFileBytes(PageFilePath("html2", n), withoutBreaks + "\r\n");
+  GetLinks(page, body);
+  if (m_host.harvesting()) GetFaxes(page, withoutBreaks);
+}
+
+void PageSteps::GetLinks(const Page& page, const std::string& body) {
+  if (!m_host.harvesting()) return;
+  m_host.setPanelText(2, QStringLiteral("Getting Links"));
+  Yield();
+  SpiderDatabase& db = m_host.database();
+  // The lines of html<n>.txt as the file holds them: the body and a closing CR LF.
+  for (const std::string& line : SplitTextLines(body + "\r\n")) {
+    Yield();
+    if (const auto link = ExtractLineLink(line)) {
+      QString website = ResolveLink(QString::fromLatin1(*link), page.address);
+      if (!db.WebsiteKnown(website)) {
+        m_host.RecordStatistic(1);
+        db.AddWebsite(website);
+      }
+    }
+    if (!m_host.harvesting()) break;
+  }
+  m_host.setPanelText(2, QString());
+}
+
+void PageSteps::GetFaxes(const Page& page, const std::string& bodyWithoutBreaks) {
+  m_host.setPanelText(2, QStringLiteral("Getting Faxes"));
+  if (!m_host.harvesting()) return;
+  Yield();
+
+  // html2<n>.txt read line by line and joined is the body without its line breaks; the
+  // converter replaces the file with the plain text.
+  std::string converted = HtmlToText(BreakBeforeFax(bodyWithoutBreaks),
+                                     PageFilePath("html2", page.n), [] { Yield(); });
+  converted.append("\r\n");
+
+  FaxScanHooks hooks;
+  hooks.faxKnown = [this](std::string& fax) {
+    QString stored = QString::fromLatin1(fax);
+    return m_host.database().FaxExists(stored);
+  };
+  hooks.store = [this, &page](const FoundFax& found) {
+    storeFax(page, found.fax, found.location);
+  };
+  hooks.yieldLine = [] { Yield(); };
+  ScanFaxText(converted, m_host.allowInternational(), hooks);
+
+  m_host.setPanelText(2, QString());
+  // A socket that was given other work meanwhile keeps it.
+  if (m_host.harvesting() && !m_fetcher.isFetching(page.n)) m_host.TakeNextWebsite(page.n);
+}
+
+void PageSteps::storeFax(const Page& page, const std::string& fax, const std::string& location) {
+  if (lFaxCount < INT32_MAX) ++lFaxCount;
+  const QString number = QString::fromLatin1(fax);
+  const QString region = QString::fromLatin1(location);
+  if (m_host.faxPreviewCount() > kFaxPreviewLimit) m_host.removeFirstFaxPreview();
+  m_host.appendFaxPreview(number + QStringLiteral(" | ") + region);
+  QString stored = number;
+  QString search = m_host.currentSearch();
+  m_host.database().AddFax(stored, page.website, search, region);
+  if (m_host.foundFaxSoundOn()) m_host.playWave(AppFile(QStringLiteral("sounds/foundfax.wav")));
+  m_host.RecordStatistic(2);
+  m_host.setPanelText(3, QStringLiteral("Found ") + QString::number(lFaxCount) +
+                             QStringLiteral(" faxes"));
+  Yield();
+}
+
+}  // namespace norvane

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "harvest/url_rules.h"
+
+namespace norvane {
+
+class HarvestHost;
+class PageFetcher;
+
+// What the crawl does with each page a socket received: saves it to the socket's two page
+// files, queues its links, and stores the fax numbers on it, then hands the socket back to the
+// controller. The work runs on the page in memory; the files are written for the user to open
+// and do not have to be readable for the crawl to go on.
+class PageSteps {
+ public:
+  PageSteps(HarvestHost& host, const PageFetcher& fetcher);
+
+  void SavePage(const std::string& page, int16_t n);
+
+  // Faxes stored since the program started, shown in status panel 3.
+  int32_t lFaxCount = 0;
+
+ private:
+  struct Page {
+    int16_t n;
+    PageAddress address;  // of the page, for its links
+    QString website;      // strHost followed by strPath, for its numbers
+  };
+  void GetLinks(const Page& page, const std::string& body);
+  void GetFaxes(const Page& page, const std::string& bodyWithoutBreaks);
+  void storeFax(const Page& page, const std::string& fax, const std::string& location);
+
+  HarvestHost& m_host;
+  const PageFetcher& m_fetcher;
+};
+
+// The page file of a socket in the application folder: "html<n>.txt" or "html2<n>.txt".
+std::string PageFilePath(const char* stem, int16_t n);
+
+}  // namespace norvane

@@ -1,0 +1,89 @@
+// The bytes the crawl sends, and what it makes of the bytes a server sends back.
+#include <gtest/gtest.h>
+
+#include "harvest/http_response.h"
+#include "harvest/link_extraction.h"
+
+namespace norvane {
+namespace {
+
+TEST(HttpResponseTest, RequestBytes) {
+  EXPECT_EQ(BuildPageRequest(QStringLiteral("h.org"), QStringLiteral("/a/b.html")),
+            QByteArray("GET /a/b.html HTTP/1.1\r\nHost: h.org\r\nConnection: close\r\n"
+                       "Accept: */*\r\n\r\n"));
+  // Page texts are one byte a character: a Latin-1 path goes out as the bytes it came from.
+  EXPECT_EQ(BuildPageRequest(QStringLiteral("h.org"), QString::fromLatin1("/caf\xe9")),
+            QByteArray("GET /caf\xe9 HTTP/1.1\r\nHost: h.org\r\nConnection: close\r\n"
+                       "Accept: */*\r\n\r\n"));
+}
+
+TEST(HttpResponseTest, HeaderEndAndContentLength) {
+  const struct {
+    std::string data;
+    std::optional<std::size_t> end;
+    int32_t contentLength;
+  } cases[] = {
+      {"HTTP/1.1 200 OK\r\nContent-Length: 500\r\n\r\nbody", 37, 500},
+      {"HTTP/1.1 200 OK\r\ncontent-length: 500\r\n\r\n", 37, 0},  // exact case only
+      {"HTTP/1.1 200 OK\r\nContent-Length: abc\r\n\r\n", 37, 0},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 99999999999\r\n\r\n", 45, 0},
+      {"HTTP/1.1 200 OK\r\nContent-Length:  7 \r\n\r\n", 37, 7},
+      {"HTTP/1.1 200 OK\r\nX-Content-Length-Note: 3\r\nContent-Length: 9\r\n\r\n", 61, 3},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 5", std::nullopt, 0},
+      {"no blank line at all", std::nullopt, 0},
+  };
+  for (const auto& c : cases) {
+    const auto end = HeaderEndPosition(c.data);
+    EXPECT_EQ(end, c.end) << c.data;
+    if (end) {
+      EXPECT_EQ(ContentLengthOf(c.data.substr(0, *end - 1)), c.contentLength) << c.data;
+    }
+  }
+  // A header block far beyond 32,767 bytes is still found.
+  const std::string longHeader = "HTTP/1.1 200 OK\r\nX: " + std::string(70000, 'a') + "\r\n\r\n";
+  EXPECT_EQ(HeaderEndPosition(longHeader), longHeader.size() - 3);
+}
+
+TEST(HttpResponseTest, ResponseBody) {
+  const struct {
+    std::string data;
+    std::string body;
+  } cases[] = {
+      {"HTTP/1.1 200 OK\r\nA: b\r\n\r\n<p>page</p>", "<p>page</p>"},
+      {"HTTP/1.1 200 OK\r\n\r\n", ""},
+      {"no header block", "no header block"},  // handed on whole
+      {"", ""},
+      // The header block is removed wherever it stands again, in any letter case.
+      {"HTTP/1.1 200 OK\r\n\r\nab http/1.1 200 ok\r\n\r\ncd", "ab cd"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ResponseBody(c.data), c.body) << c.data;
+}
+
+TEST(LinkExtractionTest, OneLinkALine) {
+  const struct {
+    const char* line;
+    std::optional<std::string> link;
+  } cases[] = {
+      {"<a href=\"contact.html\">Contact</a>", "contact.html"},
+      {"<a href='contact.html'>", "contact.html"},
+      {"<a HREF=contact.html>", "contact.html"},
+      {"<a href=\"one.html\"> <a href=\"two.html\">", "one.html"},  // the first only
+      {"<a href=rest of the line", "rest of the line"},
+      {"<a href=\"\">", ""},
+      {"no link here", std::nullopt},
+      {"<a href=\"javascript:go()\">", std::nullopt},
+      {"<a href=\"mailto:a@b.org\">", std::nullopt},
+      {"<a href=\"shop.jsp\">", std::nullopt},  // ".js"
+      {"<a href=\"p.html#top\">", std::nullopt},
+      {"<img href=\"a.GIF\">", std::nullopt},
+      {"<a href=\"www.radio.org\">", std::nullopt},  // ".ra" in the host name
+      {"<a href=\"a.css\">", std::nullopt},
+      {"<a href=\"x.PDF\">", std::nullopt},
+      // A lone LF stays in the line, and in the link when no quote came first.
+      {"<a href=a.html\nb.html>", "a.html\nb.html"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ExtractLineLink(c.line), c.link) << c.line;
+}
+
+}  // namespace
+}  // namespace norvane

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTcpServer>
+
+class QTcpSocket;
+class QTimer;
+
+namespace norvane::testing {
+
+// A web server for one test on 127.0.0.1 (a free port), serving many host names: the crawl
+// reaches it through its connect-to hook, and the Host header picks the site. It records every
+// request, and it can misbehave per host the way real servers do.
+class TestHttpServer : public QObject {
+  Q_OBJECT
+
+ public:
+  enum class Behaviour {
+    Normal,           // the whole response, then close
+    Silent,           // accept and never send
+    HeadersThenStall, // a header block with Content-Length 500, a moment later 250
+                      // body bytes, then nothing
+    Trickle,          // one byte per trickle interval, never ending
+    Endless,          // a body that never ends, as fast as the socket takes it
+    Garbage,          // binary bytes with NULs, then close
+    CloseAtOnce,      // close as soon as the request arrived
+    Reset,            // reset the connection as soon as the request arrived
+  };
+
+  struct Request {
+    QByteArray raw;  // every byte of the request
+    QString host;    // its Host header
+    QString path;
+  };
+
+  TestHttpServer();
+  ~TestHttpServer() override;
+
+  quint16 port() const;
+
+  // A page for "host/path" (path with its leading "/"): a 200 response with this body,
+  // Content-Length and "Connection: close". setResponse gives the raw bytes instead.
+  void setPage(const QString& hostAndPath, const QByteArray& body);
+  void setResponse(const QString& hostAndPath, const QByteArray& raw);
+  void setBehaviour(const QString& host, Behaviour behaviour);
+  void setTrickleInterval(int milliseconds) { m_trickleMs = milliseconds; }
+
+  const QList<Request>& requests() const { return m_requests; }
+  int openConnections() const { return m_open; }
+  int maxOpenConnections() const { return m_maxOpen; }
+  // Bytes written by Endless responses, to check that a client stopped reading them.
+  qint64 endlessBytesSent() const { return m_endlessBytes; }
+
+ private:
+  void onNewConnection();
+  void onReadyRead(QTcpSocket* socket);
+  void respond(QTcpSocket* socket, const Request& request);
+  void closeLater(QTcpSocket* socket);
+
+  QTcpServer m_server;
+  QHash<QString, QByteArray> m_responses;  // lower-case host + path
+  QHash<QString, Behaviour> m_behaviours;  // lower-case host
+  QList<Request> m_requests;
+  int m_trickleMs = 50;
+  int m_open = 0;
+  int m_maxOpen = 0;
+  qint64 m_endlessBytes = 0;
+};
+
+// Sets an environment variable for as long as the object lives.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const QByteArray& value);
+  ~ScopedEnv();
+
+ private:
+  const char* m_name;
+  QByteArray m_old;
+  bool m_had;
+};
+
+}  // namespace norvane::testing
