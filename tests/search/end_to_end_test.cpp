@@ -47,6 +47,7 @@ TEST_F(EndToEndTest, OneClickRunsSearchCrawlAndTheNextSearchString) {
   MessageBox::setTestMode(true);
   store("showHelp", "0");
   TestWeb().takeRequests();
+  TestWeb().takeProxiedRequests();
   TestWeb().setHandler(EngineAndSites);
   seed({"plumbers", "roofers"}, {});
   auto form = start();
@@ -81,8 +82,15 @@ TEST_F(EndToEndTest, OneClickRunsSearchCrawlAndTheNextSearchString) {
   }
   EXPECT_GE(plumbers, 10);
 
+  // Only the browser went through the proxy; the crawl asked each site itself.
+  const QStringList requests = TestWeb().takeRequests();
+  const QStringList proxied = TestWeb().takeProxiedRequests();
+  EXPECT_EQ(proxied.filter("firm").size(), 0);
+  EXPECT_GE(requests.filter("firm").size(), 10);
+  EXPECT_EQ(proxied.filter("www.google.com/search"), requests.filter("www.google.com/search"));
+
   // The queue ran dry: "plumbers" is gone and "roofers" got its own pass, which found too few.
-  QStringList engineRequests = TestWeb().takeRequests().filter("www.google.com/search");
+  QStringList engineRequests = requests.filter("www.google.com/search");
   for (QString& request : engineRequests) request = QUrl(request).query();
   const QString fixed = "num=100&hl=en&lr=&ie=UTF-8&oe=UTF-8&safe=off&filter=0&start=";
   EXPECT_EQ(engineRequests,

@@ -22,7 +22,7 @@ const QString kYahooPrefix = "http://search.yahoo.com/search/dir?h=s&xargs=0&p="
 constexpr int kPassTimeoutMs = 30000;
 
 // Serves pages[i] as the i-th result page of either engine; later pages hold no results. A page
-// given as "hold" is requested but never answered.
+// given as "hold" is requested but never answered, one given as "404" fails.
 void ServePages(const QStringList& pages) {
   TestWeb().setHandler([pages](const QUrl& url) {
     const QUrlQuery query(url);
@@ -36,6 +36,7 @@ void ServePages(const QStringList& pages) {
       return LocalWeb::page("<html><body>No more results.</body></html>");
     }
     if (pages[index] == "hold") return LocalWeb::Reply{200, {}, true};
+    if (pages[index] == "404") return LocalWeb::Reply{};
     return LocalWeb::page(pages[index].toUtf8());
   });
 }
@@ -234,11 +235,46 @@ TEST_F(Form3Test, ClosingWhileWaitingForAPageEndsThePassAndKeepsTheQueue) {
 
 TEST_F(Form3Test, NotificationWhileAPageIsReadIsIgnored) {
   ServePages({GoogleResultPage(Firms(25))});
-  host.onAddWebsite = [this] { host.form->WebBrowser1_DocumentComplete(); };
+  QStringList status;
+  host.onAddWebsite = [this, &status] {
+    status << host.form->Text1->text();
+    host.form->WebBrowser1_DocumentComplete();
+  };
   runPass();
   EXPECT_EQ(host.websites, FirmDomains(25));
+  // The status line counts after every line, so each domain finds the count before it.
+  for (int i = 0; i < status.size(); ++i) {
+    EXPECT_EQ(status[i], QString("Extracted %1 unique results.").arg(i));
+  }
   EXPECT_EQ(host.startSearchCalls, 1);
   EXPECT_EQ(ResultPageRequests().size(), 2);
+}
+
+TEST_F(Form3Test, UnloadDuringTheHandOverWaitsForTheWindowsOwnWork) {
+  // The controller unloads the window while the crawl it started lets events run.
+  for (const int domains : {21, 3}) {
+    host = RecordingSearchHost();
+    host.searches = {"a", "b"};
+    host.onHandOver = [this] {
+      host.form->Unload();
+      QTest::qWait(20);
+      EXPECT_FALSE(host.form.isNull());
+    };
+    ServePages({GoogleResultPage(Firms(domains))});
+    runPass();
+    EXPECT_EQ(host.startSearchCalls + host.startNextSearchCalls, 1);
+    QTRY_VERIFY(host.form.isNull());
+  }
+}
+
+TEST_F(Form3Test, FailedPageEndsThePassWithTheBrowsersErrorPage) {
+  ServePages({"404"});
+  host.searches = {"a", "b"};
+  runPass();
+  EXPECT_EQ(host.startNextSearchCalls, 1);
+  EXPECT_EQ(host.panels.value(2), "Not enough results");
+  // The error page is read like any page; it adds at most the few sites it names itself.
+  EXPECT_LE(host.websites.size(), 20);
 }
 
 }  // namespace

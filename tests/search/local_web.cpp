@@ -29,6 +29,12 @@ QStringList LocalWeb::takeRequests() {
   return requests;
 }
 
+QStringList LocalWeb::takeProxiedRequests() {
+  QStringList requests;
+  requests.swap(m_proxied);
+  return requests;
+}
+
 void LocalWeb::release() {
   for (const QPointer<QTcpSocket>& socket : m_open) {
     if (socket) socket->abort();
@@ -48,7 +54,8 @@ void LocalWeb::onReadyRead(QTcpSocket* socket) {
   const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
   const QByteArray method = requestLine.value(0);
   QByteArray target = requestLine.value(1);
-  if (target.startsWith('/')) {
+  const bool proxied = !target.startsWith('/');
+  if (!proxied) {
     QByteArray host;
     for (const QByteArray& line : lines) {
       if (line.toLower().startsWith("host:")) host = line.mid(5).trimmed();
@@ -61,6 +68,7 @@ void LocalWeb::onReadyRead(QTcpSocket* socket) {
   if (method == "GET" && url.scheme() == QLatin1String("http")) {
     if (!url.path().endsWith(QLatin1String("favicon.ico"))) {
       m_requests << QString::fromLatin1(target);
+      if (proxied) m_proxied << QString::fromLatin1(target);
       if (m_handler) reply = m_handler(url);
     }
   } else {

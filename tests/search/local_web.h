@@ -34,6 +34,9 @@ class LocalWeb : public QObject {
   // Page requests so far, as whole addresses (requests for icons are left out); clears them.
   QStringList takeRequests();
   int requestCount() const { return m_requests.size(); }
+  // Whole addresses of the requests that came as to a proxy (the request line held the whole
+  // address rather than a path); clears them.
+  QStringList takeProxiedRequests();
   // Answers held requests with 404 and closes every open connection.
   void release();
 
@@ -45,6 +48,7 @@ class LocalWeb : public QObject {
   QTcpServer m_server;
   Handler m_handler;
   QStringList m_requests;
+  QStringList m_proxied;
   QList<QPointer<QTcpSocket>> m_open;
 };
 

@@ -29,6 +29,7 @@ class RecordingSearchHost : public SearchHost {
   QString statusAtHandOver;  // the window's status line when the pass handed over
   QPointer<Form3> form;
   std::function<void()> onAddWebsite;
+  std::function<void()> onHandOver;  // run inside startSearch and startNextSearch
 
   QString currentSearchText() const override { return search; }
   bool addFaxToSearches() const override { return addFax; }
@@ -55,10 +56,12 @@ class RecordingSearchHost : public SearchHost {
   void startSearch() override {
     ++startSearchCalls;
     noteStatus();
+    if (onHandOver) onHandOver();
   }
   void startNextSearch() override {
     ++startNextSearchCalls;
     noteStatus();
+    if (onHandOver) onHandOver();
   }
 
   bool handedOver() const {
