@@ -70,13 +70,6 @@ TEST_F(SearchListTest, AddPutsTheTextAsTypedInTheListAndTrimmedInTheTable) {
   }
 }
 
-TEST_F(SearchListTest, OtherKeysTypeAsUsual) {
-  auto form = start();
-  QTest::keyClicks(form->Text1, "roof");
-  EXPECT_EQ(form->Text1->text(), "roof");
-  EXPECT_EQ(form->List1->count(), 0);
-}
-
 TEST_F(SearchListTest, DeleteFollowsTheSelectionTheHarvestAndResume) {
   using B = QMessageBox::StandardButton;
   const QString select = "You must select a search to delete.";

@@ -10,7 +10,6 @@
 
 #include "areacodes/area_code_directory.h"
 #include "common/text_file.h"
-#include "search/result_extraction.h"
 #include "search/result_pages.h"
 #include "support/temp_app_folder.h"
 #include "text/html_to_text.h"
@@ -146,26 +145,6 @@ TEST_F(ToolTest, ResultsListsTheDomainsOnePassQueuesFromAPage) {
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, c.out);
     EXPECT_EQ(run.err, "");
-  }
-}
-
-TEST_F(ToolTest, ResultsMatchesThePassOnCorpusPages) {
-  const QString corpus = testing::CorpusDir();
-  if (corpus.isEmpty()) GTEST_SKIP() << "corpus absent";
-  QDir serp(corpus + "/serp/aql");
-  QStringList pages = serp.entryList({"*.html"}, QDir::Files, QDir::Name);
-  ASSERT_FALSE(pages.isEmpty());
-  // Every fifth page of each engine keeps the test quick.
-  for (int i = 0; i < pages.size(); i += 5) {
-    std::string bytes;
-    ASSERT_TRUE(ReadFileBytes(serp.filePath(pages[i]).toStdString(), bytes));
-    std::string expected;
-    for (const QString& domain : ExtractDomains(QString::fromLatin1(bytes))) {
-      expected += domain.toLatin1().toStdString() + "\n";
-    }
-    ToolRun run = RunTool({"results", serp.filePath(pages[i])});
-    EXPECT_EQ(run.exitCode, 0) << pages[i].toStdString();
-    EXPECT_EQ(run.out, expected) << pages[i].toStdString();
   }
 }
 
