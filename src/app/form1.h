@@ -89,7 +89,8 @@ class Form1 : public QMainWindow, public StoreHost, public HarvestHost, public S
   void playWave(const QString& path) override;
 
   // The search window for txtSearch: loaded and shown modeless by Start, unloaded by
-  // StartNextSearch before it loads the window again.
+  // StartNextSearch before it loads the window again. A load unloads a window still loaded, so
+  // a pass always runs for the current txtSearch.
   void LoadSearchWindow();
   void UnloadSearchWindow();
   int searchWindowLoads() const { return m_searchWindowLoads; }
