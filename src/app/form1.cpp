@@ -75,6 +75,7 @@ Form1::~Form1() {
   bHarvesting = false;
   // The sockets go first: nothing they raise may reach a window that is half gone.
   m_fetcher.reset();
+  FlushSettings();
 }
 
 void Form1::place(QWidget* widget, double left, double top, double width, double height) {
@@ -417,9 +418,9 @@ void Form1::LoadSettings() {
 void Form1::RecordStatistic(int kind) {
   m_stats.record(kind);
   if (kind == Statistics::kPageScanned) {
-    SaveSetting(QStringLiteral("lHistWebScanned"), QString::number(m_stats.lHistWebScanned));
+    SaveSettingSoon(QStringLiteral("lHistWebScanned"), QString::number(m_stats.lHistWebScanned));
   } else if (kind == Statistics::kFaxStored) {
-    SaveSetting(QStringLiteral("lHistEmailFound"), QString::number(m_stats.lHistEmailFound));
+    SaveSettingSoon(QStringLiteral("lHistEmailFound"), QString::number(m_stats.lHistEmailFound));
   }
   StatsD();
 }
@@ -555,6 +556,7 @@ void Form1::closeEvent(QCloseEvent* event) {
 void Form1::Form_Unload() {
   bHarvesting = false;
   m_fetcher->CloseAll();
+  FlushSettings();
   QApplication::quit();
 }
 
