@@ -1,13 +1,17 @@
 #include "desktop/play_wave.h"
 
 #include <QAudioDevice>
-#include <QDeadlineTimer>
+#include <QCoreApplication>
 #include <QFile>
 #include <QMediaDevices>
 #include <QSoundEffect>
 #include <QThread>
 #include <QUrl>
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 
 #include "desktop/wave_file.h"
 
@@ -16,37 +20,70 @@ namespace {
 
 std::atomic<int> g_marginMs{2000};
 
-// Plays one sound on its own thread's event loop and ends that loop when the sound is over or
-// cannot be played. The caller's thread waits on the thread, so its own event loop stays
-// blocked for the length of the sound, as a synchronous system sound call would.
-class SoundThread : public QThread {
- public:
-  explicit SoundThread(QString path) : m_path(std::move(path)) {}
+// One sound thread for the whole program: the sounds play on its event loop while the calling
+// thread waits, so the caller's own event loop stays blocked for the length of the sound, as a
+// synchronous system sound call would. The thread lives as long as the program, because the
+// sound system keeps per-thread state that a short-lived thread would leave behind.
+struct SoundThread {
+  QThread thread;
+  QObject* context = nullptr;      // lives in the thread
+  QSoundEffect* effect = nullptr;  // created, used and deleted in the thread only
+  std::mutex mutex;
+  std::condition_variable finished;
+  int requested = 0;  // last request number handed out (caller's thread)
+  int completed = 0;  // last request number that ended (guarded by mutex)
 
- protected:
-  void run() override {
-    QSoundEffect effect;
-    bool started = false;
-    QObject::connect(&effect, &QSoundEffect::statusChanged, [&] {
-      if (effect.status() == QSoundEffect::Error) {
-        quit();
-      } else if (effect.status() == QSoundEffect::Ready && !started) {
-        started = true;
-        effect.play();
-      }
-    });
-    QObject::connect(&effect, &QSoundEffect::playingChanged, [&] {
-      if (started && !effect.isPlaying()) quit();
-    });
-    effect.setSource(QUrl::fromLocalFile(m_path));
-    if (effect.status() == QSoundEffect::Error) return;
-    exec();
-    effect.stop();
+  void complete(int id) {
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      completed = std::max(completed, id);
+    }
+    finished.notify_all();
   }
-
- private:
-  QString m_path;
 };
+
+SoundThread* Sounds() {
+  static SoundThread* sounds = [] {
+    // Never deleted: the thread is stopped when the application object goes away, and a
+    // QThread must not be destroyed while it might still run.
+    auto* s = new SoundThread;
+    s->thread.setObjectName(QStringLiteral("sound"));
+    s->context = new QObject;
+    s->context->moveToThread(&s->thread);
+    s->thread.start();
+    qAddPostRoutine([] {
+      SoundThread* s = Sounds();
+      QMetaObject::invokeMethod(s->context, [s] {
+        delete s->effect;
+        s->effect = nullptr;
+      });
+      s->thread.quit();
+      s->thread.wait(1000);
+    });
+    return s;
+  }();
+  return sounds;
+}
+
+// Runs in the sound thread: plays the file and reports request id as ended when the sound is
+// over or cannot be played.
+void StartSound(SoundThread* s, const QString& path, int id) {
+  delete s->effect;
+  s->effect = new QSoundEffect;
+  QSoundEffect* effect = s->effect;
+  QObject::connect(effect, &QSoundEffect::statusChanged, effect, [s, effect, id] {
+    if (effect->status() == QSoundEffect::Error) s->complete(id);
+  });
+  QObject::connect(effect, &QSoundEffect::playingChanged, effect, [s, effect, id] {
+    if (!effect->isPlaying()) s->complete(id);
+  });
+  effect->setSource(QUrl::fromLocalFile(path));
+  if (effect->status() == QSoundEffect::Error) {
+    s->complete(id);
+    return;
+  }
+  effect->play();
+}
 
 }  // namespace
 
@@ -59,21 +96,23 @@ void PlayWave(const QString& path) {
   if (!file.open(QIODevice::ReadOnly)) return;
   const WaveInfo info = ReadWaveInfo(file.read(64 * 1024 * 1024));
   file.close();
-  if (!info.valid) return;
+  if (!info.valid || !QCoreApplication::instance()) return;
   if (QMediaDevices::audioOutputs().isEmpty()) return;
 
-  auto* thread = new SoundThread(path);
-  thread->start();
-  if (!thread->wait(QDeadlineTimer(info.durationMs + g_marginMs.load()))) {
-    thread->quit();
-    if (!thread->wait(QDeadlineTimer(500))) {
-      // A sound system stuck inside a call: leave the thread to finish on its own rather than
-      // destroy it while it runs.
-      QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-      return;
-    }
+  SoundThread* s = Sounds();
+  const int id = ++s->requested;
+  QMetaObject::invokeMethod(s->context, [s, path, id] { StartSound(s, path, id); });
+  std::unique_lock<std::mutex> lock(s->mutex);
+  const bool ended = s->finished.wait_for(
+      lock, std::chrono::milliseconds(info.durationMs + g_marginMs.load()),
+      [s, id] { return s->completed >= id; });
+  lock.unlock();
+  if (!ended) {
+    // The sound system never reported the end: silence it rather than let it overlap the next.
+    QMetaObject::invokeMethod(s->context, [s] {
+      if (s->effect) s->effect->stop();
+    });
   }
-  delete thread;
 }
 
 }  // namespace norvane
