@@ -103,9 +103,9 @@ void PlayWave(const QString& path) {
   const int id = ++s->requested;
   QMetaObject::invokeMethod(s->context, [s, path, id] { StartSound(s, path, id); });
   std::unique_lock<std::mutex> lock(s->mutex);
-  const bool ended = s->finished.wait_for(
-      lock, std::chrono::milliseconds(info.durationMs + g_marginMs.load()),
-      [s, id] { return s->completed >= id; });
+  const bool ended =
+      s->finished.wait_for(lock, std::chrono::milliseconds(info.durationMs + g_marginMs.load()),
+                           [s, id] { return s->completed >= id; });
   lock.unlock();
   if (!ended) {
     // The sound system never reported the end: silence it rather than let it overlap the next.

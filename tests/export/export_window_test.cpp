@@ -176,9 +176,11 @@ TEST_F(ExportTest, DeleteAllFaxNumbersAsksFirst) {
     QStringList shown;
   };
   const Case cases[] = {
-      {QMessageBox::Cancel, 4,
+      {QMessageBox::Cancel,
+       4,
        {QStringLiteral("Are you sure you want to delete all faxes from the database?")}},
-      {QMessageBox::Ok, 0,
+      {QMessageBox::Ok,
+       0,
        {QStringLiteral("Are you sure you want to delete all faxes from the database?"),
         QStringLiteral("All faxes have been deleted.")}},
   };

@@ -15,8 +15,8 @@ TEST(FaxExportTest, SeparatorFollowsTheChoice) {
     bool space;
     const char* separator;
   };
-  const Case cases[] = {{-1, false, ";"},  {-1, true, "; "},   {0, false, ";"},
-                        {0, true, "; "},   {1, false, "\t"},   {1, true, "\t"},
+  const Case cases[] = {{-1, false, ";"},   {-1, true, "; "},  {0, false, ";"},
+                        {0, true, "; "},    {1, false, "\t"},  {1, true, "\t"},
                         {2, false, "\r\n"}, {2, true, "\r\n"}, {7, false, ";"}};
   for (const Case& c : cases) {
     EXPECT_EQ(ExportSeparator(c.index, c.space), QLatin1String(c.separator))

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QTextBrowser>
+#include <QTextCursor>
 
 #include "app/windows/twips.h"
 #include "common/app_folder.h"
@@ -23,6 +24,8 @@ Form8::Form8(QWidget* parent)
   rtf1 = new QTextBrowser(this);
   rtf1->setObjectName(QStringLiteral("rtf1"));
   PlaceInTwips(rtf1, 0, 0, 10275, 7515);
+  // Wide enough that the help file's button names and their tab-separated texts line up.
+  rtf1->setTabStopDistance(190);
   Check1 = new QCheckBox(QStringLiteral("Show at Startup"), this);
   Check1->setObjectName(QStringLiteral("Check1"));
   PlaceInTwips(Check1, 60, 7620, 1995, 255);
@@ -37,7 +40,10 @@ void Form8::Form_Load() {
     return;
   }
   QFile file(path);
-  if (file.open(QIODevice::ReadOnly)) FillTextDocument(ReadRtf(file.readAll()), rtf1->document());
+  if (file.open(QIODevice::ReadOnly)) {
+    FillTextDocument(ReadRtf(file.readAll()), rtf1->document());
+    rtf1->moveCursor(QTextCursor::Start);  // the reader leaves the cursor at the end
+  }
   SetTopMost(this, true);
   CenterOnScreen(this);
   Check1->setChecked(GetIntSetting(QStringLiteral("showHelp"), 1, 0, 1) == 1);

@@ -21,7 +21,8 @@ class WindowsTest : public Form1Test {
  protected:
   void TearDown() override { SetUrlOpener({}); }
   void installHelpFile() {
-    ASSERT_TRUE(QFile::copy(QStringLiteral(NORVANE_HELP_RTF), folder.file(QStringLiteral("Help.rtf"))));
+    ASSERT_TRUE(
+        QFile::copy(QStringLiteral(NORVANE_HELP_RTF), folder.file(QStringLiteral("Help.rtf"))));
   }
   static bool helpShown(const Form1& form) {
     return form.helpWindow() && form.helpWindow()->isVisible();
@@ -43,7 +44,8 @@ TEST_F(WindowsTest, HelpWindowAtStartFollowsShowHelpAndTheHelpFile) {
   for (const Case& c : cases) {
     TempAppFolder fresh;
     if (c.helpFile) {
-      ASSERT_TRUE(QFile::copy(QStringLiteral(NORVANE_HELP_RTF), fresh.file(QStringLiteral("Help.rtf"))));
+      ASSERT_TRUE(
+          QFile::copy(QStringLiteral(NORVANE_HELP_RTF), fresh.file(QStringLiteral("Help.rtf"))));
     }
     if (c.showHelp) store(QStringLiteral("showHelp"), QLatin1String(c.showHelp));
     auto form = start();
@@ -62,6 +64,7 @@ TEST_F(WindowsTest, HelpWindowShowsTheHelpFileOnTop) {
   EXPECT_EQ(help->windowTitle(), QStringLiteral("Readme/Help"));
   EXPECT_TRUE(help->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
   EXPECT_TRUE(help->rtf1->isReadOnly());
+  EXPECT_EQ(help->rtf1->textCursor().position(), 0) << "opens at the top of the help";
   const QString text = help->rtf1->toPlainText();
   EXPECT_TRUE(text.contains(QStringLiteral("Export Fax Numbers")));
   EXPECT_FALSE(text.contains(QStringLiteral("\\par")));
