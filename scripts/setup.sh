@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
   html2text
-  dpkg-dev
+  dpkg-dev file
 )
 
 missing=()

@@ -146,6 +146,14 @@ TEST_F(WindowsTest, SplashHandsOverOnTheSeventyFifthTick) {
   EXPECT_TRUE(splash.mainWindow()->isVisible());
   EXPECT_FALSE(splash.isVisible());
   EXPECT_EQ(splash.mainWindow()->windowTitle(), QStringLiteral("Norvane by Norvane Software"));
+  // The program icon on the main window, drawn at every size the desktop asks for.
+  QList<int> sizes;
+  for (const QSize& size : splash.mainWindow()->windowIcon().availableSizes()) {
+    EXPECT_EQ(size.width(), size.height());
+    sizes << size.width();
+  }
+  std::sort(sizes.begin(), sizes.end());
+  EXPECT_EQ(sizes, QList<int>({16, 32, 48, 64, 128}));
 }
 
 TEST_F(WindowsTest, SplashTimerShowsTheMainWindowWithinAboutASecond) {
