@@ -19,6 +19,8 @@
 #include <limits>
 
 #include "app/arrange_controls.h"
+#include "app/windows/form8.h"
+#include "app/windows/frm_about.h"
 #include "common/app_folder.h"
 #include "common/settings_store.h"
 #include "common/version_info.h"
@@ -26,6 +28,7 @@
 #include "harvest/page_fetcher.h"
 #include "harvest/page_steps.h"
 #include "desktop/program_icon.h"
+#include "export/frm_export.h"
 
 namespace norvane {
 namespace {
@@ -325,6 +328,9 @@ void Form1::buildWidgets() {
   pb1->setTextVisible(false);
 
   connect(cmdWebsite, &QToolButton::clicked, this, &Form1::cmdWebsite_Click);
+  connect(Command2, &QToolButton::clicked, this, &Form1::Command2_Click);
+  connect(Command3, &QToolButton::clicked, this, &Form1::Command3_Click);
+  connect(cmdViewDatabase, &QToolButton::clicked, this, &Form1::cmdViewDatabase_Click);
 }
 
 void Form1::connectOptionHandlers() {
@@ -541,11 +547,34 @@ void Form1::mnuHelpItem_Click() {
 }
 
 void Form1::mnuAboutItem_Click() {
-  // The about window arrives with the auxiliary windows.
+  if (!m_about) {
+    m_about = new frmAbout(this);
+    m_about->Form_Load();
+  }
+  m_about->show();
+  m_about->raise();
 }
 
+Form8* Form1::helpWindow() const {
+  return m_help.data();
+}
+
+frmAbout* Form1::aboutWindow() const {
+  return m_about.data();
+}
+
+frmExport* Form1::exportWindow() const {
+  return m_export.data();
+}
+
+// Loads the help window unless it is loaded, then shows it; without Help.rtf it stays hidden.
 void Form1::showHelpWindow() {
-  // The help window arrives with the auxiliary windows; until then there is nothing to show.
+  if (!m_help) {
+    m_help = new Form8(this);
+    m_help->Form_Load();
+  }
+  m_help->show();
+  m_help->raise();
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
@@ -557,6 +586,12 @@ void Form1::Form_Unload() {
   bHarvesting = false;
   m_fetcher->CloseAll();
   FlushSettings();
+  for (QWidget* window : {static_cast<QWidget*>(m_help), static_cast<QWidget*>(m_export),
+                          static_cast<QWidget*>(m_about)}) {
+    if (window) window->close();
+  }
+  // The splash owns this window, so it is only closed here and deleted when the program ends.
+  if (m_splash) m_splash->close();
   QApplication::quit();
 }
 

@@ -24,7 +24,8 @@ Answers& answers() {
 QMessageBox::StandardButton MessageBox::show(QWidget* parent, const QString& text,
                                              QMessageBox::Icon icon,
                                              QMessageBox::StandardButtons buttons,
-                                             QMessageBox::StandardButton defaultButton) {
+                                             QMessageBox::StandardButton defaultButton,
+                                             const QString& title) {
   Answers& a = answers();
   if (a.testing) {
     a.shown << text;
@@ -33,7 +34,8 @@ QMessageBox::StandardButton MessageBox::show(QWidget* parent, const QString& tex
     if (buttons.testFlag(QMessageBox::No)) return QMessageBox::No;
     return QMessageBox::Cancel;
   }
-  QMessageBox box(icon, QApplication::applicationName(), text, buttons, parent);
+  QMessageBox box(icon, title.isEmpty() ? QApplication::applicationName() : title, text, buttons,
+                  parent);
   if (defaultButton != QMessageBox::NoButton) box.setDefaultButton(defaultButton);
   return static_cast<QMessageBox::StandardButton>(box.exec());
 }
