@@ -18,7 +18,8 @@ class ReportingForm : public norvane::Form1 {
     Form1::RecordStatistic(kind);
     // The fax-found event comes after the number reached the store.
     if (kind == 2 && List3->count() > 0) {
-      std::printf("STORED %s\n", qPrintable(List3->item(List3->count() - 1)->text().section(' ', 0, 0)));
+      std::printf("STORED %s\n",
+                  qPrintable(List3->item(List3->count() - 1)->text().section(' ', 0, 0)));
       std::fflush(stdout);
     }
   }

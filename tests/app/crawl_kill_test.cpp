@@ -18,15 +18,13 @@ TEST_F(CrawlTest, KilledCrawlKeepsEveryStoredNumberAndResumes) {
     const QByteArray page = "p" + QByteArray::number(p) + ".html";
     hub += "<a href=\"" + page + "\">" + page + "</a>\r\n";
     server.setPage(QStringLiteral("kill.test/") + QString::fromLatin1(page),
-                   "<html><body>Fax: (201) 555-" + QByteArray::number(1000 + p) +
-                       "</body></html>");
+                   "<html><body>Fax: (201) 555-" + QByteArray::number(1000 + p) + "</body></html>");
   }
   server.setPage(QStringLiteral("kill.test/"), hub + "</body></html>");
   seedQueue({QStringLiteral("kill.test")});
 
   QProcess child;
-  child.start(QStringLiteral(NORVANE_KILL_CHILD),
-              {folder.path(), QString::number(server.port())});
+  child.start(QStringLiteral(NORVANE_KILL_CHILD), {folder.path(), QString::number(server.port())});
   ASSERT_TRUE(child.waitForStarted());
   QStringList reported;
   auto readReports = [&] {

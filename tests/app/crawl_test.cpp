@@ -210,8 +210,10 @@ TEST_F(CrawlTest, ClosingTheWindowInTheMiddleOfACrawl) {
   QStringList sites;
   for (int i = 0; i < 12; ++i) {
     const QString host = QStringLiteral("c%1.test").arg(i);
-    if (i % 2) server.setBehaviour(host, TestHttpServer::Behaviour::Trickle);
-    else server.setPage(host + QLatin1Char('/'), QByteArray(20000, 'x'));
+    if (i % 2)
+      server.setBehaviour(host, TestHttpServer::Behaviour::Trickle);
+    else
+      server.setPage(host + QLatin1Char('/'), QByteArray(20000, 'x'));
     sites << host;
   }
   server.setTrickleInterval(1);

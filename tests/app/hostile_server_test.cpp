@@ -14,15 +14,11 @@ TEST_F(CrawlTest, HostileServersNeitherStopNorSwellTheCrawl) {
     B behaviour;
     bool slow;  // given up and remembered, rather than taken as a page
   } hostile[] = {
-      {"silent.test", B::Silent, true},
-      {"stall.test", B::HeadersThenStall, true},
-      {"trickle.test", B::Trickle, true},
-      {"endless.test", B::Endless, true},
+      {"silent.test", B::Silent, true},    {"stall.test", B::HeadersThenStall, true},
+      {"trickle.test", B::Trickle, true},  {"endless.test", B::Endless, true},
       {"reset.test", B::Reset, false},  // a reset ends the page like a close
-      {"garbage.test", B::Garbage, false},
-      {"close.test", B::CloseAtOnce, false},
-      {"redirect.test", B::Normal, false},
-      {"error.test", B::Normal, false},
+      {"garbage.test", B::Garbage, false}, {"close.test", B::CloseAtOnce, false},
+      {"redirect.test", B::Normal, false}, {"error.test", B::Normal, false},
   };
   QStringList sites;
   for (const auto& h : hostile) {
@@ -36,8 +32,7 @@ TEST_F(CrawlTest, HostileServersNeitherStopNorSwellTheCrawl) {
   server.setResponse(QStringLiteral("error.test/"),
                      "HTTP/1.1 500 Internal Server Error\r\n\r\n<html><body>Fax: (312) "
                      "555-0147</body></html>");
-  server.setPage(QStringLiteral("good.test/"),
-                 "<html><body>Fax: (201) 555-0123</body></html>");
+  server.setPage(QStringLiteral("good.test/"), "<html><body>Fax: (201) 555-0123</body></html>");
   seedQueue(sites);
 
   auto form = startCrawler(20);

@@ -19,7 +19,8 @@ class LocalWeb {
  public:
   explicit LocalWeb(TestHttpServer& server) : m_server(server) {
     QByteArray hub = "<h1>Hub</h1>\r\n";
-    for (int h = 0; h < 10; ++h) hub += "<a href=\"http://h" + QByteArray::number(h) + ".test/\">h</a>\r\n";
+    for (int h = 0; h < 10; ++h)
+      hub += "<a href=\"http://h" + QByteArray::number(h) + ".test/\">h</a>\r\n";
     add("hub.test/", hub, "\r\n");
 
     const char* faxLines[10][2] = {
@@ -47,7 +48,8 @@ class LocalWeb {
               "\r\n<a href=\"shop.jsp\">",
           "\r\n");
       add(host + "/dir/a.html",
-          "<p>" + fax("/dir/a.html") + "</p>\r<a href=\"../d.html\">d</a>\r<a href=\"sub/e.html\">e",
+          "<p>" + fax("/dir/a.html") +
+              "</p>\r<a href=\"../d.html\">d</a>\r<a href=\"sub/e.html\">e",
           "\r");
       // Lines ending in LF alone make the page one line: only its first link counts.
       add(host + "/b.html",
@@ -112,8 +114,9 @@ TEST_F(CrawlTest, CrawlsALocalWebAndStoresEveryNumberOnce) {
       EXPECT_TRUE(stored.emplace(row.fax, row.website).second) << row.fax.toStdString();
       EXPECT_EQ(row.search, QStringLiteral("plumbers"));
       std::string fax = row.fax.toStdString();
-      EXPECT_EQ(row.location, QString::fromLatin1(fax.starts_with("1-") ? LookupAreaCode(fax)
-                                                                          : std::string(kUnknownInternational)));
+      EXPECT_EQ(row.location,
+                QString::fromLatin1(fax.starts_with("1-") ? LookupAreaCode(fax)
+                                                          : std::string(kUnknownInternational)));
     }
     const std::map<QString, std::set<QString>> where = {
         {"1-201-555-0123", {"h0.test/c.html", "h2.test/dir/sub/e.html"}},
@@ -126,7 +129,8 @@ TEST_F(CrawlTest, CrawlsALocalWebAndStoresEveryNumberOnce) {
     ASSERT_EQ(stored.size(), where.size());
     for (const auto& [fax, website] : stored) {
       ASSERT_TRUE(where.count(fax)) << fax.toStdString();
-      EXPECT_TRUE(where.at(fax).count(website)) << fax.toStdString() << " on " << website.toStdString();
+      EXPECT_TRUE(where.at(fax).count(website))
+          << fax.toStdString() << " on " << website.toStdString();
     }
     EXPECT_EQ(form->statistics().lSessionFaxes, 6);
     EXPECT_EQ(form->pageSteps().lFaxCount, 6);
