@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
   html2text
+  dpkg-dev file
 )
 
 missing=()

@@ -19,6 +19,8 @@
 #include <limits>
 
 #include "app/arrange_controls.h"
+#include "app/windows/form8.h"
+#include "app/windows/frm_about.h"
 #include "common/app_folder.h"
 #include "common/settings_store.h"
 #include "common/version_info.h"
@@ -26,6 +28,7 @@
 #include "harvest/page_fetcher.h"
 #include "harvest/page_steps.h"
 #include "desktop/program_icon.h"
+#include "export/frm_export.h"
 
 namespace norvane {
 namespace {
@@ -76,6 +79,7 @@ Form1::~Form1() {
   bHarvesting = false;
   // The sockets go first: nothing they raise may reach a window that is half gone.
   m_fetcher.reset();
+  FlushSettings();
 }
 
 void Form1::place(QWidget* widget, double left, double top, double width, double height) {
@@ -325,6 +329,9 @@ void Form1::buildWidgets() {
   pb1->setTextVisible(false);
 
   connect(cmdWebsite, &QToolButton::clicked, this, &Form1::cmdWebsite_Click);
+  connect(Command2, &QToolButton::clicked, this, &Form1::Command2_Click);
+  connect(Command3, &QToolButton::clicked, this, &Form1::Command3_Click);
+  connect(cmdViewDatabase, &QToolButton::clicked, this, &Form1::cmdViewDatabase_Click);
 }
 
 void Form1::connectOptionHandlers() {
@@ -418,9 +425,9 @@ void Form1::LoadSettings() {
 void Form1::RecordStatistic(int kind) {
   m_stats.record(kind);
   if (kind == Statistics::kPageScanned) {
-    SaveSetting(QStringLiteral("lHistWebScanned"), QString::number(m_stats.lHistWebScanned));
+    SaveSettingSoon(QStringLiteral("lHistWebScanned"), QString::number(m_stats.lHistWebScanned));
   } else if (kind == Statistics::kFaxStored) {
-    SaveSetting(QStringLiteral("lHistEmailFound"), QString::number(m_stats.lHistEmailFound));
+    SaveSettingSoon(QStringLiteral("lHistEmailFound"), QString::number(m_stats.lHistEmailFound));
   }
   StatsD();
 }
@@ -541,11 +548,34 @@ void Form1::mnuHelpItem_Click() {
 }
 
 void Form1::mnuAboutItem_Click() {
-  // The about window arrives with the auxiliary windows.
+  if (!m_about) {
+    m_about = new frmAbout(this);
+    m_about->Form_Load();
+  }
+  m_about->show();
+  m_about->raise();
 }
 
+Form8* Form1::helpWindow() const {
+  return m_help.data();
+}
+
+frmAbout* Form1::aboutWindow() const {
+  return m_about.data();
+}
+
+frmExport* Form1::exportWindow() const {
+  return m_export.data();
+}
+
+// Loads the help window unless it is loaded, then shows it; without Help.rtf it stays hidden.
 void Form1::showHelpWindow() {
-  // The help window arrives with the auxiliary windows; until then there is nothing to show.
+  if (!m_help) {
+    m_help = new Form8(this);
+    m_help->Form_Load();
+  }
+  m_help->show();
+  m_help->raise();
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
@@ -556,6 +586,14 @@ void Form1::closeEvent(QCloseEvent* event) {
 void Form1::Form_Unload() {
   bHarvesting = false;
   m_fetcher->CloseAll();
+  FlushSettings();
+  UnloadSearchWindow();
+  for (QWidget* window : {static_cast<QWidget*>(m_help), static_cast<QWidget*>(m_export),
+                          static_cast<QWidget*>(m_about)}) {
+    if (window) window->close();
+  }
+  // The splash owns this window, so it is only closed here and deleted when the program ends.
+  if (m_splash) m_splash->close();
   QApplication::quit();
 }
 

@@ -28,6 +28,9 @@ class QToolButton;
 namespace norvane {
 
 class Form3;
+class Form8;
+class frmAbout;
+class frmExport;
 
 // The main window. It owns the option widgets, the preview lists, the harvest buttons and the
 // status bar; the other windows and the harvest read and set them by these names. Handlers stay
@@ -114,6 +117,19 @@ class Form1 : public QMainWindow, public StoreHost, public HarvestHost, public S
   void recordStatistic(int kind) override;
   void startSearch() override;
   void startNextSearch() override;
+
+  // The fax-number buttons: the export window, deleting every number, the folder of the
+  // database in the file manager.
+  void Command2_Click();         // "Export Fax Numbers"
+  void Command3_Click();         // "Delete All Fax Numbers"
+  void cmdViewDatabase_Click();  // "View Fax Database"
+
+  // The windows around this one, while they are loaded.
+  Form8* helpWindow() const;
+  frmAbout* aboutWindow() const;
+  frmExport* exportWindow() const;
+  // The splash that loaded this window; it is closed when this window unloads.
+  void setSplashWindow(QWidget* splash) { m_splash = splash; }
 
   // StoreHost: the store's side effects on this window.
   void appendSearchList(const QString& search) override;
@@ -232,6 +248,10 @@ class Form1 : public QMainWindow, public StoreHost, public HarvestHost, public S
   std::unique_ptr<PageFetcher> m_fetcher;
   std::unique_ptr<PageSteps> m_pageSteps;
   std::array<bool, kSocketCount> m_parked{};
+  QPointer<Form8> m_help;
+  QPointer<frmAbout> m_about;
+  QPointer<frmExport> m_export;
+  QPointer<QWidget> m_splash;
 };
 
 }  // namespace norvane

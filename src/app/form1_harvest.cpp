@@ -1,8 +1,8 @@
 // The harvest controller: the handlers of "Start", "Stop", "Resume" and "Next", and the website
 // queue that feeds the ten sockets.
 #include <QApplication>
-#include <QComboBox>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
@@ -44,8 +44,8 @@ bool Form1::StartChecks() {
     QWidget* focus;
   };
   const Check checks[] = {
-      {List1->count() == 0,
-       "Please enter at least one search term before begining your search.", Text1},
+      {List1->count() == 0, "Please enter at least one search term before begining your search.",
+       Text1},
       {Combo1->currentIndex() == -1, "Please enter a search type before begining your search.",
        Combo1},
       {Combo2->currentIndex() == -1,

@@ -64,9 +64,9 @@ void Form1::cmbDel_Click() {
       MessageBox::show(this, kCannotDeleteCurrent);
       break;
     case SearchDeletion::ConfirmDeleteCurrent:
-      if (MessageBox::showTitled(this, kConfirmDeleteTitle, kConfirmDeleteCurrent,
-                                 QMessageBox::NoIcon,
-                                 QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok) {
+      if (MessageBox::show(this, kConfirmDeleteCurrent, QMessageBox::NoIcon,
+                           QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::NoButton,
+                           kConfirmDeleteTitle) == QMessageBox::Ok) {
         cmdResume->setEnabled(false);
         QString search = List1->item(0)->text();
         database().DeleteSearch(search);

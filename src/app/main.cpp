@@ -1,6 +1,6 @@
 #include <QApplication>
 
-#include "app/form1.h"
+#include "app/windows/frm_splash.h"
 #include "common/app_folder.h"
 #include "common/version_info.h"
 
@@ -11,9 +11,13 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(
       QStringLiteral("%1.%2").arg(norvane::version::kMajor).arg(norvane::version::kMinor));
   norvane::SetAppFolder(norvane::ResolveAppFolder(QApplication::arguments()));
+  // An installed program reads its help and sounds from the application folder like any other
+  // file, so they are copied there from the installed data folder when missing.
+  norvane::CopyMissingDataFiles(norvane::InstalledDataFolder(), norvane::AppFolder());
 
-  norvane::Form1 form;
-  form.Form_Load();
-  form.show();
+  // The splash loads the main window, which ends the program when it closes.
+  norvane::frmSplash splash;
+  splash.show();
+  splash.Form_Load();
   return QApplication::exec();
 }

@@ -2,8 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+
+#include "common/version_info.h"
 
 namespace norvane {
 namespace {
@@ -36,12 +39,39 @@ QString ResolveAppFolder(const QStringList& arguments) {
     chosen = env;
   } else {
     const QString programFolder = QCoreApplication::applicationDirPath();
-    chosen = IsWritableFolder(programFolder)
+    chosen = IsWritableFolder(programFolder) && InstalledDataFolder().isEmpty()
                  ? programFolder
                  : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
   }
   QDir().mkpath(chosen);
   return QDir(chosen).absolutePath();
+}
+
+QString InstalledDataFolder() {
+  const QString folder = QDir::cleanPath(QCoreApplication::applicationDirPath() + QLatin1Char('/') +
+                                         QLatin1String(version::kInstalledDataFolder));
+  return QFileInfo(folder).isDir() ? folder : QString();
+}
+
+QStringList CopyMissingDataFiles(const QString& dataFolder, const QString& appFolder) {
+  QStringList copied;
+  if (dataFolder.isEmpty() || !QFileInfo(dataFolder).isDir()) return copied;
+  QStringList names{QStringLiteral("Help.rtf")};
+  const QDir sounds(dataFolder + QStringLiteral("/sounds"));
+  for (const QString& sound : sounds.entryList({QStringLiteral("*.wav")}, QDir::Files))
+    names << QStringLiteral("sounds/") + sound;
+  for (const QString& name : names) {
+    const QString from = dataFolder + QLatin1Char('/') + name;
+    const QString to = appFolder + QLatin1Char('/') + name;
+    if (!QFileInfo(from).isFile() || QFileInfo::exists(to)) continue;
+    QDir().mkpath(QFileInfo(to).absolutePath());
+    // An installed file is read-only; the user's copy should be theirs to replace.
+    if (QFile::copy(from, to)) {
+      QFile::setPermissions(to, QFile::permissions(to) | QFileDevice::WriteOwner);
+      copied << name;
+    }
+  }
+  return copied;
 }
 
 QString AppFile(const QString& name) {

@@ -25,24 +25,19 @@ Answers& answers() {
 QMessageBox::StandardButton MessageBox::show(QWidget* parent, const QString& text,
                                              QMessageBox::Icon icon,
                                              QMessageBox::StandardButtons buttons,
-                                             QMessageBox::StandardButton defaultButton) {
-  return showTitled(parent, QApplication::applicationName(), text, icon, buttons, defaultButton);
-}
-
-QMessageBox::StandardButton MessageBox::showTitled(QWidget* parent, const QString& title,
-                                                   const QString& text, QMessageBox::Icon icon,
-                                                   QMessageBox::StandardButtons buttons,
-                                                   QMessageBox::StandardButton defaultButton) {
+                                             QMessageBox::StandardButton defaultButton,
+                                             const QString& title) {
   Answers& a = answers();
+  const QString shownTitle = title.isEmpty() ? QApplication::applicationName() : title;
   if (a.testing) {
     a.shown << text;
-    a.titles << title;
+    a.titles << shownTitle;
     if (!a.queued.isEmpty()) return a.queued.takeFirst();
     if (buttons.testFlag(QMessageBox::Ok)) return QMessageBox::Ok;
     if (buttons.testFlag(QMessageBox::No)) return QMessageBox::No;
     return QMessageBox::Cancel;
   }
-  QMessageBox box(icon, title, text, buttons, parent);
+  QMessageBox box(icon, shownTitle, text, buttons, parent);
   if (defaultButton != QMessageBox::NoButton) box.setDefaultButton(defaultButton);
   return static_cast<QMessageBox::StandardButton>(box.exec());
 }

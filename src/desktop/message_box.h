@@ -9,7 +9,7 @@ class QWidget;
 namespace norvane {
 
 // Every message box of the program goes through here, so tests can answer them. A box shows
-// the product name as its title, like the desktop's plain message boxes.
+// the product name as its title, like the desktop's plain message boxes, unless a title is given.
 class MessageBox {
  public:
   // Shows a modal box and returns the button clicked. While a test has queued answers, the
@@ -17,13 +17,8 @@ class MessageBox {
   static QMessageBox::StandardButton show(
       QWidget* parent, const QString& text, QMessageBox::Icon icon = QMessageBox::NoIcon,
       QMessageBox::StandardButtons buttons = QMessageBox::Ok,
-      QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
-  // The same with a title of its own instead of the product name (a question such as
-  // "Confirm Delete").
-  static QMessageBox::StandardButton showTitled(
-      QWidget* parent, const QString& title, const QString& text, QMessageBox::Icon icon,
-      QMessageBox::StandardButtons buttons,
-      QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+      QMessageBox::StandardButton defaultButton = QMessageBox::NoButton,
+      const QString& title = QString());
 
   // Tests: from now on no box is shown. Each box takes the next queued answer, or "Ok" (else
   // "No", else "Cancel") when none is queued, and its text is recorded.

@@ -1,9 +1,9 @@
 #include "desktop/product_page.h"
 
-#include <QDesktopServices>
 #include <QUrl>
 
 #include "common/version_info.h"
+#include "desktop/open_url.h"
 
 namespace norvane {
 
@@ -17,7 +17,7 @@ QString ProductPageAddress(const QString& address) {
 
 void OpenProductPage() {
   const QString address = ProductPageAddress(QString::fromUtf8(version::kComments));
-  QDesktopServices::openUrl(QUrl(address));
+  OpenUrl(QUrl(address));
 }
 
 }  // namespace norvane

@@ -1,5 +1,6 @@
 #include "desktop/program_icon.h"
 
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -8,8 +9,8 @@ namespace norvane {
 namespace {
 
 // A sheet of paper coming out of a fax machine, in the program's blue.
-QPixmap DrawIcon(int size) {
-  QPixmap pixmap(size, size);
+QImage DrawIcon(int size) {
+  QImage pixmap(size, size, QImage::Format_ARGB32_Premultiplied);
   pixmap.fill(Qt::transparent);
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);
@@ -28,15 +29,20 @@ QPixmap DrawIcon(int size) {
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(0xf2, 0xb1, 0x34));
   p.drawEllipse(QRectF(11.5 * s, 11.5 * s, 2 * s, 2 * s));
+  p.end();
   return pixmap;
 }
 
 }  // namespace
 
+QImage ProgramIconImage(int size) {
+  return DrawIcon(size);
+}
+
 QIcon ProgramIcon() {
   static const QIcon icon = [] {
     QIcon result;
-    for (int size : {128, 64, 48, 32, 16}) result.addPixmap(DrawIcon(size));
+    for (int size : {128, 64, 48, 32, 16}) result.addPixmap(QPixmap::fromImage(DrawIcon(size)));
     return result;
   }();
   return icon;

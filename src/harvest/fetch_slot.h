@@ -12,10 +12,10 @@ constexpr int kSocketCount = 10;
 
 // The download record of one socket, reset by every fetch.
 struct FetchSlot {
-  QString strHost;  // host for the connection and the Host header; never contains "/"
-  QString strPath;  // request path; never empty, always begins with "/"
-  std::string strData;  // everything received on the current connection, one byte a character
-  int32_t lReceived = 0;       // bytes received; once the header block is seen, body bytes only
+  QString strHost;        // host for the connection and the Host header; never contains "/"
+  QString strPath;        // request path; never empty, always begins with "/"
+  std::string strData;    // everything received on the current connection, one byte a character
+  int32_t lReceived = 0;  // bytes received; once the header block is seen, body bytes only
   int32_t lContentLength = 0;  // the Content-Length header, 0 when none was seen
   bool bHeaderDone = false;    // the end of the header block has been seen
   int32_t iIdleTicks = 0;      // ticks since the last data arrival or the start

@@ -16,7 +16,7 @@ class HarvestHost {
  public:
   virtual ~HarvestHost() = default;
 
-  virtual bool harvesting() const = 0;  // bHarvesting
+  virtual bool harvesting() const = 0;                            // bHarvesting
   virtual void setPanelText(int panel, const QString& text) = 0;  // panels 1 to 4
   // pb1: a value outside the bar's range is ignored, as the bar ignores it.
   virtual void setProgressValue(int value) = 0;
@@ -26,10 +26,10 @@ class HarvestHost {
 
   // For the page steps.
   virtual SpiderDatabase& database() = 0;
-  virtual QString currentSearch() const = 0;     // List1 entry 0
-  virtual bool allowInternational() const = 0;   // chkNonUS
-  virtual bool foundFaxSoundOn() const = 0;      // chkAudioEmail
-  virtual int faxPreviewCount() const = 0;       // List3
+  virtual QString currentSearch() const = 0;    // List1 entry 0
+  virtual bool allowInternational() const = 0;  // chkNonUS
+  virtual bool foundFaxSoundOn() const = 0;     // chkAudioEmail
+  virtual int faxPreviewCount() const = 0;      // List3
   virtual void removeFirstFaxPreview() = 0;
   virtual void appendFaxPreview(const QString& entry) = 0;
   virtual void playWave(const QString& path) = 0;

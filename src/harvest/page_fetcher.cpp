@@ -22,8 +22,8 @@ void Yield() {
 
 void SystemLookup(const QString& host, QObject* context,
                   std::function<void(const QList<QHostAddress>&)> done) {
-  QHostInfo::lookupHost(host, context,
-                        [done = std::move(done)](const QHostInfo& info) { done(info.addresses()); });
+  QHostInfo::lookupHost(
+      host, context, [done = std::move(done)](const QHostInfo& info) { done(info.addresses()); });
 }
 
 }  // namespace

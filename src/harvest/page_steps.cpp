@@ -25,8 +25,8 @@ void Yield() {
 }  // namespace
 
 std::string PageFilePath(const char* stem, int16_t n) {
-  return QFile::encodeName(AppFile(QLatin1String(stem) + QString::number(n) +
-                                   QStringLiteral(".txt")))
+  return QFile::encodeName(
+             AppFile(QLatin1String(stem) + QString::number(n) + QStringLiteral(".txt")))
       .toStdString();
 }
 
@@ -77,8 +77,8 @@ void PageSteps::GetFaxes(const Page& page, const std::string& bodyWithoutBreaks)
 
   // html2<n>.txt read line by line and joined is the body without its line breaks; the
   // converter replaces the file with the plain text.
-  std::string converted = HtmlToText(BreakBeforeFax(bodyWithoutBreaks),
-                                     PageFilePath("html2", page.n), [] { Yield(); });
+  std::string converted =
+      HtmlToText(BreakBeforeFax(bodyWithoutBreaks), PageFilePath("html2", page.n), [] { Yield(); });
   converted.append("\r\n");
 
   FaxScanHooks hooks;
@@ -86,9 +86,7 @@ void PageSteps::GetFaxes(const Page& page, const std::string& bodyWithoutBreaks)
     QString stored = QString::fromLatin1(fax);
     return m_host.database().FaxExists(stored);
   };
-  hooks.store = [this, &page](const FoundFax& found) {
-    storeFax(page, found.fax, found.location);
-  };
+  hooks.store = [this, &page](const FoundFax& found) { storeFax(page, found.fax, found.location); };
   hooks.yieldLine = [] { Yield(); };
   ScanFaxText(converted, m_host.allowInternational(), hooks);
 
@@ -108,8 +106,8 @@ void PageSteps::storeFax(const Page& page, const std::string& fax, const std::st
   m_host.database().AddFax(stored, page.website, search, region);
   if (m_host.foundFaxSoundOn()) m_host.playWave(AppFile(QStringLiteral("sounds/foundfax.wav")));
   m_host.RecordStatistic(2);
-  m_host.setPanelText(3, QStringLiteral("Found ") + QString::number(lFaxCount) +
-                             QStringLiteral(" faxes"));
+  m_host.setPanelText(
+      3, QStringLiteral("Found ") + QString::number(lFaxCount) + QStringLiteral(" faxes"));
   Yield();
 }
 

@@ -28,9 +28,9 @@ QString CollapseSlashesOnce(const QString& text) {
 }
 
 bool NamesAHost(const QString& link) {
-  static const std::array<QString, 6> kHostTexts = {
-      QStringLiteral(".com"), QStringLiteral("www."), QStringLiteral(".net"),
-      QStringLiteral(".edu"), QStringLiteral(".gov"), QStringLiteral("ww2.")};
+  static const std::array<QString, 6> kHostTexts = {QStringLiteral(".com"), QStringLiteral("www."),
+                                                    QStringLiteral(".net"), QStringLiteral(".edu"),
+                                                    QStringLiteral(".gov"), QStringLiteral("ww2.")};
   for (const QString& text : kHostTexts)
     if (link.contains(text, Qt::CaseInsensitive)) return true;
   return false;

@@ -13,6 +13,49 @@
 namespace norvane::testing {
 namespace {
 
+TEST_F(CrawlTest, StartChecksItsThreeChoicesThenOpensTheSearchWindow) {
+  const struct {
+    bool search, type, count;
+    const char* message;  // nullptr: the search window opens
+    const char* focus;
+  } cases[] = {
+      {false, true, true, "Please enter at least one search term before begining your search.",
+       "Text1"},
+      {true, false, true, "Please enter a search type before begining your search.", "Combo1"},
+      {true, true, false,
+       "Please select the number of search results to retrieve before begining your search.",
+       "Combo2"},
+      {true, true, true, nullptr, nullptr},
+  };
+  for (const auto& c : cases) {
+    QFile::remove(folder.file(QStringLiteral("spider.mdb")));
+    seed(c.search ? QStringList{"plumbers", "roofers"} : QStringList{}, {"a.test", "b.test"});
+    auto form = startCrawler();
+    form->show();
+    form->Combo1->setCurrentIndex(c.type ? 0 : -1);
+    form->Combo2->setCurrentIndex(c.count ? 0 : -1);
+    ASSERT_EQ(form->cmdResume->isEnabled(), c.search);  // websites left from an earlier run
+    MessageBox::takeShownTexts();
+    QTest::mouseClick(form->Command1, Qt::LeftButton);
+
+    EXPECT_EQ(form->database().CountWebsites(), 0);
+    EXPECT_EQ(form->List2->count(), 0);
+    for (QToolButton* b : {form->cmdResume, form->cmdViewDatabase, form->Command2, form->Command3})
+      EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
+    EXPECT_FALSE(form->bHarvesting);
+    if (c.message) {
+      EXPECT_EQ(MessageBox::takeShownTexts(), QStringList{QLatin1String(c.message)});
+      ASSERT_NE(form->focusWidget(), nullptr);
+      EXPECT_EQ(form->focusWidget()->objectName(), QLatin1String(c.focus));
+      EXPECT_EQ(form->searchWindowLoads(), 0);
+    } else {
+      EXPECT_TRUE(MessageBox::takeShownTexts().isEmpty());
+      EXPECT_EQ(form->searchWindowLoads(), 1);
+      EXPECT_EQ(form->txtSearch->text(), QStringLiteral("plumbers"));
+    }
+  }
+}
+
 TEST_F(CrawlTest, SendsTheExactRequestAndHandsTheBodyOn) {
   server.setPage(QStringLiteral("a.test/dir/p.html"), "<p>page a</p>");
   server.setPage(QStringLiteral("b.test/"), "<p>page b</p>");
@@ -210,8 +253,10 @@ TEST_F(CrawlTest, ClosingTheWindowInTheMiddleOfACrawl) {
   QStringList sites;
   for (int i = 0; i < 12; ++i) {
     const QString host = QStringLiteral("c%1.test").arg(i);
-    if (i % 2) server.setBehaviour(host, TestHttpServer::Behaviour::Trickle);
-    else server.setPage(host + QLatin1Char('/'), QByteArray(20000, 'x'));
+    if (i % 2)
+      server.setBehaviour(host, TestHttpServer::Behaviour::Trickle);
+    else
+      server.setPage(host + QLatin1Char('/'), QByteArray(20000, 'x'));
     sites << host;
   }
   server.setTrickleInterval(1);

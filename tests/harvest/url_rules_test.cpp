@@ -21,7 +21,8 @@ TEST(UrlRulesTest, AcceptQueuedEntry) {
       {"www.example/page.html", true},  // the dot in the path counts
       {"shop.www.example", true},
   };
-  for (const auto& c : cases) EXPECT_EQ(AcceptQueuedEntry(QString::fromLatin1(c.entry)), c.taken) << c.entry;
+  for (const auto& c : cases)
+    EXPECT_EQ(AcceptQueuedEntry(QString::fromLatin1(c.entry)), c.taken) << c.entry;
 }
 
 TEST(UrlRulesTest, DecomposePageAddress) {

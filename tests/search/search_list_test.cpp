@@ -231,5 +231,19 @@ TEST_F(SearchListTest, LoadingAgainReplacesAWindowStillWaiting) {
   TestWeb().release();
 }
 
+TEST_F(SearchListTest, ClosingTheMainWindowUnloadsTheSearchWindow) {
+  TestWeb().setHandler([](const QUrl&) { return LocalWeb::Reply{200, {}, true}; });
+  auto form = start();
+  form->txtSearch->setText("a");
+  form->LoadSearchWindow();
+  QPointer<Form3> window = form->searchWindow();
+  ASSERT_FALSE(window.isNull());
+  form->close();
+  EXPECT_EQ(form->searchWindow(), nullptr);
+  QTRY_VERIFY(window.isNull());
+  TestWeb().setHandler({});
+  TestWeb().release();
+}
+
 }  // namespace
 }  // namespace norvane::testing

@@ -1,8 +1,8 @@
 #include "support/test_http_server.h"
 
+#include <sys/socket.h>
 #include <QTcpSocket>
 #include <QTimer>
-#include <sys/socket.h>
 
 namespace norvane::testing {
 
@@ -112,8 +112,7 @@ void TestHttpServer::respond(QTcpSocket* socket, const Request& request) {
     case Behaviour::CloseAtOnce:
       socket->disconnectFromHost();
       return;
-    case Behaviour::Reset:
-    {
+    case Behaviour::Reset: {
       // A zero linger time makes the close a reset rather than an orderly end.
       const linger noLinger{1, 0};
       setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &noLinger,

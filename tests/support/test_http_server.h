@@ -20,15 +20,15 @@ class TestHttpServer : public QObject {
 
  public:
   enum class Behaviour {
-    Normal,           // the whole response, then close
-    Silent,           // accept and never send
-    HeadersThenStall, // a header block with Content-Length 500, a moment later 250
-                      // body bytes, then nothing
-    Trickle,          // one byte per trickle interval, never ending
-    Endless,          // a body that never ends, as fast as the socket takes it
-    Garbage,          // binary bytes with NULs, then close
-    CloseAtOnce,      // close as soon as the request arrived
-    Reset,            // reset the connection as soon as the request arrived
+    Normal,            // the whole response, then close
+    Silent,            // accept and never send
+    HeadersThenStall,  // a header block with Content-Length 500, a moment later 250
+                       // body bytes, then nothing
+    Trickle,           // one byte per trickle interval, never ending
+    Endless,           // a body that never ends, as fast as the socket takes it
+    Garbage,           // binary bytes with NULs, then close
+    CloseAtOnce,       // close as soon as the request arrived
+    Reset,             // reset the connection as soon as the request arrived
   };
 
   struct Request {

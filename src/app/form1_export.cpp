@@ -1,0 +1,35 @@
+// The buttons of "Fax Number Data": export, delete all, and the database folder.
+#include <QListWidget>
+#include <QUrl>
+
+#include "app/form1.h"
+#include "common/app_folder.h"
+#include "desktop/message_box.h"
+#include "desktop/open_url.h"
+#include "export/frm_export.h"
+
+namespace norvane {
+
+void Form1::Command2_Click() {
+  if (!m_export) m_export = new frmExport(database(), this);
+  m_export->show();
+  m_export->raise();
+}
+
+void Form1::Command3_Click() {
+  if (MessageBox::show(
+          this, QStringLiteral("Are you sure you want to delete all faxes from the database?"),
+          QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::NoButton,
+          QStringLiteral("Confirm")) != QMessageBox::Ok) {
+    return;
+  }
+  database().DeleteAllFaxes();
+  List3->clear();
+  MessageBox::show(this, QStringLiteral("All faxes have been deleted."));
+}
+
+void Form1::cmdViewDatabase_Click() {
+  OpenUrl(QUrl::fromLocalFile(AppFolder()));
+}
+
+}  // namespace norvane

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace norvane {
+
+// The separator choices of the export window, in the order of its list.
+enum class ExportChoice { kSemicolon = 0, kTab = 1, kLineFeed = 2 };
+
+// The text written after every number: ";" (with a space when spaceBetween is ticked) for no
+// choice or the semicolon choice, a tab, or CR LF. The space applies to the semicolon only.
+QString ExportSeparator(int comboIndex, bool spaceBetween);
+
+// The bytes of an export file: every number followed by the separator, the last one too, then
+// CR LF. Numbers are 8-bit text; a character outside it becomes "?".
+QByteArray ExportFileBytes(const QStringList& faxes, const QString& separator);
+
+// Replaces the file at path with the bytes: an existing file of that name is deleted first
+// (when it cannot be deleted, the bytes are added to its end). False when nothing could be
+// written.
+bool WriteExportFile(const QString& path, const QByteArray& bytes);
+
+}  // namespace norvane

@@ -1,0 +1,105 @@
+#include "export/frm_export.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStyle>
+#include <QToolButton>
+#include <cmath>
+
+#include "common/app_folder.h"
+#include "desktop/message_box.h"
+#include "export/fax_export.h"
+#include "store/spider_database.h"
+
+namespace norvane {
+namespace {
+
+frmExport::SaveDialog& Dialog() {
+  static frmExport::SaveDialog dialog;
+  return dialog;
+}
+
+QString ShowSaveDialog(QWidget* parent, const QString& offeredPath) {
+  if (Dialog()) return Dialog()(parent, offeredPath);
+  return QFileDialog::getSaveFileName(parent, QStringLiteral("Save As"), offeredPath);
+}
+
+int Px(double twips) {
+  return static_cast<int>(std::lround(twips / 15.0));
+}
+
+}  // namespace
+
+frmExport::frmExport(SpiderDatabase& database, QWidget* parent)
+    : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
+      m_database(database) {
+  setObjectName(QStringLiteral("frmExport"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWindowTitle(QStringLiteral("Export Faxes"));
+  QFont font(QStringLiteral("Verdana"));
+  font.setPointSizeF(8.25);
+  setFont(font);
+  setFixedSize(Px(5070), Px(1980));
+
+  auto place = [](QWidget* w, double l, double t, double wd, double h) {
+    w->setGeometry(Px(l), Px(t), Px(wd), Px(h));
+  };
+  Label1 = new QLabel(QStringLiteral("Output Type:"), this);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  place(Label1, 60, 120, 2415, 315);
+  Combo1 = new QComboBox(this);
+  Combo1->setObjectName(QStringLiteral("Combo1"));
+  Combo1->setEditable(true);
+  Combo1->setInsertPolicy(QComboBox::NoInsert);
+  Combo1->addItems({QStringLiteral("Semi-Colon Delimited (;)"),
+                    QStringLiteral("Tab Delimited (^t)"),
+                    QStringLiteral("Line Feed Delimited (one per line)")});
+  Combo1->setCurrentIndex(-1);
+  Combo1->setEditText(QStringLiteral("Semi-Colon delimited (;)"));
+  place(Combo1, 1260, 60, 3735, 315);
+  Check2 = new QCheckBox(QStringLiteral("Put a space between each entry"), this);
+  Check2->setObjectName(QStringLiteral("Check2"));
+  place(Check2, 60, 540, 4995, 315);
+  Check1 = new QCheckBox(QStringLiteral("Delete all faxes when finished"), this);
+  Check1->setObjectName(QStringLiteral("Check1"));
+  place(Check1, 60, 900, 4995, 255);
+  Command1 = new QToolButton(this);
+  Command1->setObjectName(QStringLiteral("Command1"));
+  Command1->setText(QStringLiteral("Export"));
+  Command1->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+  Command1->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  QFont bold = font;
+  bold.setBold(true);
+  Command1->setFont(bold);
+  place(Command1, 2820, 1260, 2175, 675);
+  connect(Command1, &QToolButton::clicked, this, &frmExport::Command1_Click);
+}
+
+void frmExport::setSaveDialog(SaveDialog dialog) {
+  Dialog() = std::move(dialog);
+}
+
+void frmExport::Command1_Click() {
+  const QString target = ShowSaveDialog(this, AppFile(QStringLiteral("export.txt")));
+  // A cancelled dialog writes nothing and asks nothing.
+  if (!target.isEmpty()) {
+    const QString separator = ExportSeparator(Combo1->currentIndex(), Check2->isChecked());
+    QStringList faxes;
+    for (const FaxRow& row : m_database.ReadAllFaxes()) faxes << row.fax;
+    WriteExportFile(target, ExportFileBytes(faxes, separator));
+    if (Check1->isChecked() &&
+        MessageBox::show(this, QStringLiteral("Are you sure you want to delete all faxes?"),
+                         QMessageBox::Question,
+                         QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
+      // DeleteAllFaxes also clears the preview list of the main window.
+      m_database.DeleteAllFaxes();
+    }
+  }
+  close();
+}
+
+}  // namespace norvane

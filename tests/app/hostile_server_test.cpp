@@ -1,0 +1,64 @@
+// Servers that misbehave: the crawl gives each of them up or takes what it sent, goes on with
+// the other sockets, keeps its memory bounded and keeps the numbers already stored.
+#include <QListWidget>
+
+#include "crawl_fixture.h"
+
+namespace norvane::testing {
+namespace {
+
+TEST_F(CrawlTest, HostileServersNeitherStopNorSwellTheCrawl) {
+  using B = TestHttpServer::Behaviour;
+  const struct {
+    const char* host;
+    B behaviour;
+    bool slow;  // given up and remembered, rather than taken as a page
+  } hostile[] = {
+      {"silent.test", B::Silent, true},    {"stall.test", B::HeadersThenStall, true},
+      {"trickle.test", B::Trickle, true},  {"endless.test", B::Endless, true},
+      {"reset.test", B::Reset, false},  // a reset ends the page like a close
+      {"garbage.test", B::Garbage, false}, {"close.test", B::CloseAtOnce, false},
+      {"redirect.test", B::Normal, false}, {"error.test", B::Normal, false},
+  };
+  QStringList sites;
+  for (const auto& h : hostile) {
+    server.setBehaviour(QLatin1String(h.host), h.behaviour);
+    sites << QLatin1String(h.host);
+  }
+  server.setTrickleInterval(5);
+  server.setResponse(QStringLiteral("redirect.test/"),
+                     "HTTP/1.1 301 Moved Permanently\r\nLocation: http://elsewhere.test/\r\n\r\n"
+                     "<html><body><a href=\"http://good.test/\">moved</a></body></html>");
+  server.setResponse(QStringLiteral("error.test/"),
+                     "HTTP/1.1 500 Internal Server Error\r\n\r\n<html><body>Fax: (312) "
+                     "555-0147</body></html>");
+  server.setPage(QStringLiteral("good.test/"), "<html><body>Fax: (201) 555-0123</body></html>");
+  seedQueue(sites);
+
+  auto form = startCrawler(20);
+  QString stored = QStringLiteral("1-415-555-0172");
+  QString search = QStringLiteral("earlier");
+  form->database().AddFax(stored, QStringLiteral("old.test/"), search, QStringLiteral("CA"));
+  // A smaller limit keeps the test quick; the endless server is cut off at it.
+  form->fetcher().setMaxResponseBytes(2 * 1024 * 1024);
+  form->cmdDoSearch_Click();
+  ASSERT_TRUE(WaitFor([&] { return dry(*form); }, 20000));
+
+  for (const auto& h : hostile)
+    EXPECT_EQ(form->fetcher().isSlowHost(QLatin1String(h.host)), h.slow) << h.host;
+  // The endless body was cut off near the limit, not read on for ever.
+  EXPECT_LT(server.endlessBytesSent(), 8 * 1024 * 1024);
+  for (int16_t i = 0; i < kSocketCount; ++i) {
+    EXPECT_TRUE(form->fetcher().slot(i).strData.empty()) << i;
+    EXPECT_FALSE(form->fetcher().timersArmed(i)) << i;
+  }
+  // The error page was taken as a page, the redirect's body led on to good.test.
+  QStringList faxes;
+  for (const FaxRow& row : form->database().ReadAllFaxes()) faxes << row.fax;
+  faxes.sort();
+  EXPECT_EQ(faxes, (QStringList{"1-201-555-0123", "1-312-555-0147", "1-415-555-0172"}));
+  EXPECT_TRUE(WaitFor([&] { return server.openConnections() == 0; }));
+}
+
+}  // namespace
+}  // namespace norvane::testing

@@ -1,0 +1,159 @@
+// The whole crawl on a local web: pages saved, links followed, fax numbers stored once each with
+// their website, search string and region, until the queue runs dry.
+#include <QDir>
+#include <QListWidget>
+#include <map>
+#include <set>
+
+#include "areacodes/area_code_directory.h"
+#include "common/text_file.h"
+#include "crawl_fixture.h"
+#include "harvest/fax_scan_page.h"
+
+namespace norvane::testing {
+namespace {
+
+// A tree of 71 pages on eleven hosts: every page is linked from one page only, with links of
+// every form (absolute, relative, root-relative, "..") and links the crawl must not follow.
+class LocalWeb {
+ public:
+  explicit LocalWeb(TestHttpServer& server) : m_server(server) {
+    QByteArray hub = "<h1>Hub</h1>\r\n";
+    for (int h = 0; h < 10; ++h)
+      hub += "<a href=\"http://h" + QByteArray::number(h) + ".test/\">h</a>\r\n";
+    add("hub.test/", hub, "\r\n");
+
+    const char* faxLines[10][2] = {
+        {"/c.html", "Fax: (201) 555-0123"},
+        {"/d.html", "Call us or send a fax 1-800-555-0199 today"},
+        {"/dir/sub/e.html", "<b>Fax</b>: 201.555.0123 phone 201 555 0188"},
+        {"/f.html", "Fax +44 20 7946 0958"},
+        {"/dir/a.html", "<td>FAX</td><td>44 20 7946 0958</td>"},
+        {"/c.html", "fax +1 201 555 0123"},
+        {"/", "Fax: 555-0123"},
+        {"/b.html", "fax number available on request: 201-555-0123"},
+        {"/d.html", "<tr><td>Fax:</td><td>(312) 555-0147</td></tr>"},
+        {"/dir/sub/e.html", "Fax &nbsp;415-555-0172"},
+    };
+    for (int h = 0; h < 10; ++h) {
+      const QByteArray host = "h" + QByteArray::number(h) + ".test";
+      auto fax = [&](const char* path) {
+        return QByteArray(faxLines[h][0]) == path ? QByteArray(faxLines[h][1]) : QByteArray();
+      };
+      // The last three links are dropped by the filter; they would be 404s if followed.
+      add(host + "/",
+          "<a href=\"dir/a.html\">a</a>\r\n<a href='/b.html'>b</a>\r\n<a href=http://" + host +
+              "/c.html>c</a>\r\n" + fax("/") +
+              "\r\n<a href=\"photo.jpg\"><a href=\"mailto:x@y.test\">\r\n<a href=\"#top\">"
+              "\r\n<a href=\"shop.jsp\">",
+          "\r\n");
+      add(host + "/dir/a.html",
+          "<p>" + fax("/dir/a.html") +
+              "</p>\r<a href=\"../d.html\">d</a>\r<a href=\"sub/e.html\">e",
+          "\r");
+      // Lines ending in LF alone make the page one line: only its first link counts.
+      add(host + "/b.html",
+          "<a href=\"/f.html\">f</a>\n<a href=\"/never.html\">n</a>\n" + fax("/b.html"), "\n");
+      add(host + "/c.html", "<p>\r\n" + fax("/c.html") + "\r\n</p>", "\r\n");
+      add(host + "/d.html", "<div>" + fax("/d.html") + "</div>", "\r");
+      add(host + "/dir/sub/e.html", "<p>" + fax("/dir/sub/e.html") + "</p>", "\n");
+      add(host + "/f.html", "<p>" + fax("/f.html") + "</p>", "\r\n");
+    }
+  }
+
+  const std::map<QString, QByteArray>& pages() const { return m_pages; }
+
+ private:
+  void add(const QByteArray& hostAndPath, const QByteArray& content, const QByteArray& eol) {
+    // The converter reads only what stands inside the body.
+    const QByteArray body = "<html><body>" + content + "</body></html>" + eol;
+    m_pages[QString::fromLatin1(hostAndPath)] = body;
+    m_server.setPage(QString::fromLatin1(hostAndPath), body);
+  }
+
+  TestHttpServer& m_server;
+  std::map<QString, QByteArray> m_pages;
+};
+
+TEST_F(CrawlTest, CrawlsALocalWebAndStoresEveryNumberOnce) {
+  const struct {
+    const char* name;
+    bool pageFilesWritable;
+  } cases[] = {{"page files written", true}, {"page files cannot be written", false}};
+
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    QDir(folder.path()).removeRecursively();
+    QDir().mkpath(folder.path());
+    if (!c.pageFilesWritable) {
+      // A folder in the way fails every write, also for root.
+      for (int n = 0; n < kSocketCount; ++n) {
+        QDir(folder.path()).mkdir(QStringLiteral("html%1.txt").arg(n));
+        QDir(folder.path()).mkdir(QStringLiteral("html2%1.txt").arg(n));
+      }
+    }
+    TestHttpServer web;
+    LocalWeb local(web);
+    seedQueue({QStringLiteral("hub.test")});
+    auto form = start();
+    form->fetcher().setConnectTo(QStringLiteral("127.0.0.1"), web.port());
+    form->cmdDoSearch_Click();
+    ASSERT_TRUE(WaitFor([&] { return dry(*form); }, 20000));
+
+    // Every page once, nothing the filter drops, nothing after the first link of an LF page.
+    std::multiset<QString> asked;
+    for (const auto& r : web.requests()) asked.insert(r.host + r.path);
+    std::multiset<QString> expected;
+    for (const auto& [page, body] : local.pages()) expected.insert(page);
+    EXPECT_EQ(asked, expected);
+    EXPECT_EQ(form->statistics().lSessionScanned, 71);
+    EXPECT_EQ(form->statistics().lSessionFound, 70);
+
+    std::map<QString, QString> stored;  // fax to website
+    for (const FaxRow& row : form->database().ReadAllFaxes()) {
+      EXPECT_TRUE(stored.emplace(row.fax, row.website).second) << row.fax.toStdString();
+      EXPECT_EQ(row.search, QStringLiteral("plumbers"));
+      std::string fax = row.fax.toStdString();
+      EXPECT_EQ(row.location,
+                QString::fromLatin1(fax.starts_with("1-") ? LookupAreaCode(fax)
+                                                          : std::string(kUnknownInternational)));
+    }
+    const std::map<QString, std::set<QString>> where = {
+        {"1-201-555-0123", {"h0.test/c.html", "h2.test/dir/sub/e.html"}},
+        {"1-800-555-0199", {"h1.test/d.html"}},
+        {"+44-20-7946-0958", {"h3.test/f.html", "h4.test/dir/a.html"}},
+        {"+1-201-555-0123", {"h5.test/c.html"}},
+        {"1-312-555-0147", {"h8.test/d.html"}},
+        {"1-415-555-0172", {"h9.test/dir/sub/e.html"}},
+    };
+    ASSERT_EQ(stored.size(), where.size());
+    for (const auto& [fax, website] : stored) {
+      ASSERT_TRUE(where.count(fax)) << fax.toStdString();
+      EXPECT_TRUE(where.at(fax).count(website))
+          << fax.toStdString() << " on " << website.toStdString();
+    }
+    EXPECT_EQ(form->statistics().lSessionFaxes, 6);
+    EXPECT_EQ(form->pageSteps().lFaxCount, 6);
+    EXPECT_EQ(form->panelText(3), QStringLiteral("Try a different search"));
+    ASSERT_EQ(form->List3->count(), 6);
+    for (int k = 0; k < 6; ++k) {
+      const QStringList parts = form->List3->item(k)->text().split(QStringLiteral(" | "));
+      ASSERT_EQ(parts.size(), 2);
+      EXPECT_TRUE(stored.count(parts[0]));
+    }
+
+    if (c.pageFilesWritable) {
+      // Socket 0's files hold the last page it fetched: as received, and as plain text.
+      const FetchSlot& slot = form->fetcher().slot(0);
+      const std::string body = local.pages().at(slot.strHost + slot.strPath).toStdString();
+      std::string html, text;
+      ASSERT_TRUE(ReadFileBytes(folder.file(QStringLiteral("html0.txt")).toStdString(), html));
+      ASSERT_TRUE(ReadFileBytes(folder.file(QStringLiteral("html20.txt")).toStdString(), text));
+      EXPECT_EQ(html, body + "\r\n");
+      EXPECT_EQ(text, ConvertPageForFaxScan(body));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace norvane::testing

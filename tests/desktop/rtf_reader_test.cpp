@@ -1,0 +1,142 @@
+// The RTF reader on the help file's features, on malformed input, and on the real help file.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTextDocument>
+
+#include "desktop/rtf_reader.h"
+
+namespace norvane {
+namespace {
+
+TEST(RtfReaderTest, ReadsTextAndEscapes) {
+  struct Case {
+    const char* rtf;
+    const char16_t* text;
+  };
+  const Case cases[] = {
+      {R"({\rtf1 Hello world})", u"Hello world"},
+      {R"({\rtf1 one\par two\par})", u"one\ntwo"},
+      {R"({\rtf1 a\par\par b})", u"a\n\nb"},
+      {R"({\rtf1 a\line b\tab c})", u"a\u2028b\tc"},
+      {R"({\rtf1 \{braces\} and \\ backslash})", u"{braces} and \\ backslash"},
+      {R"({\rtf1 caf\'e9 \'80 \'93q\'94})", u"café € “q”"},
+      {R"({\rtf1 \u8594? arrow})", u"→ arrow"},
+      {R"({\rtf1\uc2 \u8364xx euro})", u"€ euro"},
+      {R"({\rtf1\uc0 \u-3913 x})", u"\uF0B7x"},
+      {R"({\rtf1 \u233\'3f!})", u"é!"},
+      {R"({\rtf1 a\~b\_c\-d})", u"a\u00A0b-cd"},
+      {R"({\rtf1 \ldblquote x\rdblquote \emdash\bullet})", u"“x”—•"},
+      {"{\\rtf1 line\r\nbreaks\nin source}", u"linebreaksin source"},
+      {R"({\rtf1{\fonttbl{\f0 Verdana;}}{\colortbl;\red0;}{\info{\title T}}Body})", u"Body"},
+      {R"({\rtf1{\*\generator Writer;}{\*\unknown{nested text}}Shown})", u"Shown"},
+      {R"({\rtf1 \unknownword12 kept \bin3 xyzafter})", u"kept after"},
+      {R"({\rtf1 {\pict\pngblip 89504e47}pic})", u"pic"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ReadRtf(QByteArray(c.rtf)).plainText(), QString::fromUtf16(c.text)) << c.rtf;
+  }
+}
+
+TEST(RtfReaderTest, KeepsFormattingPerRun) {
+  const RtfDocument doc = ReadRtf(
+      R"({\rtf1\pard\qc\fs36\b Title\b0\par\pard\fs20 plain {\i italic} \ul under\ulnone  {\b\fs28 big}\plain  reset\par})");
+  ASSERT_EQ(doc.paragraphs.size(), 2);
+  const RtfParagraph& title = doc.paragraphs[0];
+  EXPECT_TRUE(title.centered);
+  ASSERT_EQ(title.runs.size(), 1);
+  EXPECT_TRUE(title.runs[0].bold);
+  EXPECT_EQ(title.runs[0].halfPoints, 36);
+
+  struct Run {
+    const char* text;
+    bool bold, italic, underline;
+    int halfPoints;
+  };
+  const Run expected[] = {{"plain ", false, false, false, 20}, {"italic", false, true, false, 20},
+                          {" ", false, false, false, 20},      {"under", false, false, true, 20},
+                          {" ", false, false, false, 20},      {"big", true, false, false, 28},
+                          {" reset", false, false, false, 24}};
+  const RtfParagraph& body = doc.paragraphs[1];
+  EXPECT_FALSE(body.centered);
+  ASSERT_EQ(body.runs.size(), std::size(expected));
+  for (size_t i = 0; i < std::size(expected); ++i) {
+    const RtfRun& run = body.runs[static_cast<int>(i)];
+    EXPECT_EQ(run.text, QLatin1String(expected[i].text)) << i;
+    EXPECT_EQ(run.bold, expected[i].bold) << i;
+    EXPECT_EQ(run.italic, expected[i].italic) << i;
+    EXPECT_EQ(run.underline, expected[i].underline) << i;
+    EXPECT_EQ(run.halfPoints, expected[i].halfPoints) << i;
+  }
+}
+
+TEST(RtfReaderTest, MalformedInputNeverFailsAndStaysLinear) {
+  const QByteArray cases[] = {
+      "",
+      "no rtf at all",
+      "{",
+      "}}}}text{{{",
+      "\\",
+      "{\\rtf1 trailing\\",
+      "{\\rtf1 \\'",
+      "{\\rtf1 \\'4",
+      "{\\rtf1 \\'zz ok}",
+      "{\\rtf1 \\u}",
+      "{\\rtf1 \\u99999999999999999999 x}",
+      "{\\rtf1 \\u-99999999999999999 x}",
+      "{\\rtf1 \\fs-5 \\fs999999999999 x}",
+      "{\\rtf1 \\uc99999999 \\u65 abc}",
+      "{\\rtf1 \\bin99999999999}",
+      "{\\rtf1 \\bin-5 x}",
+      "{\\rtf1 \\" + QByteArray(100000, 'a') + " x}",
+      "{\\rtf1 \\fs" + QByteArray(100000, '9') + " x}",
+      QByteArray(200000, '{') + "deep" + QByteArray(200000, '}'),
+      QByteArray(200000, '}') + "shallow",
+      QByteArray("\0\xff\x80{\\*}", 8),
+  };
+  for (const QByteArray& input : cases) {
+    QElapsedTimer timer;
+    timer.start();
+    const RtfDocument doc = ReadRtf(input);
+    EXPECT_LT(timer.elapsed(), 2000) << input.left(40).toStdString();
+    QTextDocument text;
+    FillTextDocument(doc, &text);
+  }
+  EXPECT_EQ(ReadRtf("{\\rtf1 \\'zz ok}").plainText(), QStringLiteral("zz ok"));
+  EXPECT_EQ(ReadRtf(QByteArray(200000, '{') + "deep").plainText(), QStringLiteral("deep"));
+  EXPECT_EQ(ReadRtf(QByteArray(2000, '}') + "shallow").plainText(), QStringLiteral("shallow"));
+
+  // Random bytes drawn from the characters RTF gives meaning to.
+  const char alphabet[] = "{}\\'*uclbinpartfs0123456789- ab\r\n";
+  QRandomGenerator random(20261208);
+  for (int round = 0; round < 300; ++round) {
+    QByteArray input;
+    const int length = random.bounded(1, 400);
+    for (int i = 0; i < length; ++i) input += alphabet[random.bounded(int(sizeof alphabet) - 1)];
+    QTextDocument text;
+    FillTextDocument(ReadRtf(input), &text);
+  }
+}
+
+TEST(RtfReaderTest, HelpFileReadsAsFormattedText) {
+  QFile file(QStringLiteral(NORVANE_HELP_RTF));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const RtfDocument doc = ReadRtf(file.readAll());
+  const QString text = doc.plainText();
+  for (const char* topic : {"Start", "Stop", "Resume", "Next", "Export Fax Numbers",
+                            "Show at Startup", "spider.mdb", "Auto Search Advance"}) {
+    EXPECT_TRUE(text.contains(QLatin1String(topic))) << topic;
+  }
+  // Nothing of the tables or control words leaks into the text.
+  for (const char* leak : {"Verdana", "\\", "{", "red0", "Norvane Help"}) {
+    EXPECT_FALSE(text.contains(QLatin1String(leak))) << leak;
+  }
+  ASSERT_FALSE(doc.paragraphs.isEmpty());
+  EXPECT_TRUE(doc.paragraphs[0].centered);
+  EXPECT_TRUE(doc.paragraphs[0].runs[0].bold);
+}
+
+}  // namespace
+}  // namespace norvane

@@ -1,0 +1,224 @@
+// The fax-number buttons of the main window and the export window, on real files.
+#include <QComboBox>
+#include <QFile>
+
+#include "app/form1_fixture.h"
+#include "desktop/message_box.h"
+#include "desktop/open_url.h"
+#include "export/frm_export.h"
+
+namespace norvane::testing {
+namespace {
+
+class ExportTest : public Form1Test {
+ protected:
+  void SetUp() override {
+    MessageBox::setTestMode(true);
+    MessageBox::reset();
+  }
+  void TearDown() override {
+    frmExport::setSaveDialog({});
+    SetUrlOpener({});
+    MessageBox::reset();
+    MessageBox::setTestMode(false);
+  }
+
+  // Opens the export window from the main window, sets its choices and clicks "Export",
+  // answering the save dialog with target (empty: cancelled).
+  void exportFaxes(Form1& form, int choice, bool space, bool deleteAfter, const QString& target) {
+    form.Command2->click();
+    frmExport* window = form.exportWindow();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(window->isVisible());
+    if (choice >= 0) window->Combo1->setCurrentIndex(choice);
+    window->Check2->setChecked(space);
+    window->Check1->setChecked(deleteAfter);
+    frmExport::setSaveDialog([this, target](QWidget*, const QString& offered) {
+      m_offered = offered;
+      return target;
+    });
+    window->Command1->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(form.exportWindow(), nullptr) << "the export window closes after Export";
+  }
+
+  static QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+  }
+
+  QString m_offered;
+};
+
+TEST_F(ExportTest, ExportWindowStartsWithTheDesignedChoices) {
+  auto form = start();
+  form->Command2->click();
+  frmExport* window = form->exportWindow();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->windowTitle(), QStringLiteral("Export Faxes"));
+  EXPECT_EQ(window->Combo1->currentIndex(), -1);
+  EXPECT_EQ(window->Combo1->currentText(), QStringLiteral("Semi-Colon delimited (;)"));
+  EXPECT_EQ(window->Combo1->itemText(2), QStringLiteral("Line Feed Delimited (one per line)"));
+  EXPECT_FALSE(window->Check1->isChecked());
+  EXPECT_FALSE(window->Check2->isChecked());
+  EXPECT_FALSE(window->isModal());
+  form->Command2->click();  // a second click shows the same window
+  EXPECT_EQ(form->exportWindow(), window);
+}
+
+TEST_F(ExportTest, WritesEveryStoredNumberWithTheChosenSeparator) {
+  struct Case {
+    const char* name;
+    int choice;
+    bool space;
+    int faxes;
+    QByteArray expected;
+  };
+  const Case cases[] = {
+      {"default", -1, false, 3, "1-201-555-0000;1-201-555-0001;1-201-555-0002;\r\n"},
+      {"default with space", -1, true, 2, "1-201-555-0000; 1-201-555-0001; \r\n"},
+      {"semicolon item", 0, false, 1, "1-201-555-0000;\r\n"},
+      {"tab ignores the space", 1, true, 2, "1-201-555-0000\t1-201-555-0001\t\r\n"},
+      {"one per line", 2, false, 2, "1-201-555-0000\r\n1-201-555-0001\r\n\r\n"},
+      {"no numbers", 0, false, 0, "\r\n"},
+  };
+  for (const Case& c : cases) {
+    TempAppFolder fresh;
+    {
+      SpiderDatabase db(fresh.file(QStringLiteral("spider.mdb")), nullptr);
+      ASSERT_TRUE(db.open());
+      for (int i = 0; i < c.faxes; ++i) {
+        QString fax = QStringLiteral("1-201-555-%1").arg(i, 4, 10, QLatin1Char('0'));
+        QString search = QStringLiteral("plumbers");
+        db.AddFax(fax, QStringLiteral("example.com"), search, QStringLiteral("NJ"));
+      }
+    }
+    auto form = start();
+    const QString target = fresh.file(QStringLiteral("out.txt"));
+    exportFaxes(*form, c.choice, c.space, false, target);
+    EXPECT_EQ(contents(target), c.expected) << c.name;
+    EXPECT_EQ(m_offered, fresh.file(QStringLiteral("export.txt"))) << c.name;
+    EXPECT_TRUE(MessageBox::takeShownTexts().isEmpty()) << c.name << ": no message on success";
+    EXPECT_EQ(form->database().CountFaxes(), c.faxes) << c.name;
+  }
+}
+
+TEST_F(ExportTest, ExportingTwiceLeavesOnlyTheSecondExport) {
+  seed({}, {}, 2);
+  auto form = start();
+  const QString target = folder.file(QStringLiteral("twice.txt"));
+  exportFaxes(*form, 2, false, false, target);
+  exportFaxes(*form, 0, false, false, target);
+  EXPECT_EQ(contents(target), QByteArray("1-201-555-0000;1-201-555-0001;\r\n"));
+}
+
+TEST_F(ExportTest, DeleteQuestionAfterExport) {
+  struct Case {
+    const char* name;
+    bool ticked;
+    QMessageBox::StandardButton answer;
+    bool asked;
+    int left;
+  };
+  const Case cases[] = {{"not ticked", false, QMessageBox::Yes, false, 3},
+                        {"answered No", true, QMessageBox::No, true, 3},
+                        {"answered Yes", true, QMessageBox::Yes, true, 0}};
+  for (const Case& c : cases) {
+    TempAppFolder fresh;
+    {
+      SpiderDatabase db(fresh.file(QStringLiteral("spider.mdb")), nullptr);
+      ASSERT_TRUE(db.open());
+      for (int i = 0; i < 3; ++i) {
+        QString fax = QStringLiteral("1-201-555-%1").arg(i, 4, 10, QLatin1Char('0'));
+        QString search = QStringLiteral("s");
+        db.AddFax(fax, QStringLiteral("example.com"), search, QStringLiteral("NJ"));
+      }
+    }
+    auto form = start();
+    ASSERT_EQ(form->List3->count(), 3);
+    MessageBox::reset();
+    if (c.ticked) MessageBox::setNextAnswer(c.answer);
+    const QString target = fresh.file(QStringLiteral("out.txt"));
+    exportFaxes(*form, -1, false, c.ticked, target);
+    EXPECT_EQ(contents(target).count(';'), 3) << c.name << ": the file is written first";
+    const QStringList asked = MessageBox::takeShownTexts();
+    EXPECT_EQ(asked.size(), c.asked ? 1 : 0) << c.name;
+    if (c.asked) {
+      EXPECT_EQ(asked[0], QStringLiteral("Are you sure you want to delete all faxes?"));
+    }
+    EXPECT_EQ(form->database().CountFaxes(), c.left) << c.name;
+    EXPECT_EQ(form->List3->count(), c.left) << c.name;
+  }
+}
+
+TEST_F(ExportTest, CancelledDialogWritesNothingAndAsksNothing) {
+  seed({}, {}, 2);
+  auto form = start();
+  exportFaxes(*form, -1, false, true, QString());
+  EXPECT_TRUE(MessageBox::takeShownTexts().isEmpty());
+  EXPECT_FALSE(QFile::exists(folder.file(QStringLiteral("export.txt"))));
+  EXPECT_EQ(form->database().CountFaxes(), 2);
+}
+
+TEST_F(ExportTest, UnwritableTargetStillAsksTheDeleteQuestion) {
+  seed({}, {}, 1);
+  auto form = start();
+  MessageBox::setNextAnswer(QMessageBox::No);
+  exportFaxes(*form, -1, false, true, folder.file(QStringLiteral("missing/folder/out.txt")));
+  EXPECT_EQ(MessageBox::takeShownTexts().size(), 1);
+  EXPECT_EQ(form->database().CountFaxes(), 1);
+}
+
+TEST_F(ExportTest, DeleteAllFaxNumbersAsksFirst) {
+  struct Case {
+    QMessageBox::StandardButton answer;
+    int left;
+    QStringList shown;
+  };
+  const Case cases[] = {
+      {QMessageBox::Cancel,
+       4,
+       {QStringLiteral("Are you sure you want to delete all faxes from the database?")}},
+      {QMessageBox::Ok,
+       0,
+       {QStringLiteral("Are you sure you want to delete all faxes from the database?"),
+        QStringLiteral("All faxes have been deleted.")}},
+  };
+  for (const Case& c : cases) {
+    TempAppFolder fresh;
+    {
+      SpiderDatabase db(fresh.file(QStringLiteral("spider.mdb")), nullptr);
+      ASSERT_TRUE(db.open());
+      for (int i = 0; i < 4; ++i) {
+        QString fax = QStringLiteral("1-201-555-%1").arg(i, 4, 10, QLatin1Char('0'));
+        QString search = QStringLiteral("s");
+        db.AddFax(fax, QStringLiteral("example.com"), search, QStringLiteral("NJ"));
+      }
+    }
+    auto form = start();
+    form->RecordStatistic(2);
+    MessageBox::reset();
+    MessageBox::setNextAnswer(c.answer);
+    form->Command3->click();
+    EXPECT_EQ(MessageBox::takeShownTexts(), c.shown);
+    EXPECT_EQ(form->database().CountFaxes(), c.left);
+    EXPECT_EQ(form->List3->count(), c.left);
+    EXPECT_EQ(form->statistics().lSessionFaxes, c.left == 0 ? 0 : 1);
+  }
+}
+
+TEST_F(ExportTest, ViewFaxDatabaseOpensTheApplicationFolder) {
+  auto form = start();
+  QList<QUrl> opened;
+  SetUrlOpener([&](const QUrl& url) {
+    opened << url;
+    return true;
+  });
+  form->cmdViewDatabase->click();
+  ASSERT_EQ(opened.size(), 1);
+  EXPECT_TRUE(opened[0].isLocalFile());
+  EXPECT_EQ(opened[0].toLocalFile(), folder.path());
+}
+
+}  // namespace
+}  // namespace norvane::testing
