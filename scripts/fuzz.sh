@@ -58,7 +58,7 @@ for target in "${targets[@]}"; do
     failed+=("$target")
     tail -n 40 "$build/fuzz-$target.log"
   else
-    grep -E "^(stat::number_of_executed_units|stat::peak_rss_mb)|cov:" "$build/fuzz-$target.log" | tail -n 3
+    grep -E "^(Done|stat::new_units_added|stat::peak_rss_mb)" "$build/fuzz-$target.log"
   fi
 done
 
