@@ -335,11 +335,14 @@ bool SpiderDatabase::LoadWebsiteList() {
   for (const QStringList& row : rows) websites << row.at(0);
   if (m_host) m_host->setWebsiteList(websites);
 
-  // One transaction for the moves, so that they reach the disk together and at once.
-  QSqlDatabase db = connection();
-  const bool inTransaction = db.transaction();
-  for (QString website : websites) DeleteWebsite(website);
-  if (inTransaction && !db.commit()) db.rollback();
+  // One write transaction for the moves, so that they reach the disk together and at once.
+  // When it cannot start (a read-only file, another program writing) the websites stay in the
+  // table as well: nothing is lost, and the start does not wait for the lock once per website.
+  QSqlQuery transaction(connection());
+  if (transaction.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+    for (QString website : websites) DeleteWebsite(website);
+    if (!transaction.exec(QStringLiteral("COMMIT"))) transaction.exec(QStringLiteral("ROLLBACK"));
+  }
 
   if (m_host) m_host->disableResume();
   return true;

@@ -139,7 +139,16 @@ TEST_F(SpiderFaults, LockedFileWaitsBrieflyThenTakesTheFailureOutcomes) {
       db.AddFax(fax, QStringLiteral("b.com"), search, QString());
       EXPECT_EQ(db.CountFaxes(), before + 1);
     }
-    BusyTimeout wait(50);
+    BusyTimeout wait(100);
+    {
+      SpiderDatabase filler(path, nullptr);
+      ASSERT_TRUE(filler.DeleteAllWebsites());
+      for (int i = 0; i < 20; ++i) {
+        QString queued = QStringLiteral("queued%1.example").arg(i);
+        filler.AddWebsite(queued);
+      }
+    }
+    host.list2.clear();
     const qint32 stored = qint32(probe.column(QStringLiteral("SELECT fax FROM faxes")).size());
     SpiderDatabase db(path, &host);
     auto holder = std::make_unique<LockHolder>(path, c.exclusive, -1);
@@ -157,8 +166,15 @@ TEST_F(SpiderFaults, LockedFileWaitsBrieflyThenTakesTheFailureOutcomes) {
     host.list1.clear();
     db.LoadSearchList();
     EXPECT_EQ(host.list1.size(), c.readable ? 2 : 0);
+    // The queue is read but stays in the table; the lock is waited for once, not per website.
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(db.LoadWebsiteList(), c.readable);
+    EXPECT_LT(clock.elapsed(), 10 * SpiderDatabase::busyTimeout());
+    EXPECT_EQ(host.list2.size(), c.readable ? 20 : 0);
 
     holder.reset();
+    EXPECT_EQ(db.CountWebsites(), 20);
     EXPECT_FALSE(db.FaxExists(fax));
     db.AddFax(fax, QStringLiteral("c.com"), search, QString());
     EXPECT_TRUE(db.FaxExists(fax));
