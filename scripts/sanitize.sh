@@ -11,7 +11,5 @@ cmake -S "$root" -B "$build" -DNORVANE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 cmake --build "$build" -j2
 export QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}"
-# Qt and the embedded browser keep some allocations until exit; the leak check is for the fuzzers.
-export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}"
 cd "$build"
 ctest --output-on-failure -j2 --timeout 600 "$@"
