@@ -51,6 +51,7 @@ struct FaultCase {
   bool readable;  // the program can read them
   bool writable;  // the program's changes are stored
   bool needsPermissions;
+  friend void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
 };
 
 const FaultCase kCases[] = {
