@@ -8,11 +8,10 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <memory>
 
 #include "app/form1_fixture.h"
+#include "store/lock_holder.h"
 #include "store/spider_probe.h"
 
 namespace norvane::testing {
@@ -74,7 +73,7 @@ class StoreFaultTest : private DropRootInChild,
                        public ::testing::WithParamInterface<FaultCase> {
  protected:
   void TearDown() override {
-    releaseLock();
+    lock.reset();
     QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
   }
@@ -117,7 +116,8 @@ class StoreFaultTest : private DropRootInChild,
         break;
       case Fault::LockedForWriting:
       case Fault::LockedExclusively:
-        holdLock(c.fault == Fault::LockedExclusively);
+        lock = std::make_unique<LockHolder>(path, c.fault == Fault::LockedExclusively, -1);
+        ASSERT_TRUE(lock->locked());
         break;
       case Fault::NotADatabase: {
         QFile file(path);
@@ -128,38 +128,14 @@ class StoreFaultTest : private DropRootInChild,
     }
   }
 
-  // Another program's connection: a pending write transaction, or (exclusive) one that keeps
-  // even readers out.
-  void holdLock(bool exclusive) {
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kLocker);
-    db.setDatabaseName(path);
-    ASSERT_TRUE(db.open());
-    QSqlQuery query(db);
-    if (exclusive) {
-      ASSERT_TRUE(query.exec(QStringLiteral("PRAGMA locking_mode=EXCLUSIVE")));
-    }
-    ASSERT_TRUE(query.exec(QStringLiteral("BEGIN EXCLUSIVE")));
-    ASSERT_TRUE(query.exec(QStringLiteral("INSERT INTO searches (search) VALUES ('held')")));
-  }
-
-  void releaseLock() {
-    if (!QSqlDatabase::contains(kLocker)) return;
-    {
-      QSqlDatabase db = QSqlDatabase::database(kLocker, false);
-      QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-      db.close();
-    }
-    QSqlDatabase::removeDatabase(kLocker);
-  }
-
-  const QString kLocker = QStringLiteral("norvane-test-other-program");
+  std::unique_ptr<LockHolder> lock;
   QString path = folder.file(QStringLiteral("spider.mdb"));
 };
 
 TEST_P(StoreFaultTest, ProgramStartsAndKeepsEveryRow) {
   if (delegatedToUnprivilegedChild()) return;
   const FaultCase& c = GetParam();
-  SpiderDatabase::setBusyTimeout(50);
+  BusyTimeout wait(50);
   prepare();
   if (HasFatalFailure()) return;
   const bool shown = c.seeded && c.readable;
@@ -185,7 +161,7 @@ TEST_P(StoreFaultTest, ProgramStartsAndKeepsEveryRow) {
     form->List2->clear();
     EXPECT_EQ(db.DeleteAllWebsites(), c.writable);
   }
-  releaseLock();
+  lock.reset();
   QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
 
@@ -220,7 +196,6 @@ TEST_P(StoreFaultTest, ProgramStartsAndKeepsEveryRow) {
       break;
     }
   }
-  SpiderDatabase::setBusyTimeout(3000);
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, StoreFaultTest, ::testing::ValuesIn(kCases),
