@@ -58,7 +58,7 @@ for target in "${targets[@]}"; do
     failed+=("$target")
     tail -n 40 "$build/fuzz-$target.log"
   else
-    grep -E "^(Done|stat::new_units_added|stat::peak_rss_mb)" "$build/fuzz-$target.log"
+    grep -E "^(Done|stat::new_units_added|stat::peak_rss_mb)" "$build/fuzz-$target.log" || true
   fi
 done
 
