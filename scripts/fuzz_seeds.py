@@ -19,6 +19,10 @@ SEEDS = {
     "decode_entity": (["tests/text/entity_decoder_test.cpp"], False, True),
     "fax_scan": (["tests/harvest/fax_scan_test.cpp", "tests/harvest/fax_scan_page_test.cpp"],
                  True, False),
+    "url_rules": (["tests/harvest/url_rules_test.cpp"], False, False),
+    "http_response": (["tests/harvest/http_response_test.cpp"], False, False),
+    "link_extraction": (["tests/harvest/http_response_test.cpp"], False, False),
+    "rtf_reader": (["tests/desktop/rtf_reader_test.cpp"], False, False),
 }
 
 LITERAL = re.compile(r'"((?:[^"\\\n]|\\.)*)"')
