@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Norvane needs to build, run and test, only those missing.
+# With --fuzz it also installs what scripts/fuzz.sh needs (clang with libFuzzer and the
+# sanitizer runtimes, python3 for the seed folders); the normal setup leaves them out.
 set -euo pipefail
 
 packages=(
@@ -11,6 +13,9 @@ packages=(
   html2text
   dpkg-dev file
 )
+if [ "${1:-}" = "--fuzz" ]; then
+  packages+=(clang-14 libclang-rt-14-dev python3)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

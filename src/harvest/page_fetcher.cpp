@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "harvest/address_rules.h"
 #include "harvest/harvest_host.h"
 #include "harvest/http_response.h"
 
@@ -158,20 +159,20 @@ void PageFetcher::connectSocket(int16_t i, quint64 generation) {
   }
   m_state[i] = State::LookingUp;
   m_lookup(m_slots[i].strHost, this, [this, i, generation](const QList<QHostAddress>& addresses) {
-    if (current(i, generation) && m_state[i] == State::LookingUp)
-      connectToAddresses(i, generation, addresses);
+    if (current(i, generation) && m_state[i] == State::LookingUp) connectToAddresses(i, addresses);
   });
 }
 
-void PageFetcher::connectToAddresses(int16_t i, quint64 generation,
-                                     const QList<QHostAddress>& addresses) {
-  if (addresses.isEmpty()) {
-    giveUpLater(i);
+void PageFetcher::connectToAddresses(int16_t i, const QList<QHostAddress>& addresses) {
+  // A page decides which hosts the crawl visits, so no host may lead it into the user's own
+  // machine or network: such a host is treated as one that cannot be reached.
+  for (const QHostAddress& address : addresses) {
+    if (IsPrivateOrLocalAddress(address)) continue;
+    m_state[i] = State::Connecting;
+    wscVersion[i]->connectToHost(address, 80);
     return;
   }
-  m_state[i] = State::Connecting;
-  wscVersion[i]->connectToHost(addresses.first(), 80);
-  (void)generation;
+  giveUpLater(i);
 }
 
 void PageFetcher::CloseSocket(int16_t i) {

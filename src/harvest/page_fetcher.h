@@ -57,7 +57,8 @@ class PageFetcher : public QObject {
   void setTickLimits(int idleTicks, int totalTicks);
   void setTickInterval(int milliseconds);
   // Sends every connection to host:port instead of the website's host on port 80; the request
-  // stays as it would be. Read from NORVANE_CONNECT_TO=HOST:PORT at construction.
+  // stays as it would be. Read from NORVANE_CONNECT_TO=HOST:PORT at construction. Only this
+  // address escapes the rule that keeps the crawl out of local and private addresses.
   void setConnectTo(const QString& host, quint16 port);
   void setHostLookup(HostLookup lookup);
   void setMaxResponseBytes(qsizetype bytes) { m_maxResponseBytes = bytes; }
@@ -77,7 +78,7 @@ class PageFetcher : public QObject {
   enum class State { Idle, LookingUp, Connecting, Receiving };
 
   void connectSocket(int16_t i, quint64 generation);
-  void connectToAddresses(int16_t i, quint64 generation, const QList<QHostAddress>& addresses);
+  void connectToAddresses(int16_t i, const QList<QHostAddress>& addresses);
   // The host goes into the slow set, the socket is closed and takes its next website.
   void giveUp(int16_t i);
   void giveUpLater(int16_t i);

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlQuery>
+#include <QUrl>
 #include <QVariant>
 #include <algorithm>
 #include <utility>
@@ -54,43 +55,98 @@ SpiderDatabase::~SpiderDatabase() {
   QSqlDatabase::removeDatabase(m_connectionName);
 }
 
+namespace {
+int g_busyTimeoutMs = 3000;
+}  // namespace
+
+void SpiderDatabase::setBusyTimeout(int milliseconds) {
+  g_busyTimeoutMs = milliseconds;
+}
+
+int SpiderDatabase::busyTimeout() {
+  return g_busyTimeoutMs;
+}
+
+qint64 SpiderDatabase::openAndCountTables(bool immutable) {
+  QSqlDatabase db = QSqlDatabase::contains(m_connectionName)
+                        ? connection()
+                        : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+  QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(g_busyTimeoutMs);
+  if (immutable) {
+    // Read-only, without locks and without the -wal and -shm files a folder that cannot be
+    // written cannot hold.
+    options += QStringLiteral(";QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI");
+    db.setDatabaseName(QUrl::fromLocalFile(m_filePath).toString(QUrl::FullyEncoded) +
+                       QStringLiteral("?immutable=1"));
+  } else {
+    db.setDatabaseName(m_filePath);
+  }
+  db.setConnectOptions(options);
+  if (!db.open()) return -1;
+
+  // SQLite reads the file only at the first statement: this is where a file that is no
+  // database (or is locked) is refused. Nothing has been written to it.
+  QSqlQuery query(db);
+  if (query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) && query.next())
+    return query.value(0).toLongLong();
+  return -1;
+}
+
+void SpiderDatabase::closeConnection() {
+  if (!QSqlDatabase::contains(m_connectionName)) return;
+  QSqlDatabase db = connection();
+  db.close();
+}
+
 bool SpiderDatabase::open() {
   if (m_open) return true;
-  m_openTried = true;
 
   const QFileInfo info(m_filePath);
   // A folder of that name is not a database; SQLite would report it only at the first query.
   if (info.exists() && !info.isFile()) return false;
   const bool existed = info.exists();
 
-  QSqlDatabase db = QSqlDatabase::contains(m_connectionName)
-                        ? connection()
-                        : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
-  db.setDatabaseName(m_filePath);
-  if (!db.open()) return false;
-
-  // SQLite reads the file only at the first statement: this is where a file that is no
-  // database is refused. Nothing has been written to it.
-  qint64 schemaEntries = -1;
-  {
-    QSqlQuery query(db);
-    if (query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) && query.next())
-      schemaEntries = query.value(0).toLongLong();
+  bool immutable = false;
+  qint64 schemaEntries = openAndCountTables(false);
+  if (schemaEntries < 0 && existed && info.size() > 0 && !QFileInfo(info.path()).isWritable()) {
+    // A WAL file in a folder where SQLite cannot create the -shm file: read it as it stands.
+    closeConnection();
+    immutable = true;
+    schemaEntries = openAndCountTables(true);
   }
   if (schemaEntries < 0) {
-    db.close();
+    closeConnection();
     return false;
   }
   // A database without any table (a file just created here, or one of zero length) gets the
   // three tables; a file that already has a schema keeps it.
-  if (schemaEntries == 0 && !CreateSpiderTables(db)) {
-    db.close();
-    if (!existed) QFile::remove(m_filePath);
-    return false;
+  if (schemaEntries == 0) {
+    QSqlDatabase db = connection();
+    if (immutable || !CreateSpiderTables(db)) {
+      closeConnection();
+      if (!existed) QFile::remove(m_filePath);
+      return false;
+    }
   }
-  AddLookupIndexes(db);
+  if (!immutable) {
+    // Both fail harmlessly on a file that takes no changes.
+    chooseJournal();
+    QSqlDatabase db = connection();
+    AddLookupIndexes(db);
+  }
   m_open = true;
   return true;
+}
+
+void SpiderDatabase::chooseJournal() {
+  QSqlQuery query(connection());
+  QString mode;
+  if (query.exec(QStringLiteral("PRAGMA journal_mode=WAL")) && query.next())
+    mode = query.value(0).toString().toLower();
+  query.finish();
+  // Without WAL (the file is locked, or its folder takes no -wal file) the rollback journal
+  // keeps SQLite's default synchronous=FULL, the safe setting for it.
+  if (mode == QLatin1String("wal")) query.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
 }
 
 bool SpiderDatabase::isOpen() const {
@@ -98,8 +154,7 @@ bool SpiderDatabase::isOpen() const {
 }
 
 bool SpiderDatabase::ready() {
-  if (!m_openTried) open();
-  return m_open;
+  return m_open || open();
 }
 
 QSqlDatabase SpiderDatabase::connection() const {
@@ -280,11 +335,14 @@ bool SpiderDatabase::LoadWebsiteList() {
   for (const QStringList& row : rows) websites << row.at(0);
   if (m_host) m_host->setWebsiteList(websites);
 
-  // One transaction for the moves, so that they reach the disk together and at once.
-  QSqlDatabase db = connection();
-  const bool inTransaction = db.transaction();
-  for (QString website : websites) DeleteWebsite(website);
-  if (inTransaction && !db.commit()) db.rollback();
+  // One write transaction for the moves, so that they reach the disk together and at once.
+  // When it cannot start (a read-only file, another program writing) the websites stay in the
+  // table as well: nothing is lost, and the start does not wait for the lock once per website.
+  QSqlQuery transaction(connection());
+  if (transaction.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+    for (QString website : websites) DeleteWebsite(website);
+    if (!transaction.exec(QStringLiteral("COMMIT"))) transaction.exec(QStringLiteral("ROLLBACK"));
+  }
 
   if (m_host) m_host->disableResume();
   return true;

@@ -26,12 +26,24 @@ class SpiderDatabase {
   SpiderDatabase& operator=(const SpiderDatabase&) = delete;
 
   // Opens the file, creating it with the three tables when it is missing (or empty). False when
-  // the file cannot be opened or is no database; the operations then take their failure
-  // outcomes, and the file is left exactly as it was. An operation called before open() opens
-  // the file itself. The connection then stays open until the object is destroyed.
+  // the file cannot be opened, is locked beyond the busy timeout or is no database; the
+  // operations then take their failure outcomes, and the file is left exactly as it was. Every
+  // operation on a store that is not open tries to open it again first, so a file that was
+  // locked at start is used once it is free. The connection then stays open until the object
+  // is destroyed.
+  //
+  // The file is kept in WAL journal mode with synchronous=NORMAL: a change is in the file (or
+  // its -wal beside it) when the operation returns, so it survives the program being killed.
+  // A file that cannot be written (read-only file or folder) is still opened for reading, in
+  // its own journal mode, or as an immutable file when its folder cannot hold the WAL files.
   bool open();
   bool isOpen() const;
   QString filePath() const { return m_filePath; }
+
+  // How long a statement waits for another program's lock before it fails, for every store
+  // opened afterwards. A few seconds by default; tests shorten it.
+  static void setBusyTimeout(int milliseconds);
+  static int busyTimeout();
 
   bool AddWebsite(QString& site);
   bool AddSearch(QString& search);
@@ -64,6 +76,12 @@ class SpiderDatabase {
  private:
   bool ready();
   QSqlDatabase connection() const;
+  // Opens the connection on the file (or, when immutable, read-only without locks) and reads
+  // its table count: -1 when that fails.
+  qint64 openAndCountTables(bool immutable);
+  void closeConnection();
+  // WAL journal and synchronous=NORMAL when the file can take them; rollback journal otherwise.
+  void chooseJournal();
   // Lookup of one text in one column, letter case ignored. False when the lookup failed.
   bool lookup(const QString& table, const QString& column, const QString& text, bool& found);
   // Deletes the first row whose column equals text (letter case ignored), one row at most.
@@ -76,7 +94,6 @@ class SpiderDatabase {
   QString m_filePath;
   StoreHost* m_host;
   QString m_connectionName;
-  bool m_openTried = false;
   bool m_open = false;
 };
 

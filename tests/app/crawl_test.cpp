@@ -4,8 +4,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QHostInfo>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QTcpSocket>
 #include <QToolButton>
 
 #include "crawl_fixture.h"
@@ -146,6 +148,43 @@ TEST_F(CrawlTest, FailedNameLookupMarksTheHostSlow) {
   ASSERT_TRUE(WaitFor([&] { return dry(*form); }, 3000));
   EXPECT_EQ(looked, QStringList{"nowhere.test"});
   EXPECT_TRUE(form->fetcher().isSlowHost(QStringLiteral("nowhere.test")));
+}
+
+TEST_F(CrawlTest, HostsOnLocalAddressesAreNeverConnectedTo) {
+  // Only loopback addresses here: had the rule failed, nothing would leave this machine.
+  const struct {
+    const char* host;
+    QList<QHostAddress> addresses;  // empty: the system resolver answers
+  } cases[] = {
+      {"two.test", {QHostAddress(QStringLiteral("127.0.0.2"))}},
+      {"six.test", {QHostAddress(QStringLiteral("::1"))}},
+      {"mapped.test", {QHostAddress(QStringLiteral("::ffff:127.0.0.1"))}},
+      {"both.test",
+       {QHostAddress(QStringLiteral("::1")), QHostAddress(QStringLiteral("127.0.0.9"))}},
+      {"localhost", {}},
+  };
+  QStringList sites;
+  for (const auto& c : cases) sites << QLatin1String(c.host);
+  seedQueue(sites);
+  auto form = startCrawler();
+  form->fetcher().setConnectTo(QString(), 0);
+  form->fetcher().setHostLookup([&](const QString& host, QObject* context, auto done) {
+    for (const auto& c : cases) {
+      if (host == QLatin1String(c.host) && !c.addresses.isEmpty()) return done(c.addresses);
+    }
+    QHostInfo::lookupHost(host, context, [done](const QHostInfo& info) { done(info.addresses()); });
+  });
+  int attempts = 0;
+  for (QTcpSocket* socket : form->fetcher().findChildren<QTcpSocket*>()) {
+    QObject::connect(socket, &QTcpSocket::stateChanged, [&](QAbstractSocket::SocketState state) {
+      if (state == QAbstractSocket::ConnectingState) ++attempts;
+    });
+  }
+  form->cmdDoSearch_Click();
+  ASSERT_TRUE(WaitFor([&] { return dry(*form); }, 5000));
+  EXPECT_EQ(attempts, 0);
+  for (const auto& c : cases)
+    EXPECT_TRUE(form->fetcher().isSlowHost(QLatin1String(c.host))) << c.host;
 }
 
 TEST_F(CrawlTest, TenSocketsAtOnceThenStopAndResume) {

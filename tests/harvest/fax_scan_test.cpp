@@ -277,7 +277,17 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"DuplicateStoredOnce",
                  "Fax 201-555-0123\r\nFAX: 201.555.0123\r\n",
                  true,
-                 {"1-201-555-0123"}}),
+                 {"1-201-555-0123"}},
+        // Found by the fuzzer: a second number's "+" joins the candidate, which then is no
+        // North-American number and is not cut back.
+        LineCase{"PlusOfASecondNumberJoins",
+                 "Fax 201-555-0123 or +44 20 7946 0958\r\n",
+                 true,
+                 {"201-555-0123-+44-2"}},
+        LineCase{"PlusOfASecondNumberJoinsNoInternational",
+                 "Fax 201-555-0123 or +44 20 7946 0958\r\n",
+                 false,
+                 {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(

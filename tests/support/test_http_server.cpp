@@ -82,7 +82,7 @@ void TestHttpServer::respond(QTcpSocket* socket, const Request& request) {
       return;
     case Behaviour::HeadersThenStall:
       socket->write("HTTP/1.1 200 OK\r\nContent-Length: 500\r\n\r\n");
-      QTimer::singleShot(30, socket, [socket] { socket->write(QByteArray(250, 'b')); });
+      QTimer::singleShot(300, socket, [socket] { socket->write(QByteArray(250, 'b')); });
       return;
     case Behaviour::Trickle: {
       auto* timer = new QTimer(socket);

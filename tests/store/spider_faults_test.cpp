@@ -1,0 +1,168 @@
+// spider.mdb under faults from outside: another program's locks, and the program being killed.
+#include <gtest/gtest.h>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <memory>
+
+#include "store/lock_holder.h"
+#include "store/recording_store_host.h"
+#include "store/spider_database.h"
+#include "store/spider_probe.h"
+#include "support/temp_app_folder.h"
+
+namespace norvane {
+namespace {
+
+using testing::BusyTimeout;
+using testing::LockHolder;
+using testing::RecordingStoreHost;
+using testing::SpiderProbe;
+
+class SpiderFaults : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SpiderDatabase db(path, nullptr);
+    ASSERT_TRUE(db.open());
+    for (QString s : {QStringLiteral("plumbers"), QStringLiteral("roofers")}) db.AddSearch(s);
+    QString fax = QStringLiteral("1-201-555-0100");
+    QString search = QStringLiteral("plumbers");
+    db.AddFax(fax, QStringLiteral("a.com"), search, QStringLiteral("NJ"));
+  }
+
+  norvane::testing::TempAppFolder folder;
+  QString path = folder.file(QStringLiteral("spider.mdb"));
+  RecordingStoreHost host;
+  SpiderProbe probe{path};
+};
+
+TEST_F(SpiderFaults, FileIsKeptInWalModeWithNormalSync) {
+  SpiderDatabase db(path, &host);
+  ASSERT_TRUE(db.open());
+  EXPECT_EQ(probe.column(QStringLiteral("PRAGMA journal_mode")), QStringList{"wal"});
+  // synchronous belongs to the connection: ask the store's own (the only one open here).
+  int checked = 0;
+  for (const QString& name : QSqlDatabase::connectionNames()) {
+    if (!name.startsWith(QStringLiteral("norvane-spider-"))) continue;
+    QSqlQuery query(QSqlDatabase::database(name, false));
+    ASSERT_TRUE(query.exec(QStringLiteral("PRAGMA synchronous")) && query.next());
+    EXPECT_EQ(query.value(0).toInt(), 1);  // NORMAL
+    ++checked;
+  }
+  EXPECT_EQ(checked, 1);
+}
+
+// A lock held briefly makes an operation wait; a lock held longer makes it fail in the ways the
+// operations promise, and once the lock is gone the same store works again.
+TEST_F(SpiderFaults, LockedFileWaitsBrieflyThenTakesTheFailureOutcomes) {
+  struct Case {
+    const char* what;
+    bool exclusive;
+    bool readable;
+    const char* fax;  // not yet stored
+  };
+  const Case cases[] = {{"another write transaction", false, true, "1-201-555-0198"},
+                        {"an exclusive lock", true, false, "1-201-555-0199"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    {
+      // Released after 150 ms, well inside the wait.
+      BusyTimeout wait(3000);
+      SpiderDatabase db(path, &host);
+      LockHolder holder(path, c.exclusive, 150);
+      ASSERT_TRUE(holder.locked());
+      const qint32 before = db.CountFaxes();
+      QString fax = QStringLiteral("1-201-555-0111");
+      QString search = QStringLiteral("plumbers");
+      db.AddFax(fax, QStringLiteral("b.com"), search, QString());
+      EXPECT_EQ(db.CountFaxes(), before + 1);
+    }
+    BusyTimeout wait(100);
+    {
+      SpiderDatabase filler(path, nullptr);
+      ASSERT_TRUE(filler.DeleteAllWebsites());
+      for (int i = 0; i < 20; ++i) {
+        QString queued = QStringLiteral("queued%1.example").arg(i);
+        filler.AddWebsite(queued);
+      }
+    }
+    host.list2.clear();
+    const qint32 stored = qint32(probe.column(QStringLiteral("SELECT fax FROM faxes")).size());
+    SpiderDatabase db(path, &host);
+    auto holder = std::make_unique<LockHolder>(path, c.exclusive, -1);
+    ASSERT_TRUE(holder->locked());
+    EXPECT_EQ(db.CountFaxes(), c.readable ? stored : 0);
+    EXPECT_EQ(db.isOpen(), c.readable);
+    QString fax = QString::fromLatin1(c.fax);
+    EXPECT_EQ(db.FaxExists(fax), !c.readable);
+    QString search = QStringLiteral("plumbers");
+    EXPECT_TRUE(db.AddFax(fax, QStringLiteral("c.com"), search, QString()));
+    QString site = QStringLiteral("new.com");
+    EXPECT_TRUE(db.AddWebsite(site));
+    EXPECT_EQ(db.WebsiteKnown(site), !c.readable);
+    EXPECT_FALSE(db.DeleteAllWebsites());
+    host.list1.clear();
+    db.LoadSearchList();
+    EXPECT_EQ(host.list1.size(), c.readable ? 2 : 0);
+    // The queue is read but stays in the table; the lock is waited for once, not per website.
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(db.LoadWebsiteList(), c.readable);
+    EXPECT_LT(clock.elapsed(), 10 * SpiderDatabase::busyTimeout());
+    EXPECT_EQ(host.list2.size(), c.readable ? 20 : 0);
+
+    holder.reset();
+    EXPECT_EQ(db.CountWebsites(), 20);
+    EXPECT_FALSE(db.FaxExists(fax));
+    db.AddFax(fax, QStringLiteral("c.com"), search, QString());
+    EXPECT_TRUE(db.FaxExists(fax));
+    EXPECT_TRUE(db.isOpen());
+    EXPECT_TRUE(db.DeleteAllWebsites());
+    EXPECT_EQ(probe.column(QStringLiteral("SELECT search FROM searches ORDER BY rowid")),
+              (QStringList{"plumbers", "roofers"}));
+  }
+}
+
+// The program killed right after operations returned: every row it stored is in the file, and
+// the file opens cleanly.
+TEST_F(SpiderFaults, KilledWriterLosesNoStoredRow) {
+  QProcess writer;
+  writer.setProgram(QStringLiteral(NORVANE_SPIDER_WRITER));
+  writer.setArguments({path});
+  writer.start();
+  ASSERT_TRUE(writer.waitForStarted(10000));
+  int lastRound = -1;
+  QElapsedTimer clock;
+  clock.start();
+  while (lastRound < 40 && clock.elapsed() < 20000) {
+    if (!writer.waitForReadyRead(1000) && writer.state() != QProcess::Running) break;
+    while (writer.canReadLine()) lastRound = writer.readLine().trimmed().toInt();
+  }
+  // SIGKILL: nothing of the writer runs after this, no close, no checkpoint.
+  writer.kill();
+  ASSERT_TRUE(writer.waitForFinished(10000));
+  ASSERT_GE(lastRound, 40) << writer.readAllStandardError().toStdString();
+  while (writer.canReadLine()) lastRound = writer.readLine().trimmed().toInt();
+
+  EXPECT_EQ(probe.column(QStringLiteral("PRAGMA integrity_check")), QStringList{"ok"});
+  const QStringList faxes = probe.column(QStringLiteral("SELECT fax FROM faxes ORDER BY rowid"));
+  const QStringList sites = probe.column(QStringLiteral("SELECT website FROM websites"));
+  const QStringList searches = probe.column(QStringLiteral("SELECT search FROM searches"));
+  ASSERT_GE(faxes.size(), lastRound + 2);  // the one from SetUp, then one per round
+  for (int round = 0; round <= lastRound; ++round) {
+    EXPECT_EQ(faxes.at(round + 1), QStringLiteral("1-212-%1").arg(round, 8, 10, QLatin1Char('0')));
+    EXPECT_TRUE(sites.contains(QStringLiteral("site%1.example").arg(round))) << round;
+    EXPECT_TRUE(searches.contains(QStringLiteral("search %1").arg(round))) << round;
+  }
+
+  // The next start opens the file and sees the same rows.
+  SpiderDatabase db(path, &host);
+  ASSERT_TRUE(db.open());
+  EXPECT_EQ(db.CountFaxes(), faxes.size());
+  EXPECT_EQ(db.CountWebsites(), sites.size());
+}
+
+}  // namespace
+}  // namespace norvane
