@@ -23,6 +23,7 @@ SEEDS = {
     "http_response": (["tests/harvest/http_response_test.cpp"], False, False),
     "link_extraction": (["tests/harvest/http_response_test.cpp"], False, False),
     "rtf_reader": (["tests/desktop/rtf_reader_test.cpp"], False, False),
+    "search_results": (["tests/search/search_rules_test.cpp"], True, False),
 }
 
 LITERAL = re.compile(r'"((?:[^"\\\n]|\\.)*)"')
