@@ -36,9 +36,11 @@ PageSteps::PageSteps(HarvestHost& host, const PageFetcher& fetcher)
 void PageSteps::SavePage(const std::string& body, int16_t n) {
   if (!m_host.harvesting()) return;
   // The socket may start its next page while this one is worked on (a Stop and Resume in a
-  // yield); the page keeps its own address.
+  // yield), and the search string may move on (the queue ran dry on another socket): the page
+  // keeps its own address and the search string it was fetched for.
   const FetchSlot& slot = m_fetcher.slot(n);
-  const Page page{n, m_fetcher.pageAddress(n), slot.strHost + slot.strPath};
+  const Page page{n, m_fetcher.pageAddress(n), slot.strHost + slot.strPath,
+                  m_host.currentSearch()};
 
   m_host.setPanelText(2, QStringLiteral("Saving to HTML"));
   Yield();
@@ -102,7 +104,7 @@ void PageSteps::storeFax(const Page& page, const std::string& fax, const std::st
   if (m_host.faxPreviewCount() > kFaxPreviewLimit) m_host.removeFirstFaxPreview();
   m_host.appendFaxPreview(number + QStringLiteral(" | ") + region);
   QString stored = number;
-  QString search = m_host.currentSearch();
+  QString search = page.search;
   m_host.database().AddFax(stored, page.website, search, region);
   if (m_host.foundFaxSoundOn()) m_host.playWave(AppFile(QStringLiteral("sounds/foundfax.wav")));
   m_host.RecordStatistic(2);

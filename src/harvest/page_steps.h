@@ -28,6 +28,7 @@ class PageSteps {
     int16_t n;
     PageAddress address;  // of the page, for its links
     QString website;      // strHost followed by strPath, for its numbers
+    QString search;       // the search string the page was fetched for
   };
   void GetLinks(const Page& page, const std::string& body);
   void GetFaxes(const Page& page, const std::string& bodyWithoutBreaks);

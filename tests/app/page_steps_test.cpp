@@ -2,6 +2,7 @@
 // their website, search string and region, until the queue runs dry.
 #include <QDir>
 #include <QListWidget>
+#include <QTimer>
 #include <map>
 #include <set>
 
@@ -153,6 +154,20 @@ TEST_F(CrawlTest, CrawlsALocalWebAndStoresEveryNumberOnce) {
       EXPECT_EQ(text, ConvertPageForFaxScan(body));
     }
   }
+}
+
+TEST_F(CrawlTest, NumbersKeepTheSearchStringTheirPageWasFetchedFor) {
+  seed({QStringLiteral("first"), QStringLiteral("second")}, {});
+  auto form = startCrawler();
+  form->bHarvesting = true;
+  // The search string moves on while the page is worked on (another socket ran the queue dry).
+  QTimer::singleShot(0, form.get(), [&] { delete form->List1->takeItem(0); });
+  form->SavePage("<html><body>Fax: (201) 555-0123</body></html>", 0);
+  form->bHarvesting = false;
+  const QList<FaxRow> rows = form->database().ReadAllFaxes();
+  ASSERT_EQ(rows.size(), 1);
+  EXPECT_EQ(rows[0].search, QStringLiteral("first"));
+  EXPECT_EQ(items(form->List1), QStringList{"second"});
 }
 
 }  // namespace
