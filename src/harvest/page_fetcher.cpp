@@ -44,12 +44,13 @@ PageFetcher::PageFetcher(HarvestHost& host, QObject* parent)
     connect(socket, &QTcpSocket::errorOccurred, this,
             [this, i](QAbstractSocket::SocketError error) { wscVersion_Error(i, error); });
 
-    for (auto [timers, handler] : {std::pair{&timTimeout, &PageFetcher::timTimeout_Timer},
-                                   std::pair{&timTimeout2, &PageFetcher::timTimeout2_Timer}}) {
+    for (const auto& entry : {std::pair{&timTimeout, &PageFetcher::timTimeout_Timer},
+                              std::pair{&timTimeout2, &PageFetcher::timTimeout2_Timer}}) {
       auto* timer = new QTimer(this);
       timer->setInterval(kTickMilliseconds);
+      const auto handler = entry.second;
       connect(timer, &QTimer::timeout, this, [this, i, handler] { (this->*handler)(i); });
-      (*timers)[i] = timer;
+      (*entry.first)[i] = timer;
     }
   }
   timTimeout[0]->setObjectName(QStringLiteral("timTimeout"));
