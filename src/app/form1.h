@@ -242,6 +242,7 @@ class Form1 : public QMainWindow, public StoreHost, public HarvestHost, public S
   void playSound(const char* name);
   void stopHarvest(const QString& panel2, const QString& panel3);
   void applyNextButtonRule();
+  void moveNextQueuedWebsite();
   void parkSocket(int16_t i);
   void wakeParkedSockets();
   bool StartChecks();

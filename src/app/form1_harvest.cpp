@@ -117,22 +117,24 @@ void Form1::TakeNextWebsite(int16_t i) {
     if (List2->count() == 0) return parkSocket(i);
     if (AcceptQueuedEntry(List2->item(0)->text())) break;
     delete List2->takeItem(0);
-    QString w = NextQueuedWebsite();
-    if (!w.isEmpty()) {
-      m_database->DeleteWebsite(w);
-      List2->addItem(w);
-    }
+    moveNextQueuedWebsite();
   }
   strURL = List2->item(0)->text();
-  QString w = NextQueuedWebsite();
-  if (!w.isEmpty()) {
-    m_database->DeleteWebsite(w);
-    List2->addItem(w);
-  }
+  moveNextQueuedWebsite();
   if (!bHarvesting) return;
   m_parked[i] = false;
   m_fetcher->StartFetch(i, strURL);
   wakeParkedSockets();
+}
+
+// Every take moves one website from the table to the end of List2, so the list keeps its
+// length while the table shrinks. An empty table adds nothing: an empty entry would reach
+// StartFetch as a website without a host.
+void Form1::moveNextQueuedWebsite() {
+  QString w = NextQueuedWebsite();
+  if (w.isEmpty()) return;
+  m_database->DeleteWebsite(w);
+  List2->addItem(w);
 }
 
 // A socket with nothing to fetch waits. When no socket has anything left either, the queue has

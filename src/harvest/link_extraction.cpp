@@ -17,8 +17,9 @@ std::string Lower(std::string_view text) {
   return out;
 }
 
-// Removes every occurrence of a lower-case pattern, letter case ignored, in one pass.
-std::string RemoveAllIgnoringCase(std::string_view text, std::string_view pattern) {
+// Replaces every occurrence of a lower-case pattern, letter case ignored, in one pass.
+std::string ReplaceAllIgnoringCase(std::string_view text, std::string_view pattern,
+                                   std::string_view replacement) {
   const std::string lower = Lower(text);
   std::string out;
   out.reserve(text.size());
@@ -26,23 +27,7 @@ std::string RemoveAllIgnoringCase(std::string_view text, std::string_view patter
   for (std::size_t hit = lower.find(pattern); hit != std::string::npos;
        hit = lower.find(pattern, copied)) {
     out.append(text.substr(copied, hit - copied));
-    copied = hit + pattern.size();
-  }
-  out.append(text.substr(copied));
-  return out;
-}
-
-// Replaces every "href=" followed by quote by "href=", letter case ignored.
-std::string DropQuoteAfterHref(std::string_view text, char quote) {
-  const std::string lower = Lower(text);
-  const std::string pattern = std::string(kHref) + quote;
-  std::string out;
-  out.reserve(text.size());
-  std::size_t copied = 0;
-  for (std::size_t hit = lower.find(pattern); hit != std::string::npos;
-       hit = lower.find(pattern, copied)) {
-    out.append(text.substr(copied, hit - copied));
-    out.append(kHref);
+    out.append(replacement);
     copied = hit + pattern.size();
   }
   out.append(text.substr(copied));
@@ -64,11 +49,13 @@ bool LinkFilterDrops(std::string_view link) {
 std::optional<std::string> ExtractLineLink(std::string_view line) {
   const std::size_t start = Lower(line).find(kHref);
   if (start == std::string::npos) return std::nullopt;
-  std::string rest = DropQuoteAfterHref(DropQuoteAfterHref(line.substr(start), '"'), '\'');
+  // A quote or an apostrophe right after "href=" is dropped.
+  std::string rest = ReplaceAllIgnoringCase(line.substr(start), "href=\"", kHref);
+  rest = ReplaceAllIgnoringCase(rest, "href='", kHref);
   const std::size_t end = rest.find_first_of("'\">", kHref.size());
   std::string link =
       rest.substr(kHref.size(), end == std::string::npos ? std::string::npos : end - kHref.size());
-  link = RemoveAllIgnoringCase(link, kHref);
+  link = ReplaceAllIgnoringCase(link, kHref, "");
   if (LinkFilterDrops(link)) return std::nullopt;
   return link;
 }
