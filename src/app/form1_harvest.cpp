@@ -10,6 +10,7 @@
 
 #include "app/form1.h"
 #include "common/app_folder.h"
+#include "common/event_yield.h"
 #include "desktop/message_box.h"
 #include "desktop/play_wave.h"
 #include "harvest/page_fetcher.h"
@@ -17,13 +18,7 @@
 #include "harvest/url_rules.h"
 
 namespace norvane {
-namespace {
-
-void Yield() {
-  QCoreApplication::processEvents();
-}
-
-}  // namespace
+namespace {}  // namespace
 
 void Form1::playSound(const char* name) {
   PlayWave(AppFile(QStringLiteral("sounds/") + QLatin1String(name)));
@@ -99,7 +94,7 @@ void Form1::TakeNextWebsite(int16_t i) {
     // does this socket.
     if (!bHarvesting) return;
   }
-  Yield();
+  YieldToEvents();
   // Another take gave this socket work while the events ran.
   if (m_fetcher->isFetching(i)) return;
 

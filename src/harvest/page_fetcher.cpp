@@ -1,6 +1,5 @@
 #include "harvest/page_fetcher.h"
 
-#include <QCoreApplication>
 #include <QHostInfo>
 #include <QNetworkProxy>
 #include <QTcpSocket>
@@ -8,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "common/event_yield.h"
 #include "harvest/address_rules.h"
 #include "harvest/harvest_host.h"
 #include "harvest/http_response.h"
@@ -16,10 +16,6 @@ namespace norvane {
 namespace {
 
 constexpr int kTickMilliseconds = 1000;
-
-void Yield() {
-  QCoreApplication::processEvents();
-}
 
 void SystemLookup(const QString& host, QObject* context,
                   std::function<void(const QList<QHostAddress>&)> done) {
@@ -136,7 +132,7 @@ void PageFetcher::StartFetch(int16_t i, QString& strURL) {
   slot.lReceived = 0;
   m_host.setPanelText(1, QStringLiteral("Downloading: http://") + slot.strHost + slot.strPath);
   m_state[i] = State::LookingUp;
-  Yield();
+  YieldToEvents();
   // A Stop, or another take for this socket, while the events ran: this fetch is over.
   if (!current(i, generation)) return;
   if (!m_host.harvesting()) {
@@ -194,7 +190,7 @@ void PageFetcher::disarmTimers(int16_t i) {
 
 void PageFetcher::wscVersion_Connect(int16_t i) {
   const quint64 generation = m_generation[i];
-  Yield();
+  YieldToEvents();
   if (!current(i, generation) || m_state[i] != State::Connecting) return;
   m_state[i] = State::Receiving;
   m_host.setProgressValue(0);
@@ -204,7 +200,7 @@ void PageFetcher::wscVersion_Connect(int16_t i) {
 void PageFetcher::wscVersion_DataArrival(int16_t i, qint64 bytesTotal) {
   (void)bytesTotal;  // what is read below is what counts
   const quint64 generation = m_generation[i];
-  Yield();
+  YieldToEvents();
   if (!current(i, generation) || m_state[i] == State::Idle) return;
   if (!m_host.harvesting()) return;  // the data stays unread in the socket
 
@@ -224,7 +220,7 @@ void PageFetcher::wscVersion_DataArrival(int16_t i, qint64 bytesTotal) {
     const float percent =
         std::fabs(float(double(slot.lReceived) / double(slot.lContentLength) * 100.0));
     m_host.setProgressValue(int(std::lrint(percent)));
-    Yield();
+    YieldToEvents();
     if (!current(i, generation)) return;
   }
   if (slot.bHeaderDone) return;
@@ -237,7 +233,7 @@ void PageFetcher::wscVersion_DataArrival(int16_t i, qint64 bytesTotal) {
 
 void PageFetcher::wscVersion_Close(int16_t i) {
   const quint64 generation = m_generation[i];
-  Yield();
+  YieldToEvents();
   // Our own closes and closes after a Stop end nothing.
   if (!current(i, generation) || m_state[i] == State::Idle) return;
   if (!m_host.harvesting()) return;

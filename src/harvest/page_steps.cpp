@@ -1,9 +1,9 @@
 #include "harvest/page_steps.h"
 
-#include <QCoreApplication>
 #include <QFile>
 
 #include "common/app_folder.h"
+#include "common/event_yield.h"
 #include "common/text_file.h"
 #include "harvest/fax_scan.h"
 #include "harvest/harvest_host.h"
@@ -17,10 +17,6 @@ namespace {
 
 // The fax preview keeps at most this many entries before it drops its first.
 constexpr int kFaxPreviewLimit = 20;
-
-void Yield() {
-  QCoreApplication::processEvents();
-}
 
 }  // namespace
 
@@ -39,13 +35,12 @@ void PageSteps::SavePage(const std::string& body, int16_t n) {
   // yield), and the search string may move on (the queue ran dry on another socket): the page
   // keeps its own address and the search string it was fetched for.
   const FetchSlot& slot = m_fetcher.slot(n);
-  const Page page{n, m_fetcher.pageAddress(n), slot.strHost + slot.strPath,
-                  m_host.currentSearch()};
+  const Page page{n, m_fetcher.pageAddress(n), slot.strHost + slot.strPath, m_host.currentSearch()};
 
   m_host.setPanelText(2, QStringLiteral("Saving to HTML"));
-  Yield();
+  YieldToEvents();
   WriteFileBytes(PageFilePath("html", n), body + "\r\n");
-  Yield();
+  YieldToEvents();
   const std::string withoutBreaks = RemoveLineBreaks(body);
   WriteFileBytes(PageFilePath("html2", n), withoutBreaks + "\r\n");
   GetLinks(page, body);
@@ -55,11 +50,11 @@ void PageSteps::SavePage(const std::string& body, int16_t n) {
 void PageSteps::GetLinks(const Page& page, const std::string& body) {
   if (!m_host.harvesting()) return;
   m_host.setPanelText(2, QStringLiteral("Getting Links"));
-  Yield();
+  YieldToEvents();
   SpiderDatabase& db = m_host.database();
   // The lines of html<n>.txt as the file holds them: the body and a closing CR LF.
   for (const std::string& line : SplitTextLines(body + "\r\n")) {
-    Yield();
+    YieldToEvents();
     if (const auto link = ExtractLineLink(line)) {
       QString website = ResolveLink(QString::fromLatin1(*link), page.address);
       if (!db.WebsiteKnown(website)) {
@@ -75,12 +70,12 @@ void PageSteps::GetLinks(const Page& page, const std::string& body) {
 void PageSteps::GetFaxes(const Page& page, const std::string& bodyWithoutBreaks) {
   m_host.setPanelText(2, QStringLiteral("Getting Faxes"));
   if (!m_host.harvesting()) return;
-  Yield();
+  YieldToEvents();
 
   // html2<n>.txt read line by line and joined is the body without its line breaks; the
   // converter replaces the file with the plain text.
-  std::string converted =
-      HtmlToText(BreakBeforeFax(bodyWithoutBreaks), PageFilePath("html2", page.n), [] { Yield(); });
+  std::string converted = HtmlToText(BreakBeforeFax(bodyWithoutBreaks),
+                                     PageFilePath("html2", page.n), [] { YieldToEvents(); });
   converted.append("\r\n");
 
   FaxScanHooks hooks;
@@ -89,7 +84,7 @@ void PageSteps::GetFaxes(const Page& page, const std::string& bodyWithoutBreaks)
     return m_host.database().FaxExists(stored);
   };
   hooks.store = [this, &page](const FoundFax& found) { storeFax(page, found.fax, found.location); };
-  hooks.yieldLine = [] { Yield(); };
+  hooks.yieldLine = [] { YieldToEvents(); };
   ScanFaxText(converted, m_host.allowInternational(), hooks);
 
   m_host.setPanelText(2, QString());
@@ -110,7 +105,7 @@ void PageSteps::storeFax(const Page& page, const std::string& fax, const std::st
   m_host.RecordStatistic(2);
   m_host.setPanelText(
       3, QStringLiteral("Found ") + QString::number(lFaxCount) + QStringLiteral(" faxes"));
-  Yield();
+  YieldToEvents();
 }
 
 }  // namespace norvane

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "areacodes/area_code_directory.h"
+#include "common/event_yield.h"
 #include "common/text_file.h"
 #include "crawl_fixture.h"
 #include "harvest/fax_scan_page.h"
@@ -161,8 +162,12 @@ TEST_F(CrawlTest, NumbersKeepTheSearchStringTheirPageWasFetchedFor) {
   auto form = startCrawler();
   form->bHarvesting = true;
   // The search string moves on while the page is worked on (another socket ran the queue dry).
+  // Every yield runs here, so the change comes at the page's first one.
+  const auto interval = YieldInterval();
+  SetYieldInterval(std::chrono::microseconds(0));
   QTimer::singleShot(0, form.get(), [&] { delete form->List1->takeItem(0); });
   form->SavePage("<html><body>Fax: (201) 555-0123</body></html>", 0);
+  SetYieldInterval(interval);
   form->bHarvesting = false;
   const QList<FaxRow> rows = form->database().ReadAllFaxes();
   ASSERT_EQ(rows.size(), 1);
