@@ -4,7 +4,7 @@
 // size (peak memory is per process) and compares with wget2.
 //
 //   crawl_bench --app-dir DIR --root WEBSITE [--extra-rows N --extra-list FILE]
-//               [--fetches 2000] [--time-limit 120] [--hidden]
+//               [--fetches 2000] [--stall-limit 30] [--time-limit 600] [--hidden]
 //   crawl_bench --free-port    prints a TCP port on 127.0.0.1 where nothing listens
 //
 // Every connection goes to NORVANE_CONNECT_TO (HOST:PORT), which must name 127.0.0.1: the run
@@ -29,6 +29,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <utility>
 
 #include "app/form1.h"
 #include "common/app_folder.h"
@@ -48,34 +49,41 @@ struct Options {
   int extraRows = 0;
   QString extraList;
   int fetches = 2000;
-  int timeLimitSeconds = 120;
+  int stallLimitSeconds = 30;
+  int timeLimitSeconds = 600;
   bool hidden = false;
 };
 
 std::optional<Options> ParseOptions(const QStringList& args) {
   Options o;
+  const std::pair<const char*, QString*> texts[] = {
+      {"--app-dir", &o.appDir}, {"--root", &o.root}, {"--extra-list", &o.extraList}};
+  const std::pair<const char*, int*> numbers[] = {{"--extra-rows", &o.extraRows},
+                                                  {"--fetches", &o.fetches},
+                                                  {"--stall-limit", &o.stallLimitSeconds},
+                                                  {"--time-limit", &o.timeLimitSeconds}};
   for (qsizetype k = 1; k < args.size(); ++k) {
     const QString& a = args[k];
-    auto value = [&]() -> QString { return k + 1 < args.size() ? args[++k] : QString(); };
-    if (a == QLatin1String("--app-dir"))
-      o.appDir = value();
-    else if (a == QLatin1String("--root"))
-      o.root = value();
-    else if (a == QLatin1String("--extra-rows"))
-      o.extraRows = value().toInt();
-    else if (a == QLatin1String("--extra-list"))
-      o.extraList = value();
-    else if (a == QLatin1String("--fetches"))
-      o.fetches = value().toInt();
-    else if (a == QLatin1String("--time-limit"))
-      o.timeLimitSeconds = value().toInt();
-    else if (a == QLatin1String("--hidden"))
+    if (a == QLatin1String("--hidden")) {
       o.hidden = true;
-    else
-      return std::nullopt;
+      continue;
+    }
+    if (k + 1 >= args.size()) return std::nullopt;
+    const QString value = args[++k];
+    bool known = false;
+    for (const auto& [name, field] : texts)
+      if (a == QLatin1String(name)) *field = value, known = true;
+    for (const auto& [name, field] : numbers) {
+      if (a != QLatin1String(name)) continue;
+      bool ok = false;
+      *field = value.toInt(&ok);
+      if (!ok) return std::nullopt;
+      known = true;
+    }
+    if (!known) return std::nullopt;
   }
   if (o.appDir.isEmpty() || o.root.isEmpty() || o.fetches <= 0 || o.timeLimitSeconds <= 0 ||
-      o.extraRows < 0 || (o.extraRows > 0 && o.extraList.isEmpty()))
+      o.stallLimitSeconds <= 0 || o.extraRows < 0 || (o.extraRows > 0 && o.extraList.isEmpty()))
     return std::nullopt;
   return o;
 }
@@ -211,7 +219,7 @@ int main(int argc, char** argv) {
   if (!options) {
     std::fprintf(stderr,
                  "usage: crawl_bench --app-dir DIR --root WEBSITE [--extra-rows N --extra-list "
-                 "FILE] [--fetches N] [--time-limit SECONDS] [--hidden]\n"
+                 "FILE] [--fetches N] [--stall-limit S] [--time-limit S] [--hidden]\n"
                  "       crawl_bench --free-port\n");
     return 64;
   }
@@ -252,15 +260,20 @@ int main(int argc, char** argv) {
   Usage start{};
   Usage end{};
   int fetched = 0;
+  qint64 lastProgressMs = 0;
   bool timedOut = false;
   QEventLoop loop;
   QTimer poll;
   poll.setInterval(5);
   QObject::connect(&poll, &QTimer::timeout, [&] {
     if (doneAt) return;
-    fetched = form.statistics().lSessionScanned;
+    const int now = form.statistics().lSessionScanned;
+    if (now != fetched) lastProgressMs = clock.elapsed();
+    fetched = now;
     const bool enough = fetched >= o.fetches;
-    timedOut = clock.elapsed() > qint64(o.timeLimitSeconds) * 1000;
+    // A crawl that stops making progress, or runs far too long, ends the run.
+    timedOut = clock.elapsed() - lastProgressMs > qint64(o.stallLimitSeconds) * 1000 ||
+               clock.elapsed() > qint64(o.timeLimitSeconds) * 1000;
     const bool dry = !form.bHarvesting;
     if (!enough && !timedOut && !dry) return;
     doneAt = double(clock.nsecsElapsed()) / 1e9;
@@ -268,25 +281,28 @@ int main(int argc, char** argv) {
     poll.stop();
     // Stop unwinds every step that is still running nested in the yields.
     if (form.bHarvesting) form.cmdStop_Click();
-    QTimer::singleShot(0, &loop, &QEventLoop::quit);
+    loop.quit();
   });
 
   start = Now();
   clock.start();
   poll.start();
+  // The crawl's steps yield to the event loop, so the whole run may take place inside this
+  // click (it does when the queue starts long): the loop below is only for what is left.
   form.cmdDoSearch_Click();
-  loop.exec();
+  if (!doneAt) loop.exec();
 
   const double seconds = *doneAt;
   const double cpu = end.cpuSeconds - start.cpuSeconds;
   const qint32 tableRows = form.database().CountWebsites();
   std::printf(
-      "RESULT extra_rows=%d fetches=%d seconds=%.3f pages_per_s=%.1f cpu_ms_per_page=%.3f "
+      "RESULT window=%s extra_rows=%d fetches=%d seconds=%.3f pages_per_s=%.1f "
+      "cpu_ms_per_page=%.3f "
       "wall_ms_per_page=%.3f peak_rss_mb=%.1f rss_before_start_mb=%.1f found=%d faxes=%d "
       "table_rows_at_end=%d timed_out=%d\n",
-      o.extraRows, fetched, seconds, fetched / seconds, fetched ? cpu * 1000.0 / fetched : 0.0,
-      fetched ? seconds * 1000.0 / fetched : 0.0, double(end.maxRssKb) / 1024.0,
-      double(rssBeforeKb) / 1024.0, form.statistics().lSessionFound,
+      o.hidden ? "hidden" : "shown", o.extraRows, fetched, seconds, fetched / seconds,
+      fetched ? cpu * 1000.0 / fetched : 0.0, fetched ? seconds * 1000.0 / fetched : 0.0,
+      double(end.maxRssKb) / 1024.0, double(rssBeforeKb) / 1024.0, form.statistics().lSessionFound,
       form.statistics().lSessionFaxes, tableRows, int(timedOut));
   if (fetched < o.fetches) {
     std::fprintf(stderr, "crawl_bench: only %d of %d fetches (%s)\n", fetched, o.fetches,

@@ -16,16 +16,20 @@
 # bench refuses any other value), wget2 only to its proxy on 127.0.0.1, and nginx listens only on
 # 127.0.0.1. Every step is bounded in time; nginx and the temp folder go away on exit.
 #
-# Environment: FETCHES (2000), TIME_LIMIT seconds per crawl run (120), ROWS ("0 1000 100000"),
-# KEEP=1 keeps the temp folder, BENCH_TMP parent folder of the temp folder (/var/tmp: the crawl's
-# page files and database must be on a real disk, not in memory).
+# Environment: FETCHES (2000); ROWS ("0 1000 100000"); WINDOW ("shown": the main window on the
+# offscreen screen, as a user runs it; "hidden" leaves out painting; "shown hidden" runs both);
+# STALL_LIMIT seconds without a completed page (30) and TIME_LIMIT seconds in all (600) end a
+# crawl run; KEEP=1 keeps the temp folder; BENCH_TMP is where the temp folder goes (/var/tmp: the
+# crawl's page files and database must be on a real disk, not in memory).
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root_dir="$(dirname "$here")"
 build="${1:-$root_dir/build}"
 fetches="${FETCHES:-2000}"
-time_limit="${TIME_LIMIT:-120}"
+stall_limit="${STALL_LIMIT:-30}"
+time_limit="${TIME_LIMIT:-600}"
+windows="${WINDOW:-shown}"
 rows_list="${ROWS:-0 1000 100000}"
 hosts=100
 pages_per_host=25
@@ -68,11 +72,16 @@ if [ "$(stat -f -c %T "$tmp")" = tmpfs ]; then
   echo "warning: $tmp is in memory (tmpfs); the figures will not show disk syncs" >&2
 fi
 nginx_pid=""
+child=""
 cleanup() {
-  if [ -s "$tmp/nginx.pid" ]; then nginx_pid="$(cat "$tmp/nginx.pid")"; fi
+  # timeout runs its command in a process group of its own: end it (and so its command) here.
+  if [ -n "$child" ]; then
+    kill "$child" 2>/dev/null || true
+    wait "$child" 2>/dev/null || true
+  fi
   if [ -n "$nginx_pid" ]; then
     kill "$nginx_pid" 2>/dev/null || true
-    for _ in $(seq 50); do kill -0 "$nginx_pid" 2>/dev/null || break; sleep 0.1; done
+    wait "$nginx_pid" 2>/dev/null || true
   fi
   if [ "${KEEP:-0}" = 1 ]; then echo "kept $tmp"; else rm -rf "$tmp"; fi
 }
@@ -176,9 +185,15 @@ http {
   }
 }
 EOF
-"$nginx_bin" -p "$tmp" -c "$tmp/nginx.conf" -e "$tmp/nginx-error.log"
+# In the foreground of a background job, so that this script stops it and reaps it.
+"$nginx_bin" -p "$tmp" -c "$tmp/nginx.conf" -e "$tmp/nginx-error.log" -g 'daemon off;' &
+nginx_pid=$!
 for _ in $(seq 50); do [ -s "$tmp/nginx.pid" ] && break; sleep 0.1; done
-nginx_pid="$(cat "$tmp/nginx.pid")"
+if ! kill -0 "$nginx_pid" 2>/dev/null; then
+  echo "nginx did not start:" >&2
+  cat "$tmp/nginx-error.log" >&2
+  exit 1
+fi
 echo "nginx on 127.0.0.1:$port (pid $nginx_pid), $pages_total pages on $hosts hosts"
 check="$(curl -s -o /dev/null -w '%{http_code}' --noproxy '' --proxy "127.0.0.1:$port" \
   http://h042.test/x/7/p3.html 2>/dev/null || true)"
@@ -187,20 +202,30 @@ if [ -n "$check" ] && [ "$check" != 200 ]; then echo "nginx answers $check for a
 # --- the crawl --------------------------------------------------------------------------------
 results="$tmp/results.txt"
 : >"$results"
-for rows in $rows_list; do
-  app="$tmp/app-$rows"
-  mkdir -p "$app"
-  echo "Crawl: $fetches fetches from h000.test with $rows extra rows in websites"
-  status=0
-  NORVANE_CONNECT_TO="127.0.0.1:$port" QT_QPA_PLATFORM=offscreen \
-    timeout -k 5 $((time_limit + 60)) "$bench" --app-dir "$app" --root h000.test \
-    --extra-rows "$rows" --extra-list "$tmp/extra_rows.txt" --fetches "$fetches" \
-    --time-limit "$time_limit" >"$tmp/crawl-$rows.txt" 2>"$tmp/crawl-$rows.err" || status=$?
-  grep '^RESULT' "$tmp/crawl-$rows.txt" | tee -a "$results" || true
-  if [ "$status" -ne 0 ]; then
-    echo "crawl run with $rows rows failed (status $status):" >&2
-    tail -5 "$tmp/crawl-$rows.err" >&2
-  fi
+for window in $windows; do
+  for rows in $rows_list; do
+    app="$tmp/app-$window-$rows"
+    mkdir -p "$app"
+    echo "Crawl ($window window): $fetches fetches from h000.test with $rows extra rows in websites"
+    flags=()
+    if [ "$window" = hidden ]; then flags+=(--hidden); fi
+    status=0
+    # In the background with wait, so that an interrupt reaches the trap (which ends it) at once.
+    NORVANE_CONNECT_TO="127.0.0.1:$port" QT_QPA_PLATFORM=offscreen \
+      timeout -k 5 $((time_limit + 60)) "$bench" --app-dir "$app" --root h000.test \
+      --extra-rows "$rows" --extra-list "$tmp/extra_rows.txt" --fetches "$fetches" \
+      --stall-limit "$stall_limit" --time-limit "$time_limit" "${flags[@]}" \
+      >"$tmp/crawl-$window-$rows.txt" 2>"$tmp/crawl-$window-$rows.err" &
+    child=$!
+    wait "$child" || status=$?
+    child=""
+    grep '^RESULT' "$tmp/crawl-$window-$rows.txt" | tee -a "$results" || true
+    if [ "$status" -ne 0 ]; then
+      echo "crawl run ($window, $rows rows) ended with status $status:" >&2
+      grep -v XDG_RUNTIME_DIR "$tmp/crawl-$window-$rows.err" | tail -5 >&2
+    fi
+    rm -rf "$app"
+  done
 done
 
 # --- wget2 ------------------------------------------------------------------------------------
@@ -211,8 +236,10 @@ wget_status=0
 env -u http_proxy -u https_proxy -u HTTP_PROXY -u HTTPS_PROXY -u no_proxy -u NO_PROXY \
   timeout -k 5 300 wget2 --no-config -q -r -l inf -H --max-threads=10 \
   --http-proxy="127.0.0.1:$port" --no-http-keep-alive --robots=off --no-hsts --no-hpkp \
-  --no-tcp-fastopen --max-redirect=0 --tries=1 -P "$tmp/wget2" http://h000.test/ ||
-  wget_status=$?
+  --no-tcp-fastopen --max-redirect=0 --tries=1 -P "$tmp/wget2" http://h000.test/ &
+child=$!
+wait "$child" || wget_status=$?
+child=""
 end_ns="$(date +%s%N)"
 sleep 0.2  # the last access-log lines
 wget_requests=$(($(wc -l <"$tmp/access.log") - before))
@@ -223,25 +250,30 @@ echo "RESULT wget2 pages=$wget_files requests=$wget_requests seconds=$wget_secon
 
 # --- summary ----------------------------------------------------------------------------------
 awk -v wpages="$wget_files" -v wsec="$wget_seconds" '
-  /^RESULT extra_rows=/ {
+  /^RESULT window=/ {
+    delete v
     for (i = 2; i <= NF; ++i) { split($i, kv, "="); v[kv[1]] = kv[2] }
-    r = v["extra_rows"]; rows[++n] = r
-    pps[r] = v["pages_per_s"]; cpu[r] = v["cpu_ms_per_page"]; wall[r] = v["wall_ms_per_page"]
-    rss[r] = v["peak_rss_mb"]; got[r] = v["fetches"]
+    key = v["window"] " " v["extra_rows"]; keys[++n] = key
+    pps[key] = v["pages_per_s"]; cpu[key] = v["cpu_ms_per_page"]; wall[key] = v["wall_ms_per_page"]
+    rss[key] = v["peak_rss_mb"]; got[key] = v["fetches"]
   }
   END {
     wpps = wsec > 0 ? wpages / wsec : 0
     print ""
-    printf "%-28s %10s %12s %13s %12s\n", "run", "pages/s", "CPU ms/page", "wall ms/page", "peak MB"
+    printf "%-40s %9s %12s %13s %9s\n", "run", "pages/s", "CPU ms/page", "wall ms/page", "peak MB"
     for (i = 1; i <= n; ++i) {
-      r = rows[i]
-      printf "%-28s %10.1f %12.3f %13.3f %12.1f\n", "crawl, " r " extra rows (" got[r] ")", pps[r], cpu[r], wall[r], rss[r]
+      k = keys[i]; split(k, part, " ")
+      printf "%-40s %9.1f %12.3f %13.3f %9.1f\n", "crawl, " part[1] " window, " part[2] " rows (" got[k] ")", pps[k], cpu[k], wall[k], rss[k]
     }
-    printf "%-28s %10.1f\n", "wget2 (" wpages " pages)", wpps
-    if (wpps > 0 && (0 in pps)) {
-      ratio = pps[0] / wpps
-      printf "\nratio ours / wget2 pages per second: %.2f (target >= 1, below 0.5 fails)\n", ratio
+    printf "%-40s %9.1f\n", "wget2, 10 threads (" wpages " pages)", wpps
+    print ""
+    split("shown hidden", ws, " ")
+    for (j = 1; j <= 2; ++j) {
+      w = ws[j]
+      if (wpps > 0 && ((w " 0") in pps))
+        printf "%s window: ours / wget2 pages per second = %.3f (target >= 1, below 0.5 fails)\n", w, pps[w " 0"] / wpps
+      a = w " 1000"; b = w " 100000"
+      if ((a in cpu) && (b in cpu) && cpu[a] > 0 && wall[a] > 0)
+        printf "%s window: cost per page 100,000 / 1,000 rows = %.2f CPU, %.2f wall (target <= 1.5)\n", w, cpu[b] / cpu[a], wall[b] / wall[a]
     }
-    if ((1000 in cpu) && (100000 in cpu) && cpu[1000] > 0 && wall[1000] > 0)
-      printf "cost per page, 100,000 rows / 1,000 rows: CPU %.2f, wall %.2f (target <= 1.5)\n", cpu[100000] / cpu[1000], wall[100000] / wall[1000]
   }' "$results"
