@@ -261,12 +261,18 @@ int main(int argc, char** argv) {
   Usage end{};
   int fetched = 0;
   qint64 lastProgressMs = 0;
+  // How many of the ten sockets have a fetch in progress, sampled at every poll: far below ten
+  // means the crawl waits for its own takes rather than for the server.
+  qint64 busySamples = 0;
+  qint64 busySum = 0;
   bool timedOut = false;
   QEventLoop loop;
   QTimer poll;
   poll.setInterval(5);
   QObject::connect(&poll, &QTimer::timeout, [&] {
     if (doneAt) return;
+    for (int16_t i = 0; i < norvane::kSocketCount; ++i) busySum += form.fetcher().isFetching(i);
+    ++busySamples;
     const int now = form.statistics().lSessionScanned;
     if (now != fetched) lastProgressMs = clock.elapsed();
     fetched = now;
@@ -299,11 +305,12 @@ int main(int argc, char** argv) {
       "RESULT window=%s extra_rows=%d fetches=%d seconds=%.3f pages_per_s=%.1f "
       "cpu_ms_per_page=%.3f "
       "wall_ms_per_page=%.3f peak_rss_mb=%.1f rss_before_start_mb=%.1f found=%d faxes=%d "
-      "table_rows_at_end=%d timed_out=%d\n",
+      "table_rows_at_end=%d busy_sockets=%.2f timed_out=%d\n",
       o.hidden ? "hidden" : "shown", o.extraRows, fetched, seconds, fetched / seconds,
       fetched ? cpu * 1000.0 / fetched : 0.0, fetched ? seconds * 1000.0 / fetched : 0.0,
       double(end.maxRssKb) / 1024.0, double(rssBeforeKb) / 1024.0, form.statistics().lSessionFound,
-      form.statistics().lSessionFaxes, tableRows, int(timedOut));
+      form.statistics().lSessionFaxes, tableRows,
+      busySamples ? double(busySum) / double(busySamples) : 0.0, int(timedOut));
   if (fetched < o.fetches) {
     std::fprintf(stderr, "crawl_bench: only %d of %d fetches (%s)\n", fetched, o.fetches,
                  timedOut ? "time limit" : "queue ran dry");

@@ -255,15 +255,15 @@ awk -v wpages="$wget_files" -v wsec="$wget_seconds" '
     for (i = 2; i <= NF; ++i) { split($i, kv, "="); v[kv[1]] = kv[2] }
     key = v["window"] " " v["extra_rows"]; keys[++n] = key
     pps[key] = v["pages_per_s"]; cpu[key] = v["cpu_ms_per_page"]; wall[key] = v["wall_ms_per_page"]
-    rss[key] = v["peak_rss_mb"]; got[key] = v["fetches"]
+    rss[key] = v["peak_rss_mb"]; got[key] = v["fetches"]; busy[key] = v["busy_sockets"]
   }
   END {
     wpps = wsec > 0 ? wpages / wsec : 0
     print ""
-    printf "%-40s %9s %12s %13s %9s\n", "run", "pages/s", "CPU ms/page", "wall ms/page", "peak MB"
+    printf "%-40s %9s %12s %13s %9s %13s\n", "run", "pages/s", "CPU ms/page", "wall ms/page", "peak MB", "busy sockets"
     for (i = 1; i <= n; ++i) {
       k = keys[i]; split(k, part, " ")
-      printf "%-40s %9.1f %12.3f %13.3f %9.1f\n", "crawl, " part[1] " window, " part[2] " rows (" got[k] ")", pps[k], cpu[k], wall[k], rss[k]
+      printf "%-40s %9.1f %12.3f %13.3f %9.1f %13.2f\n", "crawl, " part[1] " window, " part[2] " rows (" got[k] ")", pps[k], cpu[k], wall[k], rss[k], busy[k]
     }
     printf "%-40s %9.1f\n", "wget2, 10 threads (" wpages " pages)", wpps
     print ""
