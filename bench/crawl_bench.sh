@@ -58,10 +58,11 @@ if ((${#missing[@]})); then
 fi
 nginx_bin="$(command -v nginx || echo /usr/sbin/nginx)"
 
-if [ ! -x "$build/bin/crawl_bench" ]; then
+# Built (or brought up to date) here, so the figures are always those of the current sources.
+if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$root_dir" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build "$build" -j2 --target crawl_bench
 fi
+cmake --build "$build" -j2 --target crawl_bench >/dev/null
 bench="$build/bin/crawl_bench"
 
 # --- temp folder and clean-up ---------------------------------------------------------------
