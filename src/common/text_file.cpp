@@ -1,5 +1,9 @@
 #include "common/text_file.h"
 
+#include <errno.h>
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <fstream>
 #include <iterator>
 
@@ -26,11 +30,24 @@ bool ReadFileBytes(const std::string& path, std::string& bytes) {
 }
 
 bool WriteFileBytes(const std::string& path, std::string_view bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  return !out.fail();
+  // The old content is overwritten and the file cut to the new length afterwards, never
+  // truncated to zero first: on ext4 a file truncated to zero and rewritten is flushed to disk
+  // when it is closed (the "replace by truncate" safeguard), which costs a disk write for every
+  // page file of every page.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  bool ok = true;
+  std::size_t done = 0;
+  while (ok && done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    ok = n > 0;
+    if (ok) done += std::size_t(n);
+  }
+  // After a failed write the file holds what was written, nothing of the old content.
+  ok = ::ftruncate(fd, off_t(done)) == 0 && ok;
+  ok = ::close(fd) == 0 && ok;
+  return ok;
 }
 
 }  // namespace norvane

@@ -1,9 +1,12 @@
 #include "text/html_to_text.h"
 
+#include <errno.h>
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <fstream>
 
 #include "text/entity_decoder.h"
 
@@ -495,6 +498,24 @@ void Converter::Entity() {
   ++m_column;
 }
 
+// Overwrites the file and then cuts it to the new length rather than truncating it to zero
+// first: on ext4 a file truncated to zero and rewritten is flushed to disk when it is closed
+// (the "replace by truncate" safeguard), a disk write for every page the crawl converts.
+void ReplaceFileBytes(const std::string& path, std::string_view bytes) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) return;
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += std::size_t(n);
+  }
+  // After a failed write the file holds what was written, nothing of the old content.
+  (void)::ftruncate(fd, off_t(done));
+  ::close(fd);
+}
+
 }  // namespace
 
 std::string HtmlToText(std::string_view html, const std::string& filePath, const YieldFn& yield) {
@@ -511,9 +532,7 @@ std::string HtmlToText(std::string_view html, const std::string& filePath, const
     work->rowMeasurePositions += done.rowMeasurePositions;
   }
   if (!filePath.empty()) {
-    std::ofstream file(filePath, std::ios::binary | std::ios::trunc);
-    file.write(text.data(), static_cast<std::streamsize>(text.size()));
-    file.write(kLineBreak.data(), static_cast<std::streamsize>(kLineBreak.size()));
+    ReplaceFileBytes(filePath, text + std::string(kLineBreak));
   }
   return text;
 }

@@ -39,6 +39,21 @@ TEST(FileBytes, RoundTripEveryByteAndReportMissingFiles) {
   EXPECT_FALSE(WriteFileBytes(dir.path().toStdString() + "/no/such/folder/x.txt", "x"));
 }
 
+TEST(FileBytes, ARewriteLeavesExactlyTheNewBytes) {
+  // The page files are rewritten for every page, longer or shorter than the one before.
+  QTemporaryDir dir;
+  const std::string path = dir.filePath(QStringLiteral("page.txt")).toStdString();
+  const std::string writes[] = {std::string(5000, 'a'),  "short\r\n", "",
+                                std::string(70000, 'b'), "x",         std::string("\0\0z", 3)};
+  for (const std::string& bytes : writes) {
+    SCOPED_TRACE(bytes.size());
+    ASSERT_TRUE(WriteFileBytes(path, bytes));
+    std::string back = "stale";
+    ASSERT_TRUE(ReadFileBytes(path, back));
+    EXPECT_EQ(back, bytes);
+  }
+}
+
 TEST(FileNames, FileNameOfTakesTheTextAfterTheLastSeparator) {
   EXPECT_EQ(FileNameOf(QStringLiteral("C:\\app\\Help.rtf")), QStringLiteral("Help.rtf"));
   EXPECT_EQ(FileNameOf(QStringLiteral("/app/sounds/finished.wav")), QStringLiteral("finished.wav"));

@@ -1,0 +1,320 @@
+// Speed of the whole crawl: the real main window, offscreen, crawling a local web until it has
+// completed a given number of page fetches. Prints pages per second, CPU milliseconds per page
+// and peak memory for one run; bench/crawl_bench.sh serves the web, runs this once per table
+// size (peak memory is per process) and compares with wget2.
+//
+//   crawl_bench --app-dir DIR --root WEBSITE [--extra-rows N --extra-list FILE]
+//               [--fetches 2000] [--stall-limit 30] [--time-limit 600] [--hidden]
+//   crawl_bench --free-port    prints a TCP port on 127.0.0.1 where nothing listens
+//
+// Every connection goes to NORVANE_CONNECT_TO (HOST:PORT), which must name 127.0.0.1: the run
+// refuses to start otherwise, so a mistake never sends the crawl out to the hosts of the web.
+//
+// This is one timed run rather than a Google Benchmark loop: a crawl cannot be repeated inside
+// one process without the state of the previous iteration (database, slow hosts, peak memory).
+
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSettings>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <utility>
+
+#include "app/form1.h"
+#include "common/app_folder.h"
+#include "common/version_info.h"
+#include "desktop/message_box.h"
+#include "harvest/page_fetcher.h"
+#include "store/spider_database.h"
+
+namespace {
+
+using norvane::Form1;
+using norvane::SpiderDatabase;
+
+struct Options {
+  QString appDir;
+  QString root;
+  int extraRows = 0;
+  QString extraList;
+  int fetches = 2000;
+  int stallLimitSeconds = 30;
+  int timeLimitSeconds = 600;
+  bool hidden = false;
+};
+
+std::optional<Options> ParseOptions(const QStringList& args) {
+  Options o;
+  const std::pair<const char*, QString*> texts[] = {
+      {"--app-dir", &o.appDir}, {"--root", &o.root}, {"--extra-list", &o.extraList}};
+  const std::pair<const char*, int*> numbers[] = {{"--extra-rows", &o.extraRows},
+                                                  {"--fetches", &o.fetches},
+                                                  {"--stall-limit", &o.stallLimitSeconds},
+                                                  {"--time-limit", &o.timeLimitSeconds}};
+  for (qsizetype k = 1; k < args.size(); ++k) {
+    const QString& a = args[k];
+    if (a == QLatin1String("--hidden")) {
+      o.hidden = true;
+      continue;
+    }
+    if (k + 1 >= args.size()) return std::nullopt;
+    const QString value = args[++k];
+    bool known = false;
+    for (const auto& [name, field] : texts)
+      if (a == QLatin1String(name)) *field = value, known = true;
+    for (const auto& [name, field] : numbers) {
+      if (a != QLatin1String(name)) continue;
+      bool ok = false;
+      *field = value.toInt(&ok);
+      if (!ok) return std::nullopt;
+      known = true;
+    }
+    if (!known) return std::nullopt;
+  }
+  if (o.appDir.isEmpty() || o.root.isEmpty() || o.fetches <= 0 || o.timeLimitSeconds <= 0 ||
+      o.stallLimitSeconds <= 0 || o.extraRows < 0 || (o.extraRows > 0 && o.extraList.isEmpty()))
+    return std::nullopt;
+  return o;
+}
+
+// Only a local server may receive the crawl's connections.
+bool ConnectsLocallyOnly() {
+  const QString hook = qEnvironmentVariable("NORVANE_CONNECT_TO");
+  return hook.startsWith(QLatin1String("127.0.0.1:")) && hook.mid(10).toUInt() > 0;
+}
+
+double Seconds(const timeval& t) {
+  return double(t.tv_sec) + double(t.tv_usec) / 1e6;
+}
+
+struct Usage {
+  double cpuSeconds;
+  long maxRssKb;
+};
+
+Usage Now() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return {Seconds(u.ru_utime) + Seconds(u.ru_stime), u.ru_maxrss};
+}
+
+void StoreSetting(const char* key, const char* value) {
+  QSettings settings(QStringLiteral("Norvane"), QStringLiteral("Norvane"));
+  settings.setValue(QStringLiteral("Settings/") + QLatin1String(key), QLatin1String(value));
+}
+
+// No sound (the found-fax sound would block the loop), no help window, no automatic change of
+// search string: the crawl runs on one search string until the bench stops it.
+void QuietSettings() {
+  for (const char* key : {"chkAudioEmail", "chkAudioNext", "chkAudioFinished", "chkAuto"})
+    StoreSetting(key, "0");
+  StoreSetting("showHelp", "0");
+}
+
+// The queue before Start Search.
+//
+// Start Search moves the 20 newest rows (by Date) into List2 and every take then moves the
+// first row of the table (insertion order) to the end of List2, so any row in the table is
+// reached after a few dozen takes; there is no way to park rows where the crawl never comes
+// without changing the program. The extra rows are therefore real pages of the local web:
+// "hNNN.test/x/K/pMM.html" serves the same bytes as "hNNN.test/pMM.html" (the server rewrites
+// it), the pages link only absolutely or from the root, so a copy finds exactly the links of
+// its original, and no page links to an "/x/" address, so the rows never make a link look
+// known. Each run thus fetches the same kind of pages with the same links; only the table is
+// bigger: with 100,000 rows it still holds more than 98,000 when the 2,000th page is done.
+//
+// The extra rows go in first, with an old Date, in one transaction straight into the file;
+// then the search string and the root through the store as a user's queue would be. Start
+// Search drops List2's entry 0 (the website handed out last), so without extra rows a
+// placeholder goes before the root; with extra rows an old one is dropped instead.
+bool SeedDatabase(const Options& o, QString* error) {
+  const QString file = norvane::AppFile(QStringLiteral("spider.mdb"));
+  QFile::remove(file);
+  {
+    SpiderDatabase db(file, nullptr);
+    if (!db.open()) {
+      *error = QStringLiteral("cannot create ") + file;
+      return false;
+    }
+  }
+  if (o.extraRows > 0) {
+    QFile list(o.extraList);
+    if (!list.open(QIODevice::ReadOnly)) {
+      *error = QStringLiteral("cannot read ") + o.extraList;
+      return false;
+    }
+    QStringList rows;
+    while (!list.atEnd() && rows.size() < o.extraRows) {
+      const QString line = QString::fromLatin1(list.readLine()).trimmed();
+      if (!line.isEmpty()) rows << line;
+    }
+    if (rows.size() < o.extraRows) {
+      *error = QStringLiteral("fewer than --extra-rows lines in ") + o.extraList;
+      return false;
+    }
+    {
+      QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "bench-seed");
+      db.setDatabaseName(file);
+      if (!db.open() || !db.transaction()) {
+        *error = QStringLiteral("cannot open ") + file;
+        return false;
+      }
+      QSqlQuery insert(db);
+      insert.prepare(QStringLiteral("INSERT INTO websites (website, Date) VALUES (?, ?)"));
+      for (const QString& row : rows) {
+        insert.addBindValue(row);
+        insert.addBindValue(QStringLiteral("2000-01-01 00:00:00"));
+        if (!insert.exec()) {
+          *error = QStringLiteral("cannot insert the extra rows");
+          return false;
+        }
+      }
+      insert.finish();
+      if (!db.commit()) {
+        *error = QStringLiteral("cannot commit the extra rows");
+        return false;
+      }
+      db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("bench-seed"));
+  }
+  SpiderDatabase db(file, nullptr);
+  QString search = QStringLiteral("plumbers");
+  db.AddSearch(search);
+  QStringList queue{o.root};
+  if (o.extraRows == 0) queue.prepend(QStringLiteral("first.dropped"));
+  for (QString website : queue) db.AddWebsite(website);
+  return true;
+}
+
+int FreePort() {
+  QTcpServer probe;
+  if (!probe.listen(QHostAddress::LocalHost, 0)) return 1;
+  std::printf("%u\n", unsigned(probe.serverPort()));
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QString::fromUtf8(norvane::version::kProductName));
+  QApplication::setOrganizationName(QString::fromUtf8(norvane::version::kProductName));
+  const QStringList args = QApplication::arguments();
+  if (args.size() == 2 && args[1] == QLatin1String("--free-port")) return FreePort();
+
+  const std::optional<Options> options = ParseOptions(args);
+  if (!options) {
+    std::fprintf(stderr,
+                 "usage: crawl_bench --app-dir DIR --root WEBSITE [--extra-rows N --extra-list "
+                 "FILE] [--fetches N] [--stall-limit S] [--time-limit S] [--hidden]\n"
+                 "       crawl_bench --free-port\n");
+    return 64;
+  }
+  const Options& o = *options;
+  if (!ConnectsLocallyOnly()) {
+    std::fprintf(stderr, "crawl_bench: NORVANE_CONNECT_TO must be 127.0.0.1:PORT\n");
+    return 64;
+  }
+
+  // The user's own settings stay untouched: this run keeps its options in a folder of its own.
+  QTemporaryDir settingsDir;
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+  norvane::SetAppFolder(o.appDir);
+  norvane::MessageBox::setTestMode(true);
+  QuietSettings();
+
+  QString error;
+  if (!SeedDatabase(o, &error)) {
+    std::fprintf(stderr, "crawl_bench: %s\n", qPrintable(error));
+    return 1;
+  }
+
+  Form1 form;
+  form.Form_Load();
+  if (!o.hidden) form.show();
+  QApplication::processEvents();
+  if (form.chkAudioEmail->isChecked() || form.chkAuto->isChecked()) {
+    std::fprintf(stderr, "crawl_bench: the quiet options did not take\n");
+    return 1;
+  }
+  const long rssBeforeKb = Now().maxRssKb;
+
+  // The counter is polled: a check on every completed page would need a hook in the program.
+  // 5 ms of polling granularity is far below the run's length.
+  QElapsedTimer clock;
+  std::optional<double> doneAt;
+  Usage start{};
+  Usage end{};
+  int fetched = 0;
+  qint64 lastProgressMs = 0;
+  // How many of the ten sockets have a fetch in progress, sampled at every poll: far below ten
+  // means the crawl waits for its own takes rather than for the server.
+  qint64 busySamples = 0;
+  qint64 busySum = 0;
+  bool timedOut = false;
+  QEventLoop loop;
+  QTimer poll;
+  poll.setInterval(5);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (doneAt) return;
+    for (int16_t i = 0; i < norvane::kSocketCount; ++i) busySum += form.fetcher().isFetching(i);
+    ++busySamples;
+    const int now = form.statistics().lSessionScanned;
+    if (now != fetched) lastProgressMs = clock.elapsed();
+    fetched = now;
+    const bool enough = fetched >= o.fetches;
+    // A crawl that stops making progress, or runs far too long, ends the run.
+    timedOut = clock.elapsed() - lastProgressMs > qint64(o.stallLimitSeconds) * 1000 ||
+               clock.elapsed() > qint64(o.timeLimitSeconds) * 1000;
+    const bool dry = !form.bHarvesting;
+    if (!enough && !timedOut && !dry) return;
+    doneAt = double(clock.nsecsElapsed()) / 1e9;
+    end = Now();
+    poll.stop();
+    // Stop unwinds every step that is still running nested in the yields.
+    if (form.bHarvesting) form.cmdStop_Click();
+    loop.quit();
+  });
+
+  start = Now();
+  clock.start();
+  poll.start();
+  // The crawl's steps yield to the event loop, so the whole run may take place inside this
+  // click (it does when the queue starts long): the loop below is only for what is left.
+  form.cmdDoSearch_Click();
+  if (!doneAt) loop.exec();
+
+  const double seconds = *doneAt;
+  const double cpu = end.cpuSeconds - start.cpuSeconds;
+  const qint32 tableRows = form.database().CountWebsites();
+  std::printf(
+      "RESULT window=%s extra_rows=%d fetches=%d seconds=%.3f pages_per_s=%.1f "
+      "cpu_ms_per_page=%.3f "
+      "wall_ms_per_page=%.3f peak_rss_mb=%.1f rss_before_start_mb=%.1f found=%d faxes=%d "
+      "table_rows_at_end=%d busy_sockets=%.2f timed_out=%d\n",
+      o.hidden ? "hidden" : "shown", o.extraRows, fetched, seconds, fetched / seconds,
+      fetched ? cpu * 1000.0 / fetched : 0.0, fetched ? seconds * 1000.0 / fetched : 0.0,
+      double(end.maxRssKb) / 1024.0, double(rssBeforeKb) / 1024.0, form.statistics().lSessionFound,
+      form.statistics().lSessionFaxes, tableRows,
+      busySamples ? double(busySum) / double(busySamples) : 0.0, int(timedOut));
+  if (fetched < o.fetches) {
+    std::fprintf(stderr, "crawl_bench: only %d of %d fetches (%s)\n", fetched, o.fetches,
+                 timedOut ? "time limit" : "queue ran dry");
+    return 2;
+  }
+  return 0;
+}
