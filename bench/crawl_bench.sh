@@ -20,7 +20,8 @@
 # offscreen screen, as a user runs it; "hidden" leaves out painting; "shown hidden" runs both);
 # STALL_LIMIT seconds without a completed page (30) and TIME_LIMIT seconds in all (600) end a
 # crawl run; KEEP=1 keeps the temp folder; BENCH_TMP is where the temp folder goes (/var/tmp: the
-# crawl's page files and database must be on a real disk, not in memory).
+# crawl's page files and database must be on a real disk, not in memory); BENCH_WRAP is put
+# before the crawl program, for example "perf record -g -o /tmp/crawl.perf".
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -213,7 +214,7 @@ for window in $windows; do
     status=0
     # In the background with wait, so that an interrupt reaches the trap (which ends it) at once.
     NORVANE_CONNECT_TO="127.0.0.1:$port" QT_QPA_PLATFORM=offscreen \
-      timeout -k 5 $((time_limit + 60)) "$bench" --app-dir "$app" --root h000.test \
+      timeout -k 5 $((time_limit + 60)) ${BENCH_WRAP:-} "$bench" --app-dir "$app" --root h000.test \
       --extra-rows "$rows" --extra-list "$tmp/extra_rows.txt" --fetches "$fetches" \
       --stall-limit "$stall_limit" --time-limit "$time_limit" "${flags[@]}" \
       >"$tmp/crawl-$window-$rows.txt" 2>"$tmp/crawl-$window-$rows.err" &

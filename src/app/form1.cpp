@@ -19,6 +19,7 @@
 #include <limits>
 
 #include "app/arrange_controls.h"
+#include "app/frame_cap.h"
 #include "app/windows/form8.h"
 #include "app/windows/frm_about.h"
 #include "common/app_folder.h"
@@ -68,6 +69,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
   m_fetcher = std::make_unique<PageFetcher>(*this);
   m_pageSteps = std::make_unique<PageSteps>(*this, *m_fetcher);
   m_parked.fill(true);
+  new FrameCap(this, 100);
   connect(Command1, &QToolButton::clicked, this, &Form1::Command1_Click);
   connect(cmdDoSearch, &QToolButton::clicked, this, &Form1::cmdDoSearch_Click);
   connect(cmdStop, &QToolButton::clicked, this, &Form1::cmdStop_Click);
@@ -156,6 +158,9 @@ void Form1::buildWidgets() {
   auto list = [&](QWidget* parent, const char* name) {
     auto* l = new QListWidget(parent);
     l->setObjectName(QLatin1String(name));
+    // One line of text an entry: measuring one entry sizes them all, rather than laying out
+    // every entry's text again whenever the crawl moves the queue on.
+    l->setUniformItemSizes(true);
     l->setFont(plainFont);
     return l;
   };

@@ -45,6 +45,7 @@ SpiderDatabase::SpiderDatabase(QString filePath, StoreHost* host)
     : m_filePath(std::move(filePath)), m_host(host), m_connectionName(NextConnectionName()) {}
 
 SpiderDatabase::~SpiderDatabase() {
+  m_statements.clear();
   if (!QSqlDatabase::contains(m_connectionName)) return;
   {
     // Every handle to the connection must be gone before removeDatabase, or Qt warns that it
@@ -92,7 +93,19 @@ qint64 SpiderDatabase::openAndCountTables(bool immutable) {
   return -1;
 }
 
+QSqlQuery* SpiderDatabase::prepared(const QString& sql) {
+  auto it = m_statements.find(sql);
+  if (it == m_statements.end()) {
+    QSqlQuery query(connection());
+    query.setForwardOnly(true);
+    if (!query.prepare(sql)) return nullptr;
+    it = m_statements.insert(sql, query);
+  }
+  return &it.value();
+}
+
 void SpiderDatabase::closeConnection() {
+  m_statements.clear();
   if (!QSqlDatabase::contains(m_connectionName)) return;
   QSqlDatabase db = connection();
   db.close();
@@ -164,26 +177,27 @@ QSqlDatabase SpiderDatabase::connection() const {
 bool SpiderDatabase::lookup(const QString& table, const QString& column, const QString& text,
                             bool& found) {
   if (!ready()) return false;
-  QSqlQuery query(connection());
-  if (!query.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ? COLLATE NOCASE LIMIT 1")
-                         .arg(table, column)))
-    return false;
-  query.addBindValue(text);
-  if (!query.exec()) return false;
-  found = query.next();
+  QSqlQuery* query = prepared(
+      QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ? COLLATE NOCASE LIMIT 1").arg(table, column));
+  if (!query) return false;
+  query->bindValue(0, text);
+  if (!query->exec()) return false;
+  found = query->next();
+  query->finish();
   return true;
 }
 
 void SpiderDatabase::deleteFirstMatch(const QString& table, const QString& column,
                                       const QString& text) {
   if (!ready()) return;
-  QSqlQuery query(connection());
-  if (!query.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = (SELECT rowid FROM %1 WHERE "
-                                    "%2 = ? COLLATE NOCASE ORDER BY rowid LIMIT 1)")
-                         .arg(table, column)))
-    return;
-  query.addBindValue(text);
-  query.exec();
+  QSqlQuery* query =
+      prepared(QStringLiteral("DELETE FROM %1 WHERE rowid = (SELECT rowid FROM %1 WHERE "
+                              "%2 = ? COLLATE NOCASE ORDER BY rowid LIMIT 1)")
+                   .arg(table, column));
+  if (!query) return;
+  query->bindValue(0, text);
+  query->exec();
+  query->finish();
 }
 
 bool SpiderDatabase::newestRows(const QString& table, const QString& columns, int limit,
@@ -233,11 +247,12 @@ QString SpiderDatabase::NormaliseFax(const QString& fax) {
 bool SpiderDatabase::AddWebsite(QString& site) {
   site = NormaliseWebsite(site);
   if (!ready()) return true;
-  QSqlQuery query(connection());
-  if (query.prepare(QStringLiteral("INSERT INTO websites (website, Date) VALUES (?, ?)"))) {
-    query.addBindValue(site);
-    query.addBindValue(StoredNow());
-    query.exec();
+  if (QSqlQuery* query =
+          prepared(QStringLiteral("INSERT INTO websites (website, Date) VALUES (?, ?)"))) {
+    query->bindValue(0, site);
+    query->bindValue(1, StoredNow());
+    query->exec();
+    query->finish();
   }
   return true;
 }
@@ -364,26 +379,27 @@ bool SpiderDatabase::AddFax(QString& fax, const QString& website, QString& searc
   fax = NormaliseFax(fax);
   if (search.isEmpty()) search = QStringLiteral("Unknown");
   if (!ready()) return true;
-  QSqlQuery query(connection());
-  if (query.prepare(QStringLiteral("INSERT INTO faxes (fax, Date, website, search, location) "
-                                   "VALUES (?, ?, ?, ?, ?)"))) {
-    query.addBindValue(fax);
-    query.addBindValue(StoredNow());
-    query.addBindValue(website);
-    query.addBindValue(search);
-    query.addBindValue(location);
-    query.exec();
+  if (QSqlQuery* query = prepared(QStringLiteral(
+          "INSERT INTO faxes (fax, Date, website, search, location) VALUES (?, ?, ?, ?, ?)"))) {
+    query->bindValue(0, fax);
+    query->bindValue(1, StoredNow());
+    query->bindValue(2, website);
+    query->bindValue(3, search);
+    query->bindValue(4, location);
+    query->exec();
+    query->finish();
   }
   return true;
 }
 
 QString SpiderDatabase::FirstQueuedWebsite() {
   if (!ready()) return QString();
-  QSqlQuery query(connection());
-  if (!query.exec(QStringLiteral("SELECT website FROM websites ORDER BY rowid LIMIT 1")) ||
-      !query.next())
-    return QString();
-  return query.value(0).toString();
+  QSqlQuery* query =
+      prepared(QStringLiteral("SELECT website FROM websites ORDER BY rowid LIMIT 1"));
+  if (!query || !query->exec()) return QString();
+  const QString website = query->next() ? query->value(0).toString() : QString();
+  query->finish();
+  return website;
 }
 
 QList<FaxRow> SpiderDatabase::ReadAllFaxes() {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 
@@ -76,6 +78,10 @@ class SpiderDatabase {
  private:
   bool ready();
   QSqlDatabase connection() const;
+  // The statement for sql, prepared on the open connection once and kept: preparing costs more
+  // than running the short statements the crawl makes for every link. Null when it cannot be
+  // prepared. Callers bind every value and finish() the statement when done with it.
+  QSqlQuery* prepared(const QString& sql);
   // Opens the connection on the file (or, when immutable, read-only without locks) and reads
   // its table count: -1 when that fails.
   qint64 openAndCountTables(bool immutable);
@@ -94,6 +100,7 @@ class SpiderDatabase {
   QString m_filePath;
   StoreHost* m_host;
   QString m_connectionName;
+  QHash<QString, QSqlQuery> m_statements;
   bool m_open = false;
 };
 
