@@ -18,7 +18,8 @@
 #
 # Environment: FETCHES (2000); ROWS ("0 1000 100000"); WINDOW ("shown": the main window on the
 # offscreen screen, as a user runs it; "hidden" leaves out painting; "shown hidden" runs both);
-# STALL_LIMIT seconds without a completed page (30) and TIME_LIMIT seconds in all (600) end a
+# REPEAT runs of each (1; figures are medians); STALL_LIMIT seconds without a completed page
+# (30) and TIME_LIMIT seconds in all (600) end a
 # crawl run; KEEP=1 keeps the temp folder; BENCH_TMP is where the temp folder goes (/var/tmp: the
 # crawl's page files and database must be on a real disk, not in memory); BENCH_WRAP is put
 # before the crawl program, for example "perf record -g -o /tmp/crawl.perf".
@@ -31,6 +32,7 @@ fetches="${FETCHES:-2000}"
 stall_limit="${STALL_LIMIT:-30}"
 time_limit="${TIME_LIMIT:-600}"
 windows="${WINDOW:-shown}"
+repeat="${REPEAT:-1}"
 rows_list="${ROWS:-0 1000 100000}"
 hosts=100
 pages_per_host=25
@@ -204,11 +206,12 @@ if [ -n "$check" ] && [ "$check" != 200 ]; then echo "nginx answers $check for a
 # --- the crawl --------------------------------------------------------------------------------
 results="$tmp/results.txt"
 : >"$results"
+for round in $(seq "$repeat"); do
 for window in $windows; do
   for rows in $rows_list; do
     app="$tmp/app-$window-$rows"
     mkdir -p "$app"
-    echo "Crawl ($window window): $fetches fetches from h000.test with $rows extra rows in websites"
+    echo "Crawl ($window window, round $round of $repeat): $fetches fetches from h000.test with $rows extra rows in websites"
     flags=()
     if [ "$window" = hidden ]; then flags+=(--hidden); fi
     status=0
@@ -228,6 +231,7 @@ for window in $windows; do
     fi
     rm -rf "$app"
   done
+done
 done
 
 # --- wget2 ------------------------------------------------------------------------------------
@@ -251,31 +255,45 @@ echo "RESULT wget2 pages=$wget_files requests=$wget_requests seconds=$wget_secon
   tee -a "$results"
 
 # --- summary ----------------------------------------------------------------------------------
+# With REPEAT > 1 each figure is the median of its runs (the machine may be shared and noisy).
 awk -v wpages="$wget_files" -v wsec="$wget_seconds" '
+  function median(list,    a, m, i, j, t) {
+    m = split(list, a, " ")
+    for (i = 2; i <= m; ++i) for (j = i; j > 1 && a[j - 1] + 0 > a[j] + 0; --j) { t = a[j]; a[j] = a[j - 1]; a[j - 1] = t }
+    return m % 2 ? a[(m + 1) / 2] : (a[m / 2] + a[m / 2 + 1]) / 2
+  }
   /^RESULT window=/ {
     delete v
     for (i = 2; i <= NF; ++i) { split($i, kv, "="); v[kv[1]] = kv[2] }
-    key = v["window"] " " v["extra_rows"]; keys[++n] = key
-    pps[key] = v["pages_per_s"]; cpu[key] = v["cpu_ms_per_page"]; wall[key] = v["wall_ms_per_page"]
-    rss[key] = v["peak_rss_mb"]; got[key] = v["fetches"]; busy[key] = v["busy_sockets"]
+    key = v["window"] " " v["extra_rows"]
+    if (!(key in runs)) keys[++n] = key
+    runs[key]++
+    pps[key] = pps[key] " " v["pages_per_s"]; cpu[key] = cpu[key] " " v["cpu_ms_per_page"]
+    wall[key] = wall[key] " " v["wall_ms_per_page"]; rss[key] = rss[key] " " v["peak_rss_mb"]
+    busy[key] = busy[key] " " v["busy_sockets"]; got[key] = got[key] " " v["fetches"]
   }
   END {
+    for (i = 1; i <= n; ++i) {
+      k = keys[i]
+      P[k] = median(pps[k]); C[k] = median(cpu[k]); W[k] = median(wall[k])
+      R[k] = median(rss[k]); B[k] = median(busy[k]); G[k] = median(got[k])
+    }
     wpps = wsec > 0 ? wpages / wsec : 0
     print ""
-    printf "%-40s %9s %12s %13s %9s %13s\n", "run", "pages/s", "CPU ms/page", "wall ms/page", "peak MB", "busy sockets"
+    printf "%-40s %9s %12s %13s %9s %13s\n", "run (median of runs)", "pages/s", "CPU ms/page", "wall ms/page", "peak MB", "busy sockets"
     for (i = 1; i <= n; ++i) {
       k = keys[i]; split(k, part, " ")
-      printf "%-40s %9.1f %12.3f %13.3f %9.1f %13.2f\n", "crawl, " part[1] " window, " part[2] " rows (" got[k] ")", pps[k], cpu[k], wall[k], rss[k], busy[k]
+      printf "%-40s %9.1f %12.3f %13.3f %9.1f %13.2f\n", "crawl, " part[1] " window, " part[2] " rows (" runs[k] "x)", P[k], C[k], W[k], R[k], B[k]
     }
     printf "%-40s %9.1f\n", "wget2, 10 threads (" wpages " pages)", wpps
     print ""
     split("shown hidden", ws, " ")
     for (j = 1; j <= 2; ++j) {
       w = ws[j]
-      if (wpps > 0 && ((w " 0") in pps))
-        printf "%s window: ours / wget2 pages per second = %.3f (target >= 1, below 0.5 fails)\n", w, pps[w " 0"] / wpps
+      if (wpps > 0 && ((w " 0") in P))
+        printf "%s window: ours / wget2 pages per second = %.3f (target >= 1, below 0.5 fails)\n", w, P[w " 0"] / wpps
       a = w " 1000"; b = w " 100000"
-      if ((a in cpu) && (b in cpu) && cpu[a] > 0 && wall[a] > 0)
-        printf "%s window: cost per page 100,000 / 1,000 rows = %.2f CPU, %.2f wall (target <= 1.5)\n", w, cpu[b] / cpu[a], wall[b] / wall[a]
+      if ((a in C) && (b in C) && C[a] > 0 && W[a] > 0)
+        printf "%s window: cost per page 100,000 / 1,000 rows = %.2f CPU, %.2f wall (target <= 1.5)\n", w, C[b] / C[a], W[b] / W[a]
     }
   }' "$results"
