@@ -191,5 +191,36 @@ TEST_F(ToolTest, ErrorsGiveOneLineAndExitCode) {
   }
 }
 
+TEST_F(ToolTest, LinksAndResolveShowWhatTheCrawlQueues) {
+  // One link a line, lines ending in CR LF, CR or LF (a lone LF does not end a line).
+  const QString page = WriteFile(QStringLiteral("page.html"),
+                                 "<a href=\"a.html\">a</a>\r\n<a href='b.html'><a href=c.html>\r"
+                                 "<img href=\"x.jpg\">\n<a href=\"d.html\">\r\nno link\r\n"
+                                 "<A HREF=/e.html>");
+  const ToolRun links = RunTool({QStringLiteral("links"), page});
+  EXPECT_EQ(links.exitCode, 0);
+  EXPECT_EQ(links.out, "a.html\nb.html\n/e.html\n");
+
+  const struct {
+    const char* page;
+    const char* link;
+    const char* website;
+  } cases[] = {
+      {"example.org/a/b.html", "../c.html", "example.org/c.html"},
+      {"http://example.org/a/b.html", "/c.html", "example.org/c.html"},
+      {"example.org/a/", "c.html", "example.org/c.html"},
+      {"example.org", "http://other.org", "other.org/"},
+  };
+  for (const auto& c : cases) {
+    const ToolRun run =
+        RunTool({QStringLiteral("resolve"), QLatin1String(c.page), QLatin1String(c.link)});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, std::string(c.website) + "\n") << c.page << " + " << c.link;
+  }
+  EXPECT_EQ(RunTool({QStringLiteral("resolve"), QStringLiteral("only-one")}).exitCode, 2);
+  EXPECT_EQ(RunTool({QStringLiteral("links"), m_dir.filePath(QStringLiteral("missing"))}).exitCode,
+            1);
+}
+
 }  // namespace
 }  // namespace norvane
