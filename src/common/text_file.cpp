@@ -2,6 +2,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -44,8 +45,11 @@ bool WriteFileBytes(const std::string& path, std::string_view bytes) {
     ok = n > 0;
     if (ok) done += std::size_t(n);
   }
-  // After a failed write the file holds what was written, nothing of the old content.
-  ok = ::ftruncate(fd, off_t(done)) == 0 && ok;
+  // After a failed write the file holds what was written, nothing of the old content. A file
+  // that was no longer than the new content has nothing to cut.
+  struct stat info {};
+  if (!ok || ::fstat(fd, &info) != 0 || info.st_size > off_t(done))
+    ok = ::ftruncate(fd, off_t(done)) == 0 && ok;
   ok = ::close(fd) == 0 && ok;
   return ok;
 }

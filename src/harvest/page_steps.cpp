@@ -42,9 +42,11 @@ void PageSteps::SavePage(const std::string& body, int16_t n) {
   WriteFileBytes(PageFilePath("html", n), body + "\r\n");
   YieldToEvents();
   const std::string withoutBreaks = RemoveLineBreaks(body);
-  WriteFileBytes(PageFilePath("html2", n), withoutBreaks + "\r\n");
   GetLinks(page, body);
-  if (m_host.harvesting()) GetFaxes(page, withoutBreaks);
+  // html2<n>.txt holds the body without its line breaks until the fax step replaces it with
+  // the plain text; written once, with whichever content it keeps.
+  if (!m_host.harvesting() || !GetFaxes(page, withoutBreaks))
+    WriteFileBytes(PageFilePath("html2", n), withoutBreaks + "\r\n");
 }
 
 void PageSteps::GetLinks(const Page& page, const std::string& body) {
@@ -67,16 +69,17 @@ void PageSteps::GetLinks(const Page& page, const std::string& body) {
   m_host.setPanelText(2, QString());
 }
 
-void PageSteps::GetFaxes(const Page& page, const std::string& bodyWithoutBreaks) {
+bool PageSteps::GetFaxes(const Page& page, const std::string& bodyWithoutBreaks) {
   m_host.setPanelText(2, QStringLiteral("Getting Faxes"));
-  if (!m_host.harvesting()) return;
+  if (!m_host.harvesting()) return false;
   YieldToEvents();
 
   // html2<n>.txt read line by line and joined is the body without its line breaks; the
-  // converter replaces the file with the plain text.
-  std::string converted = HtmlToText(BreakBeforeFax(bodyWithoutBreaks),
-                                     PageFilePath("html2", page.n), [] { YieldToEvents(); });
+  // converter's text replaces it.
+  std::string converted =
+      HtmlToText(BreakBeforeFax(bodyWithoutBreaks), std::string(), [] { YieldToEvents(); });
   converted.append("\r\n");
+  const bool written = WriteFileBytes(PageFilePath("html2", page.n), converted);
 
   FaxScanHooks hooks;
   hooks.faxKnown = [this](std::string& fax) {
@@ -90,6 +93,7 @@ void PageSteps::GetFaxes(const Page& page, const std::string& bodyWithoutBreaks)
   m_host.setPanelText(2, QString());
   // A socket that was given other work meanwhile keeps it.
   if (m_host.harvesting() && !m_fetcher.isFetching(page.n)) m_host.TakeNextWebsite(page.n);
+  return written;
 }
 
 void PageSteps::storeFax(const Page& page, const std::string& fax, const std::string& location) {

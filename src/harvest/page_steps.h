@@ -31,7 +31,8 @@ class PageSteps {
     QString search;       // the search string the page was fetched for
   };
   void GetLinks(const Page& page, const std::string& body);
-  void GetFaxes(const Page& page, const std::string& bodyWithoutBreaks);
+  // False when it did not write html2<n>.txt (stopped before, or the file would not take it).
+  bool GetFaxes(const Page& page, const std::string& bodyWithoutBreaks);
   void storeFax(const Page& page, const std::string& fax, const std::string& location);
 
   HarvestHost& m_host;
