@@ -46,9 +46,22 @@ bool LinkFilterDrops(std::string_view link) {
   return false;
 }
 
+// The first "href=" in any letter case, without copying the line: most lines have none.
+std::size_t FindHref(std::string_view line) {
+  for (std::size_t at = 0; at + kHref.size() <= line.size(); ++at) {
+    at = line.find_first_of("hH", at);
+    if (at == std::string_view::npos || at + kHref.size() > line.size()) break;
+    bool match = true;
+    for (std::size_t k = 1; k < kHref.size() && match; ++k)
+      match = AsciiLower(line[at + k]) == kHref[k];
+    if (match) return at;
+  }
+  return std::string_view::npos;
+}
+
 std::optional<std::string> ExtractLineLink(std::string_view line) {
-  const std::size_t start = Lower(line).find(kHref);
-  if (start == std::string::npos) return std::nullopt;
+  const std::size_t start = FindHref(line);
+  if (start == std::string_view::npos) return std::nullopt;
   // A quote or an apostrophe right after "href=" is dropped.
   std::string rest = ReplaceAllIgnoringCase(line.substr(start), "href=\"", kHref);
   rest = ReplaceAllIgnoringCase(rest, "href='", kHref);

@@ -54,8 +54,13 @@ void PageSteps::GetLinks(const Page& page, const std::string& body) {
   m_host.setPanelText(2, QStringLiteral("Getting Links"));
   YieldToEvents();
   SpiderDatabase& db = m_host.database();
-  // The lines of html<n>.txt as the file holds them: the body and a closing CR LF.
-  for (const std::string& line : SplitTextLines(body + "\r\n")) {
+  // The lines of html<n>.txt as the file holds them (the body and a closing CR LF): a line ends
+  // at CR or CR LF, a lone LF stays in it.
+  for (std::size_t from = 0; from < body.size();) {
+    std::size_t end = body.find('\r', from);
+    if (end == std::string::npos) end = body.size();
+    const std::string_view line = std::string_view(body).substr(from, end - from);
+    from = end + ((end + 1 < body.size() && body[end + 1] == '\n') ? 2 : 1);
     YieldToEvents();
     if (const auto link = ExtractLineLink(line)) {
       QString website = ResolveLink(QString::fromLatin1(*link), page.address);
