@@ -6,6 +6,7 @@
 #include "common/event_yield.h"
 #include "common/text_file.h"
 #include "harvest/fax_scan.h"
+#include "harvest/fax_scan_page.h"
 #include "harvest/harvest_host.h"
 #include "harvest/link_extraction.h"
 #include "harvest/page_fetcher.h"
@@ -81,9 +82,8 @@ bool PageSteps::GetFaxes(const Page& page, const std::string& bodyWithoutBreaks)
 
   // html2<n>.txt read line by line and joined is the body without its line breaks; the
   // converter's text replaces it.
-  std::string converted =
-      HtmlToText(BreakBeforeFax(bodyWithoutBreaks), std::string(), [] { YieldToEvents(); });
-  converted.append("\r\n");
+  const std::string converted =
+      ConvertUnbrokenPageForFaxScan(bodyWithoutBreaks, [] { YieldToEvents(); });
   const bool written = WriteFileBytes(PageFilePath("html2", page.n), converted);
 
   FaxScanHooks hooks;
