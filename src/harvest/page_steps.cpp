@@ -11,7 +11,6 @@
 #include "harvest/link_extraction.h"
 #include "harvest/page_fetcher.h"
 #include "store/spider_database.h"
-#include "text/html_to_text.h"
 
 namespace norvane {
 namespace {
