@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
   html2text
-  dpkg-dev file
+  dpkg-dev file ccache
 )
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang-14 libclang-rt-14-dev python3)
