@@ -142,7 +142,7 @@ bool SeedDatabase(const Options& o, QString* error) {
   const QString file = norvane::AppFile(QStringLiteral("spider.mdb"));
   QFile::remove(file);
   {
-    SpiderDatabase db(file, nullptr);
+    SpiderDatabase db(file);
     if (!db.open()) {
       *error = QStringLiteral("cannot create ") + file;
       return false;
@@ -189,7 +189,7 @@ bool SeedDatabase(const Options& o, QString* error) {
     }
     QSqlDatabase::removeDatabase(QStringLiteral("bench-seed"));
   }
-  SpiderDatabase db(file, nullptr);
+  SpiderDatabase db(file);
   QString search = QStringLiteral("plumbers");
   db.AddSearch(search);
   QStringList queue{o.root};
@@ -271,22 +271,22 @@ int main(int argc, char** argv) {
   poll.setInterval(5);
   QObject::connect(&poll, &QTimer::timeout, [&] {
     if (doneAt) return;
-    for (int16_t i = 0; i < norvane::kSocketCount; ++i) busySum += form.fetcher().isFetching(i);
+    for (int16_t i = 0; i < norvane::kSocketCount; ++i) busySum += form.controller().fetcher().isFetching(i);
     ++busySamples;
-    const int now = form.statistics().lSessionScanned;
+    const int now = form.controller().statistics().lSessionScanned;
     if (now != fetched) lastProgressMs = clock.elapsed();
     fetched = now;
     const bool enough = fetched >= o.fetches;
     // A crawl that stops making progress, or runs far too long, ends the run.
     timedOut = clock.elapsed() - lastProgressMs > qint64(o.stallLimitSeconds) * 1000 ||
                clock.elapsed() > qint64(o.timeLimitSeconds) * 1000;
-    const bool dry = !form.bHarvesting;
+    const bool dry = !form.controller().bHarvesting;
     if (!enough && !timedOut && !dry) return;
     doneAt = double(clock.nsecsElapsed()) / 1e9;
     end = Now();
     poll.stop();
     // Stop unwinds every step that is still running nested in the yields.
-    if (form.bHarvesting) form.cmdStop_Click();
+    if (form.controller().bHarvesting) form.cmdStop_Click();
     loop.quit();
   });
 
@@ -308,8 +308,8 @@ int main(int argc, char** argv) {
       "table_rows_at_end=%d busy_sockets=%.2f timed_out=%d\n",
       o.hidden ? "hidden" : "shown", o.extraRows, fetched, seconds, fetched / seconds,
       fetched ? cpu * 1000.0 / fetched : 0.0, fetched ? seconds * 1000.0 / fetched : 0.0,
-      double(end.maxRssKb) / 1024.0, double(rssBeforeKb) / 1024.0, form.statistics().lSessionFound,
-      form.statistics().lSessionFaxes, tableRows,
+      double(end.maxRssKb) / 1024.0, double(rssBeforeKb) / 1024.0, form.controller().statistics().lSessionFound,
+      form.controller().statistics().lSessionFaxes, tableRows,
       busySamples ? double(busySum) / double(busySamples) : 0.0, int(timedOut));
   if (fetched < o.fetches) {
     std::fprintf(stderr, "crawl_bench: only %d of %d fetches (%s)\n", fetched, o.fetches,

@@ -23,13 +23,12 @@
 #include "app/windows/form8.h"
 #include "app/windows/frm_about.h"
 #include "common/app_folder.h"
-#include "common/settings_store.h"
+#include "common/settings_keys.h"
 #include "common/version_info.h"
 #include "desktop/product_page.h"
-#include "harvest/page_fetcher.h"
-#include "harvest/page_steps.h"
 #include "desktop/program_icon.h"
 #include "export/frm_export.h"
+#include "search/form3.h"
 
 namespace norvane {
 namespace {
@@ -48,27 +47,19 @@ QFont VerdanaFont(double points, bool bold = false) {
   return font;
 }
 
-// Options read by LoadSettings: key, widget default.
-struct CheckSetting {
-  const char* key;
-  int defaultValue;
-};
-
 }  // namespace
 
 Form1::Form1(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("Form1"));
   setFont(VerdanaFont(8.25));
+  m_controller = std::make_unique<HarvestController>(AppFile(QStringLiteral("spider.mdb")));
   buildMenus();
   buildWidgets();
   connectOptionHandlers();
   connectSearchHandlers();
   resize(ToPixels(11235),
          ToPixels(7470) + menuBar()->sizeHint().height() + ToPixels(kStatusBarTwips));
-  m_database = std::make_unique<SpiderDatabase>(AppFile(QStringLiteral("spider.mdb")), this);
-  m_fetcher = std::make_unique<PageFetcher>(*this);
-  m_pageSteps = std::make_unique<PageSteps>(*this, *m_fetcher);
-  m_parked.fill(true);
+  connectController();
   new FrameCap(this, 100);
   connect(Command1, &QToolButton::clicked, this, &Form1::Command1_Click);
   connect(cmdDoSearch, &QToolButton::clicked, this, &Form1::cmdDoSearch_Click);
@@ -78,9 +69,10 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
 }
 
 Form1::~Form1() {
-  bHarvesting = false;
-  // The sockets go first: nothing they raise may reach a window that is half gone.
-  m_fetcher.reset();
+  // The search window reads the controller, and the crawl's sockets may not reach a window that
+  // is half gone: both go first.
+  delete m_searchWindow.data();
+  m_controller.reset();
   FlushSettings();
 }
 
@@ -345,7 +337,10 @@ void Form1::connectOptionHandlers() {
        {chkAuto, chkAddFax, chkNonUS, chkAudioEmail, chkAudioNext, chkAudioFinished}) {
     connect(box, &QCheckBox::clicked, this,
             [box] { SaveSetting(box->objectName(), QString::number(box->isChecked() ? 1 : 0)); });
+    connect(box, &QCheckBox::toggled, this, &Form1::pushOptions);
   }
+  for (QComboBox* combo : {Combo1, Combo2, cmbAdvance, cmbLastSearch})
+    connect(combo, &QComboBox::currentIndexChanged, this, &Form1::pushOptions);
   connect(Combo1, &QComboBox::activated, this, &Form1::Combo1_Click);
   connect(Combo2, &QComboBox::activated, this, &Form1::Combo2_Click);
   connect(cmbAdvance, &QComboBox::activated, this, &Form1::cmbAdvance_Click);
@@ -366,103 +361,82 @@ void Form1::addStatusPanel() {
 
 void Form1::Form_Load() {
   LoadSettings();
-  StatsD();
+  m_controller->LoadCounters();
   setWindowIcon(ProgramIcon());
   setWindowTitle(QString::fromUtf8(version::kProductName) + QStringLiteral(" by ") +
                  QString::fromUtf8(version::kCompanyName));
   cmdWebsite->setText(QStringLiteral("Visit ") + QString::fromUtf8(version::kComments));
-  bHarvesting = false;
 
   for (int i = 0; i < 3; ++i) addStatusPanel();
   pb1->raise();
   ArrangeControls();
 
-  if (GetSetting(QStringLiteral("showHelp"), QStringLiteral("1")) == QLatin1String("1")) {
+  if (GetSetting(settings::showHelp.key(), QStringLiteral("1")) == QLatin1String("1")) {
     showHelpWindow();
   }
-
-  timeout = 10;
-  timeout2 = 30;
-  m_fetcher->setTickLimits(timeout, timeout2);
-  lAdvanceCount = 0;
-  m_pageSteps->lFaxCount = 0;
-
-  if (!m_database->isOpen()) m_database->open();
-  m_database->LoadFaxList();
-  m_database->LoadSearchList();
-  if (List1->count() == 0) return;
-  m_database->LoadWebsiteList();
-  if (List2->count() == 0) return;
-  cmdResume->setEnabled(true);
+  m_controller->Load();
 }
 
 void Form1::LoadSettings() {
-  m_stats.lSessionScanned = 0;
-  m_stats.lSessionFound = 0;
-  m_stats.lSessionFaxes = 0;
-
   // A stored value that is no number or lies outside the combo's items gives the key's default.
-  auto comboIndex = [](QComboBox* combo, int defaultValue) {
-    combo->setCurrentIndex(
-        GetIntSetting(combo->objectName(), defaultValue, -1, combo->count() - 1));
+  auto comboIndex = [](QComboBox* combo, const SettingKey& key) {
+    combo->setCurrentIndex(key.read(-1, combo->count() - 1));
   };
-  comboIndex(Combo1, -1);
-  comboIndex(Combo2, -1);
-
-  const CheckSetting checks[] = {{"chkAuto", 0},      {"chkAddFax", 1},
-                                 {"chkNonUS", 1},     {"chkAudioEmail", 1},
-                                 {"chkAudioNext", 1}, {"chkAudioFinished", 1}};
-  for (const CheckSetting& setting : checks) {
-    auto* box = findChild<QCheckBox*>(QLatin1String(setting.key));
-    box->setChecked(GetIntSetting(QLatin1String(setting.key), setting.defaultValue, 0, 1) == 1);
-  }
-
-  comboIndex(cmbAdvance, 2);
+  comboIndex(Combo1, settings::Combo1);
+  comboIndex(Combo2, settings::Combo2);
+  for (const SettingKey& key : settings::kCheckBoxes)
+    findChild<QCheckBox*>(key.key())->setChecked(key.readChecked());
+  comboIndex(cmbAdvance, settings::cmbAdvance);
   lAdvanceAfter = AdvanceAfterForIndex(cmbAdvance->currentIndex(), lAdvanceAfter);
-  comboIndex(cmbLastSearch, 0);
-
-  constexpr int kMin = std::numeric_limits<int32_t>::min();
-  constexpr int kMax = std::numeric_limits<int32_t>::max();
-  m_stats.lHistEmailFound = GetIntSetting(QStringLiteral("lHistEmailFound"), 0, kMin, kMax);
-  m_stats.lHistWebScanned = GetIntSetting(QStringLiteral("lHistWebScanned"), 0, kMin, kMax);
+  comboIndex(cmbLastSearch, settings::cmbLastSearch);
+  pushOptions();
 }
 
-void Form1::RecordStatistic(int kind) {
-  m_stats.record(kind);
-  if (kind == Statistics::kPageScanned) {
-    SaveSettingSoon(QStringLiteral("lHistWebScanned"), QString::number(m_stats.lHistWebScanned));
-  } else if (kind == Statistics::kFaxStored) {
-    SaveSettingSoon(QStringLiteral("lHistEmailFound"), QString::number(m_stats.lHistEmailFound));
-  }
-  StatsD();
+void Form1::pushOptions() {
+  HarvestOptions o;
+  o.autoAdvance = chkAuto->isChecked();
+  o.advanceAfter = lAdvanceAfter;
+  const int last = cmbLastSearch->currentIndex();
+  o.continueAfterLastSearch = last != 0 && last != -1;
+  o.soundOnFax = chkAudioEmail->isChecked();
+  o.soundOnNextSearch = chkAudioNext->isChecked();
+  o.soundOnFinished = chkAudioFinished->isChecked();
+  o.allowInternational = chkNonUS->isChecked();
+  o.addFaxToSearches = chkAddFax->isChecked();
+  o.searchTypeIndex = Combo1->currentIndex();
+  o.searchTypeText = Combo1->currentText();
+  o.resultCountIndex = Combo2->currentIndex();
+  m_controller->setOptions(o);
 }
 
 void Form1::StatsD() {
-  const int32_t values[5] = {m_stats.lSessionScanned, m_stats.lSessionFound, m_stats.lSessionFaxes,
-                             m_stats.lHistWebScanned, m_stats.lHistEmailFound};
+  const Statistics& s = m_controller->statistics();
+  const int32_t values[5] = {s.lSessionScanned, s.lSessionFound, s.lSessionFaxes, s.lHistWebScanned,
+                             s.lHistEmailFound};
   for (int i = 0; i < 5; ++i) LblStats[i]->setText(QString::number(values[i]));
 }
 
 void Form1::Combo1_Click(int index) {
-  SaveSetting(QStringLiteral("Combo1"), QString::number(index));
+  settings::Combo1.write(index);
 }
 
 void Form1::Combo2_Click(int index) {
-  SaveSetting(QStringLiteral("Combo2"), QString::number(index));
+  settings::Combo2.write(index);
 }
 
 void Form1::cmbAdvance_Click(int index) {
-  SaveSetting(QStringLiteral("cmbAdvance"), QString::number(index));
+  settings::cmbAdvance.write(index);
   lAdvanceAfter = AdvanceAfterForIndex(index, lAdvanceAfter);
+  pushOptions();
 }
 
 void Form1::cmbLastSearch_Change() {
-  SaveSetting(QStringLiteral("cmbLastSearch"), QString::number(cmbLastSearch->currentIndex()));
+  settings::cmbLastSearch.write(cmbLastSearch->currentIndex());
 }
 
 // A choice picked from the list is kept too, so it holds at the next start.
 void Form1::cmbLastSearch_Click(int index) {
-  SaveSetting(QStringLiteral("cmbLastSearch"), QString::number(index));
+  settings::cmbLastSearch.write(index);
 }
 
 void Form1::resizeEvent(QResizeEvent* event) {
@@ -589,8 +563,7 @@ void Form1::closeEvent(QCloseEvent* event) {
 }
 
 void Form1::Form_Unload() {
-  bHarvesting = false;
-  m_fetcher->CloseAll();
+  m_controller->Shutdown();
   FlushSettings();
   UnloadSearchWindow();
   for (QWidget* window : {static_cast<QWidget*>(m_help), static_cast<QWidget*>(m_export),
@@ -600,48 +573,6 @@ void Form1::Form_Unload() {
   // The splash owns this window, so it is only closed here and deleted when the program ends.
   if (m_splash) m_splash->close();
   QApplication::quit();
-}
-
-void Form1::appendSearchList(const QString& search) {
-  List1->addItem(search);
-}
-
-QStringList Form1::websiteList() const {
-  QStringList items;
-  items.reserve(List2->count());
-  for (int i = 0; i < List2->count(); ++i) items << List2->item(i)->text();
-  return items;
-}
-
-void Form1::setWebsiteList(const QStringList& websites) {
-  List2->clear();
-  List2->addItems(websites);
-}
-
-void Form1::clearWebsiteList() {
-  List2->clear();
-}
-
-void Form1::setFaxList(const QStringList& entries) {
-  List3->clear();
-  List3->addItems(entries);
-}
-
-void Form1::clearFaxList() {
-  List3->clear();
-}
-
-void Form1::disableResume() {
-  cmdResume->setEnabled(false);
-}
-
-void Form1::zeroSessionFaxes() {
-  m_stats.lSessionFaxes = 0;
-}
-
-void Form1::zeroSessionFoundAndScanned() {
-  m_stats.lSessionFound = 0;
-  m_stats.lSessionScanned = 0;
 }
 
 }  // namespace norvane

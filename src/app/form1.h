@@ -7,12 +7,7 @@
 #include <array>
 #include <memory>
 
-#include "app/statistics.h"
-#include "harvest/fetch_slot.h"
-#include "harvest/harvest_host.h"
-#include "search/search_host.h"
-#include "store/spider_database.h"
-#include "store/store_host.h"
+#include "harvest/harvest_controller.h"
 
 class QAction;
 class QCheckBox;
@@ -31,69 +26,43 @@ class Form3;
 class Form8;
 class frmAbout;
 class frmExport;
+class SpiderDatabase;
 
 // The main window. It owns the option widgets, the preview lists, the harvest buttons and the
-// status bar; the other windows and the harvest read and set them by these names. Handlers stay
-// short and forward to the logic in the other libraries.
-class PageFetcher;
-class PageSteps;
-
-class Form1 : public QMainWindow, public StoreHost, public HarvestHost, public SearchHost {
+// status bar, and shows what the harvest controller tells it; its handlers forward to the
+// controller.
+class Form1 : public QMainWindow {
   Q_OBJECT
 
  public:
   explicit Form1(QWidget* parent = nullptr);
   ~Form1() override;
 
-  // The start sequence: settings, statistics, icon and title, status panels, help, time-out
-  // limits and the three preview lists filled from spider.mdb.
+  // The start sequence: settings, statistics, icon and title, status panels, help, and the
+  // three preview lists filled from spider.mdb.
   void Form_Load();
 
   // Lays the window out for its current outer size; run on every resize.
   void ArrangeControls();
 
-  // Counts a statistics event (0 page scanned, 1 website queued, 2 fax stored) and shows it.
-  void RecordStatistic(int kind) override;
   // Writes the five counters into LblStats(0) to LblStats(4).
   void StatsD();
 
-  SpiderDatabase& database() override { return *m_database; }
-  Statistics& statistics() { return m_stats; }
+  HarvestController& controller() { return *m_controller; }
+  SpiderDatabase& database() { return m_controller->database(); }
   QStatusBar* statusBar1() const { return StatusBar1; }
   QString panelText(int panel) const;  // panel 1 to 4
-  void setPanelText(int panel, const QString& text) override;
+  void setPanelText(int panel, const QString& text);
 
-  // The harvest controller. The click handlers are public so other windows (the search window)
-  // and tests can run them as a click would.
+  // The harvest buttons. Public so tests can run them as a click would.
   void Command1_Click();       // "Start"
-  void StartNextSearch();      // Start for an automatic change of search string
   void cmdDoSearch_Click();    // Start Search: crawl the queued websites
   void cmdStop_Click();        // "Stop"
   void cmdResume_Click();      // "Resume"
   void cmdNextSearch_Click();  // "Next"
-  void TakeNextWebsite(int16_t i) override;
-  QString NextQueuedWebsite();
-  void StopQueueEmpty();
 
-  // The crawl's sockets and page steps.
-  PageFetcher& fetcher() { return *m_fetcher; }
-  PageSteps& pageSteps() { return *m_pageSteps; }
-
-  // HarvestHost: what the crawl reads and sets on this window.
-  bool harvesting() const override { return bHarvesting; }
-  void setProgressValue(int value) override;
-  void SavePage(const std::string& body, int16_t i) override;
-  QString currentSearch() const override;
-  bool allowInternational() const override;
-  bool foundFaxSoundOn() const override;
-  int faxPreviewCount() const override;
-  void removeFirstFaxPreview() override;
-  void appendFaxPreview(const QString& entry) override;
-  void playWave(const QString& path) override;
-
-  // The search window for txtSearch: loaded and shown modeless by Start, unloaded by
-  // StartNextSearch before it loads the window again. A load unloads a window still loaded, so
-  // a pass always runs for the current txtSearch.
+  // The search window for txtSearch: loaded and shown modeless when the controller asks. A load
+  // unloads a window still loaded, so a pass always runs for the current txtSearch.
   void LoadSearchWindow();
   void UnloadSearchWindow();
   int searchWindowLoads() const { return m_searchWindowLoads; }
@@ -103,20 +72,6 @@ class Form1 : public QMainWindow, public StoreHost, public HarvestHost, public S
   void cmdAdd_Click();
   void Text1_KeyPress(int KeyAscii);
   void cmbDel_Click();
-
-  // SearchHost: what the search window reads and sets here.
-  QString currentSearchText() const override;
-  bool addFaxToSearches() const override;
-  int resultCountIndex() const override;
-  QString searchTypeText() const override;
-  int searchStringCount() const override;
-  void removeCurrentSearchString() override;
-  void setStatusPanel(int panel, const QString& text) override;
-  bool deleteAllWebsites() override;
-  void addWebsite(const QString& website) override;
-  void recordStatistic(int kind) override;
-  void startSearch() override;
-  void startNextSearch() override;
 
   // The fax-number buttons: the export window, deleting every number, the folder of the
   // database in the file manager.
@@ -130,17 +85,6 @@ class Form1 : public QMainWindow, public StoreHost, public HarvestHost, public S
   frmExport* exportWindow() const;
   // The splash that loaded this window; it is closed when this window unloads.
   void setSplashWindow(QWidget* splash) { m_splash = splash; }
-
-  // StoreHost: the store's side effects on this window.
-  void appendSearchList(const QString& search) override;
-  QStringList websiteList() const override;
-  void setWebsiteList(const QStringList& websites) override;
-  void clearWebsiteList() override;
-  void setFaxList(const QStringList& entries) override;
-  void clearFaxList() override;
-  void disableResume() override;
-  void zeroSessionFaxes() override;
-  void zeroSessionFoundAndScanned() override;
 
   // Top row.
   QComboBox* Combo1 = nullptr;
@@ -190,13 +134,7 @@ class Form1 : public QMainWindow, public StoreHost, public HarvestHost, public S
   QAction* mnuHelpItem = nullptr;
   QAction* mnuAboutItem = nullptr;
 
-  // Harvest state shared with the crawl.
-  bool bHarvesting = false;
-  int timeout = 10;   // idle ticks before a fetch is given up
-  int timeout2 = 30;  // total ticks before a fetch is given up
-  int32_t lAdvanceAfter = 10000;
-  int32_t lAdvanceCount = 0;
-  QString strURL;  // the website just taken for a socket
+  int32_t lAdvanceAfter = 10000;  // from cmbAdvance
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -220,6 +158,10 @@ class Form1 : public QMainWindow, public StoreHost, public HarvestHost, public S
   void buildMenus();
   void connectOptionHandlers();
   void connectSearchHandlers();
+  void connectController();
+  // The options the controller reads, as the widgets hold them now.
+  void pushOptions();
+  void applyButtons(const HarvestButtons& buttons);
   void showHelpWindow();
   void addStatusPanel();
 
@@ -230,25 +172,10 @@ class Form1 : public QMainWindow, public StoreHost, public HarvestHost, public S
 
   QHash<QWidget*, QRectF> m_twips;
   std::array<QLabel*, 4> m_panels{};
-  Statistics m_stats;
-  std::unique_ptr<SpiderDatabase> m_database;
+  std::unique_ptr<HarvestController> m_controller;
   int m_searchWindowLoads = 0;
   QPointer<Form3> m_searchWindow;
   QString m_searchEngine;  // the engine of the last pass, for a search type the window cannot read
-
-  // The crawl. A socket is parked when its last take found nothing to fetch; a parked socket
-  // is woken when websites are queued again, and when every socket is parked the queue has
-  // run dry.
-  void playSound(const char* name);
-  void stopHarvest(const QString& panel2, const QString& panel3);
-  void applyNextButtonRule();
-  void moveNextQueuedWebsite();
-  void parkSocket(int16_t i);
-  void wakeParkedSockets();
-  bool StartChecks();
-  std::unique_ptr<PageFetcher> m_fetcher;
-  std::unique_ptr<PageSteps> m_pageSteps;
-  std::array<bool, kSocketCount> m_parked{};
   QPointer<Form8> m_help;
   QPointer<frmAbout> m_about;
   QPointer<frmExport> m_export;

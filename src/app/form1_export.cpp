@@ -11,7 +11,11 @@
 namespace norvane {
 
 void Form1::Command2_Click() {
-  if (!m_export) m_export = new frmExport(database(), this);
+  if (!m_export) {
+    m_export = new frmExport(database(), this);
+    connect(m_export, &frmExport::faxesDeleted, m_controller.get(),
+            &HarvestController::FaxesDeleted);
+  }
   m_export->show();
   m_export->raise();
 }
@@ -23,8 +27,7 @@ void Form1::Command3_Click() {
           QStringLiteral("Confirm")) != QMessageBox::Ok) {
     return;
   }
-  database().DeleteAllFaxes();
-  List3->clear();
+  m_controller->DeleteAllFaxes();
   MessageBox::show(this, QStringLiteral("All faxes have been deleted."));
 }
 

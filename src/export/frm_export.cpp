@@ -95,8 +95,8 @@ void frmExport::Command1_Click() {
         MessageBox::show(this, QStringLiteral("Are you sure you want to delete all faxes?"),
                          QMessageBox::Question,
                          QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
-      // DeleteAllFaxes also clears the preview list of the main window.
       m_database.DeleteAllFaxes();
+      emit faxesDeleted();
     }
   }
   close();

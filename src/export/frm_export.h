@@ -36,6 +36,10 @@ class frmExport : public QWidget {
   QCheckBox* Check1 = nullptr;
   QToolButton* Command1 = nullptr;
 
+ signals:
+  // Every stored number was deleted: the main window's preview and counter follow.
+  void faxesDeleted();
+
  private:
   SpiderDatabase& m_database;
 };

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "common/event_yield.h"
+#include "common/statistics.h"
 #include "harvest/address_rules.h"
 #include "harvest/harvest_host.h"
 #include "harvest/http_response.h"
@@ -28,29 +29,31 @@ void SystemLookup(const QString& host, QObject* context,
 PageFetcher::PageFetcher(HarvestHost& host, QObject* parent)
     : QObject(parent), m_host(host), m_lookup(SystemLookup) {
   for (int16_t i = 0; i < kSocketCount; ++i) {
+    FetchConnection& c = m_connections[i];
     auto* socket = new QTcpSocket(this);
     socket->setObjectName(QStringLiteral("wscVersion(%1)").arg(i));
     // The crawl always connects directly, whatever proxy the rest of the program uses.
     socket->setProxy(QNetworkProxy::NoProxy);
-    wscVersion[i] = socket;
+    c.socket = socket;
     connect(socket, &QTcpSocket::connected, this, [this, i] { wscVersion_Connect(i); });
     connect(socket, &QTcpSocket::readyRead, this,
-            [this, i] { wscVersion_DataArrival(i, wscVersion[i]->bytesAvailable()); });
+            [this, i] { wscVersion_DataArrival(i, m_connections[i].socket->bytesAvailable()); });
     connect(socket, &QTcpSocket::disconnected, this, [this, i] { wscVersion_Close(i); });
     connect(socket, &QTcpSocket::errorOccurred, this,
             [this, i](QAbstractSocket::SocketError error) { wscVersion_Error(i, error); });
 
-    for (const auto& entry : {std::pair{&timTimeout, &PageFetcher::timTimeout_Timer},
-                              std::pair{&timTimeout2, &PageFetcher::timTimeout2_Timer}}) {
+    for (const auto& entry :
+         {std::pair{&FetchConnection::idleTimer, &PageFetcher::timTimeout_Timer},
+          std::pair{&FetchConnection::totalTimer, &PageFetcher::timTimeout2_Timer}}) {
       auto* timer = new QTimer(this);
       timer->setInterval(kTickMilliseconds);
       const auto handler = entry.second;
       connect(timer, &QTimer::timeout, this, [this, i, handler] { (this->*handler)(i); });
-      (*entry.first)[i] = timer;
+      c.*entry.first = timer;
     }
   }
-  timTimeout[0]->setObjectName(QStringLiteral("timTimeout"));
-  timTimeout2[0]->setObjectName(QStringLiteral("timTimeout2"));
+  m_connections[0].idleTimer->setObjectName(QStringLiteral("timTimeout"));
+  m_connections[0].totalTimer->setObjectName(QStringLiteral("timTimeout2"));
 
   const QString hook = qEnvironmentVariable("NORVANE_CONNECT_TO");
   const qsizetype colon = hook.lastIndexOf(QLatin1Char(':'));
@@ -63,20 +66,15 @@ PageFetcher::PageFetcher(HarvestHost& host, QObject* parent)
 
 PageFetcher::~PageFetcher() {
   // Closing here sends no events to a host that is going away.
-  for (int16_t i = 0; i < kSocketCount; ++i) {
-    ++m_generation[i];
-    m_state[i] = State::Idle;
-    wscVersion[i]->disconnect(this);
-    wscVersion[i]->abort();
+  for (FetchConnection& c : m_connections) {
+    endFetch(c);
+    c.socket->disconnect(this);
+    c.socket->abort();
   }
 }
 
 bool PageFetcher::isSlowHost(const QString& host) const {
   return !host.isEmpty() && m_slowHosts.contains(host.toLower());
-}
-
-bool PageFetcher::timersArmed(int16_t i) const {
-  return timTimeout[i]->isActive() || timTimeout2[i]->isActive();
 }
 
 void PageFetcher::setTickLimits(int idleTicks, int totalTicks) {
@@ -85,9 +83,9 @@ void PageFetcher::setTickLimits(int idleTicks, int totalTicks) {
 }
 
 void PageFetcher::setTickInterval(int milliseconds) {
-  for (int i = 0; i < kSocketCount; ++i) {
-    timTimeout[i]->setInterval(milliseconds);
-    timTimeout2[i]->setInterval(milliseconds);
+  for (FetchConnection& c : m_connections) {
+    c.idleTimer->setInterval(milliseconds);
+    c.totalTimer->setInterval(milliseconds);
   }
 }
 
@@ -100,27 +98,39 @@ void PageFetcher::setHostLookup(HostLookup lookup) {
   m_lookup = lookup ? std::move(lookup) : HostLookup(SystemLookup);
 }
 
+bool PageFetcher::yieldKeeps(const FetchTicket& t) {
+  YieldToEvents();
+  return current(t) && m_connections[t.socket].busy();
+}
+
+void PageFetcher::endFetch(FetchConnection& c) {
+  ++c.generation;
+  c.state = State::Idle;
+  c.disarmTimers();
+}
+
 void PageFetcher::StartFetch(int16_t i, QString& strURL) {
   if (!m_host.harvesting()) return;
+  FetchConnection& c = m_connections[i];
 
   const PageAddress address = DecomposePageAddress(strURL);
   strURL = address.url;
   strCurUrl = address.curUrl;
   strCurDir = address.curDir;
-  m_pages[i] = address;
-  FetchSlot& slot = m_slots[i];
+  c.page = address;
+  FetchSlot& slot = c.slot;
   slot.strHost = address.host;
   slot.strPath = address.path;
 
   CloseSocket(i);
-  const quint64 generation = m_generation[i];
+  const FetchTicket t = ticket(i);
   if (isSlowHost(slot.strHost)) {
     // Through the event loop rather than directly: a long run of slow hosts must not nest one
     // take inside the other.
     QMetaObject::invokeMethod(
         this,
-        [this, i, generation] {
-          if (current(i, generation)) m_host.TakeNextWebsite(i);
+        [this, t] {
+          if (current(t)) m_host.TakeNextWebsite(t.socket);
         },
         Qt::QueuedConnection);
     return;
@@ -131,32 +141,29 @@ void PageFetcher::StartFetch(int16_t i, QString& strURL) {
   slot.lContentLength = 0;
   slot.lReceived = 0;
   m_host.setPanelText(1, QStringLiteral("Downloading: http://") + slot.strHost + slot.strPath);
-  m_state[i] = State::LookingUp;
-  YieldToEvents();
+  c.state = State::LookingUp;
   // A Stop, or another take for this socket, while the events ran: this fetch is over.
-  if (!current(i, generation)) return;
+  if (!yieldKeeps(t)) return;
   if (!m_host.harvesting()) {
-    m_state[i] = State::Idle;
+    c.state = State::Idle;
     return;
   }
 
-  slot.iIdleTicks = 0;
-  timTimeout[i]->start();
-  slot.iTotalTicks = 0;
-  timTimeout2[i]->start();
-  connectSocket(i, generation);
+  c.armTimers();
+  connectSocket(t);
 }
 
-void PageFetcher::connectSocket(int16_t i, quint64 generation) {
-  QTcpSocket* socket = wscVersion[i];
+void PageFetcher::connectSocket(const FetchTicket& t) {
+  FetchConnection& c = m_connections[t.socket];
   if (!m_connectHost.isEmpty()) {
-    m_state[i] = State::Connecting;
-    socket->connectToHost(m_connectHost, m_connectPort);
+    c.state = State::Connecting;
+    c.socket->connectToHost(m_connectHost, m_connectPort);
     return;
   }
-  m_state[i] = State::LookingUp;
-  m_lookup(m_slots[i].strHost, this, [this, i, generation](const QList<QHostAddress>& addresses) {
-    if (current(i, generation) && m_state[i] == State::LookingUp) connectToAddresses(i, addresses);
+  c.state = State::LookingUp;
+  m_lookup(c.slot.strHost, this, [this, t](const QList<QHostAddress>& addresses) {
+    if (current(t) && m_connections[t.socket].state == State::LookingUp)
+      connectToAddresses(t.socket, addresses);
   });
 }
 
@@ -165,48 +172,42 @@ void PageFetcher::connectToAddresses(int16_t i, const QList<QHostAddress>& addre
   // machine or network: such a host is treated as one that cannot be reached.
   for (const QHostAddress& address : addresses) {
     if (IsPrivateOrLocalAddress(address)) continue;
-    m_state[i] = State::Connecting;
-    wscVersion[i]->connectToHost(address, 80);
+    m_connections[i].state = State::Connecting;
+    m_connections[i].socket->connectToHost(address, 80);
     return;
   }
   giveUpLater(i);
 }
 
 void PageFetcher::CloseSocket(int16_t i) {
-  ++m_generation[i];
-  m_state[i] = State::Idle;
-  disarmTimers(i);
-  wscVersion[i]->abort();
+  FetchConnection& c = m_connections[i];
+  endFetch(c);
+  c.socket->abort();
 }
 
 void PageFetcher::CloseAll() {
   for (int16_t i = 0; i < kSocketCount; ++i) CloseSocket(i);
 }
 
-void PageFetcher::disarmTimers(int16_t i) {
-  timTimeout[i]->stop();
-  timTimeout2[i]->stop();
-}
-
 void PageFetcher::wscVersion_Connect(int16_t i) {
-  const quint64 generation = m_generation[i];
-  YieldToEvents();
-  if (!current(i, generation) || m_state[i] != State::Connecting) return;
-  m_state[i] = State::Receiving;
+  const FetchTicket t = ticket(i);
+  if (!yieldKeeps(t) || m_connections[i].state != State::Connecting) return;
+  FetchConnection& c = m_connections[i];
+  c.state = State::Receiving;
   m_host.setProgressValue(0);
-  wscVersion[i]->write(BuildPageRequest(m_slots[i].strHost, m_slots[i].strPath));
+  c.socket->write(BuildPageRequest(c.slot.strHost, c.slot.strPath));
 }
 
 void PageFetcher::wscVersion_DataArrival(int16_t i, qint64 bytesTotal) {
   (void)bytesTotal;  // what is read below is what counts
-  const quint64 generation = m_generation[i];
-  YieldToEvents();
-  if (!current(i, generation) || m_state[i] == State::Idle) return;
+  const FetchTicket t = ticket(i);
+  if (!yieldKeeps(t)) return;
   if (!m_host.harvesting()) return;  // the data stays unread in the socket
 
-  FetchSlot& slot = m_slots[i];
+  FetchConnection& c = m_connections[i];
+  FetchSlot& slot = c.slot;
   slot.iIdleTicks = 0;
-  const QByteArray data = wscVersion[i]->readAll();
+  const QByteArray data = c.socket->readAll();
   slot.strData.append(data.constData(), std::size_t(data.size()));
   if (qsizetype(slot.strData.size()) > m_maxResponseBytes) {
     giveUp(i);
@@ -220,8 +221,7 @@ void PageFetcher::wscVersion_DataArrival(int16_t i, qint64 bytesTotal) {
     const float percent =
         std::fabs(float(double(slot.lReceived) / double(slot.lContentLength) * 100.0));
     m_host.setProgressValue(int(std::lrint(percent)));
-    YieldToEvents();
-    if (!current(i, generation)) return;
+    if (!yieldKeeps(t)) return;
   }
   if (slot.bHeaderDone) return;
   const auto end = HeaderEndPosition(slot.strData);
@@ -232,24 +232,22 @@ void PageFetcher::wscVersion_DataArrival(int16_t i, qint64 bytesTotal) {
 }
 
 void PageFetcher::wscVersion_Close(int16_t i) {
-  const quint64 generation = m_generation[i];
-  YieldToEvents();
+  const FetchTicket t = ticket(i);
   // Our own closes and closes after a Stop end nothing.
-  if (!current(i, generation) || m_state[i] == State::Idle) return;
+  if (!yieldKeeps(t)) return;
   if (!m_host.harvesting()) return;
 
-  FetchSlot& slot = m_slots[i];
+  FetchConnection& c = m_connections[i];
+  FetchSlot& slot = c.slot;
   // Bytes that arrived with the close and were not read yet belong to the page.
-  const QByteArray rest = wscVersion[i]->readAll();
+  const QByteArray rest = c.socket->readAll();
   slot.strData.append(rest.constData(), std::size_t(rest.size()));
   if (qsizetype(slot.strData.size()) > m_maxResponseBytes) {
     giveUp(i);
     return;
   }
-  ++m_generation[i];
-  m_state[i] = State::Idle;
-  disarmTimers(i);
-  m_host.RecordStatistic(0);
+  endFetch(c);
+  m_host.RecordStatistic(Statistics::kPageScanned);
   const std::string body = ResponseBody(slot.strData);
   slot.strData.clear();
   slot.strData.shrink_to_fit();
@@ -260,37 +258,39 @@ void PageFetcher::wscVersion_Close(int16_t i) {
 void PageFetcher::wscVersion_Error(int16_t i, QAbstractSocket::SocketError error) {
   // A server closing the connection is the normal end of a page; the close handler takes it.
   if (error == QAbstractSocket::RemoteHostClosedError) return;
-  if (m_state[i] == State::Idle) return;
+  if (!m_connections[i].busy()) return;
   giveUpLater(i);
 }
 
 void PageFetcher::timTimeout_Timer(int16_t i) {
-  if (m_state[i] == State::Idle) return disarmTimers(i);
-  if (++m_slots[i].iIdleTicks >= m_timeout) giveUp(i);
+  FetchConnection& c = m_connections[i];
+  if (!c.busy()) return c.disarmTimers();
+  if (++c.slot.iIdleTicks >= m_timeout) giveUp(i);
 }
 
 void PageFetcher::timTimeout2_Timer(int16_t i) {
-  if (m_state[i] == State::Idle) return disarmTimers(i);
-  if (++m_slots[i].iTotalTicks >= m_timeout2) giveUp(i);
+  FetchConnection& c = m_connections[i];
+  if (!c.busy()) return c.disarmTimers();
+  if (++c.slot.iTotalTicks >= m_timeout2) giveUp(i);
 }
 
 void PageFetcher::giveUp(int16_t i) {
-  const QString host = m_slots[i].strHost;
-  if (!host.isEmpty()) m_slowHosts.insert(host.toLower());
+  FetchSlot& slot = m_connections[i].slot;
+  if (!slot.strHost.isEmpty()) m_slowHosts.insert(slot.strHost.toLower());
   CloseSocket(i);
-  m_slots[i].strData.clear();
-  m_slots[i].strData.shrink_to_fit();
+  slot.strData.clear();
+  slot.strData.shrink_to_fit();
   m_host.TakeNextWebsite(i);
 }
 
 void PageFetcher::giveUpLater(int16_t i) {
   // Errors can be raised from inside connectToHost; going through the event loop keeps the
   // next take from nesting inside this fetch's start.
-  const quint64 generation = m_generation[i];
+  const FetchTicket t = ticket(i);
   QMetaObject::invokeMethod(
       this,
-      [this, i, generation] {
-        if (current(i, generation) && m_state[i] != State::Idle) giveUp(i);
+      [this, t] {
+        if (current(t) && m_connections[t.socket].busy()) giveUp(t.socket);
       },
       Qt::QueuedConnection);
 }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "harvest/fetch_connection.h"
 #include "harvest/fetch_slot.h"
 #include "harvest/url_rules.h"
 
@@ -22,8 +23,9 @@ class HarvestHost;
 
 // Downloads one page per socket over plain HTTP/1.1 on port 80, ten sockets side by side. A
 // fetch is given up (and its host remembered as slow) after `timeout` ticks without data, after
-// `timeout2` ticks in all, on a socket error, or when the response outgrows the memory limit.
-// When the server closes the connection the body goes to the host's SavePage.
+// `timeout2` ticks in all, on a socket error, or when the response outgrows the memory limit;
+// the socket then asks its controller (the host) for its next website. When the server closes
+// the connection the body goes to the host's SavePage.
 class PageFetcher : public QObject {
   Q_OBJECT
 
@@ -42,19 +44,26 @@ class PageFetcher : public QObject {
   void CloseSocket(int16_t i);
   void CloseAll();
 
-  const FetchSlot& slot(int16_t i) const { return m_slots[i]; }
+  const FetchSlot& slot(int16_t i) const { return m_connections[i].slot; }
   // The address of the page being fetched (or last fetched) on socket i.
-  const PageAddress& pageAddress(int16_t i) const { return m_pages[i]; }
-  bool isFetching(int16_t i) const { return m_state[i] != State::Idle; }
+  const PageAddress& pageAddress(int16_t i) const { return m_connections[i].page; }
+  bool isFetching(int16_t i) const { return m_connections[i].busy(); }
   bool isSlowHost(const QString& host) const;
   int slowHostCount() const { return int(m_slowHosts.size()); }
-  bool timersArmed(int16_t i) const;
+  bool timersArmed(int16_t i) const { return m_connections[i].timersArmed(); }
+
+  // The socket and timers of index i under their fixed names.
+  QTcpSocket* wscVersion(int16_t i) const { return m_connections[i].socket; }
+  QTimer* timTimeout(int16_t i) const { return m_connections[i].idleTimer; }
+  QTimer* timTimeout2(int16_t i) const { return m_connections[i].totalTimer; }
 
   // The address of the fetch started last on any socket.
   QString strCurUrl;
   QString strCurDir;
 
   void setTickLimits(int idleTicks, int totalTicks);
+  int idleTickLimit() const { return m_timeout; }    // timeout
+  int totalTickLimit() const { return m_timeout2; }  // timeout2
   void setTickInterval(int milliseconds);
   // Sends every connection to host:port instead of the website's host on port 80; the request
   // stays as it would be. Read from NORVANE_CONNECT_TO=HOST:PORT at construction. Only this
@@ -75,26 +84,26 @@ class PageFetcher : public QObject {
   static constexpr qsizetype kMaxResponseBytes = 16 * 1024 * 1024;
 
  private:
-  enum class State { Idle, LookingUp, Connecting, Receiving };
+  using State = FetchConnection::State;
 
-  void connectSocket(int16_t i, quint64 generation);
+  FetchTicket ticket(int16_t i) const { return {i, m_connections[i].generation}; }
+  bool current(const FetchTicket& t) const {
+    return m_connections[t.socket].generation == t.generation;
+  }
+  // Yields to the event loop once; true when the ticket's fetch is still the socket's and busy.
+  bool yieldKeeps(const FetchTicket& t);
+  // Every start and close of a socket raises its generation, so an event or answer that belongs
+  // to an earlier fetch on the same socket is recognised and dropped.
+  void endFetch(FetchConnection& c);
+
+  void connectSocket(const FetchTicket& t);
   void connectToAddresses(int16_t i, const QList<QHostAddress>& addresses);
   // The host goes into the slow set, the socket is closed and takes its next website.
   void giveUp(int16_t i);
   void giveUpLater(int16_t i);
-  void disarmTimers(int16_t i);
-  bool current(int16_t i, quint64 generation) const { return m_generation[i] == generation; }
 
   HarvestHost& m_host;
-  std::array<QTcpSocket*, kSocketCount> wscVersion{};
-  std::array<QTimer*, kSocketCount> timTimeout{};
-  std::array<QTimer*, kSocketCount> timTimeout2{};
-  std::array<FetchSlot, kSocketCount> m_slots{};
-  std::array<PageAddress, kSocketCount> m_pages{};
-  std::array<State, kSocketCount> m_state{};
-  // Raised by every start and close of a socket, so an event or answer that belongs to an
-  // earlier fetch on the same socket is recognised and dropped.
-  std::array<quint64, kSocketCount> m_generation{};
+  std::array<FetchConnection, kSocketCount> m_connections{};
   QSet<QString> m_slowHosts;  // lower case
   int m_timeout = 10;
   int m_timeout2 = 30;

@@ -13,13 +13,6 @@
 #include "store/spider_database.h"
 
 namespace norvane {
-namespace {
-
-// The fax preview keeps at most this many entries before it drops its first.
-constexpr int kFaxPreviewLimit = 20;
-
-}  // namespace
-
 std::string PageFilePath(const char* stem, int16_t n) {
   return QFile::encodeName(
              AppFile(QLatin1String(stem) + QString::number(n) + QStringLiteral(".txt")))
@@ -64,8 +57,8 @@ void PageSteps::GetLinks(const Page& page, const std::string& body) {
     YieldToEvents();
     if (const auto link = ExtractLineLink(line)) {
       QString website = ResolveLink(QString::fromLatin1(*link), page.address);
-      if (!db.WebsiteKnown(website)) {
-        m_host.RecordStatistic(1);
+      if (!db.WebsiteKnown(website, m_host.queuePreview())) {
+        m_host.RecordStatistic(Statistics::kWebsiteFound);
         db.AddWebsite(website);
       }
     }
@@ -104,13 +97,12 @@ void PageSteps::storeFax(const Page& page, const std::string& fax, const std::st
   if (lFaxCount < INT32_MAX) ++lFaxCount;
   const QString number = QString::fromLatin1(fax);
   const QString region = QString::fromLatin1(location);
-  if (m_host.faxPreviewCount() > kFaxPreviewLimit) m_host.removeFirstFaxPreview();
-  m_host.appendFaxPreview(number + QStringLiteral(" | ") + region);
+  m_host.showStoredFax(number + QStringLiteral(" | ") + region);
   QString stored = number;
   QString search = page.search;
   m_host.database().AddFax(stored, page.website, search, region);
   if (m_host.foundFaxSoundOn()) m_host.playWave(AppFile(QStringLiteral("sounds/foundfax.wav")));
-  m_host.RecordStatistic(2);
+  m_host.RecordStatistic(Statistics::kFaxStored);
   m_host.setPanelText(
       3, QStringLiteral("Found ") + QString::number(lFaxCount) + QStringLiteral(" faxes"));
   YieldToEvents();

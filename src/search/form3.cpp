@@ -28,7 +28,6 @@ int ToPixels(double twips) {
 
 // A pass with this many domains or fewer is not worth a crawl.
 constexpr qint32 kEnoughResults = 20;
-constexpr int kWebsiteFound = 1;
 
 }  // namespace
 
@@ -127,7 +126,7 @@ void Form3::ExtractResults(const QString& html) {
       ++lPageNew;
       strFound += domain;
       m_host.addWebsite(domain);
-      m_host.recordStatistic(kWebsiteFound);
+      m_host.recordStatistic(Statistics::kWebsiteFound);
       ++lExtracted;
     }
     Text1->setText(QStringLiteral("Extracted %1 unique results.").arg(lExtracted));

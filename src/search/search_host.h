@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "common/statistics.h"
+
 namespace norvane {
 
 // What the search window reads and sets on the main window: the search choices, the search-string
@@ -24,7 +26,7 @@ class SearchHost {
 
   virtual bool deleteAllWebsites() = 0;                 // DeleteAllWebsites
   virtual void addWebsite(const QString& website) = 0;  // AddWebsite
-  virtual void recordStatistic(int kind) = 0;           // RecordStatistic
+  virtual void recordStatistic(Statistics::Kind kind) = 0;          // RecordStatistic
 
   virtual void startSearch() = 0;      // cmdDoSearch_Click: crawl the queued websites
   virtual void startNextSearch() = 0;  // StartNextSearch: a pass for the next search string

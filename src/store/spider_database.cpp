@@ -41,8 +41,8 @@ QString RemoveEveryOccurrence(const QString& text, QLatin1String fragment) {
 
 }  // namespace
 
-SpiderDatabase::SpiderDatabase(QString filePath, StoreHost* host)
-    : m_filePath(std::move(filePath)), m_host(host), m_connectionName(NextConnectionName()) {}
+SpiderDatabase::SpiderDatabase(QString filePath)
+    : m_filePath(std::move(filePath)), m_connectionName(NextConnectionName()) {}
 
 SpiderDatabase::~SpiderDatabase() {
   m_statements.clear();
@@ -270,10 +270,6 @@ bool SpiderDatabase::AddSearch(QString& search) {
 
 bool SpiderDatabase::DeleteAllFaxes() {
   if (ready()) QSqlQuery(connection()).exec(QStringLiteral("DELETE FROM faxes"));
-  if (m_host) {
-    m_host->clearFaxList();
-    m_host->zeroSessionFaxes();
-  }
   return true;
 }
 
@@ -285,12 +281,7 @@ bool SpiderDatabase::DeleteWebsite(QString& site) {
 
 bool SpiderDatabase::DeleteAllWebsites() {
   if (!ready()) return false;
-  if (!QSqlQuery(connection()).exec(QStringLiteral("DELETE FROM websites"))) return false;
-  if (m_host) {
-    m_host->clearWebsiteList();
-    m_host->zeroSessionFoundAndScanned();
-  }
-  return true;
+  return QSqlQuery(connection()).exec(QStringLiteral("DELETE FROM websites"));
 }
 
 bool SpiderDatabase::DeleteSearch(QString& search) {
@@ -321,34 +312,34 @@ bool SpiderDatabase::FaxExists(QString& fax) {
   return found;
 }
 
-bool SpiderDatabase::WebsiteKnown(QString& site) {
+bool SpiderDatabase::WebsiteKnown(QString& site, const QStringList& queued) {
   site = NormaliseWebsite(site);
   bool found = false;
   // A website that cannot be looked up counts as known, so it is not queued.
   if (!lookup(QStringLiteral("websites"), QStringLiteral("website"), site, found)) return true;
   if (found) return true;
-  return m_host && m_host->websiteList().contains(site, Qt::CaseSensitive);
+  return queued.contains(site, Qt::CaseSensitive);
 }
 
-bool SpiderDatabase::LoadFaxList() {
+bool SpiderDatabase::LoadFaxList(QStringList& shown) {
   QList<QStringList> rows;
   if (!newestRows(QStringLiteral("faxes"), QStringLiteral("fax, location"), kPreviewRows, rows) ||
       rows.isEmpty())
     return true;
   QStringList entries;
   for (const QStringList& row : rows) entries << row.at(0) + QStringLiteral(" | ") + row.at(1);
-  if (m_host) m_host->setFaxList(entries);
+  shown = entries;
   return true;
 }
 
-bool SpiderDatabase::LoadWebsiteList() {
+bool SpiderDatabase::LoadWebsiteList(QStringList& shown) {
   QList<QStringList> rows;
   if (!newestRows(QStringLiteral("websites"), QStringLiteral("website"), kPreviewRows, rows) ||
       rows.isEmpty())
     return false;
   QStringList websites;
   for (const QStringList& row : rows) websites << row.at(0);
-  if (m_host) m_host->setWebsiteList(websites);
+  shown = websites;
 
   // One write transaction for the moves, so that they reach the disk together and at once.
   // When it cannot start (a read-only file, another program writing) the websites stay in the
@@ -358,18 +349,16 @@ bool SpiderDatabase::LoadWebsiteList() {
     for (QString website : websites) DeleteWebsite(website);
     if (!transaction.exec(QStringLiteral("COMMIT"))) transaction.exec(QStringLiteral("ROLLBACK"));
   }
-
-  if (m_host) m_host->disableResume();
   return true;
 }
 
-bool SpiderDatabase::LoadSearchList() {
+bool SpiderDatabase::LoadSearchList(QStringList& shown) {
   if (!ready()) return true;
   QSqlQuery query(connection());
   query.setForwardOnly(true);
   if (!query.exec(QStringLiteral("SELECT search FROM searches ORDER BY rowid"))) return true;
   while (query.next()) {
-    if (m_host) m_host->appendSearchList(query.value(0).toString());
+    shown << query.value(0).toString();
   }
   return true;
 }

@@ -8,7 +8,6 @@
 #include <QStringList>
 
 #include "store/fax_row.h"
-#include "store/store_host.h"
 
 namespace norvane {
 
@@ -21,8 +20,7 @@ namespace norvane {
 // case of the ASCII letters (SQLite's NOCASE), so "Example.COM" finds "example.com".
 class SpiderDatabase {
  public:
-  // host may be null for callers without a window (tools, tests of the file alone).
-  SpiderDatabase(QString filePath, StoreHost* host);
+  explicit SpiderDatabase(QString filePath);
   ~SpiderDatabase();
   SpiderDatabase(const SpiderDatabase&) = delete;
   SpiderDatabase& operator=(const SpiderDatabase&) = delete;
@@ -49,17 +47,28 @@ class SpiderDatabase {
 
   bool AddWebsite(QString& site);
   bool AddSearch(QString& search);
+  // The caller empties its fax preview and zeroes the session's fax counter.
   bool DeleteAllFaxes();
   bool DeleteWebsite(QString& site);
+  // True when the table was emptied: the caller then empties its website preview and zeroes
+  // the session's found and scanned counters. On false nothing shown changes.
   bool DeleteAllWebsites();
   bool DeleteSearch(QString& search);
   qint32 CountFaxes();
   qint32 CountWebsites();
   bool FaxExists(QString& fax);
-  bool WebsiteKnown(QString& site);
-  bool LoadFaxList();
-  bool LoadWebsiteList();
-  bool LoadSearchList();
+  // Known when the table holds it or `queued` (the websites already moved out of the table into
+  // the preview) holds it with the same spelling.
+  bool WebsiteKnown(QString& site, const QStringList& queued = {});
+  // The store's part of filling the three previews. Each replaces (or, for the search strings,
+  // appends to) the list the caller shows only when it has rows to show, and leaves it as it was
+  // otherwise.
+  // The newest 20 numbers, "fax | location", oldest first.
+  bool LoadFaxList(QStringList& shown);
+  // Moves the newest 20 websites out of the table into `shown`; true when it did, and the caller
+  // then disables Resume.
+  bool LoadWebsiteList(QStringList& shown);
+  bool LoadSearchList(QStringList& shown);
   bool AddFax(QString& fax, const QString& website, QString& search, const QString& location);
 
   // Direct reads for the harvest controller and the export. Both give nothing (an empty text,
@@ -98,7 +107,6 @@ class SpiderDatabase {
                   QList<QStringList>& rows);
 
   QString m_filePath;
-  StoreHost* m_host;
   QString m_connectionName;
   QHash<QString, QSqlQuery> m_statements;
   bool m_open = false;

@@ -24,8 +24,8 @@ class CrawlTest : public Form1Test {
 
   std::unique_ptr<Form1> startCrawler(int tickMs = 1000) {
     auto form = start();
-    form->fetcher().setConnectTo(QStringLiteral("127.0.0.1"), server.port());
-    form->fetcher().setTickInterval(tickMs);
+    form->controller().fetcher().setConnectTo(QStringLiteral("127.0.0.1"), server.port());
+    form->controller().fetcher().setTickInterval(tickMs);
     return form;
   }
 
@@ -35,8 +35,9 @@ class CrawlTest : public Form1Test {
     seed(searches, QStringList{QStringLiteral("first.dropped")} + websites);
   }
 
-  static bool dry(const Form1& form) {
-    return !form.bHarvesting && form.panelText(2) == QLatin1String("No more websites queued");
+  static bool dry(Form1& form) {
+    return !form.controller().bHarvesting &&
+           form.panelText(2) == QLatin1String("No more websites queued");
   }
 
   // A port on 127.0.0.1 where nothing listens.

@@ -31,7 +31,7 @@ class Form1Test : public ::testing::Test {
 
   // Fills spider.mdb before the window starts.
   void seed(const QStringList& searches, const QStringList& websites, int faxes = 0) {
-    SpiderDatabase db(folder.file(QStringLiteral("spider.mdb")), nullptr);
+    SpiderDatabase db(folder.file(QStringLiteral("spider.mdb")));
     ASSERT_TRUE(db.open());
     for (QString s : searches) db.AddSearch(s);
     for (QString w : websites) db.AddWebsite(w);

@@ -8,6 +8,7 @@
 
 #include "common/version_info.h"
 #include "form1_fixture.h"
+#include "harvest/page_fetcher.h"
 
 namespace norvane::testing {
 namespace {
@@ -76,9 +77,9 @@ TEST_F(StartTest, TitleWebsiteButtonAndStatusPanelsComeFromTheVersionInformation
     form->setPanelText(panel, QStringLiteral("p%1").arg(panel));
     EXPECT_EQ(form->panelText(panel), QStringLiteral("p%1").arg(panel));
   }
-  EXPECT_EQ(form->timeout, 10);
-  EXPECT_EQ(form->timeout2, 30);
-  EXPECT_FALSE(form->bHarvesting);
+  EXPECT_EQ(form->controller().fetcher().idleTickLimit(), 10);
+  EXPECT_EQ(form->controller().fetcher().totalTickLimit(), 30);
+  EXPECT_FALSE(form->controller().bHarvesting);
 }
 
 TEST_F(StartTest, MissingDatabaseIsCreatedAndTheListsStayEmpty) {
@@ -135,10 +136,10 @@ TEST_F(StartTest, FileExitClosesTheWindowAndStopsTheHarvest) {
   auto form = start();
   form->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-  form->bHarvesting = true;
+  form->controller().bHarvesting = true;
   form->mnuFileItem->trigger();
   EXPECT_FALSE(form->isVisible());
-  EXPECT_FALSE(form->bHarvesting);
+  EXPECT_FALSE(form->controller().bHarvesting);
 }
 
 TEST_F(LayoutTest, WideningMovesTheRightColumnAndSharesTheRestBetweenTheLeftFrames) {

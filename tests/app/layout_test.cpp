@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "app/arrange_controls.h"
-#include "app/statistics.h"
+#include "common/statistics.h"
 
 namespace norvane {
 namespace {

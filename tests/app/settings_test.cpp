@@ -90,26 +90,26 @@ TEST_F(SettingsTest, UnusableStoredValuesFallBackToTheirDefaults) {
   EXPECT_EQ(form->cmbAdvance->currentIndex(), 2);
   EXPECT_EQ(form->lAdvanceAfter, 10000);
   EXPECT_EQ(form->cmbLastSearch->currentIndex(), 0);
-  EXPECT_EQ(form->statistics().lHistEmailFound, 0);
-  EXPECT_EQ(form->statistics().lHistWebScanned, 0);
+  EXPECT_EQ(form->controller().statistics().lHistEmailFound, 0);
+  EXPECT_EQ(form->controller().statistics().lHistWebScanned, 0);
 }
 
 TEST_F(SettingsTest, StatisticsEventsCountShowAndPersistTheHistoricalCounters) {
   {
     auto form = start();
-    form->RecordStatistic(0);
+    form->controller().RecordStatistic(Statistics::kPageScanned);
     EXPECT_EQ(form->LblStats[0]->text(), QStringLiteral("1"));
     EXPECT_EQ(form->LblStats[3]->text(), QStringLiteral("1"));
     EXPECT_EQ(GetSetting(QStringLiteral("lHistWebScanned"), QString()), QStringLiteral("1"));
     // The settings file has it within a second.
     EXPECT_TRUE(WaitFor([&] { return stored(QStringLiteral("lHistWebScanned")) == "1"; }, 3000));
 
-    form->RecordStatistic(1);
+    form->controller().RecordStatistic(Statistics::kWebsiteFound);
     EXPECT_EQ(form->LblStats[1]->text(), QStringLiteral("1"));
     EXPECT_EQ(form->LblStats[0]->text(), QStringLiteral("1"));
 
-    form->RecordStatistic(2);
-    form->RecordStatistic(2);
+    form->controller().RecordStatistic(Statistics::kFaxStored);
+    form->controller().RecordStatistic(Statistics::kFaxStored);
     EXPECT_EQ(form->LblStats[2]->text(), QStringLiteral("2"));
     EXPECT_EQ(form->LblStats[4]->text(), QStringLiteral("2"));
     EXPECT_EQ(GetSetting(QStringLiteral("lHistEmailFound"), QString()), QStringLiteral("2"));
@@ -121,23 +121,23 @@ TEST_F(SettingsTest, StatisticsEventsCountShowAndPersistTheHistoricalCounters) {
   EXPECT_EQ(form->LblStats[2]->text(), QStringLiteral("0"));
   EXPECT_EQ(form->LblStats[3]->text(), QStringLiteral("1"));
   EXPECT_EQ(form->LblStats[4]->text(), QStringLiteral("2"));
-  form->RecordStatistic(0);
+  form->controller().RecordStatistic(Statistics::kPageScanned);
   EXPECT_EQ(GetSetting(QStringLiteral("lHistWebScanned"), QString()), QStringLiteral("2"));
 }
 
 TEST_F(SettingsTest, ClearingTheQueueZeroesSessionCountersButLeavesTheLabels) {
   auto form = start();
-  form->RecordStatistic(0);
-  form->RecordStatistic(1);
-  form->RecordStatistic(2);
-  ASSERT_TRUE(form->database().DeleteAllWebsites());
-  EXPECT_EQ(form->statistics().lSessionScanned, 0);
-  EXPECT_EQ(form->statistics().lSessionFound, 0);
-  EXPECT_EQ(form->statistics().lSessionFaxes, 1);
+  form->controller().RecordStatistic(Statistics::kPageScanned);
+  form->controller().RecordStatistic(Statistics::kWebsiteFound);
+  form->controller().RecordStatistic(Statistics::kFaxStored);
+  ASSERT_TRUE(form->controller().deleteAllWebsites());
+  EXPECT_EQ(form->controller().statistics().lSessionScanned, 0);
+  EXPECT_EQ(form->controller().statistics().lSessionFound, 0);
+  EXPECT_EQ(form->controller().statistics().lSessionFaxes, 1);
   EXPECT_EQ(form->LblStats[0]->text(), QStringLiteral("1"));  // refreshed only by the next event
-  form->database().DeleteAllFaxes();
-  EXPECT_EQ(form->statistics().lSessionFaxes, 0);
-  EXPECT_EQ(form->statistics().lHistEmailFound, 1);
+  form->controller().DeleteAllFaxes();
+  EXPECT_EQ(form->controller().statistics().lSessionFaxes, 0);
+  EXPECT_EQ(form->controller().statistics().lHistEmailFound, 1);
 }
 
 }  // namespace

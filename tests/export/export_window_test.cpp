@@ -85,7 +85,7 @@ TEST_F(ExportTest, WritesEveryStoredNumberWithTheChosenSeparator) {
   for (const Case& c : cases) {
     TempAppFolder fresh;
     {
-      SpiderDatabase db(fresh.file(QStringLiteral("spider.mdb")), nullptr);
+      SpiderDatabase db(fresh.file(QStringLiteral("spider.mdb")));
       ASSERT_TRUE(db.open());
       for (int i = 0; i < c.faxes; ++i) {
         QString fax = QStringLiteral("1-201-555-%1").arg(i, 4, 10, QLatin1Char('0'));
@@ -126,7 +126,7 @@ TEST_F(ExportTest, DeleteQuestionAfterExport) {
   for (const Case& c : cases) {
     TempAppFolder fresh;
     {
-      SpiderDatabase db(fresh.file(QStringLiteral("spider.mdb")), nullptr);
+      SpiderDatabase db(fresh.file(QStringLiteral("spider.mdb")));
       ASSERT_TRUE(db.open());
       for (int i = 0; i < 3; ++i) {
         QString fax = QStringLiteral("1-201-555-%1").arg(i, 4, 10, QLatin1Char('0'));
@@ -187,7 +187,7 @@ TEST_F(ExportTest, DeleteAllFaxNumbersAsksFirst) {
   for (const Case& c : cases) {
     TempAppFolder fresh;
     {
-      SpiderDatabase db(fresh.file(QStringLiteral("spider.mdb")), nullptr);
+      SpiderDatabase db(fresh.file(QStringLiteral("spider.mdb")));
       ASSERT_TRUE(db.open());
       for (int i = 0; i < 4; ++i) {
         QString fax = QStringLiteral("1-201-555-%1").arg(i, 4, 10, QLatin1Char('0'));
@@ -196,14 +196,14 @@ TEST_F(ExportTest, DeleteAllFaxNumbersAsksFirst) {
       }
     }
     auto form = start();
-    form->RecordStatistic(2);
+    form->controller().RecordStatistic(Statistics::kFaxStored);
     MessageBox::reset();
     MessageBox::setNextAnswer(c.answer);
     form->Command3->click();
     EXPECT_EQ(MessageBox::takeShownTexts(), c.shown);
     EXPECT_EQ(form->database().CountFaxes(), c.left);
     EXPECT_EQ(form->List3->count(), c.left);
-    EXPECT_EQ(form->statistics().lSessionFaxes, c.left == 0 ? 0 : 1);
+    EXPECT_EQ(form->controller().statistics().lSessionFaxes, c.left == 0 ? 0 : 1);
   }
 }
 

@@ -99,7 +99,7 @@ TEST_F(EndToEndTest, OneClickRunsSearchCrawlAndTheNextSearchString) {
   EXPECT_EQ(items(form->List1), QStringList{"roofers"});
   EXPECT_EQ(form->panelText(1), "Stopped");
   EXPECT_EQ(form->panelText(2), "Not enough results");
-  EXPECT_FALSE(form->bHarvesting);
+  EXPECT_FALSE(form->controller().bHarvesting);
   EXPECT_EQ(form->database().CountWebsites(), 3);
   EXPECT_EQ(form->searchWindowLoads(), 2);
   EXPECT_TRUE(MessageBox::takeShownTexts().isEmpty());

@@ -50,8 +50,8 @@ class RecordingSearchHost : public SearchHost {
     websites << website;
     if (onAddWebsite) onAddWebsite();
   }
-  void recordStatistic(int kind) override {
-    if (kind == 1) ++found;
+  void recordStatistic(Statistics::Kind kind) override {
+    if (kind == Statistics::kWebsiteFound) ++found;
   }
   void startSearch() override {
     ++startSearchCalls;

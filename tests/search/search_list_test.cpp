@@ -28,7 +28,7 @@ class SearchListTest : public Form1Test {
   void freshCase(const QStringList& searches, const QStringList& websites) {
     m_case.reset();
     m_case = std::make_unique<TempAppFolder>();
-    SpiderDatabase db(AppFile(QStringLiteral("spider.mdb")), nullptr);
+    SpiderDatabase db(AppFile(QStringLiteral("spider.mdb")));
     ASSERT_TRUE(db.open());
     for (QString s : searches) db.AddSearch(s);
     for (QString w : websites) db.AddWebsite(w);
@@ -111,7 +111,7 @@ TEST_F(SearchListTest, DeleteFollowsTheSelectionTheHarvestAndResume) {
     SCOPED_TRACE(i++);
     freshCase(c.searches, {"one.com", "two.com"});
     auto form = start();
-    form->bHarvesting = c.harvesting;
+    form->controller().bHarvesting = c.harvesting;
     form->cmdResume->setEnabled(c.resume);
     if (c.selected >= 0) form->List1->setCurrentRow(c.selected);
     if (c.answer != B::NoButton) MessageBox::setNextAnswer(c.answer);
@@ -151,7 +151,7 @@ TEST_F(SearchListTest, NextIsUsableOnlyWhileHarvestingWithAnotherSearchWaiting) 
   for (const auto& c : cases) {
     freshCase(c.searches, {});
     auto form = start();
-    form->bHarvesting = c.harvesting;
+    form->controller().bHarvesting = c.harvesting;
     form->cmdNextSearch->setEnabled(!c.nextAfter);
     if (c.deleteRow < 0) {
       form->Text1->setText("new");

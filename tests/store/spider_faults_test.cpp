@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "store/lock_holder.h"
-#include "store/recording_store_host.h"
+#include "store/shown_lists.h"
 #include "store/spider_database.h"
 #include "store/spider_probe.h"
 #include "support/temp_app_folder.h"
@@ -18,13 +18,13 @@ namespace {
 
 using testing::BusyTimeout;
 using testing::LockHolder;
-using testing::RecordingStoreHost;
+using testing::ShownLists;
 using testing::SpiderProbe;
 
 class SpiderFaults : public ::testing::Test {
  protected:
   void SetUp() override {
-    SpiderDatabase db(path, nullptr);
+    SpiderDatabase db(path);
     ASSERT_TRUE(db.open());
     for (QString s : {QStringLiteral("plumbers"), QStringLiteral("roofers")}) db.AddSearch(s);
     QString fax = QStringLiteral("1-201-555-0100");
@@ -34,12 +34,12 @@ class SpiderFaults : public ::testing::Test {
 
   norvane::testing::TempAppFolder folder;
   QString path = folder.file(QStringLiteral("spider.mdb"));
-  RecordingStoreHost host;
+  ShownLists host;
   SpiderProbe probe{path};
 };
 
 TEST_F(SpiderFaults, FileIsKeptInWalModeWithNormalSync) {
-  SpiderDatabase db(path, &host);
+  SpiderDatabase db(path);
   ASSERT_TRUE(db.open());
   EXPECT_EQ(probe.column(QStringLiteral("PRAGMA journal_mode")), QStringList{"wal"});
   // synchronous belongs to the connection: ask the store's own (the only one open here).
@@ -70,7 +70,7 @@ TEST_F(SpiderFaults, LockedFileWaitsBrieflyThenTakesTheFailureOutcomes) {
     {
       // Released after 150 ms, well inside the wait.
       BusyTimeout wait(3000);
-      SpiderDatabase db(path, &host);
+      SpiderDatabase db(path);
       LockHolder holder(path, c.exclusive, 150);
       ASSERT_TRUE(holder.locked());
       const qint32 before = db.CountFaxes();
@@ -81,7 +81,7 @@ TEST_F(SpiderFaults, LockedFileWaitsBrieflyThenTakesTheFailureOutcomes) {
     }
     BusyTimeout wait(100);
     {
-      SpiderDatabase filler(path, nullptr);
+      SpiderDatabase filler(path);
       ASSERT_TRUE(filler.DeleteAllWebsites());
       for (int i = 0; i < 20; ++i) {
         QString queued = QStringLiteral("queued%1.example").arg(i);
@@ -90,7 +90,7 @@ TEST_F(SpiderFaults, LockedFileWaitsBrieflyThenTakesTheFailureOutcomes) {
     }
     host.list2.clear();
     const qint32 stored = qint32(probe.column(QStringLiteral("SELECT fax FROM faxes")).size());
-    SpiderDatabase db(path, &host);
+    SpiderDatabase db(path);
     auto holder = std::make_unique<LockHolder>(path, c.exclusive, -1);
     ASSERT_TRUE(holder->locked());
     EXPECT_EQ(db.CountFaxes(), c.readable ? stored : 0);
@@ -104,12 +104,12 @@ TEST_F(SpiderFaults, LockedFileWaitsBrieflyThenTakesTheFailureOutcomes) {
     EXPECT_EQ(db.WebsiteKnown(site), !c.readable);
     EXPECT_FALSE(db.DeleteAllWebsites());
     host.list1.clear();
-    db.LoadSearchList();
+    db.LoadSearchList(host.list1);
     EXPECT_EQ(host.list1.size(), c.readable ? 2 : 0);
     // The queue is read but stays in the table; the lock is waited for once, not per website.
     QElapsedTimer clock;
     clock.start();
-    EXPECT_EQ(db.LoadWebsiteList(), c.readable);
+    EXPECT_EQ(db.LoadWebsiteList(host.list2), c.readable);
     EXPECT_LT(clock.elapsed(), 10 * SpiderDatabase::busyTimeout());
     EXPECT_EQ(host.list2.size(), c.readable ? 20 : 0);
 
@@ -158,7 +158,7 @@ TEST_F(SpiderFaults, KilledWriterLosesNoStoredRow) {
   }
 
   // The next start opens the file and sees the same rows.
-  SpiderDatabase db(path, &host);
+  SpiderDatabase db(path);
   ASSERT_TRUE(db.open());
   EXPECT_EQ(db.CountFaxes(), faxes.size());
   EXPECT_EQ(db.CountWebsites(), sites.size());

@@ -7,7 +7,7 @@
 #include <QtGlobal>
 #include <memory>
 
-#include "store/recording_store_host.h"
+#include "store/shown_lists.h"
 #include "store/spider_database.h"
 #include "store/spider_probe.h"
 #include "support/temp_app_folder.h"
@@ -15,7 +15,7 @@
 namespace norvane {
 namespace {
 
-using testing::RecordingStoreHost;
+using testing::ShownLists;
 using testing::SpiderProbe;
 
 QStringList ColumnNames(SpiderProbe& probe, const QString& table) {
@@ -29,13 +29,13 @@ class SpiderFile : public ::testing::Test {
  protected:
   norvane::testing::TempAppFolder folder;
   QString path = folder.file(QStringLiteral("spider.mdb"));
-  RecordingStoreHost host;
+  ShownLists host;
   SpiderProbe probe{path};
 };
 
 TEST_F(SpiderFile, MissingFileIsCreatedWithTheThreeTables) {
   ASSERT_FALSE(QFileInfo::exists(path));
-  SpiderDatabase db(path, &host);
+  SpiderDatabase db(path);
   ASSERT_TRUE(db.open());
   EXPECT_TRUE(db.isOpen());
   EXPECT_TRUE(QFileInfo(path).isFile());
@@ -52,7 +52,7 @@ TEST_F(SpiderFile, ZeroLengthFileGetsTheTables) {
   QFile empty(path);
   ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
   empty.close();
-  SpiderDatabase db(path, &host);
+  SpiderDatabase db(path);
   ASSERT_TRUE(db.open());
   QString site = QStringLiteral("a.com");
   db.AddWebsite(site);
@@ -60,7 +60,7 @@ TEST_F(SpiderFile, ZeroLengthFileGetsTheTables) {
 }
 
 TEST_F(SpiderFile, OperationsOpenTheFileThemselvesWhenNotOpened) {
-  SpiderDatabase db(path, &host);
+  SpiderDatabase db(path);
   QString search = QStringLiteral("roofers");
   db.AddSearch(search);
   EXPECT_TRUE(db.isOpen());
@@ -84,18 +84,18 @@ TEST_F(SpiderFile, ExistingFileKeepsItsSchemaAndRows) {
   }));
   const QStringList schemaBefore = probe.tableSchema();
   {
-    SpiderDatabase db(path, &host);
+    SpiderDatabase db(path);
     ASSERT_TRUE(db.open());
     QString fax = QStringLiteral("1-216-555-0100");
     EXPECT_TRUE(db.FaxExists(fax));
     QString newFax = QStringLiteral("1-216-555-0199");
     QString search = QStringLiteral("printers");
     db.AddFax(newFax, QStringLiteral("new.com"), search, QStringLiteral("Ohio"));
-    db.LoadFaxList();
+    db.LoadFaxList(host.list3);
     EXPECT_EQ(host.list3, (QStringList{"1-216-555-0100 | Ohio", "1-216-555-0199 | Ohio"}));
     QString site = QStringLiteral("QUEUED.com");
     EXPECT_TRUE(db.WebsiteKnown(site));
-    db.LoadSearchList();
+    db.LoadSearchList(host.list1);
     EXPECT_EQ(host.list1, QStringList{"printers"});
     QString newSearch = QStringLiteral("plumbers");
     db.AddSearch(newSearch);
@@ -114,7 +114,7 @@ TEST_F(SpiderFile, MissingTableIsNotCreatedAndItsStepsFail) {
                      "location TEXT)"),
   }));
   const QStringList schemaBefore = probe.tableSchema();
-  SpiderDatabase db(path, &host);
+  SpiderDatabase db(path);
   ASSERT_TRUE(db.open());
   host.list2 = {QStringLiteral("queued.com")};
 
@@ -125,11 +125,9 @@ TEST_F(SpiderFile, MissingTableIsNotCreatedAndItsStepsFail) {
   QString unknown = QStringLiteral("b.com");
   EXPECT_TRUE(db.WebsiteKnown(unknown));  // a lookup that cannot run counts as known
   EXPECT_FALSE(db.DeleteAllWebsites());   // the statement fails: nothing on the window changes
+  EXPECT_FALSE(db.LoadWebsiteList(host.list2));
   EXPECT_EQ(host.list2, QStringList{"queued.com"});
-  EXPECT_EQ(host.sessionFound, 22);
-  EXPECT_EQ(host.sessionScanned, 11);
-  EXPECT_FALSE(db.LoadWebsiteList());
-  EXPECT_TRUE(db.LoadSearchList());
+  EXPECT_TRUE(db.LoadSearchList(host.list1));
   EXPECT_TRUE(host.list1.isEmpty());
 
   // The table that is there still works.
@@ -185,11 +183,11 @@ class UnusableFile : public ::testing::TestWithParam<Unusable> {
   norvane::testing::TempAppFolder folder;
   QString path = folder.file(QStringLiteral("spider.mdb"));
   const QByteArray garbage = QByteArrayLiteral("Standard Jet DB\r\nnot a database at all\r\n");
-  RecordingStoreHost host;
+  ShownLists host;
 };
 
 TEST_P(UnusableFile, OpenFailsAndEveryOperationTakesItsFailureOutcome) {
-  SpiderDatabase db(path, &host);
+  SpiderDatabase db(path);
   EXPECT_FALSE(db.open());
   EXPECT_FALSE(db.isOpen());
 
@@ -218,23 +216,18 @@ TEST_P(UnusableFile, OpenFailsAndEveryOperationTakesItsFailureOutcome) {
   EXPECT_EQ(db.FirstQueuedWebsite(), QString());
   EXPECT_TRUE(db.ReadAllFaxes().isEmpty());
 
-  EXPECT_TRUE(db.LoadFaxList());
+  EXPECT_TRUE(db.LoadFaxList(host.list3));
   EXPECT_EQ(host.list3, QStringList{"1-800-555-0100 | Ohio"});
-  EXPECT_TRUE(db.LoadSearchList());
+  EXPECT_TRUE(db.LoadSearchList(host.list1));
   EXPECT_EQ(host.list1, QStringList{"current search"});
 
   // The queue is left alone when it cannot be emptied.
-  EXPECT_FALSE(db.LoadWebsiteList());
+  EXPECT_FALSE(db.LoadWebsiteList(host.list2));
   EXPECT_FALSE(db.DeleteAllWebsites());
   EXPECT_EQ(host.list2, QStringList{"queued.com"});
-  EXPECT_TRUE(host.resumeEnabled);
-  EXPECT_EQ(host.sessionFound, 22);
-  EXPECT_EQ(host.sessionScanned, 11);
 
-  // Deleting all faxes still clears the preview and the counter.
+  // Deleting all faxes still reports success, so the caller clears its preview and counter.
   EXPECT_TRUE(db.DeleteAllFaxes());
-  EXPECT_TRUE(host.list3.isEmpty());
-  EXPECT_EQ(host.sessionFaxes, 0);
 
   expectPathUntouched();
 }
@@ -256,7 +249,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, UnusableFile,
 
 // Another program reading the file right after each operation sees its change.
 TEST_F(SpiderFile, EveryChangeIsInTheFileWhenTheOperationReturns) {
-  SpiderDatabase db(path, &host);
+  SpiderDatabase db(path);
   ASSERT_TRUE(db.open());
   const QString websitesSql = QStringLiteral("SELECT website FROM websites ORDER BY rowid");
   const QString searchesSql = QStringLiteral("SELECT search FROM searches ORDER BY rowid");
@@ -280,7 +273,8 @@ TEST_F(SpiderFile, EveryChangeIsInTheFileWhenTheOperationReturns) {
   db.DeleteWebsite(site);
   EXPECT_EQ(probe.column(websitesSql), (QStringList{"a.com", "c.com"}));
 
-  db.LoadWebsiteList();
+  QStringList shown;
+  db.LoadWebsiteList(shown);
   EXPECT_TRUE(probe.column(websitesSql).isEmpty());
   EXPECT_FALSE(probe.failed());
 
@@ -312,16 +306,16 @@ TEST_F(SpiderFile, StoresOnOneFileKeepTheirOwnConnectionsAndCloseQuietly) {
   g_warnings.clear();
   const QtMessageHandler previous = qInstallMessageHandler(RecordWarning);
   {
-    SpiderDatabase keeper(path, &host);
+    SpiderDatabase keeper(path);
     ASSERT_TRUE(keeper.open());
     {
-      RecordingStoreHost otherHost;
-      SpiderDatabase other(path, &otherHost);
+      ShownLists otherHost;
+      SpiderDatabase other(path);
       ASSERT_TRUE(other.open());
       QString site = QStringLiteral("a.com");
       other.AddWebsite(site);
       EXPECT_EQ(keeper.CountWebsites(), 1);
-      other.LoadWebsiteList();
+      other.LoadWebsiteList(otherHost.list2);
       EXPECT_EQ(otherHost.list2, QStringList{"a.com"});
     }
     // The other store is gone; this one still works on its own connection.

@@ -8,7 +8,7 @@
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   if (argc < 2) return 2;
-  norvane::SpiderDatabase db(QString::fromLocal8Bit(argv[1]), nullptr);
+  norvane::SpiderDatabase db(QString::fromLocal8Bit(argv[1]));
   if (!db.open()) return 3;
   for (int round = 0; round < 1000000; ++round) {
     QString fax = QStringLiteral("1-212-%1").arg(round, 8, 10, QLatin1Char('0'));

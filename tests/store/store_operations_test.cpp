@@ -4,7 +4,7 @@
 #include <QRegularExpression>
 #include <memory>
 
-#include "store/recording_store_host.h"
+#include "store/shown_lists.h"
 #include "store/spider_database.h"
 #include "store/spider_probe.h"
 #include "support/temp_app_folder.h"
@@ -12,7 +12,7 @@
 namespace norvane {
 namespace {
 
-using testing::RecordingStoreHost;
+using testing::ShownLists;
 using testing::SpiderProbe;
 
 // Letter case is ignored the way the database compares text: for the ASCII letters.
@@ -26,7 +26,7 @@ QString AsciiUpper(QString text) {
 class StoreOperations : public ::testing::Test {
  protected:
   void SetUp() override {
-    db = std::make_unique<SpiderDatabase>(path, &host);
+    db = std::make_unique<SpiderDatabase>(path);
     ASSERT_TRUE(db->open());
   }
 
@@ -57,7 +57,7 @@ class StoreOperations : public ::testing::Test {
 
   norvane::testing::TempAppFolder folder;
   QString path = folder.file(QStringLiteral("spider.mdb"));
-  RecordingStoreHost host;
+  ShownLists host;
   std::unique_ptr<SpiderDatabase> db;
   SpiderProbe probe{path};
 };
@@ -155,26 +155,14 @@ TEST_F(StoreOperations, DeletesRemoveOneRowOfDuplicates) {
             (QStringList{"other.com", "DUP.com"}));
 }
 
-TEST_F(StoreOperations, DeleteAllFaxesClearsTableListAndCounter) {
+TEST_F(StoreOperations, DeleteAllEmptiesTheTablesAndReportsIt) {
   addFaxes(3);
-  host.list3 = {QStringLiteral("old | entry")};
+  addWebsites(4);
   EXPECT_TRUE(db->DeleteAllFaxes());
   EXPECT_EQ(db->CountFaxes(), 0);
-  EXPECT_TRUE(host.list3.isEmpty());
-  EXPECT_EQ(host.sessionFaxes, 0);
-  EXPECT_EQ(host.sessionFound, 22);  // the other counters are not touched
-  EXPECT_EQ(host.sessionScanned, 11);
-}
-
-TEST_F(StoreOperations, DeleteAllWebsitesClearsTableListAndCounters) {
-  addWebsites(4);
-  host.list2 = {QStringLiteral("queued.com")};
+  EXPECT_EQ(db->CountWebsites(), 4);
   EXPECT_TRUE(db->DeleteAllWebsites());
   EXPECT_EQ(db->CountWebsites(), 0);
-  EXPECT_TRUE(host.list2.isEmpty());
-  EXPECT_EQ(host.sessionFound, 0);
-  EXPECT_EQ(host.sessionScanned, 0);
-  EXPECT_EQ(host.sessionFaxes, 33);
 }
 
 TEST_F(StoreOperations, CountsFollowTheRows) {
@@ -196,7 +184,7 @@ TEST_F(StoreOperations, WebsiteKnownIgnoresCaseInTableButNotInQueueList) {
   EXPECT_EQ(tableDifferentCase, "EXAMPLE.COM");
 
   QString listExact = QStringLiteral("HTTP://Queued.org");
-  EXPECT_TRUE(db->WebsiteKnown(listExact));
+  EXPECT_TRUE(db->WebsiteKnown(listExact, host.list2));
   EXPECT_EQ(listExact, "Queued.org");
 
   QString listDifferentCase = QStringLiteral("queued.org");
@@ -206,7 +194,7 @@ TEST_F(StoreOperations, WebsiteKnownIgnoresCaseInTableButNotInQueueList) {
   EXPECT_FALSE(db->WebsiteKnown(unknown));
 
   // A store without a window has no queue list to consult.
-  SpiderDatabase windowless(path, nullptr);
+  SpiderDatabase windowless(path);
   QString queued = QStringLiteral("Queued.org");
   EXPECT_FALSE(windowless.WebsiteKnown(queued));
 }
@@ -225,7 +213,7 @@ TEST_F(StoreOperations, SpecialCharactersRoundTripAndMatchLiterally) {
       QStringLiteral("[search]"),
   };
   for (QString text : texts) db->AddSearch(text);
-  db->LoadSearchList();
+  db->LoadSearchList(host.list1);
   EXPECT_EQ(host.list1, texts);
 
   QString wildcardAll = QStringLiteral("%");
@@ -278,7 +266,7 @@ TEST_F(StoreOperations, SpecialCharactersRoundTripAndMatchLiterally) {
 
 TEST_F(StoreOperations, LoadFaxListWithoutRowsKeepsTheList) {
   host.list3 = {QStringLiteral("kept | entry")};
-  EXPECT_TRUE(db->LoadFaxList());
+  EXPECT_TRUE(db->LoadFaxList(host.list3));
   EXPECT_EQ(host.list3, QStringList{QStringLiteral("kept | entry")});
 }
 
@@ -292,7 +280,7 @@ TEST_F(StoreOperations, LoadFaxListShowsTheNewestTwentyOldestFirst) {
     db->DeleteAllFaxes();
     host.list3 = {QStringLiteral("old")};
     addFaxes(c.rows);
-    EXPECT_TRUE(db->LoadFaxList());
+    EXPECT_TRUE(db->LoadFaxList(host.list3));
     EXPECT_EQ(host.list3, faxEntries(c.firstShown, c.rows));
     EXPECT_EQ(db->CountFaxes(), c.rows);  // the preview leaves the table alone
   }
@@ -305,7 +293,7 @@ TEST_F(StoreOperations, LoadFaxListOrdersByDateBeforeInsertion) {
                      "('early', '2023-12-31 23:59:59', NULL), "
                      "('middle', '2024-01-15 08:30:00', 'M')"),
   }));
-  db->LoadFaxList();
+  db->LoadFaxList(host.list3);
   EXPECT_EQ(host.list3, (QStringList{"early | ", "middle | M", "late | L"}));
 }
 
@@ -317,21 +305,18 @@ TEST_F(StoreOperations, LoadWebsiteListMovesTheNewestTwentyOutOfTheTable) {
   for (const Case c : {Case{7, 0}, Case{30, 10}}) {
     SCOPED_TRACE(c.rows);
     db->DeleteAllWebsites();
-    host.resumeEnabled = true;
     addWebsites(c.rows);
-    EXPECT_TRUE(db->LoadWebsiteList());
+    EXPECT_TRUE(db->LoadWebsiteList(host.list2));
     EXPECT_EQ(host.list2, websiteNames(c.firstMoved, c.rows));
     EXPECT_EQ(probe.column(QStringLiteral("SELECT website FROM websites ORDER BY rowid")),
               websiteNames(0, c.firstMoved));
-    EXPECT_FALSE(host.resumeEnabled);
   }
 }
 
 TEST_F(StoreOperations, LoadWebsiteListWithoutRowsChangesNothing) {
   host.list2 = {QStringLiteral("keep.com")};
-  EXPECT_FALSE(db->LoadWebsiteList());
+  EXPECT_FALSE(db->LoadWebsiteList(host.list2));
   EXPECT_EQ(host.list2, QStringList{QStringLiteral("keep.com")});
-  EXPECT_TRUE(host.resumeEnabled);
 }
 
 TEST_F(StoreOperations, LoadWebsiteListRemovesOneRowPerLoadedEntry) {
@@ -345,7 +330,7 @@ TEST_F(StoreOperations, LoadWebsiteListRemovesOneRowPerLoadedEntry) {
                                  "WHERE rowid = 1")}));
   // 19 newer rows: the window holds the second a.com and them; the first a.com and b.com stay.
   addWebsites(19);
-  db->LoadWebsiteList();
+  db->LoadWebsiteList(host.list2);
   ASSERT_EQ(host.list2.size(), 20);
   EXPECT_EQ(host.list2.first(), "a.com");
   // The entry's delete takes the first matching row, which is the older copy.
@@ -359,7 +344,7 @@ TEST_F(StoreOperations, LoadSearchListAppendsInInsertionOrder) {
     QString search = QString::fromLatin1(text);
     db->AddSearch(search);
   }
-  EXPECT_TRUE(db->LoadSearchList());
+  EXPECT_TRUE(db->LoadSearchList(host.list1));
   EXPECT_EQ(host.list1, (QStringList{"already shown", "zebra", "apple", "mango"}));
 }
 
@@ -379,14 +364,14 @@ TEST_F(StoreOperations, DirectReadsFollowInsertionOrder) {
 }
 
 TEST_F(StoreOperations, WorksWithoutAWindow) {
-  SpiderDatabase windowless(path, nullptr);
+  SpiderDatabase windowless(path);
   addWebsites(2);
   addFaxes(2);
   QString search = QStringLiteral("s");
   windowless.AddSearch(search);
-  EXPECT_TRUE(windowless.LoadFaxList());
-  EXPECT_TRUE(windowless.LoadSearchList());
-  EXPECT_TRUE(windowless.LoadWebsiteList());
+  EXPECT_TRUE(windowless.LoadFaxList(host.list3));
+  EXPECT_TRUE(windowless.LoadSearchList(host.list1));
+  EXPECT_TRUE(windowless.LoadWebsiteList(host.list2));
   EXPECT_EQ(windowless.CountWebsites(), 0);
   EXPECT_TRUE(windowless.DeleteAllFaxes());
   EXPECT_TRUE(windowless.DeleteAllWebsites());

@@ -8,7 +8,7 @@
 #include "app/windows/twips.h"
 #include "common/app_folder.h"
 #include "common/file_names.h"
-#include "common/settings_store.h"
+#include "common/settings_keys.h"
 #include "desktop/rtf_reader.h"
 #include "desktop/set_top_most.h"
 
@@ -46,7 +46,7 @@ void Form8::Form_Load() {
   }
   SetTopMost(this, true);
   CenterOnScreen(this);
-  Check1->setChecked(GetIntSetting(QStringLiteral("showHelp"), 1, 0, 1) == 1);
+  Check1->setChecked(settings::showHelp.readChecked());
 }
 
 void Form8::setVisible(bool visible) {
@@ -54,8 +54,7 @@ void Form8::setVisible(bool visible) {
 }
 
 void Form8::Check1_Click() {
-  SaveSetting(QStringLiteral("showHelp"),
-              Check1->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+  settings::showHelp.write(Check1->isChecked() ? 1 : 0);
 }
 
 }  // namespace norvane

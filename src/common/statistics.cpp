@@ -1,4 +1,4 @@
-#include "app/statistics.h"
+#include "common/statistics.h"
 
 #include <array>
 #include <cstddef>

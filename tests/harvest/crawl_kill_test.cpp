@@ -59,14 +59,14 @@ TEST_F(CrawlTest, KilledCrawlKeepsEveryStoredNumberAndResumes) {
   QSqlDatabase::removeDatabase(QStringLiteral("k"));
 
   // The next start finds the websites left over and goes on with them.
-  auto form = startCrawler();
-  const int before = form->database().CountFaxes();
-  ASSERT_TRUE(form->cmdResume->isEnabled());
-  QTest::mouseClick(form->cmdResume, Qt::LeftButton);
-  ASSERT_TRUE(WaitFor([&] { return dry(*form); }, 30000));
-  EXPECT_GT(form->database().CountFaxes(), before);
+  auto crawl = startCrawler();
+  const int before = crawl->database().CountFaxes();
+  ASSERT_TRUE(crawl->buttons().resume);
+  crawl->Resume();
+  ASSERT_TRUE(WaitFor([&] { return dry(*crawl); }, 30000));
+  EXPECT_GT(crawl->database().CountFaxes(), before);
   std::set<QString> unique;
-  for (const FaxRow& row : form->database().ReadAllFaxes())
+  for (const FaxRow& row : crawl->database().ReadAllFaxes())
     EXPECT_TRUE(unique.insert(row.fax).second) << row.fax.toStdString();
 }
 

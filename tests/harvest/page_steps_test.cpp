@@ -97,10 +97,10 @@ TEST_F(CrawlTest, CrawlsALocalWebAndStoresEveryNumberOnce) {
     TestHttpServer web;
     LocalWeb local(web);
     seedQueue({QStringLiteral("hub.test")});
-    auto form = start();
-    form->fetcher().setConnectTo(QStringLiteral("127.0.0.1"), web.port());
-    form->cmdDoSearch_Click();
-    ASSERT_TRUE(WaitFor([&] { return dry(*form); }, 20000));
+    auto crawl = startCrawler();
+    crawl->fetcher().setConnectTo(QStringLiteral("127.0.0.1"), web.port());
+    crawl->StartSearch();
+    ASSERT_TRUE(WaitFor([&] { return dry(*crawl); }, 20000));
 
     // Every page once, nothing the filter drops, nothing after the first link of an LF page.
     std::multiset<QString> asked;
@@ -108,11 +108,11 @@ TEST_F(CrawlTest, CrawlsALocalWebAndStoresEveryNumberOnce) {
     std::multiset<QString> expected;
     for (const auto& [page, body] : local.pages()) expected.insert(page);
     EXPECT_EQ(asked, expected);
-    EXPECT_EQ(form->statistics().lSessionScanned, 71);
-    EXPECT_EQ(form->statistics().lSessionFound, 70);
+    EXPECT_EQ(crawl->statistics().lSessionScanned, 71);
+    EXPECT_EQ(crawl->statistics().lSessionFound, 70);
 
     std::map<QString, QString> stored;  // fax to website
-    for (const FaxRow& row : form->database().ReadAllFaxes()) {
+    for (const FaxRow& row : crawl->database().ReadAllFaxes()) {
       EXPECT_TRUE(stored.emplace(row.fax, row.website).second) << row.fax.toStdString();
       EXPECT_EQ(row.search, QStringLiteral("plumbers"));
       std::string fax = row.fax.toStdString();
@@ -134,19 +134,19 @@ TEST_F(CrawlTest, CrawlsALocalWebAndStoresEveryNumberOnce) {
       EXPECT_TRUE(where.at(fax).count(website))
           << fax.toStdString() << " on " << website.toStdString();
     }
-    EXPECT_EQ(form->statistics().lSessionFaxes, 6);
-    EXPECT_EQ(form->pageSteps().lFaxCount, 6);
-    EXPECT_EQ(form->panelText(3), QStringLiteral("Try a different search"));
-    ASSERT_EQ(form->List3->count(), 6);
+    EXPECT_EQ(crawl->statistics().lSessionFaxes, 6);
+    EXPECT_EQ(crawl->pageSteps().lFaxCount, 6);
+    EXPECT_EQ(crawl->panelText(3), QStringLiteral("Try a different search"));
+    ASSERT_EQ(crawl->faxPreview().size(), 6);
     for (int k = 0; k < 6; ++k) {
-      const QStringList parts = form->List3->item(k)->text().split(QStringLiteral(" | "));
+      const QStringList parts = crawl->faxPreview().at(k).split(QStringLiteral(" | "));
       ASSERT_EQ(parts.size(), 2);
       EXPECT_TRUE(stored.count(parts[0]));
     }
 
     if (c.pageFilesWritable) {
       // Socket 0's files hold the last page it fetched: as received, and as plain text.
-      const FetchSlot& slot = form->fetcher().slot(0);
+      const FetchSlot& slot = crawl->fetcher().slot(0);
       const std::string body = local.pages().at(slot.strHost + slot.strPath).toStdString();
       std::string html, text;
       ASSERT_TRUE(ReadFileBytes(folder.file(QStringLiteral("html0.txt")).toStdString(), html));
@@ -159,20 +159,20 @@ TEST_F(CrawlTest, CrawlsALocalWebAndStoresEveryNumberOnce) {
 
 TEST_F(CrawlTest, NumbersKeepTheSearchStringTheirPageWasFetchedFor) {
   seed({QStringLiteral("first"), QStringLiteral("second")}, {});
-  auto form = startCrawler();
-  form->bHarvesting = true;
+  auto crawl = startCrawler();
+  crawl->bHarvesting = true;
   // The search string moves on while the page is worked on (another socket ran the queue dry).
   // Every yield runs here, so the change comes at the page's first one.
   const auto interval = YieldInterval();
   SetYieldInterval(std::chrono::microseconds(0));
-  QTimer::singleShot(0, form.get(), [&] { delete form->List1->takeItem(0); });
-  form->SavePage("<html><body>Fax: (201) 555-0123</body></html>", 0);
+  QTimer::singleShot(0, crawl.get(), [&] { crawl->removeCurrentSearchString(); });
+  crawl->SavePage("<html><body>Fax: (201) 555-0123</body></html>", 0);
   SetYieldInterval(interval);
-  form->bHarvesting = false;
-  const QList<FaxRow> rows = form->database().ReadAllFaxes();
+  crawl->bHarvesting = false;
+  const QList<FaxRow> rows = crawl->database().ReadAllFaxes();
   ASSERT_EQ(rows.size(), 1);
   EXPECT_EQ(rows[0].search, QStringLiteral("first"));
-  EXPECT_EQ(items(form->List1), QStringList{"second"});
+  EXPECT_EQ(crawl->searchStrings(), QStringList{"second"});
 }
 
 }  // namespace

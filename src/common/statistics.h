@@ -5,8 +5,10 @@
 namespace norvane {
 
 // The five counters shown under "Statistics". The session counters live for one run; the two
-// historical ones are read from and written to the settings store by the main window.
+// historical ones are read from and written to the settings store by the crawl controller.
 struct Statistics {
+  // What RecordStatistic counts: the crawl finished a page, a website was queued (by the crawl
+  // or the search pass), a number was stored.
   enum Kind : int16_t { kPageScanned = 0, kWebsiteFound = 1, kFaxStored = 2 };
 
   int32_t lSessionScanned = 0;

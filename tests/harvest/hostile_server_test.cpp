@@ -35,26 +35,26 @@ TEST_F(CrawlTest, HostileServersNeitherStopNorSwellTheCrawl) {
   server.setPage(QStringLiteral("good.test/"), "<html><body>Fax: (201) 555-0123</body></html>");
   seedQueue(sites);
 
-  auto form = startCrawler(20);
+  auto crawl = startCrawler(20);
   QString stored = QStringLiteral("1-415-555-0172");
   QString search = QStringLiteral("earlier");
-  form->database().AddFax(stored, QStringLiteral("old.test/"), search, QStringLiteral("CA"));
+  crawl->database().AddFax(stored, QStringLiteral("old.test/"), search, QStringLiteral("CA"));
   // A smaller limit keeps the test quick; the endless server is cut off at it.
-  form->fetcher().setMaxResponseBytes(2 * 1024 * 1024);
-  form->cmdDoSearch_Click();
-  ASSERT_TRUE(WaitFor([&] { return dry(*form); }, 20000));
+  crawl->fetcher().setMaxResponseBytes(2 * 1024 * 1024);
+  crawl->StartSearch();
+  ASSERT_TRUE(WaitFor([&] { return dry(*crawl); }, 20000));
 
   for (const auto& h : hostile)
-    EXPECT_EQ(form->fetcher().isSlowHost(QLatin1String(h.host)), h.slow) << h.host;
+    EXPECT_EQ(crawl->fetcher().isSlowHost(QLatin1String(h.host)), h.slow) << h.host;
   // The endless body was cut off near the limit, not read on for ever.
   EXPECT_LT(server.endlessBytesSent(), 8 * 1024 * 1024);
   for (int16_t i = 0; i < kSocketCount; ++i) {
-    EXPECT_TRUE(form->fetcher().slot(i).strData.empty()) << i;
-    EXPECT_FALSE(form->fetcher().timersArmed(i)) << i;
+    EXPECT_TRUE(crawl->fetcher().slot(i).strData.empty()) << i;
+    EXPECT_FALSE(crawl->fetcher().timersArmed(i)) << i;
   }
   // The error page was taken as a page, the redirect's body led on to good.test.
   QStringList faxes;
-  for (const FaxRow& row : form->database().ReadAllFaxes()) faxes << row.fax;
+  for (const FaxRow& row : crawl->database().ReadAllFaxes()) faxes << row.fax;
   faxes.sort();
   EXPECT_EQ(faxes, (QStringList{"1-201-555-0123", "1-312-555-0147", "1-415-555-0172"}));
   EXPECT_TRUE(WaitFor([&] { return server.openConnections() == 0; }));

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QTimer>
+#include <cstdint>
+
+#include "harvest/fetch_slot.h"
+#include "harvest/url_rules.h"
+
+class QTcpSocket;
+
+namespace norvane {
+
+// One of the crawl's sockets with everything that belongs to it: the socket, its idle and total
+// timers, its download record, the address of its page, where it is in a fetch, and the
+// generation that every start and close raises.
+struct FetchConnection {
+  enum class State { Idle, LookingUp, Connecting, Receiving };
+
+  QTcpSocket* socket = nullptr;  // wscVersion(i)
+  QTimer* idleTimer = nullptr;   // timTimeout(i)
+  QTimer* totalTimer = nullptr;  // timTimeout2(i)
+  FetchSlot slot;
+  PageAddress page;
+  State state = State::Idle;
+  quint64 generation = 0;
+
+  bool busy() const { return state != State::Idle; }
+  bool timersArmed() const { return idleTimer->isActive() || totalTimer->isActive(); }
+  void armTimers() {
+    slot.iIdleTicks = 0;
+    idleTimer->start();
+    slot.iTotalTicks = 0;
+    totalTimer->start();
+  }
+  void disarmTimers() {
+    idleTimer->stop();
+    totalTimer->stop();
+  }
+};
+
+// A fetch as it stood when a handler began. The crawl yields to the event loop inside its
+// handlers, and a Stop, a Resume or another take for the same socket may run meanwhile; a
+// ticket taken before the yield tells afterwards whether the handler's fetch is still the one
+// on the socket.
+struct FetchTicket {
+  int16_t socket = 0;
+  quint64 generation = 0;
+};
+
+}  // namespace norvane

@@ -1,0 +1,450 @@
+#include "harvest/harvest_controller.h"
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+#include "common/app_folder.h"
+#include "common/event_yield.h"
+#include "common/settings_keys.h"
+#include "harvest/page_fetcher.h"
+#include "harvest/page_steps.h"
+#include "harvest/url_rules.h"
+#include "store/spider_database.h"
+
+namespace norvane {
+
+HarvestController::HarvestController(const QString& databasePath, QObject* parent)
+    : QObject(parent),
+      m_database(std::make_unique<SpiderDatabase>(databasePath)),
+      m_fetcher(std::make_unique<PageFetcher>(*this)),
+      m_pageSteps(std::make_unique<PageSteps>(*this, *m_fetcher)) {
+  m_parked.fill(true);
+}
+
+HarvestController::~HarvestController() {
+  bHarvesting = false;
+  // The sockets go first: nothing they raise may reach a controller that is half gone.
+  m_fetcher.reset();
+}
+
+void HarvestController::LoadCounters() {
+  m_stats = Statistics{};
+  constexpr int kMin = std::numeric_limits<int32_t>::min();
+  constexpr int kMax = std::numeric_limits<int32_t>::max();
+  m_stats.lHistEmailFound = settings::lHistEmailFound.read(kMin, kMax);
+  m_stats.lHistWebScanned = settings::lHistWebScanned.read(kMin, kMax);
+  emit statisticsChanged(m_stats);
+}
+
+void HarvestController::Load() {
+  bHarvesting = false;
+  m_fetcher->setTickLimits(10, 30);
+  lAdvanceCount = 0;
+  m_pageSteps->lFaxCount = 0;
+
+  if (!m_database->isOpen()) m_database->open();
+  QStringList faxes = m_faxPreview;
+  if (m_database->LoadFaxList(faxes)) {
+    m_faxPreview = faxes;
+    emit faxesReset(m_faxPreview);
+  }
+  QStringList searches;
+  m_database->LoadSearchList(searches);
+  for (const QString& search : std::as_const(searches)) {
+    m_searches << search;
+    emit searchAppended(search);
+  }
+  if (m_searches.isEmpty()) return;
+  QStringList websites;
+  if (!m_database->LoadWebsiteList(websites)) return;
+  resetPreview(websites);
+  if (!m_preview.isEmpty()) setButton(HarvestButton::Resume, true);
+}
+
+void HarvestController::Shutdown() {
+  bHarvesting = false;
+  m_fetcher->CloseAll();
+}
+
+int32_t HarvestController::faxCount() const {
+  return m_pageSteps->lFaxCount;
+}
+
+QString HarvestController::panelText(int panel) const {
+  if (panel < 1 || panel > 4) return QString();
+  return m_panels[panel - 1];
+}
+
+void HarvestController::setPanelText(int panel, const QString& text) {
+  if (panel < 1 || panel > 4) return;
+  m_panels[panel - 1] = text;
+  emit panelTextChanged(panel, text);
+}
+
+void HarvestController::setProgressValue(int value) {
+  // The bar refuses a value outside its range, and so the value is ignored.
+  if (value < 0 || value > kProgressMaximum) return;
+  m_progress = value;
+  emit progressChanged(value);
+}
+
+void HarvestController::RecordStatistic(Statistics::Kind kind) {
+  m_stats.record(kind);
+  if (kind == Statistics::kPageScanned) {
+    SaveSettingSoon(settings::lHistWebScanned.key(), QString::number(m_stats.lHistWebScanned));
+  } else if (kind == Statistics::kFaxStored) {
+    SaveSettingSoon(settings::lHistEmailFound.key(), QString::number(m_stats.lHistEmailFound));
+    emit numberStored();
+  }
+  emit statisticsChanged(m_stats);
+}
+
+void HarvestController::SavePage(const std::string& body, int16_t i) {
+  m_pageSteps->SavePage(body, i);
+}
+
+QString HarvestController::currentSearch() const {
+  return m_searches.isEmpty() ? QString() : m_searches.first();
+}
+
+void HarvestController::showStoredFax(const QString& entry) {
+  // The preview keeps the newest numbers: with more than kPreviewLimit it drops its first.
+  if (m_faxPreview.size() > kPreviewLimit) {
+    m_faxPreview.removeFirst();
+    emit faxFrontRemoved();
+  }
+  m_faxPreview << entry;
+  emit faxAppended(entry);
+}
+
+void HarvestController::setButton(HarvestButton button, bool enabled) {
+  switch (button) {
+    case HarvestButton::Start:
+      m_buttons.start = enabled;
+      break;
+    case HarvestButton::Stop:
+      m_buttons.stop = enabled;
+      break;
+    case HarvestButton::Resume:
+      m_buttons.resume = enabled;
+      break;
+    case HarvestButton::Next:
+      m_buttons.next = enabled;
+      break;
+    case HarvestButton::FaxData:
+      m_buttons.faxData = enabled;
+      break;
+  }
+  // Told every time, not only on a change: each operation sets the buttons it names.
+  emit buttonChanged(button, enabled);
+}
+
+void HarvestController::applyNextButtonRule() {
+  setButton(HarvestButton::Next, bHarvesting && m_searches.size() > 1);
+}
+
+void HarvestController::playSound(const char* name) {
+  emit soundRequested(AppFile(QStringLiteral("sounds/") + QLatin1String(name)));
+}
+
+void HarvestController::setSearchText(const QString& text) {
+  m_searchText = text;
+  emit searchTextChanged(text);
+}
+
+void HarvestController::loadSearchWindow() {
+  setSearchText(m_searches.first());
+  emit searchWindowLoadRequested();
+}
+
+bool HarvestController::DeleteAllWebsites() {
+  if (!m_database->DeleteAllWebsites()) return false;
+  resetPreview({});
+  // The labels keep showing the old values until the next statistics event.
+  m_stats.lSessionFound = 0;
+  m_stats.lSessionScanned = 0;
+  return true;
+}
+
+void HarvestController::DeleteAllFaxes() {
+  m_database->DeleteAllFaxes();
+  FaxesDeleted();
+}
+
+void HarvestController::FaxesDeleted() {
+  m_faxPreview.clear();
+  emit faxesReset(m_faxPreview);
+  m_stats.lSessionFaxes = 0;
+}
+
+// The search strings.
+
+void HarvestController::AddSearchString(const QString& typed) {
+  // No test on the text: an empty text or a repeated one is added like any other.
+  m_searches << typed;
+  emit searchAppended(typed);
+  QString stored = typed;
+  m_database->AddSearch(stored);
+  applyNextButtonRule();
+}
+
+void HarvestController::RemoveSearchString(int row) {
+  if (row < 0 || row >= m_searches.size()) return;
+  QString search = m_searches.at(row);
+  m_database->DeleteSearch(search);
+  m_searches.removeAt(row);
+  emit searchRemoved(row);
+  applyNextButtonRule();
+}
+
+void HarvestController::AbandonCurrentSearchString() {
+  if (m_searches.isEmpty()) return;
+  setButton(HarvestButton::Resume, false);
+  QString search = m_searches.first();
+  m_database->DeleteSearch(search);
+  // The backlog belongs to the abandoned search; the entry goes even if the table stays.
+  DeleteAllWebsites();
+  m_searches.removeFirst();
+  emit searchRemoved(0);
+  applyNextButtonRule();
+}
+
+void HarvestController::removeCurrentSearchString() {
+  if (m_searches.isEmpty()) return;
+  m_searches.removeFirst();
+  emit searchRemoved(0);
+}
+
+void HarvestController::deleteCurrentSearchString() {
+  QString search = m_searches.first();
+  m_database->DeleteSearch(search);
+  m_searches.removeFirst();
+  emit searchRemoved(0);
+  DeleteAllWebsites();
+  applyNextButtonRule();
+}
+
+void HarvestController::addWebsite(const QString& website) {
+  QString site = website;
+  m_database->AddWebsite(site);
+}
+
+// The harvest.
+
+// Steps 1 to 6 of Start: false when a choice is missing (the user has been told).
+bool HarvestController::StartChecks() {
+  setButton(HarvestButton::Resume, false);
+  setButton(HarvestButton::FaxData, false);
+  DeleteAllWebsites();
+  if (m_options.soundOnNextSearch) playSound("nextsearch.wav");
+
+  const struct {
+    bool missing;
+    const char* message;
+    StartChoice focus;
+  } checks[] = {
+      {m_searches.isEmpty(), "Please enter at least one search term before begining your search.",
+       StartChoice::SearchString},
+      {m_options.searchTypeIndex == -1, "Please enter a search type before begining your search.",
+       StartChoice::SearchType},
+      {m_options.resultCountIndex == -1,
+       "Please select the number of search results to retrieve before begining your search.",
+       StartChoice::ResultCount},
+  };
+  for (const auto& check : checks) {
+    if (!check.missing) continue;
+    emit messageRequested(QLatin1String(check.message), check.focus);
+    return false;
+  }
+  return true;
+}
+
+void HarvestController::Start() {
+  if (!StartChecks()) return;
+  loadSearchWindow();
+}
+
+void HarvestController::StartNextSearch() {
+  if (!StartChecks()) return;
+  emit searchWindowUnloadRequested();
+  loadSearchWindow();
+}
+
+void HarvestController::StartSearch() {
+  bHarvesting = true;
+  setButton(HarvestButton::FaxData, false);
+  setButton(HarvestButton::Resume, false);
+  setButton(HarvestButton::Start, false);
+  setButton(HarvestButton::Stop, true);
+  if (m_searches.size() > 1) setButton(HarvestButton::Next, true);
+  lAdvanceCount = 0;
+  if (m_preview.isEmpty()) {
+    QStringList websites;
+    if (m_database->LoadWebsiteList(websites)) resetPreview(websites);
+  }
+  m_parked.fill(true);
+  const int k = std::min(int(m_preview.size()), 9);
+  for (int16_t i = 0; i <= k; ++i) TakeNextWebsite(i);
+}
+
+void HarvestController::TakeNextWebsite(int16_t i) {
+  if (!bHarvesting) return;
+  if (lAdvanceCount < INT32_MAX) ++lAdvanceCount;
+  if (lAdvanceCount > m_options.advanceAfter && m_options.autoAdvance) {
+    lAdvanceCount = 0;
+    Next();
+    // On the last search string with "Continue Until Stopped" the harvest goes on, and so
+    // does this socket.
+    if (!bHarvesting) return;
+  }
+  YieldToEvents();
+  // Another take gave this socket work while the events ran.
+  if (m_fetcher->isFetching(i)) return;
+
+  // Entry 0 is the website handed out last; it makes way for the next one.
+  if (!m_preview.isEmpty()) dropPreviewFront();
+  // Links found since the list ran short are in the table.
+  if (m_preview.isEmpty()) {
+    QString w = m_database->FirstQueuedWebsite();
+    if (!w.isEmpty()) {
+      m_database->DeleteWebsite(w);
+      appendPreview(w);
+    }
+  }
+  while (true) {
+    if (m_preview.isEmpty()) return parkSocket(i);
+    if (AcceptQueuedEntry(m_preview.first())) break;
+    dropPreviewFront();
+    moveNextQueuedWebsite();
+  }
+  strURL = m_preview.first();
+  moveNextQueuedWebsite();
+  if (!bHarvesting) return;
+  m_parked[i] = false;
+  m_fetcher->StartFetch(i, strURL);
+  wakeParkedSockets();
+}
+
+void HarvestController::dropPreviewFront() {
+  m_preview.removeFirst();
+  emit queueFrontRemoved();
+}
+
+void HarvestController::appendPreview(const QString& website) {
+  m_preview << website;
+  emit queueAppended(website);
+}
+
+void HarvestController::resetPreview(const QStringList& websites) {
+  m_preview = websites;
+  emit queueReset(m_preview);
+}
+
+// Every take moves one website from the table to the end of the preview, so the preview keeps
+// its length while the table shrinks. An empty table adds nothing: an empty entry would reach
+// StartFetch as a website without a host.
+void HarvestController::moveNextQueuedWebsite() {
+  QString w = NextQueuedWebsite();
+  if (w.isEmpty()) return;
+  m_database->DeleteWebsite(w);
+  appendPreview(w);
+}
+
+// A socket with nothing to fetch waits. When no socket has anything left either, the queue has
+// run dry and the exhausted-queue handling decides what comes next.
+void HarvestController::parkSocket(int16_t i) {
+  if (m_fetcher->isFetching(i)) return;
+  m_parked[i] = true;
+  if (!bHarvesting) return;
+  if (std::all_of(m_parked.begin(), m_parked.end(), [](bool parked) { return parked; }))
+    NextQueuedWebsite();
+}
+
+void HarvestController::wakeParkedSockets() {
+  if (!bHarvesting) return;
+  // Entry 0 of the preview is taken already; with the table empty only the rest can be handed
+  // out.
+  qsizetype available = m_preview.size() - 1;
+  for (int16_t j = 0; j < kSocketCount; ++j) {
+    if (!m_parked[j]) continue;
+    if (available <= 0) {
+      if (m_database->FirstQueuedWebsite().isEmpty()) return;
+      available = kSocketCount;
+    }
+    --available;
+    m_parked[j] = false;
+    QMetaObject::invokeMethod(
+        this,
+        [this, j] {
+          if (bHarvesting && !m_fetcher->isFetching(j)) TakeNextWebsite(j);
+        },
+        Qt::QueuedConnection);
+  }
+}
+
+QString HarvestController::NextQueuedWebsite() {
+  const QString first = m_database->FirstQueuedWebsite();
+  if (!first.isEmpty()) return first;
+
+  if (m_searches.size() >= 2) {
+    StopQueueEmpty();
+    deleteCurrentSearchString();
+    StartNextSearch();
+    return QString();
+  }
+  if (!m_preview.isEmpty() && bHarvesting && m_preview.first().isEmpty()) resetPreview({});
+  if (!m_preview.isEmpty()) return QString();
+  if (m_options.continueAfterLastSearch) {
+    if (m_options.soundOnFinished) playSound("finished.wav");
+    return QString();
+  }
+  StopQueueEmpty();
+  return QString();
+}
+
+void HarvestController::stopHarvest(const QString& panel2, const QString& panel3) {
+  bHarvesting = false;
+  setButton(HarvestButton::Stop, false);
+  setButton(HarvestButton::Start, true);
+  setButton(HarvestButton::FaxData, true);
+  applyNextButtonRule();
+  if (m_database->CountWebsites() > 0) setButton(HarvestButton::Resume, true);
+  m_fetcher->CloseAll();
+  m_parked.fill(true);
+  setProgressValue(kProgressMaximum);
+  setPanelText(1, QStringLiteral("Stopped"));
+  setPanelText(2, panel2);
+  setPanelText(3, panel3);
+  setPanelText(4, QString());
+  if (m_options.soundOnFinished) playSound("finished.wav");
+}
+
+void HarvestController::StopQueueEmpty() {
+  stopHarvest(QStringLiteral("No more websites queued"), QStringLiteral("Try a different search"));
+}
+
+void HarvestController::Stop() {
+  stopHarvest(QString(), QString());
+}
+
+void HarvestController::Resume() {
+  setButton(HarvestButton::Resume, false);
+  StartSearch();
+}
+
+void HarvestController::Next() {
+  if (m_searches.size() < 2) {
+    if (m_options.continueAfterLastSearch) {
+      if (m_options.soundOnFinished) playSound("finished.wav");
+      return;
+    }
+    Stop();
+    return;
+  }
+  Stop();
+  deleteCurrentSearchString();
+  Start();
+}
+
+}  // namespace norvane

@@ -1,0 +1,179 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "common/statistics.h"
+#include "harvest/fetch_slot.h"
+#include "harvest/harvest_host.h"
+#include "harvest/harvest_options.h"
+#include "search/search_host.h"
+
+namespace norvane {
+
+class PageFetcher;
+class PageSteps;
+class SpiderDatabase;
+
+// Runs a harvest: the search pass for the current search string, the crawl of the websites it
+// queued on the ten sockets, the move to the next search string, Stop, Resume and the queue
+// running dry. It owns the fetcher, the page steps, the store, the search strings, the website
+// queue that List2 previews, the fax preview, the status texts and the button states, and tells
+// the main window what to show by its signals. It holds no widget.
+//
+// A page travels: PageFetcher (socket to body) -> SavePage -> PageSteps (page files, links, fax
+// scan, store) -> TakeNextWebsite -> PageFetcher::StartFetch on the same socket.
+class HarvestController : public QObject, public HarvestHost, public SearchHost {
+  Q_OBJECT
+
+ public:
+  // The preview lists show at most this many entries (List2 and, plus one, List3).
+  static constexpr int kPreviewLimit = 20;
+  static constexpr int kProgressMaximum = 100;
+
+  explicit HarvestController(const QString& databasePath, QObject* parent = nullptr);
+  ~HarvestController() override;
+
+  // The start sequence's part: the historical counters from the settings, and the three
+  // previews from spider.mdb; Resume is enabled when websites were left by an earlier run.
+  void Load();
+  // The historical counters from the settings; the session counters start at 0.
+  void LoadCounters();
+  // The window is closing: the harvest ends and the sockets close.
+  void Shutdown();
+
+  void setOptions(const HarvestOptions& options) { m_options = options; }
+  const HarvestOptions& options() const { return m_options; }
+
+  // The harvest's operations, as the buttons run them.
+  void Start();            // "Start"
+  void StartNextSearch();  // Start for an automatic change of search string
+  void StartSearch();      // crawl the queued websites (the hidden "Start Search")
+  void Stop();             // "Stop"
+  void Resume();           // "Resume"
+  void Next();             // "Next"
+  void TakeNextWebsite(int16_t i) override;
+  QString NextQueuedWebsite();
+  void StopQueueEmpty();
+
+  // The search strings (List1); entry 0 is the current one.
+  const QStringList& searchStrings() const { return m_searches; }
+  void AddSearchString(const QString& typed);
+  // Removes one entry and its row (a deletion the rules allow without asking).
+  void RemoveSearchString(int row);
+  // The current search string is dropped with its queue after the user confirmed it.
+  void AbandonCurrentSearchString();
+
+  // The fax numbers: delete them all (the button), or follow a deletion made elsewhere.
+  void DeleteAllFaxes();
+  void FaxesDeleted();
+
+  bool bHarvesting = false;
+  int32_t lAdvanceCount = 0;  // takes since Start Search or the last auto advance
+  QString strURL;             // the website just taken for a socket
+
+  const HarvestButtons& buttons() const { return m_buttons; }
+  QString panelText(int panel) const;  // panel 1 to 4
+  int progress() const { return m_progress; }
+  const QStringList& faxPreview() const { return m_faxPreview; }
+  const Statistics& statistics() const { return m_stats; }
+  int32_t faxCount() const;  // numbers stored since the program started (panel 3)
+
+  PageFetcher& fetcher() { return *m_fetcher; }
+  PageSteps& pageSteps() { return *m_pageSteps; }
+
+  // HarvestHost.
+  bool harvesting() const override { return bHarvesting; }
+  void setPanelText(int panel, const QString& text) override;
+  void setProgressValue(int value) override;
+  void RecordStatistic(Statistics::Kind kind) override;
+  void SavePage(const std::string& body, int16_t i) override;
+  SpiderDatabase& database() override { return *m_database; }
+  const QStringList& queuePreview() const override { return m_preview; }
+  QString currentSearch() const override;
+  bool allowInternational() const override { return m_options.allowInternational; }
+  bool foundFaxSoundOn() const override { return m_options.soundOnFax; }
+  void showStoredFax(const QString& entry) override;
+  void playWave(const QString& path) override { emit soundRequested(path); }
+
+  // SearchHost: what the search window reads and sets.
+  QString currentSearchText() const override { return m_searchText; }
+  // txtSearch typed into (or set) by the window.
+  void setCurrentSearchText(const QString& text) { m_searchText = text; }
+  bool addFaxToSearches() const override { return m_options.addFaxToSearches; }
+  int resultCountIndex() const override { return m_options.resultCountIndex; }
+  QString searchTypeText() const override { return m_options.searchTypeText; }
+  int searchStringCount() const override { return int(m_searches.size()); }
+  void removeCurrentSearchString() override;
+  void setStatusPanel(int panel, const QString& text) override { setPanelText(panel, text); }
+  bool deleteAllWebsites() override { return DeleteAllWebsites(); }
+  void addWebsite(const QString& website) override;
+  void recordStatistic(Statistics::Kind kind) override { RecordStatistic(kind); }
+  void startSearch() override { StartSearch(); }
+  void startNextSearch() override { StartNextSearch(); }
+
+ signals:
+  void panelTextChanged(int panel, const QString& text);
+  void progressChanged(int value);
+  void buttonChanged(norvane::HarvestButton button, bool enabled);
+  void statisticsChanged(const norvane::Statistics& statistics);
+  // List2: its first entry went, an entry was added at the end, or it holds these entries now.
+  void queueFrontRemoved();
+  void queueAppended(const QString& website);
+  void queueReset(const QStringList& websites);
+  // List1.
+  void searchRemoved(int row);
+  void searchAppended(const QString& search);
+  // List3; numberStored follows once the number is in spider.mdb.
+  void faxFrontRemoved();
+  void faxAppended(const QString& entry);
+  void faxesReset(const QStringList& entries);
+  void numberStored();
+  void soundRequested(const QString& path);
+  // A validation message of Start; the window shows it and focuses the choice.
+  void messageRequested(const QString& text, norvane::StartChoice focus);
+  void searchTextChanged(const QString& text);  // txtSearch
+  void searchWindowLoadRequested();
+  void searchWindowUnloadRequested();
+
+ private:
+  bool StartChecks();
+  bool DeleteAllWebsites();
+  void deleteCurrentSearchString();
+  void stopHarvest(const QString& panel2, const QString& panel3);
+  void applyNextButtonRule();
+  void setButton(HarvestButton button, bool enabled);
+  void playSound(const char* name);
+  void setSearchText(const QString& text);
+  void loadSearchWindow();
+
+  // The website queue: entry 0 of the preview is the website handed out last.
+  void dropPreviewFront();
+  void appendPreview(const QString& website);
+  void resetPreview(const QStringList& websites);
+  void moveNextQueuedWebsite();
+  // A socket is parked when its last take found nothing to fetch; a parked socket is woken
+  // when websites are queued again, and when every socket is parked the queue has run dry.
+  void parkSocket(int16_t i);
+  void wakeParkedSockets();
+
+  HarvestOptions m_options;
+  HarvestButtons m_buttons;
+  Statistics m_stats;
+  std::array<QString, 4> m_panels;
+  int m_progress = 0;
+  QString m_searchText;
+  QStringList m_searches;
+  QStringList m_preview;
+  QStringList m_faxPreview;
+  std::array<bool, kSocketCount> m_parked{};
+  std::unique_ptr<SpiderDatabase> m_database;
+  std::unique_ptr<PageFetcher> m_fetcher;
+  std::unique_ptr<PageSteps> m_pageSteps;
+};
+
+}  // namespace norvane
