@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Norvane needs to build, run and test, only those missing.
 # With --fuzz it also installs what scripts/fuzz.sh needs (clang with libFuzzer and the
-# sanitizer runtimes, python3 for the seed folders); the normal setup leaves them out.
+# sanitizer runtimes, python3 for the seed folders); with --package, lintian, Debian's checker
+# of the package (large, and only the package test and a release need it). The normal setup
+# leaves both out.
 set -euo pipefail
 
 packages=(
@@ -12,10 +14,15 @@ packages=(
   xvfb xauth fonts-dejavu-core
   html2text
   dpkg-dev file ccache
+  txt2man help2man desktop-file-utils appstream
 )
-if [ "${1:-}" = "--fuzz" ]; then
-  packages+=(clang-14 libclang-rt-14-dev python3)
-fi
+for option in "$@"; do
+  case "$option" in
+    --fuzz) packages+=(clang-14 libclang-rt-14-dev python3) ;;
+    --package) packages+=(lintian) ;;
+    *) echo "setup.sh: unknown option $option" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Installs the build into a temporary prefix, checks the installed files, then starts the
+# Installs the build into a temporary prefix, checks the installed files (tree_checks.sh: the
+# programs, their data, menu entry, manual pages, copyright, changelog and metainfo), then starts the
 # installed program as a user with an empty home: it must set up its per-user application
 # folder (database, help file, sounds) and leave the installed folders alone.
 set -euo pipefail
 build="$1"
+man_pages="${2:-OFF}"
+version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
+source "$(dirname "$0")/tree_checks.sh"
 work="$(mktemp -d)"
 pid=""
 cleanup() {
@@ -16,13 +20,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 prefix="$work/prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
-for f in bin/norvane bin/norvane-tool share/norvane/Help.rtf share/norvane/sounds/foundfax.wav \
-         share/norvane/sounds/nextsearch.wav share/norvane/sounds/finished.wav \
-         share/applications/norvane.desktop share/icons/hicolor/128x128/apps/norvane.png \
-         share/icons/hicolor/16x16/apps/norvane.png; do
-  [ -f "$prefix/$f" ] || fail "not installed: $f"
-done
-grep -q '^Exec=norvane$' "$prefix/share/applications/norvane.desktop" || fail "desktop file"
+check_installed_tree "$prefix" "$version" "$man_pages"
 "$prefix/bin/norvane-tool" areacode 201-555-0000 | grep "New Jersey" >/dev/null || fail "norvane-tool"
 
 export HOME="$work/home" XDG_DATA_HOME="$work/home/data" XDG_CONFIG_HOME="$work/home/config"
