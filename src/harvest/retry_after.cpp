@@ -98,15 +98,14 @@ Clock TimeOfDay(Cursor& in) {
   return t;
 }
 
-std::optional<system_clock::time_point> Moment(int year, int month, int day, Clock t) {
+std::optional<std::chrono::sys_seconds> Moment(int year, int month, int day, Clock t) {
   using namespace std::chrono;
   const year_month_day date{std::chrono::year{year},
                             std::chrono::month{static_cast<unsigned>(month)},
                             std::chrono::day{static_cast<unsigned>(day)}};
   // A leap second (60) is allowed by the grammar of the time of day.
   if (!date.ok() || t.hour > 23 || t.minute > 59 || t.second > 60) return std::nullopt;
-  return time_point_cast<system_clock::duration>(sys_days{date} + hours{t.hour} +
-                                                 minutes{t.minute} + seconds{t.second});
+  return sys_seconds{sys_days{date}} + hours{t.hour} + minutes{t.minute} + seconds{t.second};
 }
 
 std::string_view TrimBlanks(std::string_view s) {
@@ -117,7 +116,7 @@ std::string_view TrimBlanks(std::string_view s) {
 
 }  // namespace
 
-std::optional<system_clock::time_point> ParseHttpDate(std::string_view text,
+std::optional<std::chrono::sys_seconds> ParseHttpDate(std::string_view text,
                                                       system_clock::time_point now) {
   Cursor in(text);
   const std::string_view dayName = in.letters();
@@ -185,8 +184,9 @@ std::optional<std::chrono::seconds> RetryAfterWait(std::string_view value,
   }
   const auto when = ParseHttpDate(value, now);
   if (!when) return std::nullopt;
-  if (*when <= now) return seconds(0);
-  return std::min(std::chrono::ceil<seconds>(*when - now), kMaxRetryAfter);
+  // In whole seconds: what is left of the current second counts as a whole one.
+  const seconds wait = *when - std::chrono::floor<seconds>(now);
+  return std::clamp(wait, seconds(0), kMaxRetryAfter);
 }
 
 std::optional<std::chrono::seconds> RetryAfterOfResponse(std::string_view headerBlock,

@@ -13,8 +13,9 @@ inline constexpr std::chrono::seconds kMaxRetryAfter{600};
 // "Sunday, 06-Nov-94 08:49:37 GMT" and "Sun Nov  6 08:49:37 1994". Names are compared without
 // letter case; the day name is not checked against the date. A two-digit year is read as the
 // latest year with those digits that is not more than 50 years after `now`.
-std::optional<std::chrono::system_clock::time_point> ParseHttpDate(
-    std::string_view text, std::chrono::system_clock::time_point now);
+// Whole seconds, since a date may lie beyond what the clock's own resolution can hold.
+std::optional<std::chrono::sys_seconds> ParseHttpDate(std::string_view text,
+                                                      std::chrono::system_clock::time_point now);
 
 // The wait a Retry-After value asks for, from `now`: delta-seconds or an HTTP-date, spaces and
 // tabs around it ignored, the result within [0, kMaxRetryAfter] (a date already past gives 0,

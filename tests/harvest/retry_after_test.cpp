@@ -10,7 +10,7 @@ namespace {
 using std::chrono::seconds;
 using std::chrono::system_clock;
 
-system_clock::time_point At(int y, unsigned m, unsigned d, int hh, int mm, int ss) {
+std::chrono::sys_seconds At(int y, unsigned m, unsigned d, int hh, int mm, int ss) {
   using namespace std::chrono;
   return sys_days{year{y} / month{m} / day{d}} + hours{hh} + minutes{mm} + seconds{ss};
 }
@@ -35,6 +35,8 @@ TEST(RetryAfterTest, Wait) {
       {"Sun, 06 Nov 1994 08:48:00 GMT", seconds(0)},  // already past
       {"Sun, 06 Nov 1994 09:49:37 GMT", seconds(600)},
       {"Mon, 07 Nov 1994 08:49:37 GMT", seconds(600)},  // the day name is not checked
+      {"Wed, 09 Dec 4052 00:01:00 GMT", seconds(600)},  // beyond the clock's range
+      {"Wed, 09 Dec 0052 00:01:00 GMT", seconds(0)},
       {"", std::nullopt},
       {"soon", std::nullopt},
       {"-5", std::nullopt},
@@ -62,7 +64,7 @@ TEST(RetryAfterTest, TwoDigitYears) {
   const system_clock::time_point now = At(2026, 12, 9, 0, 0, 0);
   const struct {
     std::string_view date;
-    system_clock::time_point when;
+    std::chrono::sys_seconds when;
   } cases[] = {
       {"Thursday, 01-Jan-76 00:00:00 GMT", At(2076, 1, 1, 0, 0, 0)},  // 50 years ahead at most
       {"Friday, 01-Jan-77 00:00:00 GMT", At(1977, 1, 1, 0, 0, 0)},
