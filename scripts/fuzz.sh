@@ -40,7 +40,7 @@ python3 "$root/scripts/fuzz_seeds.py" "$build/fuzz-seeds" "${targets[@]}"
 max_len_of() {
   case "$1" in
     decode_entity) echo 64 ;;
-    url_rules | link_extraction) echo 4096 ;;
+    url_rules | link_extraction | retry_after) echo 4096 ;;
     *) echo 65536 ;;
   esac
 }

@@ -22,6 +22,8 @@ SEEDS = {
     "url_rules": (["tests/harvest/url_rules_test.cpp"], False, False),
     "http_response": (["tests/harvest/http_response_test.cpp"], False, False),
     "link_extraction": (["tests/harvest/http_response_test.cpp"], False, False),
+    "robots_rules": (["tests/harvest/robots_rules_test.cpp"], False, False),
+    "retry_after": (["tests/harvest/retry_after_test.cpp"], False, False),
     "rtf_reader": (["tests/desktop/rtf_reader_test.cpp"], False, False),
     "search_results": (["tests/search/search_rules_test.cpp"], True, False),
 }
