@@ -21,6 +21,7 @@ SEEDS = {
                  True, False),
     "url_rules": (["tests/harvest/url_rules_test.cpp"], False, False),
     "http_response": (["tests/harvest/http_response_test.cpp"], False, False),
+    "chunked_body": (["tests/harvest/chunked_body_test.cpp"], False, False),
     "link_extraction": (["tests/harvest/http_response_test.cpp"], False, False),
     "rtf_reader": (["tests/desktop/rtf_reader_test.cpp"], False, False),
     "search_results": (["tests/search/search_rules_test.cpp"], True, False),
