@@ -12,6 +12,7 @@ packages=(
   xvfb xauth fonts-dejavu-core
   html2text
   dpkg-dev file ccache
+  openssl
 )
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang-14 libclang-rt-14-dev python3)
