@@ -1,4 +1,5 @@
-// Any bytes a server sends: the header end, Content-Length and the body handed to the page steps.
+// Any bytes a server sends: the header end, Content-Length, the status and Location, and the body
+// handed to the page steps.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -6,11 +7,19 @@
 
 #include "fuzz_check.h"
 #include "harvest/http_response.h"
+#include "harvest/redirect_response.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view response(reinterpret_cast<const char*>(data), size);
   const auto end = norvane::HeaderEndPosition(response);
   const std::string body = norvane::ResponseBody(response);
+  if (const auto status = norvane::StatusCodeOf(response)) {
+    FUZZ_CHECK(*status >= 0 && *status <= 999);
+  }
+  if (const auto location = norvane::LocationOf(response)) {
+    FUZZ_CHECK(!location->empty() && location->find("\r\n") == std::string::npos);
+    FUZZ_CHECK(location->front() != ' ' && location->back() != ' ');
+  }
   if (!end) {
     FUZZ_CHECK(body == response);
     return 0;

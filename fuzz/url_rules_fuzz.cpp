@@ -30,5 +30,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (link.size() == bare.size() && (bare.startsWith(QLatin1String("..")))) {
     FUZZ_CHECK(resolved.startsWith(page.host));
   }
+
+  // The secure rules: the same promises, a secure link never queued with the option off, and a
+  // secure result only with it on.
+  const norvane::UrlRules plainRules{false};
+  const norvane::UrlRules secureRules{true};
+  const norvane::PageAddress securePage = norvane::DecomposePageAddress(website, secureRules);
+  FUZZ_CHECK(!securePage.host.contains(QLatin1Char('/')));
+  FUZZ_CHECK(securePage.path.startsWith(QLatin1Char('/')));
+  FUZZ_CHECK(securePage.curDir.endsWith(QLatin1Char('/')));
+  FUZZ_CHECK(norvane::UrlDirectory(website, secureRules).endsWith(QLatin1Char('/')));
+  const bool secureLink = link.startsWith(norvane::kSecureScheme, Qt::CaseInsensitive);
+  const auto plainLink = norvane::ResolveLink(link, page, plainRules);
+  FUZZ_CHECK(secureLink ? !plainLink : plainLink == norvane::ResolveLink(link, page));
+  if (const auto resolved = norvane::ResolveLink(link, securePage, secureRules)) {
+    FUZZ_CHECK(resolved->contains(QLatin1Char('/')));
+  }
+  if (const auto target = norvane::ResolveRedirect(link, page, plainRules)) {
+    FUZZ_CHECK(target->contains(QLatin1Char('/')));
+    // Off, only an address that was already written with the scheme's text can carry it on.
+    FUZZ_CHECK(!target->startsWith(norvane::kSecureScheme) ||
+               website.contains(QLatin1String("https:"), Qt::CaseInsensitive));
+  }
+  if (const auto target = norvane::ResolveRedirect(link, securePage, secureRules)) {
+    FUZZ_CHECK(target->contains(QLatin1Char('/')));
+  }
   return 0;
 }

@@ -21,6 +21,7 @@ SEEDS = {
                  True, False),
     "url_rules": (["tests/harvest/url_rules_test.cpp"], False, False),
     "http_response": (["tests/harvest/http_response_test.cpp"], False, False),
+    "chunked_body": (["tests/harvest/chunked_body_test.cpp"], False, False),
     "link_extraction": (["tests/harvest/http_response_test.cpp"], False, False),
     "robots_rules": (["tests/harvest/robots_rules_test.cpp"], False, False),
     "retry_after": (["tests/harvest/retry_after_test.cpp"], False, False),

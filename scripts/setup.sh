@@ -15,6 +15,7 @@ packages=(
   html2text
   dpkg-dev file ccache
   txt2man help2man desktop-file-utils appstream
+  openssl
 )
 for option in "$@"; do
   case "$option" in

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <vector>
 
+#include "harvest/chunked_body.h"
+
 namespace norvane {
 namespace {
 
@@ -97,6 +99,12 @@ std::string ResponseBody(std::string_view data) {
   }
   body.append(data.substr(copied));
   return body;
+}
+
+std::string PageBody(std::string_view data) {
+  const auto end = HeaderEndPosition(data);
+  if (!end || !IsChunkedTransfer(data.substr(0, *end - 1))) return ResponseBody(data);
+  return DecodeChunkedBody(ResponseBody(data));
 }
 
 }  // namespace norvane

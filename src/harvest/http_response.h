@@ -26,4 +26,9 @@ int32_t ContentLengthOf(std::string_view headerBlock);
 // removed. Data without a blank line is handed on whole.
 std::string ResponseBody(std::string_view data);
 
+// The page the close handler hands to the page steps: ResponseBody, then decoded from its chunks
+// when the header block says "Transfer-Encoding: chunked" (see chunked_body.h). Byte for byte
+// ResponseBody for every other response.
+std::string PageBody(std::string_view data);
+
 }  // namespace norvane

@@ -52,6 +52,43 @@ QString ClimbFromDirectory(const QString& link, const PageAddress& page) {
   return dirs.join(QLatin1Char('/'));
 }
 
+bool StartsSecure(const QString& text) {
+  return text.startsWith(kSecureScheme, Qt::CaseInsensitive);
+}
+
+// The two steps every resolved link ends with: a "/" when there is none, then four passes of
+// collapsing doubled slashes.
+QString FinishLink(QString out) {
+  if (!out.contains(QLatin1Char('/'))) out += QLatin1Char('/');
+  for (int pass = 0; pass < 4; ++pass) out = CollapseSlashesOnce(out);
+  return out;
+}
+
+// The same address without its secure scheme, for the rules that know only the plain form.
+PageAddress PlainView(const PageAddress& page) {
+  if (!page.secure) return page;
+  PageAddress plain = page;
+  for (QString* text : {&plain.url, &plain.curUrl, &plain.curDir})
+    if (StartsSecure(*text)) text->remove(0, kSecureScheme.size());
+  plain.secure = false;
+  return plain;
+}
+
+// A Location that names a scheme other than the two the crawl speaks ("ftp://", "mailto:"):
+// letters, digits, "+", "-" or "." from a letter up to a ":" before any "/", "?" or "#".
+bool NamesOtherScheme(const QString& location) {
+  const qsizetype colon = location.indexOf(QLatin1Char(':'));
+  if (colon <= 0 || !location.at(0).isLetter()) return false;
+  for (qsizetype i = 0; i < colon; ++i) {
+    const QChar c = location.at(i);
+    if (c.unicode() > 127 || !(c.isLetterOrNumber() || c == u'+' || c == u'-' || c == u'.'))
+      return false;
+  }
+  const QStringView scheme = QStringView(location).left(colon);
+  return scheme.compare(u"http", Qt::CaseInsensitive) != 0 &&
+         scheme.compare(u"https", Qt::CaseInsensitive) != 0;
+}
+
 }  // namespace
 
 bool AcceptQueuedEntry(const QString& entry) {
@@ -60,7 +97,13 @@ bool AcceptQueuedEntry(const QString& entry) {
   return entry.indexOf(QLatin1Char('.'), dot + 1) >= 0;
 }
 
-PageAddress DecomposePageAddress(const QString& website) {
+PageAddress DecomposePageAddress(const QString& website, const UrlRules& rules) {
+  if (rules.secure && StartsSecure(website)) {
+    PageAddress a = DecomposePageAddress(website.mid(kSecureScheme.size()));
+    for (QString* text : {&a.url, &a.curUrl, &a.curDir}) text->prepend(kSecureScheme);
+    a.secure = true;
+    return a;
+  }
   PageAddress a;
   a.url = website;
   if (a.url.endsWith(QLatin1Char('/'))) a.url.chop(1);
@@ -89,7 +132,9 @@ PageAddress DecomposePageAddress(const QString& website) {
   return a;
 }
 
-QString UrlDirectory(const QString& address) {
+QString UrlDirectory(const QString& address, const UrlRules& rules) {
+  if (rules.secure && StartsSecure(address))
+    return kSecureScheme + UrlDirectory(address.mid(kSecureScheme.size()));
   QString s = address;
   const bool hadScheme = s.contains(kScheme, Qt::CaseInsensitive);
   if (hadScheme) s = RemoveAll(s, kScheme, Qt::CaseSensitive);
@@ -113,9 +158,64 @@ QString ResolveLink(const QString& link, const PageAddress& page) {
     out = page.curDir + QLatin1Char('/') + out;
   }
 
-  if (!out.contains(QLatin1Char('/'))) out += QLatin1Char('/');
-  for (int pass = 0; pass < 4; ++pass) out = CollapseSlashesOnce(out);
-  return out;
+  return FinishLink(out);
+}
+
+std::optional<QString> ResolveLink(const QString& link, const PageAddress& page,
+                                   const UrlRules& rules) {
+  if (StartsSecure(link)) {
+    if (!rules.secure) return std::nullopt;  // the plain crawl cannot fetch it
+    const QString rest = RemoveAll(link.mid(kSecureScheme.size()), kScheme, Qt::CaseInsensitive);
+    if (rest.isEmpty() || rest.startsWith(QLatin1Char('/'))) return std::nullopt;  // no host
+    return kSecureScheme + FinishLink(rest);
+  }
+  if (!rules.secure) return ResolveLink(link, page);
+  if (link.startsWith(QLatin1String("//"))) {
+    return ResolveLink((page.secure ? QStringLiteral("https:") : QStringLiteral("http:")) + link,
+                       page, rules);
+  }
+  const QString resolved = ResolveLink(link, PlainView(page));
+  const bool absolute = link.contains(kScheme, Qt::CaseInsensitive);
+  const bool underThePage =
+      !absolute && (link.startsWith(QLatin1Char('/')) || link.startsWith(QLatin1String("..")) ||
+                    !NamesAHost(link));
+  return page.secure && underThePage ? kSecureScheme + resolved : resolved;
+}
+
+std::optional<QString> ResolveRedirect(const QString& location, const PageAddress& from,
+                                       const UrlRules& rules) {
+  QString target = location.left(location.indexOf(QLatin1Char('#')));
+  if (target.isEmpty() || NamesOtherScheme(target)) return std::nullopt;
+  if (target.startsWith(QLatin1String("//")))
+    target.prepend(from.secure ? QStringLiteral("https:") : QStringLiteral("http:"));
+
+  QString scheme;  // what the result keeps in front: "https://" or nothing
+  QString rest;    // host and path
+  const bool secure = StartsSecure(target);
+  if (secure || target.startsWith(kScheme, Qt::CaseInsensitive)) {
+    if (secure && !rules.secure) return std::nullopt;
+    if (secure) scheme = kSecureScheme;
+    rest = target.mid(secure ? kSecureScheme.size() : kScheme.size());
+    // No host, or one with an empty port such as the "https:" of "http://https://x".
+    const QStringView host = QStringView(rest).left(rest.indexOf(QLatin1Char('/')));
+    if (host.isEmpty() || host.endsWith(QLatin1Char(':'))) return std::nullopt;
+  } else {
+    const PageAddress plain = PlainView(from);
+    if (from.secure) scheme = kSecureScheme;
+    if (target.startsWith(QLatin1Char('/'))) {
+      rest = plain.host + target;
+    } else if (target.startsWith(QLatin1Char('?'))) {
+      rest = plain.curUrl.left(plain.curUrl.indexOf(QLatin1Char('?')));
+      if (!rest.contains(QLatin1Char('/'))) rest += QLatin1Char('/');
+      rest += target;
+    } else if (target.startsWith(QLatin1String(".."))) {
+      rest = ClimbFromDirectory(target, plain);
+    } else {
+      rest = plain.curDir + target;
+    }
+  }
+  if (!rest.contains(QLatin1Char('/'))) rest += QLatin1Char('/');
+  return scheme + rest;
 }
 
 }  // namespace norvane

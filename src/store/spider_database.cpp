@@ -228,7 +228,13 @@ QString SpiderDatabase::TrimSpaces(const QString& text) {
   return text.mid(begin, end - begin);
 }
 
-QString SpiderDatabase::NormaliseWebsite(const QString& site) {
+QString SpiderDatabase::NormaliseWebsite(const QString& site, bool keepSecureScheme) {
+  static const QLatin1String kSecureScheme("https://");
+  if (keepSecureScheme) {
+    const QString trimmed = TrimSpaces(site);
+    if (trimmed.startsWith(kSecureScheme, Qt::CaseInsensitive))
+      return kSecureScheme + NormaliseWebsite(trimmed.mid(kSecureScheme.size()));
+  }
   // Longest fragment first, so that each later pass catches what is left of a mistyped scheme.
   static const QLatin1String kFragments[] = {QLatin1String("http://"), QLatin1String("ttp://"),
                                              QLatin1String("tp://"), QLatin1String("p://"),
@@ -245,7 +251,7 @@ QString SpiderDatabase::NormaliseFax(const QString& fax) {
 }
 
 bool SpiderDatabase::AddWebsite(QString& site) {
-  site = NormaliseWebsite(site);
+  site = NormaliseWebsite(site, m_keepSecureScheme);
   if (!ready()) return true;
   if (QSqlQuery* query =
           prepared(QStringLiteral("INSERT INTO websites (website, Date) VALUES (?, ?)"))) {
@@ -274,7 +280,7 @@ bool SpiderDatabase::DeleteAllFaxes() {
 }
 
 bool SpiderDatabase::DeleteWebsite(QString& site) {
-  site = NormaliseWebsite(site);
+  site = NormaliseWebsite(site, m_keepSecureScheme);
   deleteFirstMatch(QStringLiteral("websites"), QStringLiteral("website"), site);
   return true;
 }
@@ -313,7 +319,7 @@ bool SpiderDatabase::FaxExists(QString& fax) {
 }
 
 bool SpiderDatabase::WebsiteKnown(QString& site, const QStringList& queued) {
-  site = NormaliseWebsite(site);
+  site = NormaliseWebsite(site, m_keepSecureScheme);
   bool found = false;
   // A website that cannot be looked up counts as known, so it is not queued.
   if (!lookup(QStringLiteral("websites"), QStringLiteral("website"), site, found)) return true;

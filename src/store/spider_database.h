@@ -45,6 +45,10 @@ class SpiderDatabase {
   static void setBusyTimeout(int milliseconds);
   static int busyTimeout();
 
+  // Whether AddWebsite, DeleteWebsite and WebsiteKnown keep "https://" on the websites they
+  // normalise: on while the crawl follows secure websites. Off by default.
+  void setKeepSecureScheme(bool keep) { m_keepSecureScheme = keep; }
+
   bool AddWebsite(QString& site);
   bool AddSearch(QString& search);
   // The caller empties its fax preview and zeroes the session's fax counter.
@@ -79,7 +83,9 @@ class SpiderDatabase {
   QList<FaxRow> ReadAllFaxes();
 
   // The normalisations the operations apply to their arguments.
-  static QString NormaliseWebsite(const QString& site);
+  // With keepSecureScheme, a website beginning with "https://" (any case, after leading spaces)
+  // keeps that scheme in front, written "https://"; the rest is normalised as any website.
+  static QString NormaliseWebsite(const QString& site, bool keepSecureScheme = false);
   static QString NormaliseFax(const QString& fax);
   // Removes leading and trailing space characters (only " ", not tabs or line breaks).
   static QString TrimSpaces(const QString& text);
@@ -110,6 +116,7 @@ class SpiderDatabase {
   QString m_connectionName;
   QHash<QString, QSqlQuery> m_statements;
   bool m_open = false;
+  bool m_keepSecureScheme = false;
 };
 
 }  // namespace norvane

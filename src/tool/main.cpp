@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -43,8 +44,10 @@ constexpr std::string_view kUsage =
     "                                    in order, as they are stored\n"
     "  links FILE                        list the link the crawl takes from each line of the\n"
     "                                    received page body in FILE, before it is resolved\n"
-    "  resolve PAGE LINK                 write the website the crawl queues for LINK found on\n"
-    "                                    the page at PAGE (a website such as host/dir/page.html)\n"
+    "  resolve [--secure] PAGE LINK      write the website the crawl queues for LINK found on\n"
+    "                                    the page at PAGE (a website such as host/dir/page.html),\n"
+    "                                    nothing when it queues none; --secure: as the crawl that\n"
+    "                                    follows https websites (PAGE may begin with https://)\n"
     "  --help                            show this text\n";
 
 class ToolError {
@@ -147,11 +150,23 @@ int LinksCommand(const std::vector<std::string>& args) {
 }
 
 int ResolveCommand(const std::vector<std::string>& args) {
-  if (args.size() != 2) UsageError("resolve takes PAGE and LINK");
+  norvane::UrlRules rules;
+  std::vector<std::string> operands;
+  for (const std::string& arg : args) {
+    if (arg == "--secure") {
+      rules.secure = true;
+    } else if (arg.starts_with("--")) {
+      UsageError("unknown option " + arg);
+    } else {
+      operands.push_back(arg);
+    }
+  }
+  if (operands.size() != 2) UsageError("resolve takes PAGE and LINK");
   const norvane::PageAddress page =
-      norvane::DecomposePageAddress(QString::fromLocal8Bit(args[0].c_str()));
-  const QString website = norvane::ResolveLink(QString::fromLocal8Bit(args[1].c_str()), page);
-  WriteOut(website.toLocal8Bit().toStdString() + '\n');
+      norvane::DecomposePageAddress(QString::fromLocal8Bit(operands[0].c_str()), rules);
+  const std::optional<QString> website =
+      norvane::ResolveLink(QString::fromLocal8Bit(operands[1].c_str()), page, rules);
+  if (website) WriteOut(website->toLocal8Bit().toStdString() + '\n');
   return kExitOk;
 }
 

@@ -50,6 +50,32 @@ INSTANTIATE_TEST_SUITE_P(
         NormalisationCase{"http:// a b.com ", "a b.com"}, NormalisationCase{"", ""},
         NormalisationCase{"   ", ""}));
 
+TEST(WebsiteNormalisation, KeepsTheSecureSchemeWhenAsked) {
+  const struct {
+    const char* input;
+    const char* kept;   // with keepSecureScheme
+    const char* plain;  // without it, as always
+  } cases[] = {
+      {"https://secure.org/a", "https://secure.org/a", "httpssecure.org/a"},
+      {"  HTTPS://Secure.org  ", "https://Secure.org", "HTTPSSecure.org"},
+      // Only a leading secure scheme is kept; the rest loses its fragments as ever.
+      {"https://a.com/go?u=https://b.org", "https://a.com/go?u=httpsb.org",
+       "httpsa.com/go?u=httpsb.org"},
+      {"https://http://x.com", "https://x.com", "httpsx.com"},
+      {"a.com/https://b.org", "a.com/httpsb.org", "a.com/httpsb.org"},
+      {"http://plain.org", "plain.org", "plain.org"},
+      {"https://", "https://", "https"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(SpiderDatabase::NormaliseWebsite(QString::fromUtf8(c.input), true),
+              QString::fromUtf8(c.kept))
+        << c.input;
+    EXPECT_EQ(SpiderDatabase::NormaliseWebsite(QString::fromUtf8(c.input)),
+              QString::fromUtf8(c.plain))
+        << c.input;
+  }
+}
+
 class FaxNormalisation : public ::testing::TestWithParam<NormalisationCase> {};
 
 TEST_P(FaxNormalisation, DropsOneTrailingDotThenSpaces) {

@@ -62,6 +62,36 @@ class StoreOperations : public ::testing::Test {
   SpiderProbe probe{path};
 };
 
+TEST_F(StoreOperations, SecureWebsitesKeepTheirSchemeWhenAsked) {
+  const struct {
+    bool keep;
+    const char* site;
+    const char* stored;
+  } cases[] = {
+      {true, " HTTPS://Secure.org/a ", "https://Secure.org/a"},
+      {false, "https://secure.org/a", "httpssecure.org/a"},
+      {true, "http://plain.org/a", "plain.org/a"},
+  };
+  for (const auto& c : cases) {
+    db->setKeepSecureScheme(c.keep);
+    QString site = QString::fromLatin1(c.site);
+    db->AddWebsite(site);
+    EXPECT_EQ(site, QLatin1String(c.stored)) << c.site;
+    QString again = QString::fromLatin1(c.site);
+    EXPECT_TRUE(db->WebsiteKnown(again)) << c.site;
+    EXPECT_EQ(probe.rows(QStringLiteral("SELECT website FROM websites")).size(), 1) << c.site;
+    QString gone = QString::fromLatin1(c.site);
+    db->DeleteWebsite(gone);
+    EXPECT_TRUE(probe.rows(QStringLiteral("SELECT website FROM websites")).isEmpty()) << c.site;
+  }
+  // The secure and the plain website are two websites.
+  db->setKeepSecureScheme(true);
+  QString secure = QStringLiteral("https://h.org/");
+  db->AddWebsite(secure);
+  QString plain = QStringLiteral("h.org/");
+  EXPECT_FALSE(db->WebsiteKnown(plain));
+}
+
 TEST_F(StoreOperations, AddWebsiteStoresAndReturnsTheNormalisedText) {
   QString site = QStringLiteral("  HTTP://Example.COM  ");
   const QDateTime before = QDateTime::currentDateTime().addSecs(-1);

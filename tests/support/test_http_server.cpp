@@ -1,23 +1,77 @@
 #include "support/test_http_server.h"
 
 #include <sys/socket.h>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <QTimer>
 
 namespace norvane::testing {
+namespace {
 
-TestHttpServer::TestHttpServer() {
-  connect(&m_server, &QTcpServer::newConnection, this, &TestHttpServer::onNewConnection);
-  m_server.listen(QHostAddress::LocalHost, 0);
+// Hands out sockets that start the server side of the handshake at once; the scripted
+// responses then go through them like through plain ones, encrypted.
+class TlsServer : public QTcpServer {
+ public:
+  explicit TlsServer(const ServerIdentity& identity) : m_identity(identity) {}
+
+ protected:
+  void incomingConnection(qintptr descriptor) override {
+    auto* socket = new QSslSocket(this);
+    if (!socket->setSocketDescriptor(descriptor)) {
+      delete socket;
+      return;
+    }
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.setLocalCertificate(m_identity.certificate);
+    configuration.setPrivateKey(m_identity.key);
+    configuration.setPeerVerifyMode(QSslSocket::VerifyNone);
+    socket->setSslConfiguration(configuration);
+    socket->startServerEncryption();
+    addPendingConnection(socket);
+  }
+
+ private:
+  ServerIdentity m_identity;
+};
+
+QByteArray ReasonOf(int status) {
+  switch (status) {
+    case 301:
+      return "Moved Permanently";
+    case 302:
+      return "Found";
+    case 303:
+      return "See Other";
+    case 307:
+      return "Temporary Redirect";
+    case 308:
+      return "Permanent Redirect";
+    default:
+      return "Redirect";
+  }
+}
+
+}  // namespace
+
+TestHttpServer::TestHttpServer() : m_server(std::make_unique<QTcpServer>()) {
+  connect(m_server.get(), &QTcpServer::newConnection, this, &TestHttpServer::onNewConnection);
+  m_server->listen(QHostAddress::LocalHost, 0);
+}
+
+TestHttpServer::TestHttpServer(const ServerIdentity& tlsIdentity)
+    : m_server(std::make_unique<TlsServer>(tlsIdentity)), m_secure(true) {
+  connect(m_server.get(), &QTcpServer::newConnection, this, &TestHttpServer::onNewConnection);
+  m_server->listen(QHostAddress::LocalHost, 0);
 }
 
 TestHttpServer::~TestHttpServer() {
-  m_server.close();
-  for (QTcpSocket* socket : m_server.findChildren<QTcpSocket*>()) socket->abort();
+  m_server->close();
+  for (QTcpSocket* socket : m_server->findChildren<QTcpSocket*>()) socket->abort();
 }
 
 quint16 TestHttpServer::port() const {
-  return m_server.serverPort();
+  return m_server->serverPort();
 }
 
 void TestHttpServer::setPage(const QString& hostAndPath, const QByteArray& body) {
@@ -30,13 +84,33 @@ void TestHttpServer::setResponse(const QString& hostAndPath, const QByteArray& r
   m_responses.insert(hostAndPath.toLower(), raw);
 }
 
+void TestHttpServer::setRedirect(const QString& hostAndPath, int status,
+                                 const QByteArray& location) {
+  setResponse(hostAndPath, "HTTP/1.1 " + QByteArray::number(status) + ' ' + ReasonOf(status) +
+                               "\r\nLocation: " + location +
+                               "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+}
+
+void TestHttpServer::setChunkedPage(const QString& hostAndPath, const QList<QByteArray>& chunks,
+                                    const QList<QByteArray>& trailers) {
+  QByteArray raw =
+      "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nTransfer-Encoding: chunked\r\n"
+      "Connection: close\r\n\r\n";
+  for (const QByteArray& chunk : chunks)
+    raw += QByteArray::number(chunk.size(), 16) + "\r\n" + chunk + "\r\n";
+  raw += "0\r\n";
+  for (const QByteArray& trailer : trailers) raw += trailer + "\r\n";
+  raw += "\r\n";
+  setResponse(hostAndPath, raw);
+}
+
 void TestHttpServer::setBehaviour(const QString& host, Behaviour behaviour) {
   m_behaviours.insert(host.toLower(), behaviour);
 }
 
 void TestHttpServer::onNewConnection() {
-  while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-    socket->setParent(&m_server);
+  while (QTcpSocket* socket = m_server->nextPendingConnection()) {
+    socket->setParent(m_server.get());
     m_maxOpen = std::max(m_maxOpen, ++m_open);
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
     connect(socket, &QTcpSocket::disconnected, this, [this, socket] {

@@ -6,6 +6,9 @@
 #include <QObject>
 #include <QString>
 #include <QTcpServer>
+#include <memory>
+
+#include "support/test_certificates.h"
 
 class QTcpSocket;
 class QTimer;
@@ -14,7 +17,8 @@ namespace norvane::testing {
 
 // A web server for one test on 127.0.0.1 (a free port), serving many host names: the crawl
 // reaches it through its connect-to hook, and the Host header picks the site. It records every
-// request, and it can misbehave per host the way real servers do.
+// request, and it can misbehave per host the way real servers do. Given a server identity it
+// speaks TLS instead, presenting that certificate to every client (see TestCertificates).
 class TestHttpServer : public QObject {
   Q_OBJECT
 
@@ -38,14 +42,24 @@ class TestHttpServer : public QObject {
   };
 
   TestHttpServer();
+  explicit TestHttpServer(const ServerIdentity& tlsIdentity);
   ~TestHttpServer() override;
 
   quint16 port() const;
+  bool secure() const { return m_secure; }
 
   // A page for "host/path" (path with its leading "/"): a 200 response with this body,
   // Content-Length and "Connection: close". setResponse gives the raw bytes instead.
   void setPage(const QString& hostAndPath, const QByteArray& body);
   void setResponse(const QString& hostAndPath, const QByteArray& raw);
+  // A redirect for "host/path": the status (301, 302, ...) with its reason and this Location,
+  // an empty body. Chains are set up one address at a time.
+  void setRedirect(const QString& hostAndPath, int status, const QByteArray& location);
+  // A 200 response with "Transfer-Encoding: chunked": each chunk with its hex size, then the
+  // last chunk and the trailer lines given (each without its CR LF). An empty chunk ends the
+  // stream early, as a last chunk.
+  void setChunkedPage(const QString& hostAndPath, const QList<QByteArray>& chunks,
+                      const QList<QByteArray>& trailers = {});
   void setBehaviour(const QString& host, Behaviour behaviour);
   void setTrickleInterval(int milliseconds) { m_trickleMs = milliseconds; }
 
@@ -61,7 +75,8 @@ class TestHttpServer : public QObject {
   void respond(QTcpSocket* socket, const Request& request);
   void closeLater(QTcpSocket* socket);
 
-  QTcpServer m_server;
+  std::unique_ptr<QTcpServer> m_server;
+  bool m_secure = false;
   QHash<QString, QByteArray> m_responses;  // lower-case host + path
   QHash<QString, Behaviour> m_behaviours;  // lower-case host
   QList<Request> m_requests;

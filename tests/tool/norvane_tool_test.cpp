@@ -191,6 +191,31 @@ TEST_F(ToolTest, ErrorsGiveOneLineAndExitCode) {
   }
 }
 
+TEST_F(ToolTest, ResolveSecureGivesTheSecureForm) {
+  const struct {
+    bool secure;
+    const char* page;
+    const char* link;
+    const char* out;
+  } cases[] = {
+      {true, "https://example.org/a/b.html", "c.html", "https://example.org/a/c.html\n"},
+      {true, "https://example.org/a/b.html", "//other.org/x", "https://other.org/x\n"},
+      {true, "example.org/a/b.html", "HTTPS://other.org", "https://other.org/\n"},
+      {true, "https://example.org/a/b.html", "http://other.org/x", "other.org/x\n"},
+      {true, "example.org/a/b.html", "c.html", "example.org/a/c.html\n"},
+      // Without --secure the crawl queues no secure link: nothing is written.
+      {false, "example.org/a/b.html", "https://other.org/x", ""},
+  };
+  for (const auto& c : cases) {
+    QStringList args = {QStringLiteral("resolve")};
+    if (c.secure) args << QStringLiteral("--secure");
+    args << QLatin1String(c.page) << QLatin1String(c.link);
+    const ToolRun run = RunTool(args);
+    EXPECT_EQ(run.exitCode, 0) << c.page << " + " << c.link;
+    EXPECT_EQ(run.out, c.out) << c.page << " + " << c.link;
+  }
+}
+
 TEST_F(ToolTest, LinksAndResolveShowWhatTheCrawlQueues) {
   // One link a line, lines ending in CR LF, CR or LF (a lone LF does not end a line).
   const QString page = WriteFile(QStringLiteral("page.html"),
@@ -218,6 +243,13 @@ TEST_F(ToolTest, LinksAndResolveShowWhatTheCrawlQueues) {
     EXPECT_EQ(run.out, std::string(c.website) + "\n") << c.page << " + " << c.link;
   }
   EXPECT_EQ(RunTool({QStringLiteral("resolve"), QStringLiteral("only-one")}).exitCode, 2);
+  EXPECT_EQ(RunTool({QStringLiteral("resolve"), QStringLiteral("--secure"), QStringLiteral("a")})
+                .exitCode,
+            2);
+  EXPECT_EQ(RunTool({QStringLiteral("resolve"), QStringLiteral("--safe"), QStringLiteral("a"),
+                     QStringLiteral("b")})
+                .exitCode,
+            2);
   EXPECT_EQ(RunTool({QStringLiteral("links"), m_dir.filePath(QStringLiteral("missing"))}).exitCode,
             1);
 }
