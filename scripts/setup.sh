@@ -8,7 +8,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6opengl6-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev libqt6opengl6-dev libgl-dev
   qt6-webengine-dev qt6-webengine-dev-tools qt6-multimedia-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core

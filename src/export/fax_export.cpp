@@ -1,6 +1,7 @@
 #include "export/fax_export.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include "common/file_names.h"
 
@@ -25,11 +26,16 @@ QByteArray ExportFileBytes(const QStringList& faxes, const QString& separator) {
 }
 
 bool WriteExportFile(const QString& path, const QByteArray& bytes) {
-  if (FileExists(path)) QFile::remove(path);
+  // Only a normal file is replaced: a device such as /dev/full, which the lookup also lists,
+  // is written to as it stands, never deleted.
+  if (FileExists(path) && QFileInfo(path).isFile()) QFile::remove(path);
   QFile file(path);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
-  const bool written = file.write(bytes) == bytes.size();
-  return file.flush() && written;
+  // A full disk shows only when the buffer reaches the file, at the flush or the close.
+  bool written = file.write(bytes) == bytes.size();
+  written = file.flush() && written;
+  file.close();
+  return written && file.error() == QFileDevice::NoError;
 }
 
 }  // namespace norvane

@@ -18,8 +18,9 @@ QString ExportSeparator(int comboIndex, bool spaceBetween);
 QByteArray ExportFileBytes(const QStringList& faxes, const QString& separator);
 
 // Replaces the file at path with the bytes: an existing file of that name is deleted first
-// (when it cannot be deleted, the bytes are added to its end). False when nothing could be
-// written.
+// (when it cannot be deleted, the bytes are added to its end). False when the bytes could not
+// all be written: the path cannot be opened (a folder, a folder that takes no files) or the
+// disk is full.
 bool WriteExportFile(const QString& path, const QByteArray& bytes);
 
 }  // namespace norvane

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -90,11 +91,14 @@ void frmExport::Command1_Click() {
     const QString separator = ExportSeparator(Combo1->currentIndex(), Check2->isChecked());
     QStringList faxes;
     for (const FaxRow& row : m_database.ReadAllFaxes()) faxes << row.fax;
-    WriteExportFile(target, ExportFileBytes(faxes, separator));
-    if (Check1->isChecked() &&
-        MessageBox::show(this, QStringLiteral("Are you sure you want to delete all faxes?"),
-                         QMessageBox::Question,
-                         QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
+    if (!WriteExportFile(target, ExportFileBytes(faxes, separator))) {
+      // Without a copy in a file, the numbers must not be offered for deletion.
+      MessageBox::show(this, QStringLiteral("Could not write ") + QDir::toNativeSeparators(target),
+                       QMessageBox::Warning);
+    } else if (Check1->isChecked() &&
+               MessageBox::show(this, QStringLiteral("Are you sure you want to delete all faxes?"),
+                                QMessageBox::Question,
+                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
       m_database.DeleteAllFaxes();
       emit faxesDeleted();
     }

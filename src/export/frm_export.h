@@ -28,6 +28,7 @@ class frmExport : public QWidget {
   static void setSaveDialog(SaveDialog dialog);
 
   // "Export": asks for the file, writes every stored number, offers to delete them, closes.
+  // When the file cannot be written it says so and neither asks nor deletes.
   void Command1_Click();
 
   QLabel* Label1 = nullptr;

@@ -20,6 +20,9 @@ struct FetchSlot {
   bool bHeaderDone = false;    // the end of the header block has been seen
   int32_t iIdleTicks = 0;      // ticks since the last data arrival or the start
   int32_t iTotalTicks = 0;     // ticks since the start of the fetch
+  // Where the search for the header end goes on when more data arrives, so that strData is
+  // not searched again from its start on every arrival.
+  std::size_t lHeaderSearchFrom = 0;
 };
 
 }  // namespace norvane

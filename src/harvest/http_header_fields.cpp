@@ -49,16 +49,6 @@ std::string_view LineAt(std::string_view text, std::size_t from, std::size_t& ne
 
 }  // namespace
 
-std::optional<int> StatusCodeOf(std::string_view received) {
-  constexpr std::string_view kPrefix = "HTTP/";
-  if (received.size() < 12 || received.substr(0, kPrefix.size()) != kPrefix) return std::nullopt;
-  const auto digit = [&](std::size_t i) { return received[i] >= '0' && received[i] <= '9'; };
-  if (!digit(5) || received[6] != '.' || !digit(7) || received[8] != ' ') return std::nullopt;
-  if (!digit(9) || !digit(10) || !digit(11)) return std::nullopt;
-  if (received.size() > 12 && received[12] != ' ' && received[12] != '\r' && received[12] != '\n')
-    return std::nullopt;
-  return (received[9] - '0') * 100 + (received[10] - '0') * 10 + (received[11] - '0');
-}
 
 std::optional<std::string_view> HeaderFieldValue(std::string_view headerBlock,
                                                  std::string_view name) {
@@ -74,48 +64,6 @@ std::optional<std::string_view> HeaderFieldValue(std::string_view headerBlock,
   return std::nullopt;
 }
 
-bool IsChunked(std::string_view headerBlock) {
-  const auto value = HeaderFieldValue(headerBlock, "Transfer-Encoding");
-  if (!value) return false;
-  // The codings are a list; chunked, when present, is the last one.
-  std::string_view last = *value;
-  const std::size_t comma = last.rfind(',');
-  if (comma != std::string_view::npos) last = TrimBlanks(last.substr(comma + 1));
-  return EqualsIgnoringCase(last, "chunked");
-}
 
-std::string DecodeChunkedBody(std::string_view body) {
-  std::string out;
-  std::size_t at = 0;
-  while (at < body.size()) {
-    std::size_t next = 0;
-    const std::string_view sizeLine = LineAt(body, at, next);
-    if (next > body.size()) break;  // the size line itself was cut off
-    std::uint64_t size = 0;
-    std::size_t digits = 0;
-    for (char c : sizeLine) {
-      const int v = HexValue(c);
-      if (v < 0) break;
-      if (++digits > 15) return out;  // no chunk is that large; the data is not chunked
-      size = size * 16 + static_cast<std::uint64_t>(v);
-    }
-    if (digits == 0) break;
-    const std::string_view rest = TrimBlanks(sizeLine.substr(digits));
-    if (!rest.empty() && rest.front() != ';') break;  // a chunk extension is the only extra
-    if (size == 0) break;
-    const std::size_t available = body.size() - next;
-    out.append(body.substr(next, static_cast<std::size_t>(size < available ? size : available)));
-    if (size >= available) break;
-    at = next + static_cast<std::size_t>(size);
-    if (body.substr(at, 2) == "\r\n") {
-      at += 2;
-    } else if (body.substr(at, 1) == "\n") {
-      at += 1;
-    } else {
-      break;
-    }
-  }
-  return out;
-}
 
 }  // namespace norvane

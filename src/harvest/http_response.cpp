@@ -1,5 +1,6 @@
 #include "harvest/http_response.h"
 
+#include <algorithm>
 #include <charconv>
 #include <vector>
 
@@ -9,6 +10,7 @@ namespace norvane {
 namespace {
 
 constexpr std::string_view kHeaderEnd = "\r\n\r\n";
+constexpr std::string_view kBareHeaderEnd = "\n\n";
 
 char AsciiLower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -55,18 +57,38 @@ QByteArray BuildPageRequest(const QString& host, const QString& path) {
   return request;
 }
 
+std::optional<HeaderEnd> FindHeaderEnd(std::string_view data, std::size_t from) {
+  if (from >= data.size()) return std::nullopt;
+  const std::size_t crlf = data.find(kHeaderEnd, from);
+  // An LF LF beyond a CR LF CR LF already found cannot come first; the bound keeps a normal
+  // response from being scanned to its end for one.
+  const std::size_t lfUntil = crlf == std::string_view::npos ? data.size() : crlf;
+  const std::size_t lf = data.substr(0, lfUntil).find(kBareHeaderEnd, from);
+  if (lf != std::string_view::npos) return HeaderEnd{lf + 1, lf + kBareHeaderEnd.size()};
+  if (crlf != std::string_view::npos) return HeaderEnd{crlf + 1, crlf + kHeaderEnd.size()};
+  return std::nullopt;
+}
+
+std::optional<HeaderEnd> FindHeaderEndResuming(std::string_view data, std::size_t& resumeFrom) {
+  const auto end = FindHeaderEnd(data, resumeFrom);
+  // The last three bytes may be the start of a CR LF CR LF that the next arrival completes.
+  if (!end) resumeFrom = std::max(resumeFrom, data.size() - std::min<std::size_t>(data.size(), 3));
+  return end;
+}
+
 std::optional<std::size_t> HeaderEndPosition(std::string_view data) {
-  const std::size_t at = data.find(kHeaderEnd);
-  if (at == std::string_view::npos) return std::nullopt;
-  return at + 1;
+  const auto end = FindHeaderEnd(data);
+  if (!end) return std::nullopt;
+  return end->position;
 }
 
 int32_t ContentLengthOf(std::string_view headerBlock) {
   std::size_t lineStart = 0;
   while (lineStart <= headerBlock.size()) {
-    std::size_t lineEnd = headerBlock.find("\r\n", lineStart);
+    std::size_t lineEnd = headerBlock.find('\n', lineStart);
     if (lineEnd == std::string_view::npos) lineEnd = headerBlock.size();
-    const std::string_view line = headerBlock.substr(lineStart, lineEnd - lineStart);
+    std::string_view line = headerBlock.substr(lineStart, lineEnd - lineStart);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.find("Content-Length") != std::string_view::npos) {
       const std::size_t space = line.find(' ');
       if (space == std::string_view::npos) return 0;
@@ -81,15 +103,15 @@ int32_t ContentLengthOf(std::string_view headerBlock) {
       if (error != std::errc() || end != value.data() + value.size() || value.empty()) return 0;
       return number;
     }
-    lineStart = lineEnd + 2;
+    lineStart = lineEnd + 1;
   }
   return 0;
 }
 
 std::string ResponseBody(std::string_view data) {
-  const auto end = HeaderEndPosition(data);
+  const auto end = FindHeaderEnd(data);
   if (!end) return std::string(data);
-  const std::string_view header = data.substr(0, *end + 3);
+  const std::string_view header = data.substr(0, end->blockSize);
   std::string body;
   body.reserve(data.size() - header.size());
   std::size_t copied = 0;

@@ -138,6 +138,7 @@ void PageFetcher::StartFetch(int16_t i, QString& strURL) {
 
   slot.strData.clear();
   slot.bHeaderDone = false;
+  slot.lHeaderSearchFrom = 0;
   slot.lContentLength = 0;
   slot.lReceived = 0;
   m_host.setPanelText(1, QStringLiteral("Downloading: http://") + slot.strHost + slot.strPath);
@@ -224,11 +225,12 @@ void PageFetcher::wscVersion_DataArrival(int16_t i, qint64 bytesTotal) {
     if (!yieldKeeps(t)) return;
   }
   if (slot.bHeaderDone) return;
-  const auto end = HeaderEndPosition(slot.strData);
+  const auto end = FindHeaderEndResuming(slot.strData, slot.lHeaderSearchFrom);
   if (!end) return;
   slot.bHeaderDone = true;
-  slot.lReceived -= int32_t(*end + 3);
-  slot.lContentLength = ContentLengthOf(std::string_view(slot.strData).substr(0, *end - 1));
+  slot.lReceived -= int32_t(end->blockSize);
+  slot.lContentLength =
+      ContentLengthOf(std::string_view(slot.strData).substr(0, end->position - 1));
 }
 
 void PageFetcher::wscVersion_Close(int16_t i) {

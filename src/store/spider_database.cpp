@@ -3,11 +3,17 @@
 #include <QAtomicInteger>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlQuery>
 #include <QUrl>
 #include <QVariant>
 #include <algorithm>
+#include <chrono>
+#include <iterator>
+#include <thread>
 #include <utility>
+
+#include <sqlite3.h>
 
 #include "store/spider_schema.h"
 
@@ -58,6 +64,7 @@ SpiderDatabase::~SpiderDatabase() {
 
 namespace {
 int g_busyTimeoutMs = 3000;
+int g_backOffMs = 5000;
 }  // namespace
 
 void SpiderDatabase::setBusyTimeout(int milliseconds) {
@@ -68,15 +75,51 @@ int SpiderDatabase::busyTimeout() {
   return g_busyTimeoutMs;
 }
 
+void SpiderDatabase::setBackOffPeriod(int milliseconds) {
+  g_backOffMs = milliseconds;
+}
+
+int SpiderDatabase::backOffPeriod() {
+  return g_backOffMs;
+}
+
+bool SpiderDatabase::backingOff() const {
+  return m_sinceLockMissed.isValid() && m_sinceLockMissed.elapsed() < g_backOffMs;
+}
+
+int SpiderDatabase::waitForLock(void* store, int attempt) {
+  auto* self = static_cast<SpiderDatabase*>(store);
+  if (attempt == 0) self->m_lockWait.start();
+  const qint64 left = g_busyTimeoutMs - self->m_lockWait.elapsed();
+  if (self->backingOff() || self->m_openFailed || left <= 0) {
+    self->m_sinceLockMissed.start();
+    return 0;
+  }
+  // Short sleeps first, as SQLite's own busy timeout does: most locks are brief.
+  static constexpr int kDelaysMs[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
+  constexpr int kDelayCount = int(std::size(kDelaysMs));
+  const int delay = kDelaysMs[std::min(attempt, kDelayCount - 1)];
+  std::this_thread::sleep_for(std::chrono::milliseconds(std::min<qint64>(delay, left)));
+  return 1;
+}
+
+void SpiderDatabase::installBusyHandler() {
+  const QVariant handle = connection().driver()->handle();
+  if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) return;
+  if (sqlite3* db = *static_cast<sqlite3* const*>(handle.constData()))
+    sqlite3_busy_handler(db, &SpiderDatabase::waitForLock, this);
+}
+
 qint64 SpiderDatabase::openAndCountTables(bool immutable) {
   QSqlDatabase db = QSqlDatabase::contains(m_connectionName)
                         ? connection()
                         : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
-  QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(g_busyTimeoutMs);
+  // The wait for locks is the store's own busy handler, installed once the file is open.
+  QString options;
   if (immutable) {
     // Read-only, without locks and without the -wal and -shm files a folder that cannot be
     // written cannot hold.
-    options += QStringLiteral(";QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI");
+    options = QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI");
     db.setDatabaseName(QUrl::fromLocalFile(m_filePath).toString(QUrl::FullyEncoded) +
                        QStringLiteral("?immutable=1"));
   } else {
@@ -84,6 +127,7 @@ qint64 SpiderDatabase::openAndCountTables(bool immutable) {
   }
   db.setConnectOptions(options);
   if (!db.open()) return -1;
+  installBusyHandler();
 
   // SQLite reads the file only at the first statement: this is where a file that is no
   // database (or is locked) is refused. Nothing has been written to it.
@@ -113,7 +157,15 @@ void SpiderDatabase::closeConnection() {
 
 bool SpiderDatabase::open() {
   if (m_open) return true;
+  m_open = openFile();
+  // The next try opens without waiting for a lock: a lock that is still there must not
+  // freeze the window for the busy timeout once per back-off.
+  m_openFailed = !m_open;
+  if (m_openFailed) m_sinceLockMissed.start();
+  return m_open;
+}
 
+bool SpiderDatabase::openFile() {
   const QFileInfo info(m_filePath);
   // A folder of that name is not a database; SQLite would report it only at the first query.
   if (info.exists() && !info.isFile()) return false;
@@ -147,7 +199,6 @@ bool SpiderDatabase::open() {
     QSqlDatabase db = connection();
     AddLookupIndexes(db);
   }
-  m_open = true;
   return true;
 }
 
@@ -167,7 +218,9 @@ bool SpiderDatabase::isOpen() const {
 }
 
 bool SpiderDatabase::ready() {
-  return m_open || open();
+  if (m_open) return true;
+  // A file that could not be opened is not tried again until the back-off is over.
+  return !backingOff() && open();
 }
 
 QSqlDatabase SpiderDatabase::connection() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QSqlDatabase>
@@ -40,14 +41,24 @@ class SpiderDatabase {
   bool isOpen() const;
   QString filePath() const { return m_filePath; }
 
-  // How long a statement waits for another program's lock before it fails, for every store
-  // opened afterwards. A few seconds by default; tests shorten it.
+  // How long a statement waits for another program's lock before it fails. A few seconds by
+  // default; tests shorten it.
   static void setBusyTimeout(int milliseconds);
   static int busyTimeout();
 
   // Whether AddWebsite, DeleteWebsite and WebsiteKnown keep "https://" on the websites they
   // normalise: on while the crawl follows secure websites. Off by default.
   void setKeepSecureScheme(bool keep) { m_keepSecureScheme = keep; }
+  // A lock that outlasts the busy timeout (or a failed open) makes the store back off for this
+  // long, so that an operation for every link does not wait the busy timeout again and freeze
+  // the window. While it backs off, a store that is not open does not try to open (operations
+  // take their failure outcomes at once), and an open store's statements give up on a lock at
+  // once instead of waiting; each lock met extends the back-off. After it, the file is opened
+  // again (without waiting, when the last open failed) and statements wait as usual, so storing
+  // resumes once the lock is gone. A few seconds by default; tests change it.
+  static void setBackOffPeriod(int milliseconds);
+  static int backOffPeriod();
+  bool backingOff() const;
 
   bool AddWebsite(QString& site);
   bool AddSearch(QString& search);
@@ -92,6 +103,11 @@ class SpiderDatabase {
 
  private:
   bool ready();
+  bool openFile();
+  // SQLite's busy handler for the connection: waits for a lock up to the busy timeout unless
+  // the store backs off. Nonzero: try the lock again.
+  static int waitForLock(void* store, int attempt);
+  void installBusyHandler();
   QSqlDatabase connection() const;
   // The statement for sql, prepared on the open connection once and kept: preparing costs more
   // than running the short statements the crawl makes for every link. Null when it cannot be
@@ -117,6 +133,9 @@ class SpiderDatabase {
   QHash<QString, QSqlQuery> m_statements;
   bool m_open = false;
   bool m_keepSecureScheme = false;
+  bool m_openFailed = false;
+  QElapsedTimer m_sinceLockMissed;  // started when a lock or an open last made the store give up
+  QElapsedTimer m_lockWait;
 };
 
 }  // namespace norvane

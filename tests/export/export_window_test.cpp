@@ -1,6 +1,9 @@
 // The fax-number buttons of the main window and the export window, on real files.
+#include <unistd.h>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "app/form1_fixture.h"
 #include "desktop/message_box.h"
@@ -160,13 +163,32 @@ TEST_F(ExportTest, CancelledDialogWritesNothingAndAsksNothing) {
   EXPECT_EQ(form->database().CountFaxes(), 2);
 }
 
-TEST_F(ExportTest, UnwritableTargetStillAsksTheDeleteQuestion) {
+// A file that cannot be written is reported, and the numbers, which have no copy anywhere, are
+// neither offered for deletion nor deleted.
+TEST_F(ExportTest, UnwritableTargetIsReportedAndNothingIsDeleted) {
   seed({}, {}, 1);
-  auto form = start();
-  MessageBox::setNextAnswer(QMessageBox::No);
-  exportFaxes(*form, -1, false, true, folder.file(QStringLiteral("missing/folder/out.txt")));
-  EXPECT_EQ(MessageBox::takeShownTexts().size(), 1);
-  EXPECT_EQ(form->database().CountFaxes(), 1);
+  // A full disk: a link in the folder to /dev/full, so that the device itself is never at risk.
+  const QString full = folder.file(QStringLiteral("full.txt"));
+  ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), full));
+  const QString readOnly = folder.file(QStringLiteral("read-only"));
+  ASSERT_TRUE(QDir().mkdir(readOnly));
+  ASSERT_TRUE(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner));
+  QStringList targets = {folder.file(QStringLiteral("missing/folder/out.txt")), folder.path(),
+                         full};
+  // The superuser writes into any folder.
+  if (geteuid() != 0) targets << readOnly + QStringLiteral("/out.txt");
+  for (const QString& target : targets) {
+    auto form = start();
+    MessageBox::reset();
+    MessageBox::setNextAnswer(QMessageBox::Yes);  // what a delete question would get
+    exportFaxes(*form, -1, false, true, target);
+    EXPECT_EQ(MessageBox::takeShownTexts(),
+              QStringList{QStringLiteral("Could not write ") + target});
+    EXPECT_EQ(form->database().CountFaxes(), 1) << target.toStdString();
+    EXPECT_EQ(form->List3->count(), 1) << target.toStdString();
+  }
+  EXPECT_FALSE(QFileInfo(full).isFile()) << "still the link to the device";
+  QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 TEST_F(ExportTest, DeleteAllFaxNumbersAsksFirst) {

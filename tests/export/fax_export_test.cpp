@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "export/fax_export.h"
@@ -53,6 +54,11 @@ TEST(FaxExportTest, ReplacesAnExistingFileAndReportsUnwritablePaths) {
 
   EXPECT_FALSE(WriteExportFile(dir.filePath(QStringLiteral("no/such/folder/export.txt")), "x"));
   EXPECT_FALSE(WriteExportFile(dir.path(), "x"));  // a folder, not a file
+  // A full disk: through a link to /dev/full, which is written to, not replaced.
+  const QString full = dir.filePath(QStringLiteral("full.txt"));
+  ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), full));
+  EXPECT_FALSE(WriteExportFile(full, "x"));
+  EXPECT_TRUE(QFileInfo(full).exists() && !QFileInfo(full).isFile());
 }
 
 }  // namespace

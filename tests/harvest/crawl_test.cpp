@@ -4,6 +4,7 @@
 #include <QHostInfo>
 #include <QTcpSocket>
 
+#include "common/text_file.h"
 #include "crawl_fixture.h"
 
 namespace norvane::testing {
@@ -248,6 +249,38 @@ TEST_F(CrawlTest, ConnectToHookIsReadFromTheEnvironment) {
   crawl.StartSearch();
   ASSERT_TRUE(WaitFor([&] { return dry(crawl); }));
   EXPECT_EQ(requested(), QStringList{"env.test/"});
+}
+
+// The page saved is the body alone, whichever line ending the server's header lines have.
+TEST_F(CrawlTest, HeaderBlockEndsWithCrLfOrBareLineFeeds) {
+  const struct {
+    const char* response;
+    const char* body;
+  } cases[] = {
+      {"HTTP/1.1 200 OK\r\nContent-Length: 17\r\n\r\n<p>\n\nFax page</p>", "<p>\n\nFax page</p>"},
+      {"HTTP/1.0 200 OK\nServer: old\nContent-Length: 15\n\n<p>Fax page</p>", "<p>Fax page</p>"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.response);
+    QFile::remove(folder.file(QStringLiteral("spider.mdb")));
+    server.setResponse(QStringLiteral("page.test/"), c.response);
+    seedQueue({QStringLiteral("page.test")});
+    auto crawl = startCrawler();
+    crawl->StartSearch();
+    ASSERT_TRUE(WaitFor([&] { return dry(*crawl); }));
+    QStringList saved;
+    QList<int32_t> lengths;
+    for (int16_t n = 0; n < kSocketCount; ++n) {
+      if (crawl->fetcher().slot(n).lContentLength) lengths << crawl->fetcher().slot(n).lContentLength;
+      std::string bytes;
+      if (ReadFileBytes(folder.file(QStringLiteral("html%1.txt").arg(n)).toStdString(), bytes))
+        saved << QString::fromLatin1(bytes);
+      QFile::remove(folder.file(QStringLiteral("html%1.txt").arg(n)));
+    }
+    // html<n>.txt holds the page and a closing CR LF.
+    EXPECT_EQ(saved, QStringList{QLatin1String(c.body) + QStringLiteral("\r\n")});
+    EXPECT_EQ(lengths, QList<int32_t>{int32_t(qstrlen(c.body))});
+  }
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The bytes the crawl sends, and what it makes of the bytes a server sends back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "harvest/http_response.h"
 #include "harvest/link_extraction.h"
 
@@ -44,6 +46,44 @@ TEST(HttpResponseTest, HeaderEndAndContentLength) {
   EXPECT_EQ(HeaderEndPosition(longHeader), longHeader.size() - 3);
 }
 
+// Both line endings, and the same answer however the response is cut into arrivals.
+TEST(HttpResponseTest, HeaderEndFoundOnceAcrossArrivals) {
+  const struct {
+    std::string data;
+    std::optional<HeaderEnd> end;
+    int32_t contentLength;
+  } cases[] = {
+      {"HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nbody", HeaderEnd{35, 38}, 4},
+      {"HTTP/1.0 200 OK\nContent-Length: 4\n\nbody", HeaderEnd{34, 35}, 4},
+      {"HTTP/1.0 200 OK\nServer: x\nContent-Length:  12 \n\n", HeaderEnd{47, 48}, 12},
+      // Line feeds in the body do not move the end of a normal header block.
+      {"HTTP/1.1 200 OK\r\nA: b\r\n\r\nx\n\ny", HeaderEnd{22, 25}, 0},
+      {"HTTP/1.1 200 OK\r\n\r\n\nx", HeaderEnd{16, 19}, 0},
+      // Whichever begins first ends the block.
+      {"HTTP/1.0 200 OK\n\n\r\n\r\n", HeaderEnd{16, 17}, 0},
+      {"\n\n", HeaderEnd{1, 2}, 0},
+      {"HTTP/1.1 200 OK\r\nA: b\r\n\r", std::nullopt, 0},
+      {"HTTP/1.1 200 OK\n\rA: b\r\n", std::nullopt, 0},
+      {"", std::nullopt, 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FindHeaderEnd(c.data), c.end) << c.data;
+    if (c.end) {
+      EXPECT_EQ(ContentLengthOf(c.data.substr(0, c.end->position - 1)), c.contentLength) << c.data;
+    }
+    for (std::size_t piece : {1, 2, 3, 5, 64}) {
+      std::size_t resumeFrom = 0;
+      std::optional<HeaderEnd> found;
+      for (std::size_t size = std::min(piece, c.data.size()); !found; size += piece) {
+        found = FindHeaderEndResuming(std::string_view(c.data).substr(0, size), resumeFrom);
+        EXPECT_LE(resumeFrom, c.data.size());
+        if (size >= c.data.size()) break;
+      }
+      EXPECT_EQ(found, c.end) << c.data << " in pieces of " << piece;
+    }
+  }
+}
+
 TEST(HttpResponseTest, ResponseBody) {
   const struct {
     std::string data;
@@ -55,6 +95,9 @@ TEST(HttpResponseTest, ResponseBody) {
       {"", ""},
       // The header block is removed wherever it stands again, in any letter case.
       {"HTTP/1.1 200 OK\r\n\r\nab http/1.1 200 ok\r\n\r\ncd", "ab cd"},
+      // Bare line feeds end the header block too; a normal block keeps the body's.
+      {"HTTP/1.0 200 OK\nA: b\n\n<p>page</p>\n\n", "<p>page</p>\n\n"},
+      {"HTTP/1.1 200 OK\r\nA: b\r\n\r\n<p>a</p>\n\n<p>b</p>", "<p>a</p>\n\n<p>b</p>"},
   };
   for (const auto& c : cases) EXPECT_EQ(ResponseBody(c.data), c.body) << c.data;
 }

@@ -24,6 +24,18 @@ class BusyTimeout {
   int m_previous;
 };
 
+// Restores the process-wide back-off period when a test ends.
+class BackOffPeriod {
+ public:
+  explicit BackOffPeriod(int milliseconds) : m_previous(SpiderDatabase::backOffPeriod()) {
+    SpiderDatabase::setBackOffPeriod(milliseconds);
+  }
+  ~BackOffPeriod() { SpiderDatabase::setBackOffPeriod(m_previous); }
+
+ private:
+  int m_previous;
+};
+
 // Another program holding spider.mdb on a thread of its own, with its own connection.
 class LockHolder {
  public:

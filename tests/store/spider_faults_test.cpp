@@ -5,7 +5,9 @@
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "store/lock_holder.h"
 #include "store/shown_lists.h"
@@ -16,6 +18,7 @@
 namespace norvane {
 namespace {
 
+using testing::BackOffPeriod;
 using testing::BusyTimeout;
 using testing::LockHolder;
 using testing::ShownLists;
@@ -80,6 +83,8 @@ TEST_F(SpiderFaults, LockedFileWaitsBrieflyThenTakesTheFailureOutcomes) {
       EXPECT_EQ(db.CountFaxes(), before + 1);
     }
     BusyTimeout wait(100);
+    // Every operation meets the lock afresh here; the back-off has a test of its own.
+    BackOffPeriod noBackOff(0);
     {
       SpiderDatabase filler(path);
       ASSERT_TRUE(filler.DeleteAllWebsites());
@@ -122,6 +127,73 @@ TEST_F(SpiderFaults, LockedFileWaitsBrieflyThenTakesTheFailureOutcomes) {
     EXPECT_TRUE(db.DeleteAllWebsites());
     EXPECT_EQ(probe.column(QStringLiteral("SELECT search FROM searches ORDER BY rowid")),
               (QStringList{"plumbers", "roofers"}));
+  }
+}
+
+// While another program holds the lock, one operation waits the busy timeout and the next ones
+// fail at once, instead of each link of a page freezing the window; storing resumes without a
+// restart once the lock is gone.
+TEST_F(SpiderFaults, LockedFileBacksOffInsteadOfWaitingForEveryOperation) {
+  struct Case {
+    const char* what;
+    bool openFirst;
+    bool exclusive;
+    bool readable;
+  };
+  // (No other program can take an exclusive lock while the store has the file open.)
+  const Case cases[] = {{"exclusive lock before the store opens", false, true, false},
+                        {"write lock while the store is open", true, false, true}};
+  constexpr int kBusyMs = 300;
+  constexpr int kBackOffMs = 700;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    BusyTimeout wait(kBusyMs);
+    BackOffPeriod backOff(kBackOffMs);
+    SpiderDatabase db(path);
+    if (c.openFirst) {
+      ASSERT_TRUE(db.open());
+    }
+    auto holder = std::make_unique<LockHolder>(path, c.exclusive, -1);
+    ASSERT_TRUE(holder->locked());
+    // What the crawl does for every link: is it known, and if not, queue it.
+    const auto link = [&](int n) {
+      QString site = QStringLiteral("link%1.example").arg(n);
+      if (db.WebsiteKnown(site)) return true;
+      db.AddWebsite(site);
+      return false;
+    };
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(link(0), !c.readable);
+    EXPECT_GE(clock.elapsed(), kBusyMs - 50) << "the first operation waits for the lock";
+    EXPECT_TRUE(db.backingOff());
+    clock.restart();
+    for (int n = 1; n <= 100; ++n) EXPECT_EQ(link(n), !c.readable) << n;
+    QString fax = QStringLiteral("1-201-555-0177");
+    QString search = QStringLiteral("plumbers");
+    EXPECT_TRUE(db.AddFax(fax, QStringLiteral("a.com"), search, QString()));
+    EXPECT_EQ(db.FaxExists(fax), !c.readable);
+    EXPECT_LT(clock.elapsed(), kBusyMs) << "a hundred links while the store backs off";
+
+    // Past the back-off with the lock still held: an open is tried again without waiting; an
+    // open store waits for the lock once more.
+    std::this_thread::sleep_for(std::chrono::milliseconds(kBackOffMs + 100));
+    clock.restart();
+    EXPECT_EQ(link(101), !c.readable);
+    if (c.openFirst) {
+      EXPECT_GE(clock.elapsed(), kBusyMs - 50);
+    } else {
+      EXPECT_LT(clock.elapsed(), kBusyMs - 50);
+    }
+
+    holder.reset();
+    std::this_thread::sleep_for(std::chrono::milliseconds(kBackOffMs + 100));
+    EXPECT_FALSE(link(200));
+    QString stored = QStringLiteral("link200.example");
+    EXPECT_TRUE(db.WebsiteKnown(stored));
+    EXPECT_TRUE(db.isOpen());
+    EXPECT_FALSE(db.backingOff());
+    ASSERT_TRUE(db.DeleteAllWebsites());
   }
 }
 
