@@ -10,7 +10,7 @@ packages=(
   qt6-webengine-dev qt6-webengine-dev-tools qt6-multimedia-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
-  html2text
+  html2text jq
   dpkg-dev file ccache
 )
 if [ "${1:-}" = "--fuzz" ]; then
