@@ -12,7 +12,7 @@ packages=(
   qt6-webengine-dev qt6-webengine-dev-tools qt6-multimedia-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
-  html2text
+  html2text jq
   dpkg-dev file ccache
   txt2man help2man desktop-file-utils appstream
   openssl

@@ -14,7 +14,10 @@ QStringList SplitResultLines(const QString& html) {
   text.replace(QLatin1StringView("http%3a//"), kScheme, Qt::CaseInsensitive);
   text.replace(kScheme, QLatin1StringView("\r\nhttp://"), Qt::CaseInsensitive);
   text += QLatin1StringView("\r\n");
+  return WorkFileLines(text);
+}
 
+QStringList WorkFileLines(const QString& text) {
   QStringList lines;
   qsizetype start = 0;
   for (qsizetype i = 0; i < text.size(); ++i) {
@@ -71,7 +74,10 @@ bool HasAcceptedLabel(const QString& candidate) {
 
 QString AcceptedDomain(const QString& line, const QString& found) {
   if (!LineQualifies(line)) return QString();
-  const QString candidate = CandidateFromLine(line);
+  return AcceptedCandidate(CandidateFromLine(line), found);
+}
+
+QString AcceptedCandidate(const QString& candidate, const QString& found) {
   if (!HasAcceptedLabel(candidate)) return QString();
   if (candidate.contains(QLatin1Char('<')) || candidate.contains(QLatin1Char('>')) ||
       candidate.contains(QLatin1StringView("mailto:"), Qt::CaseInsensitive) ||

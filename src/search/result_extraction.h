@@ -14,6 +14,10 @@ namespace norvane {
 // CR or CR LF; a lone LF stays in the line).
 QStringList SplitResultLines(const QString& html);
 
+// The lines of a text as the work file gives them back: a line ends at CR or CR LF; a lone LF
+// stays in the line.
+QStringList WorkFileLines(const QString& text);
+
 // A line names a candidate site: it starts with "http://", mentions neither engine's own domain
 // nor "yimg", and mentions ".org", ".net" or ".com" somewhere.
 bool LineQualifies(const QString& line);
@@ -31,6 +35,11 @@ bool HasAcceptedLabel(const QString& candidate);
 // it holds "<", ">" or "mailto:", it is the empty-link leftover "ttp:.com", or it occurs in
 // `found` (letter case ignored).
 QString AcceptedDomain(const QString& line, const QString& found);
+
+// The tests of AcceptedDomain after the line's candidate is built: the candidate itself, or an
+// empty text when its label is not accepted, it holds "<", ">" or "mailto:", it is "ttp:.com"
+// or it occurs in `found`.
+QString AcceptedCandidate(const QString& candidate, const QString& found);
 
 // Every domain a fresh pass accepts from one page, in order.
 QStringList ExtractDomains(const QString& html);

@@ -34,22 +34,36 @@ qint32 WantedDomains(int resultCountIndex) {
 QString EngineFromSearchType(const QString& searchTypeText, const QString& previousEngine) {
   if (searchTypeText == QLatin1String("Yahoo Search")) return kYahoo;
   if (searchTypeText == QLatin1String("Google Search")) return kGoogle;
+  if (searchTypeText == QLatin1String("Bing Search")) return kBing;
   return previousEngine.isEmpty() ? kGoogle : previousEngine;
 }
 
-QString ResultPageUrl(const QString& engine, const QString& query, qint32 lStart) {
+QString ResultPageUrl(const QString& engine, const QString& query, qint32 lStart, bool secure) {
+  const QString scheme = secure ? QStringLiteral("https://") : QStringLiteral("http://");
+  if (engine == kBing) {
+    return scheme + QStringLiteral("www.bing.com/search?q=") + query + QStringLiteral("&first=") +
+           QString::number(lStart);
+  }
   if (engine == kYahoo) {
+    if (secure) {
+      return QStringLiteral("https://search.yahoo.com/search?p=") + query + QStringLiteral("&b=") +
+             QString::number(lStart);
+    }
     return QStringLiteral("http://search.yahoo.com/search/dir?h=s&xargs=0&p=") + query +
            QStringLiteral("&b=") + QString::number(lStart);
   }
-  return QStringLiteral(
-             "http://www.google.com/search?num=100&hl=en&lr=&ie=UTF-8&oe=UTF-8&safe=off&filter=0"
+  return scheme +
+         QStringLiteral(
+             "www.google.com/search?num=100&hl=en&lr=&ie=UTF-8&oe=UTF-8&safe=off&filter=0"
              "&start=") +
          QString::number(lStart - 1) + QStringLiteral("&sa=N&q=") + query;
 }
 
-qint32 ResultsPageStep(const QString& engine) {
-  return engine == kYahoo ? 20 : 100;
+qint32 ResultsPageStep(const QString& engine, bool secure) {
+  // Bing, and Yahoo's web search, show ten results a page.
+  if (engine == kBing) return 10;
+  if (engine == kYahoo) return secure ? 10 : 20;
+  return 100;
 }
 
 }  // namespace norvane

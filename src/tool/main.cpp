@@ -20,6 +20,7 @@
 #include "harvest/link_extraction.h"
 #include "harvest/url_rules.h"
 #include "search/result_extraction.h"
+#include "search/secure_result_extraction.h"
 #include "store/spider_database.h"
 #include "text/html_to_text.h"
 
@@ -42,6 +43,9 @@ constexpr std::string_view kUsage =
     "  results FILE                      list the domains a search pass would queue from the\n"
     "                                    result page (the body's HTML) in FILE, one a line,\n"
     "                                    in order, as they are stored\n"
+    "  results --secure FILE             the same for a pass with \"Secure Sites and Redirects\"\n"
+    "                                    on, each as it is queued: \"https://\" and the domain\n"
+    "                                    when its link was https, the domain alone otherwise\n"
     "  links FILE                        list the link the crawl takes from each line of the\n"
     "                                    received page body in FILE, before it is resolved\n"
     "  resolve [--secure] PAGE LINK      write the website the crawl queues for LINK found on\n"
@@ -125,13 +129,32 @@ int AreaCodeCommand(const std::vector<std::string>& args) {
 }
 
 int ResultsCommand(const std::vector<std::string>& args) {
-  if (args.size() != 1) UsageError("results takes one FILE");
-  const std::string page = ReadPageFile(args[0]);
+  std::string file;
+  bool secure = false;
+  for (const std::string& arg : args) {
+    if (arg == "--secure") {
+      secure = true;
+    } else if (arg.starts_with("--")) {
+      UsageError("unknown option " + arg);
+    } else if (file.empty()) {
+      file = arg;
+    } else {
+      UsageError("results takes one FILE");
+    }
+  }
+  if (file.empty()) UsageError("results takes one FILE");
+  const std::string page = ReadPageFile(file);
   // One byte a character both ways, so the names come out byte for byte as they stood.
   const QString html = QString::fromLatin1(page.data(), static_cast<qsizetype>(page.size()));
   std::string out;
-  for (const QString& domain : norvane::ExtractDomains(html)) {
-    out += norvane::SpiderDatabase::NormaliseWebsite(domain).toLatin1().toStdString() + '\n';
+  if (secure) {
+    for (const QString& website : norvane::ExtractSecureWebsites(html)) {
+      out += website.toLatin1().toStdString() + '\n';
+    }
+  } else {
+    for (const QString& domain : norvane::ExtractDomains(html)) {
+      out += norvane::SpiderDatabase::NormaliseWebsite(domain).toLatin1().toStdString() + '\n';
+    }
   }
   WriteOut(out);
   return kExitOk;
