@@ -56,7 +56,8 @@ TEST(SearchQueryTest, EngineFollowsSearchTypeAndOtherwiseKeepsThePreviousOne) {
   } cases[] = {
       {"Yahoo Search", "", "Yahoo"},
       {"Google Search", "Yahoo", "Google"},
-      {"Bing Search", "Yahoo", "Yahoo"},
+      {"Ask Search", "Yahoo", "Yahoo"},  // no such engine: the previous one stays
+      {"Bing Search", "Yahoo", "Bing"},
       {"", "Yahoo", "Yahoo"},
       {"", "", "Google"},
       {"yahoo search", "", "Google"},
