@@ -2,7 +2,9 @@
 // program copies into its application folder.
 #include <QAction>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTextBrowser>
 #include <QTimer>
 
@@ -160,10 +162,14 @@ TEST_F(WindowsTest, SplashTimerShowsTheMainWindowWithinAboutASecond) {
   installHelpFile();
   frmSplash splash;
   splash.show();
+  QElapsedTimer shown;
+  shown.start();
   splash.Form_Load();
   EXPECT_TRUE(splash.Timer2->isActive());
-  EXPECT_EQ(splash.Timer2->interval(), 2);
+  EXPECT_EQ(splash.Timer2->interval(), kSplashTickMilliseconds);
   QTRY_VERIFY_WITH_TIMEOUT(splash.mainWindow() && splash.mainWindow()->isVisible(), 5000);
+  // 75 ticks that never come early: the splash is up for about a second, not a quarter.
+  EXPECT_GE(shown.elapsed(), 75 * kSplashTickMilliseconds);
   EXPECT_FALSE(splash.isVisible());
   EXPECT_TRUE(helpShown(*splash.mainWindow()));
 }
@@ -220,6 +226,38 @@ TEST_F(WindowsTest, InstalledDataFilesAreCopiedOnlyWhenMissing) {
   EXPECT_TRUE(CopyMissingDataFiles(QString(), folder.path()).isEmpty());
   // Running where it was built, the program has no installed data folder.
   EXPECT_TRUE(InstalledDataFolder().isEmpty());
+}
+
+// The program as main() runs it on a fresh --app-dir: the help file and sounds are put there at
+// the first start, and File > Exit ends the process at once, idle or with the browser loading.
+TEST_F(WindowsTest, ProgramOnAFreshFolderGetsItsFilesAndEndsAtOnce) {
+  for (const char* mode : {"idle", "crawl"}) {
+    TempAppFolder fresh;
+    const QString appDir = fresh.file(QStringLiteral("new folder"));
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QStringLiteral(NORVANE_CLOSE_CHILD),
+                {QLatin1String(mode), QStringLiteral("--app-dir"), appDir});
+    ASSERT_TRUE(child.waitForStarted()) << mode;
+    QElapsedTimer sinceClick;
+    while (!sinceClick.isValid() && child.state() == QProcess::Running) {
+      child.waitForReadyRead(200);
+      while (child.canReadLine()) {
+        if (child.readLine().startsWith("CLOSING")) sinceClick.start();
+      }
+    }
+    ASSERT_TRUE(sinceClick.isValid()) << mode << ": the main window never came up";
+    ASSERT_TRUE(child.waitForFinished(10000)) << mode;
+    EXPECT_LT(sinceClick.elapsed(), 200) << mode;
+    EXPECT_EQ(child.exitCode(), 0) << mode;
+    for (const char* name : {"Help.rtf", "sounds/foundfax.wav", "sounds/nextsearch.wav",
+                             "sounds/finished.wav", "spider.mdb"}) {
+      EXPECT_TRUE(QFileInfo(appDir + QLatin1Char('/') + QLatin1String(name)).isFile())
+          << mode << " " << name;
+    }
+    // The database was closed, not left with its log beside it.
+    EXPECT_FALSE(QFileInfo::exists(appDir + QStringLiteral("/spider.mdb-wal"))) << mode;
+  }
 }
 
 }  // namespace
