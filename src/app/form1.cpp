@@ -25,6 +25,7 @@
 #include "common/app_folder.h"
 #include "common/settings_store.h"
 #include "common/version_info.h"
+#include "desktop/design_fonts.h"
 #include "desktop/product_page.h"
 #include "harvest/page_fetcher.h"
 #include "harvest/page_steps.h"
@@ -42,10 +43,7 @@ int ToPixels(double twips) {
 }
 
 QFont VerdanaFont(double points, bool bold = false) {
-  QFont font(QStringLiteral("Verdana"));
-  font.setPointSizeF(points);
-  font.setBold(bold);
-  return font;
+  return DesignFont(points, bold);
 }
 
 // Options read by LoadSettings: key, widget default.
@@ -140,6 +138,9 @@ void Form1::buildWidgets() {
   auto label = [&](QWidget* parent, const QString& text, bool bold) {
     auto* l = new QLabel(text, parent);
     l->setFont(bold ? buttonFont : plainFont);
+    // Text starts at the label's top, so a label that reaches under the next widget keeps its
+    // lines clear of it.
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return l;
   };
   auto combo = [&](QWidget* parent, const char* name, const QStringList& items,
@@ -315,8 +316,8 @@ void Form1::buildWidgets() {
     place(label(Frame3, QLatin1String(rows[i].caption), false), 120, rows[i].top, 1500, 255);
     LblStats[i] = label(Frame3, QStringLiteral("0"), false);
     LblStats[i]->setObjectName(QStringLiteral("LblStats(%1)").arg(i));
-    LblStats[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    place(LblStats[i], 1500, rows[i].top, 975, 255);  // right edge at 2475
+    LblStats[i]->setAlignment(Qt::AlignRight | Qt::AlignTop);  // in line with the captions
+    place(LblStats[i], 1500, rows[i].top, 975, 255);           // right edge at 2475
   }
 
   // Status bar: the design holds one panel; the start sequence adds the other three.

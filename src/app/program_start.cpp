@@ -10,6 +10,7 @@
 #include "common/app_folder.h"
 #include "common/settings_store.h"
 #include "common/version_info.h"
+#include "desktop/design_fonts.h"
 
 namespace norvane {
 namespace {
@@ -30,6 +31,7 @@ int RunProgram() {
   QApplication::setOrganizationName(QString::fromUtf8(version::kProductName));
   QApplication::setApplicationVersion(
       QStringLiteral("%1.%2").arg(version::kMajor).arg(version::kMinor));
+  InstallDesignFontFallbacks();
   SetAppFolder(ResolveAppFolder(QApplication::arguments()));
   // Every file is "application folder + name", so a folder that lacks the help file or the
   // sounds (a fresh --app-dir, the per-user folder of an installed program) gets them; a file

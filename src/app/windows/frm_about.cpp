@@ -7,16 +7,14 @@
 #include "app/windows/artwork.h"
 #include "app/windows/twips.h"
 #include "common/version_info.h"
+#include "desktop/design_fonts.h"
 #include "desktop/product_page.h"
 
 namespace norvane {
 namespace {
 
 QFont Verdana(double points, bool bold) {
-  QFont font(QStringLiteral("Verdana"));
-  font.setPointSizeF(points);
-  font.setBold(bold);
-  return font;
+  return DesignFont(points, bold);
 }
 
 }  // namespace
