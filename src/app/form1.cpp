@@ -20,6 +20,7 @@
 
 #include "app/arrange_controls.h"
 #include "app/frame_cap.h"
+#include "app/windows/combo_text_guard.h"
 #include "app/windows/form8.h"
 #include "app/windows/frm_about.h"
 #include "common/app_folder.h"
@@ -73,6 +74,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
   connect(cmdStop, &QToolButton::clicked, this, &Form1::cmdStop_Click);
   connect(cmdResume, &QToolButton::clicked, this, &Form1::cmdResume_Click);
   connect(cmdNextSearch, &QToolButton::clicked, this, &Form1::cmdNextSearch_Click);
+  Text1->setFocus();  // typing starts a new search string; Return there adds it
 }
 
 Form1::~Form1() {
@@ -105,13 +107,13 @@ void Form1::buildMenus() {
     return item;
   };
   mnuFileItem =
-      addMenu(QStringLiteral("mnuFile"), QStringLiteral("File"), QStringLiteral("mnuFileItem"),
+      addMenu(QStringLiteral("mnuFile"), QStringLiteral("&File"), QStringLiteral("mnuFileItem"),
               QStringLiteral("Exit"), &Form1::mnuFileItem_Click);
   mnuHelpItem =
-      addMenu(QStringLiteral("mnuHelp"), QStringLiteral("Help"), QStringLiteral("mnuHelpItem"),
+      addMenu(QStringLiteral("mnuHelp"), QStringLiteral("&Help"), QStringLiteral("mnuHelpItem"),
               QStringLiteral("View Help File"), &Form1::mnuHelpItem_Click);
   mnuAboutItem =
-      addMenu(QStringLiteral("mnuAbout"), QStringLiteral("About"), QStringLiteral("mnuAboutItem"),
+      addMenu(QStringLiteral("mnuAbout"), QStringLiteral("&About"), QStringLiteral("mnuAboutItem"),
               QStringLiteral("About this software"), &Form1::mnuAboutItem_Click);
 }
 
@@ -352,6 +354,7 @@ void Form1::connectOptionHandlers() {
   connect(cmbAdvance, &QComboBox::activated, this, &Form1::cmbAdvance_Click);
   connect(cmbLastSearch->lineEdit(), &QLineEdit::textEdited, this, &Form1::cmbLastSearch_Change);
   connect(cmbLastSearch, &QComboBox::activated, this, &Form1::cmbLastSearch_Click);
+  for (QComboBox* combo : {Combo1, Combo2, cmbAdvance, cmbLastSearch}) KeepComboTextToItems(combo);
 }
 
 void Form1::addStatusPanel() {
