@@ -545,7 +545,7 @@ void Form1::setPanelText(int panel, const QString& text) {
 }
 
 void Form1::cmdWebsite_Click() {
-  OpenProductPage();
+  OpenProductPage(this);
 }
 
 void Form1::mnuFileItem_Click() {

@@ -65,7 +65,7 @@ void frmAbout::Form_Load() {
 }
 
 void frmAbout::lblWebsite_Click() {
-  OpenProductPage();
+  OpenProductPage(this);
 }
 
 bool frmAbout::eventFilter(QObject* watched, QEvent* event) {

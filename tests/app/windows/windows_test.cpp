@@ -13,6 +13,7 @@
 #include "app/windows/frm_about.h"
 #include "app/windows/frm_splash.h"
 #include "common/app_folder.h"
+#include "desktop/message_box.h"
 #include "desktop/open_url.h"
 #include "export/frm_export.h"
 
@@ -258,6 +259,42 @@ TEST_F(WindowsTest, ProgramOnAFreshFolderGetsItsFilesAndEndsAtOnce) {
     // The database was closed, not left with its log beside it.
     EXPECT_FALSE(QFileInfo::exists(appDir + QStringLiteral("/spider.mdb-wal"))) << mode;
   }
+}
+
+// Without a program to open them, the folder and the web address are shown to the user.
+TEST_F(WindowsTest, WhatTheDesktopCannotOpenIsShownByItsAddress) {
+  struct Case {
+    const char* button;
+    bool desktopOpens;
+    const char* shown;  // part of the message, nullptr: no message
+  };
+  const QString folderPath = QDir::toNativeSeparators(folder.path());
+  const Case cases[] = {{"cmdViewDatabase", true, nullptr},
+                        {"cmdViewDatabase", false, "Open it by hand:\n\n"},
+                        {"cmdWebsite", true, nullptr},
+                        {"cmdWebsite", false, "Open it by hand:\n\nhttp://www.norvane.example"}};
+  auto form = start();
+  MessageBox::setTestMode(true);
+  for (const Case& c : cases) {
+    MessageBox::reset();
+    QList<QUrl> asked;
+    SetUrlOpener([&](const QUrl& url) {
+      asked << url;
+      return c.desktopOpens;
+    });
+    form->findChild<QToolButton*>(QLatin1String(c.button))->click();
+    EXPECT_EQ(asked.size(), 1) << c.button;
+    const QStringList shown = MessageBox::takeShownTexts();
+    if (!c.shown) {
+      EXPECT_TRUE(shown.isEmpty()) << c.button;
+      continue;
+    }
+    ASSERT_EQ(shown.size(), 1) << c.button;
+    EXPECT_TRUE(shown[0].contains(QLatin1String(c.shown))) << shown[0].toStdString();
+    if (QLatin1String(c.button) == QLatin1String("cmdViewDatabase"))
+      EXPECT_TRUE(shown[0].endsWith(folderPath)) << shown[0].toStdString();
+  }
+  MessageBox::setTestMode(false);
 }
 
 }  // namespace
