@@ -11,7 +11,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev libqt6opengl6-dev libgl-dev
   qt6-webengine-dev qt6-webengine-dev-tools qt6-multimedia-dev
   libgtest-dev libbenchmark-dev
-  xvfb xauth fonts-dejavu-core
+  xvfb xauth fonts-dejavu-core fonts-dejavu-extra
   html2text jq
   dpkg-dev file ccache
   txt2man help2man desktop-file-utils appstream

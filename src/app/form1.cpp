@@ -20,11 +20,13 @@
 
 #include "app/arrange_controls.h"
 #include "app/frame_cap.h"
+#include "app/windows/combo_text_guard.h"
 #include "app/windows/form8.h"
 #include "app/windows/frm_about.h"
 #include "common/app_folder.h"
 #include "common/settings_keys.h"
 #include "common/version_info.h"
+#include "desktop/design_fonts.h"
 #include "desktop/product_page.h"
 #include "desktop/program_icon.h"
 #include "export/frm_export.h"
@@ -41,10 +43,7 @@ int ToPixels(double twips) {
 }
 
 QFont VerdanaFont(double points, bool bold = false) {
-  QFont font(QStringLiteral("Verdana"));
-  font.setPointSizeF(points);
-  font.setBold(bold);
-  return font;
+  return DesignFont(points, bold);
 }
 
 }  // namespace
@@ -66,6 +65,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
   connect(cmdStop, &QToolButton::clicked, this, &Form1::cmdStop_Click);
   connect(cmdResume, &QToolButton::clicked, this, &Form1::cmdResume_Click);
   connect(cmdNextSearch, &QToolButton::clicked, this, &Form1::cmdNextSearch_Click);
+  Text1->setFocus();  // typing starts a new search string; Return there adds it
 }
 
 Form1::~Form1() {
@@ -99,13 +99,13 @@ void Form1::buildMenus() {
     return item;
   };
   mnuFileItem =
-      addMenu(QStringLiteral("mnuFile"), QStringLiteral("File"), QStringLiteral("mnuFileItem"),
+      addMenu(QStringLiteral("mnuFile"), QStringLiteral("&File"), QStringLiteral("mnuFileItem"),
               QStringLiteral("Exit"), &Form1::mnuFileItem_Click);
   mnuHelpItem =
-      addMenu(QStringLiteral("mnuHelp"), QStringLiteral("Help"), QStringLiteral("mnuHelpItem"),
+      addMenu(QStringLiteral("mnuHelp"), QStringLiteral("&Help"), QStringLiteral("mnuHelpItem"),
               QStringLiteral("View Help File"), &Form1::mnuHelpItem_Click);
   mnuAboutItem =
-      addMenu(QStringLiteral("mnuAbout"), QStringLiteral("About"), QStringLiteral("mnuAboutItem"),
+      addMenu(QStringLiteral("mnuAbout"), QStringLiteral("&About"), QStringLiteral("mnuAboutItem"),
               QStringLiteral("About this software"), &Form1::mnuAboutItem_Click);
 }
 
@@ -132,6 +132,9 @@ void Form1::buildWidgets() {
   auto label = [&](QWidget* parent, const QString& text, bool bold) {
     auto* l = new QLabel(text, parent);
     l->setFont(bold ? buttonFont : plainFont);
+    // Text starts at the label's top, so a label that reaches under the next widget keeps its
+    // lines clear of it.
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return l;
   };
   auto combo = [&](QWidget* parent, const char* name, const QStringList& items,
@@ -307,8 +310,8 @@ void Form1::buildWidgets() {
     place(label(Frame3, QLatin1String(rows[i].caption), false), 120, rows[i].top, 1500, 255);
     LblStats[i] = label(Frame3, QStringLiteral("0"), false);
     LblStats[i]->setObjectName(QStringLiteral("LblStats(%1)").arg(i));
-    LblStats[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    place(LblStats[i], 1500, rows[i].top, 975, 255);  // right edge at 2475
+    LblStats[i]->setAlignment(Qt::AlignRight | Qt::AlignTop);  // in line with the captions
+    place(LblStats[i], 1500, rows[i].top, 975, 255);           // right edge at 2475
   }
 
   // Status bar: the design holds one panel; the start sequence adds the other three.
@@ -346,6 +349,7 @@ void Form1::connectOptionHandlers() {
   connect(cmbAdvance, &QComboBox::activated, this, &Form1::cmbAdvance_Click);
   connect(cmbLastSearch->lineEdit(), &QLineEdit::textEdited, this, &Form1::cmbLastSearch_Change);
   connect(cmbLastSearch, &QComboBox::activated, this, &Form1::cmbLastSearch_Click);
+  for (QComboBox* combo : {Combo1, Combo2, cmbAdvance, cmbLastSearch}) KeepComboTextToItems(combo);
 }
 
 void Form1::addStatusPanel() {
@@ -515,7 +519,7 @@ void Form1::setPanelText(int panel, const QString& text) {
 }
 
 void Form1::cmdWebsite_Click() {
-  OpenProductPage();
+  OpenProductPage(this);
 }
 
 void Form1::mnuFileItem_Click() {

@@ -5,7 +5,7 @@
 #include "app/form1.h"
 #include "common/app_folder.h"
 #include "desktop/message_box.h"
-#include "desktop/open_url.h"
+#include "desktop/open_or_tell.h"
 #include "export/frm_export.h"
 
 namespace norvane {
@@ -32,7 +32,7 @@ void Form1::Command3_Click() {
 }
 
 void Form1::cmdViewDatabase_Click() {
-  OpenUrl(QUrl::fromLocalFile(AppFolder()));
+  OpenOrTell(this, QUrl::fromLocalFile(AppFolder()));
 }
 
 }  // namespace norvane

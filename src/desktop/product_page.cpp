@@ -3,7 +3,7 @@
 #include <QUrl>
 
 #include "common/version_info.h"
-#include "desktop/open_url.h"
+#include "desktop/open_or_tell.h"
 
 namespace norvane {
 
@@ -15,9 +15,9 @@ QString ProductPageAddress(const QString& address) {
   return QLatin1String("http://") + address;
 }
 
-void OpenProductPage() {
+void OpenProductPage(QWidget* parent) {
   const QString address = ProductPageAddress(QString::fromUtf8(version::kComments));
-  OpenUrl(QUrl(address));
+  OpenOrTell(parent, QUrl(address));
 }
 
 }  // namespace norvane

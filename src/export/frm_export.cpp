@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "common/app_folder.h"
+#include "desktop/design_fonts.h"
 #include "desktop/message_box.h"
 #include "export/fax_export.h"
 #include "store/spider_database.h"
@@ -41,8 +42,7 @@ frmExport::frmExport(SpiderDatabase& database, QWidget* parent)
   setObjectName(QStringLiteral("frmExport"));
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("Export Faxes"));
-  QFont font(QStringLiteral("Verdana"));
-  font.setPointSizeF(8.25);
+  QFont font = DesignFont(8.25);
   setFont(font);
   setFixedSize(Px(5070), Px(1980));
 

@@ -155,6 +155,11 @@ void SpiderDatabase::closeConnection() {
   db.close();
 }
 
+void SpiderDatabase::close() {
+  closeConnection();
+  m_open = false;
+}
+
 bool SpiderDatabase::open() {
   if (m_open) return true;
   m_open = openFile();

@@ -39,6 +39,9 @@ class SpiderDatabase {
   // its own journal mode, or as an immutable file when its folder cannot hold the WAL files.
   bool open();
   bool isOpen() const;
+  // Closes the connection, which folds the WAL back into the file; the next operation opens
+  // it again. The program runs it as it ends, so spider.mdb is whole on its own.
+  void close();
   QString filePath() const { return m_filePath; }
 
   // How long a statement waits for another program's lock before it fails. A few seconds by

@@ -7,16 +7,14 @@
 #include "app/windows/artwork.h"
 #include "app/windows/twips.h"
 #include "common/version_info.h"
+#include "desktop/design_fonts.h"
 #include "desktop/product_page.h"
 
 namespace norvane {
 namespace {
 
 QFont Verdana(double points, bool bold) {
-  QFont font(QStringLiteral("Verdana"));
-  font.setPointSizeF(points);
-  font.setBold(bold);
-  return font;
+  return DesignFont(points, bold);
 }
 
 }  // namespace
@@ -67,7 +65,7 @@ void frmAbout::Form_Load() {
 }
 
 void frmAbout::lblWebsite_Click() {
-  OpenProductPage();
+  OpenProductPage(this);
 }
 
 bool frmAbout::eventFilter(QObject* watched, QEvent* event) {

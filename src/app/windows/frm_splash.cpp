@@ -19,7 +19,11 @@ frmSplash::frmSplash(QWidget* parent)
   Image1->setPixmap(SplashPicture(Image1->width(), Image1->height()));
   Timer2 = new QTimer(this);
   Timer2->setObjectName(QStringLiteral("Timer2"));
-  Timer2->setInterval(2);
+  // The hand-over comes on the 75th tick. A 2 ms timer ticks every 10 to 16 ms on the desktop
+  // the splash was drawn for, which holds it about a second; here timers keep their interval,
+  // so the interval itself is what makes 75 ticks last about a second.
+  Timer2->setTimerType(Qt::PreciseTimer);
+  Timer2->setInterval(kSplashTickMilliseconds);
   connect(Timer2, &QTimer::timeout, this, &frmSplash::Timer2_Timer);
   CenterOnScreen(this);
 }

@@ -11,6 +11,9 @@ namespace norvane {
 
 class Form1;
 
+// 75 ticks of this are about one second.
+inline constexpr int kSplashTickMilliseconds = 13;
+
 // The first window of the program. Its timer counts intTemp up by 2 a tick; on the 75th tick
 // it loads and shows the main window and hides itself, staying loaded (and owning the main
 // window) until the program ends.

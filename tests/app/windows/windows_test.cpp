@@ -2,7 +2,9 @@
 // program copies into its application folder.
 #include <QAction>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTextBrowser>
 #include <QTimer>
 
@@ -11,6 +13,7 @@
 #include "app/windows/frm_about.h"
 #include "app/windows/frm_splash.h"
 #include "common/app_folder.h"
+#include "desktop/message_box.h"
 #include "desktop/open_url.h"
 #include "export/frm_export.h"
 
@@ -160,10 +163,14 @@ TEST_F(WindowsTest, SplashTimerShowsTheMainWindowWithinAboutASecond) {
   installHelpFile();
   frmSplash splash;
   splash.show();
+  QElapsedTimer shown;
+  shown.start();
   splash.Form_Load();
   EXPECT_TRUE(splash.Timer2->isActive());
-  EXPECT_EQ(splash.Timer2->interval(), 2);
+  EXPECT_EQ(splash.Timer2->interval(), kSplashTickMilliseconds);
   QTRY_VERIFY_WITH_TIMEOUT(splash.mainWindow() && splash.mainWindow()->isVisible(), 5000);
+  // 75 ticks that never come early: the splash is up for about a second, not a quarter.
+  EXPECT_GE(shown.elapsed(), 75 * kSplashTickMilliseconds);
   EXPECT_FALSE(splash.isVisible());
   EXPECT_TRUE(helpShown(*splash.mainWindow()));
 }
@@ -220,6 +227,74 @@ TEST_F(WindowsTest, InstalledDataFilesAreCopiedOnlyWhenMissing) {
   EXPECT_TRUE(CopyMissingDataFiles(QString(), folder.path()).isEmpty());
   // Running where it was built, the program has no installed data folder.
   EXPECT_TRUE(InstalledDataFolder().isEmpty());
+}
+
+// The program as main() runs it on a fresh --app-dir: the help file and sounds are put there at
+// the first start, and File > Exit ends the process at once, idle or with the browser loading.
+TEST_F(WindowsTest, ProgramOnAFreshFolderGetsItsFilesAndEndsAtOnce) {
+  for (const char* mode : {"idle", "crawl"}) {
+    TempAppFolder fresh;
+    const QString appDir = fresh.file(QStringLiteral("new folder"));
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QStringLiteral(NORVANE_CLOSE_CHILD),
+                {QLatin1String(mode), QStringLiteral("--app-dir"), appDir});
+    ASSERT_TRUE(child.waitForStarted()) << mode;
+    QElapsedTimer sinceClick;
+    while (!sinceClick.isValid() && child.state() == QProcess::Running) {
+      child.waitForReadyRead(200);
+      while (child.canReadLine()) {
+        if (child.readLine().startsWith("CLOSING")) sinceClick.start();
+      }
+    }
+    ASSERT_TRUE(sinceClick.isValid()) << mode << ": the main window never came up";
+    ASSERT_TRUE(child.waitForFinished(10000)) << mode;
+    EXPECT_LT(sinceClick.elapsed(), 200) << mode;
+    EXPECT_EQ(child.exitCode(), 0) << mode;
+    for (const char* name : {"Help.rtf", "sounds/foundfax.wav", "sounds/nextsearch.wav",
+                             "sounds/finished.wav", "spider.mdb"}) {
+      EXPECT_TRUE(QFileInfo(appDir + QLatin1Char('/') + QLatin1String(name)).isFile())
+          << mode << " " << name;
+    }
+    // The database was closed, not left with its log beside it.
+    EXPECT_FALSE(QFileInfo::exists(appDir + QStringLiteral("/spider.mdb-wal"))) << mode;
+  }
+}
+
+// Without a program to open them, the folder and the web address are shown to the user.
+TEST_F(WindowsTest, WhatTheDesktopCannotOpenIsShownByItsAddress) {
+  struct Case {
+    const char* button;
+    bool desktopOpens;
+    const char* shown;  // part of the message, nullptr: no message
+  };
+  const QString folderPath = QDir::toNativeSeparators(folder.path());
+  const Case cases[] = {{"cmdViewDatabase", true, nullptr},
+                        {"cmdViewDatabase", false, "Open it by hand:\n\n"},
+                        {"cmdWebsite", true, nullptr},
+                        {"cmdWebsite", false, "Open it by hand:\n\nhttp://www.norvane.example"}};
+  auto form = start();
+  MessageBox::setTestMode(true);
+  for (const Case& c : cases) {
+    MessageBox::reset();
+    QList<QUrl> asked;
+    SetUrlOpener([&](const QUrl& url) {
+      asked << url;
+      return c.desktopOpens;
+    });
+    form->findChild<QToolButton*>(QLatin1String(c.button))->click();
+    EXPECT_EQ(asked.size(), 1) << c.button;
+    const QStringList shown = MessageBox::takeShownTexts();
+    if (!c.shown) {
+      EXPECT_TRUE(shown.isEmpty()) << c.button;
+      continue;
+    }
+    ASSERT_EQ(shown.size(), 1) << c.button;
+    EXPECT_TRUE(shown[0].contains(QLatin1String(c.shown))) << shown[0].toStdString();
+    if (QLatin1String(c.button) == QLatin1String("cmdViewDatabase"))
+      EXPECT_TRUE(shown[0].endsWith(folderPath)) << shown[0].toStdString();
+  }
+  MessageBox::setTestMode(false);
 }
 
 }  // namespace
