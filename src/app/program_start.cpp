@@ -10,6 +10,7 @@
 #include "common/app_folder.h"
 #include "common/settings_store.h"
 #include "common/version_info.h"
+#include "store/spider_database.h"
 #include "desktop/design_fonts.h"
 
 namespace norvane {
