@@ -12,6 +12,7 @@
 #include "common/app_folder.h"
 #include "desktop/design_fonts.h"
 #include "desktop/message_box.h"
+#include "export/fax_csv.h"
 #include "export/fax_export.h"
 #include "store/spider_database.h"
 
@@ -58,6 +59,7 @@ frmExport::frmExport(SpiderDatabase& database, QWidget* parent)
   Combo1->addItems({QStringLiteral("Semi-Colon Delimited (;)"),
                     QStringLiteral("Tab Delimited (^t)"),
                     QStringLiteral("Line Feed Delimited (one per line)")});
+  Combo1->addItem(QStringLiteral("CSV File (number, region, website, search, date)"));
   Combo1->setCurrentIndex(-1);
   Combo1->setEditText(QStringLiteral("Semi-Colon delimited (;)"));
   place(Combo1, 1260, 60, 3735, 315);
@@ -90,7 +92,7 @@ void frmExport::Command1_Click() {
     const QString separator = ExportSeparator(Combo1->currentIndex(), Check2->isChecked());
     QStringList faxes;
     for (const FaxRow& row : m_database.ReadAllFaxes()) faxes << row.fax;
-    WriteExportFile(target, ExportFileBytes(faxes, separator));
+    WriteExportFile(target, exportBytes(faxes, separator));
     if (Check1->isChecked() &&
         MessageBox::show(this, QStringLiteral("Are you sure you want to delete all faxes?"),
                          QMessageBox::Question,
@@ -100,6 +102,13 @@ void frmExport::Command1_Click() {
     }
   }
   close();
+}
+
+// The CSV choice writes every field of the rows; the others the numbers with the separator.
+QByteArray frmExport::exportBytes(const QStringList& faxes, const QString& separator) const {
+  if (Combo1->currentIndex() == static_cast<int>(ExportChoice::kCsv))
+    return FaxCsvBytes(m_database.ReadAllFaxes());
+  return ExportFileBytes(faxes, separator);
 }
 
 }  // namespace norvane

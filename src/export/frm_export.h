@@ -37,6 +37,7 @@ class frmExport : public QWidget {
   QToolButton* Command1 = nullptr;
 
  private:
+  QByteArray exportBytes(const QStringList& faxes, const QString& separator) const;
   SpiderDatabase& m_database;
 };
 
