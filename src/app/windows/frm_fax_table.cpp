@@ -127,6 +127,8 @@ frmFaxTable::frmFaxTable(SpiderDatabase& database, QWidget* parent)
       new QShortcut(QKeySequence::Copy, grdFaxes, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
   connect(copyKey, &QShortcut::activated, this, &frmFaxTable::cmdCopy_Click);
   refresh();
+  // Widths for the rows there at the start; later refreshes keep what the user set.
+  grdFaxes->resizeColumnsToContents();
 }
 
 void frmFaxTable::refresh() {
