@@ -2,17 +2,13 @@
 // the font the program picks on this desktop.
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QScrollBar>
 #include <QStatusBar>
-#include <QTextBrowser>
 #include <QToolButton>
 
 #include "app/form1_fixture.h"
-#include "app/windows/form8.h"
 #include "app/windows/frm_about.h"
 #include "desktop/design_fonts.h"
 #include "export/frm_export.h"
@@ -111,24 +107,6 @@ TEST_F(Form1Test, EveryTextFitsAtTheDesignSize) {
   ASSERT_FALSE(panels.contains(nullptr));
   const QStringList unfit = UnfitTexts(form.get(), panels) + UnfitTexts(form->exportWindow(), {}) +
                             UnfitTexts(form->aboutWindow(), {});
-  // NORVANE_SCREENSHOT=file.png keeps a picture of the window with long status texts, to look at.
-  if (const QString shot = qEnvironmentVariable("NORVANE_SCREENSHOT"); !shot.isEmpty()) {
-    for (int panel = 1; panel <= 3; ++panel)
-      form->setPanelText(panel, kPanelTexts[panel][panel == 1 ? 2 : 3]);
-    form->cmbLastSearch->setCurrentIndex(1);
-    form->grab().save(shot);
-    QFile::copy(QStringLiteral(NORVANE_HELP_RTF), folder.file(QStringLiteral("Help.rtf")));
-    Form8 help;
-    help.Form_Load();
-    help.grab().save(shot + QStringLiteral(".help.png"));
-    help.rtf1->verticalScrollBar()->setValue(help.rtf1->verticalScrollBar()->maximum());
-    help.grab().save(shot + QStringLiteral(".help-end.png"));
-    seed({}, {}, 3);
-    form->findChild<QAction*>(QStringLiteral("mnuFaxTable"))->trigger();
-    form->findChild<QWidget*>(QStringLiteral("frmFaxTable"))
-        ->grab()
-        .save(shot + QStringLiteral(".table.png"));
-  }
   EXPECT_TRUE(unfit.isEmpty()) << QFontInfo(form->font()).family().toStdString() << ":\n"
                                << unfit.join(QLatin1Char('\n')).toStdString();
 }
