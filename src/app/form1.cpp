@@ -21,6 +21,7 @@
 #include "app/arrange_controls.h"
 #include "app/frame_cap.h"
 #include "app/windows/combo_text_guard.h"
+#include "app/windows/frm_fax_table.h"
 #include "app/windows/form8.h"
 #include "app/windows/frm_about.h"
 #include "common/app_folder.h"
@@ -101,6 +102,11 @@ void Form1::buildMenus() {
   mnuFileItem =
       addMenu(QStringLiteral("mnuFile"), QStringLiteral("&File"), QStringLiteral("mnuFileItem"),
               QStringLiteral("Exit"), &Form1::mnuFileItem_Click);
+  // File > Fax Table, above "Exit": every stored number in a window of its own.
+  auto* mnuFaxTable = new QAction(QStringLiteral("Fax &Table"), this);
+  mnuFaxTable->setObjectName(QStringLiteral("mnuFaxTable"));
+  menuBar()->findChild<QMenu*>(QStringLiteral("mnuFile"))->insertAction(mnuFileItem, mnuFaxTable);
+  connect(mnuFaxTable, &QAction::triggered, this, [this] { ShowFaxTable(this, database()); });
   mnuHelpItem =
       addMenu(QStringLiteral("mnuHelp"), QStringLiteral("&Help"), QStringLiteral("mnuHelpItem"),
               QStringLiteral("View Help File"), &Form1::mnuHelpItem_Click);

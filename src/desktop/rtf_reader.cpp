@@ -31,9 +31,20 @@ struct GroupState {
   bool underline = false;
   int halfPoints = 24;
   bool centered = false;
+  int leftIndent = 0;  // twips
+  int firstIndent = 0;
+  QList<int> tabStops;
   bool skip = false;  // inside a skipped destination
   int unicodeSkip = 1;
 };
+
+// Indents and tab stops beyond a page's width are clamped; a paragraph keeps a bounded number
+// of tab stops.
+constexpr long long kMaxTwips = 31680;  // 22 inches
+constexpr qsizetype kMaxTabStops = 64;
+int Twips(long long value) {
+  return static_cast<int>(std::clamp(value, -kMaxTwips, kMaxTwips));
+}
 
 // Groups nested deeper than this are read with the state of the deepest kept group, so
 // memory stays bounded for any input.
@@ -184,6 +195,14 @@ class Reader {
       s.halfPoints = 24;
     } else if (word == "pard") {
       s.centered = false;
+      s.leftIndent = s.firstIndent = 0;
+      s.tabStops.clear();
+    } else if (word == "li") {
+      if (hasParam) s.leftIndent = Twips(param);
+    } else if (word == "fi") {
+      if (hasParam) s.firstIndent = Twips(param);
+    } else if (word == "tx") {
+      if (hasParam && s.tabStops.size() < kMaxTabStops) s.tabStops.append(Twips(param));
     } else if (word == "qc") {
       s.centered = true;
     } else if (word == "ql" || word == "qr" || word == "qj") {
@@ -233,7 +252,12 @@ class Reader {
     const GroupState& s = state();
     if (s.skip) return;
     RtfParagraph& p = m_doc.paragraphs.last();
-    if (p.runs.isEmpty()) p.centered = s.centered;
+    if (p.runs.isEmpty()) {
+      p.centered = s.centered;
+      p.leftIndent = s.leftIndent;
+      p.firstIndent = s.firstIndent;
+      p.tabStops = s.tabStops;
+    }
     RtfRun run;
     run.bold = s.bold;
     run.italic = s.italic;
@@ -294,6 +318,15 @@ void FillTextDocument(const RtfDocument& rtf, QTextDocument* document) {
   for (const RtfParagraph& p : rtf.paragraphs) {
     QTextBlockFormat block;
     block.setAlignment(p.centered ? Qt::AlignHCenter : Qt::AlignLeft);
+    // Twips to the document's pixels at 96 dots per inch. A first line may start left of the
+    // other lines, not left of the page.
+    block.setLeftMargin(std::max(0, p.leftIndent) / 15.0);
+    block.setTextIndent(std::max(p.firstIndent, -std::max(0, p.leftIndent)) / 15.0);
+    QList<QTextOption::Tab> tabs;
+    for (int stop : p.tabStops) {
+      if (stop > 0) tabs.append(QTextOption::Tab(stop / 15.0, QTextOption::LeftTab));
+    }
+    block.setTabPositions(tabs);
     if (first) {
       cursor.setBlockFormat(block);
       first = false;

@@ -9,8 +9,8 @@ class QTextDocument;
 namespace norvane {
 
 // The rich text the help file uses, read from RTF: paragraphs of runs with bold, italic,
-// underline, font size and centring. Everything else (font and colour tables, pictures,
-// document information, any group marked "\*", unknown control words) is skipped.
+// underline, font size, centring, indents and tab stops. Everything else (font and colour tables,
+// pictures, document information, any group marked "\*", unknown control words) is skipped.
 struct RtfRun {
   QString text;  // a line break inside a paragraph is U+2028
   bool bold = false;
@@ -27,6 +27,12 @@ struct RtfRun {
 struct RtfParagraph {
   QList<RtfRun> runs;
   bool centered = false;
+  // In twips, as RTF gives them: "\liN" the left indent of every line, "\fiN" the first
+  // line's indent from there (negative for a hanging indent, whose wrapped lines line up at
+  // the left indent), "\txN" tab stops measured from the left edge.
+  int leftIndent = 0;
+  int firstIndent = 0;
+  QList<int> tabStops;
   QString text() const;
 };
 

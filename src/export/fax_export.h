@@ -6,8 +6,9 @@
 
 namespace norvane {
 
-// The separator choices of the export window, in the order of its list.
-enum class ExportChoice { kSemicolon = 0, kTab = 1, kLineFeed = 2 };
+// The separator choices of the export window, in the order of its list, and the CSV file after
+// them (fax_csv.h), which has no separator.
+enum class ExportChoice { kSemicolon = 0, kTab = 1, kLineFeed = 2, kCsv = 3 };
 
 // The text written after every number: ";" (with a space when spaceBetween is ticked) for no
 // choice or the semicolon choice, a tab, or CR LF. The space applies to the semicolon only.

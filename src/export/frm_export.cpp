@@ -13,6 +13,7 @@
 #include "common/app_folder.h"
 #include "desktop/design_fonts.h"
 #include "desktop/message_box.h"
+#include "export/fax_csv.h"
 #include "export/fax_export.h"
 #include "store/spider_database.h"
 
@@ -59,6 +60,7 @@ frmExport::frmExport(SpiderDatabase& database, QWidget* parent)
   Combo1->addItems({QStringLiteral("Semi-Colon Delimited (;)"),
                     QStringLiteral("Tab Delimited (^t)"),
                     QStringLiteral("Line Feed Delimited (one per line)")});
+  Combo1->addItem(QStringLiteral("CSV File (number, region, website, search, date)"));
   Combo1->setCurrentIndex(-1);
   Combo1->setEditText(QStringLiteral("Semi-Colon delimited (;)"));
   place(Combo1, 1260, 60, 3735, 315);
@@ -91,7 +93,7 @@ void frmExport::Command1_Click() {
     const QString separator = ExportSeparator(Combo1->currentIndex(), Check2->isChecked());
     QStringList faxes;
     for (const FaxRow& row : m_database.ReadAllFaxes()) faxes << row.fax;
-    if (!WriteExportFile(target, ExportFileBytes(faxes, separator))) {
+    if (!WriteExportFile(target, exportBytes(faxes, separator))) {
       // Without a copy in a file, the numbers must not be offered for deletion.
       MessageBox::show(this, QStringLiteral("Could not write ") + QDir::toNativeSeparators(target),
                        QMessageBox::Warning);
@@ -104,6 +106,13 @@ void frmExport::Command1_Click() {
     }
   }
   close();
+}
+
+// The CSV choice writes every field of the rows; the others the numbers with the separator.
+QByteArray frmExport::exportBytes(const QStringList& faxes, const QString& separator) const {
+  if (Combo1->currentIndex() == static_cast<int>(ExportChoice::kCsv))
+    return FaxCsvBytes(m_database.ReadAllFaxes());
+  return ExportFileBytes(faxes, separator);
 }
 
 }  // namespace norvane

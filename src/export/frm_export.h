@@ -42,6 +42,7 @@ class frmExport : public QWidget {
   void faxesDeleted();
 
  private:
+  QByteArray exportBytes(const QStringList& faxes, const QString& separator) const;
   SpiderDatabase& m_database;
 };
 

@@ -1,5 +1,6 @@
-// norvane-tool: the page conversion, the fax scan, the area-code lookup and the reading of search
-// result pages from the command line, for checking pages by hand and for scripts.
+// norvane-tool: the page conversion, the fax scan, the area-code lookup, the reading of search
+// result pages and the export of the stored numbers from the command line, for checking pages
+// by hand and for scripts.
 
 #include <cerrno>
 #include <cstdio>
@@ -14,8 +15,17 @@
 #include <utility>
 #include <vector>
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <optional>
+
 #include "areacodes/area_code_directory.h"
+#include "common/app_folder.h"
 #include "common/text_file.h"
+#include "common/version_info.h"
+#include "export/fax_csv.h"
+#include "export/fax_export.h"
 #include "harvest/fax_scan_page.h"
 #include "harvest/link_extraction.h"
 #include "harvest/url_rules.h"
@@ -52,6 +62,14 @@ constexpr std::string_view kUsage =
     "                                    the page at PAGE (a website such as host/dir/page.html),\n"
     "                                    nothing when it queues none; --secure: as the crawl that\n"
     "                                    follows https websites (PAGE may begin with https://)\n"
+    "  export [--csv] [--separator TEXT] [--app-dir DIR] FILE\n"
+    "                                    write the stored numbers of the application folder\n"
+    "                                    (DIR, else the program's own) to FILE (\"-\": standard\n"
+    "                                    output) as the export window does: each number\n"
+    "                                    followed by TEXT (default \";\"; \\t, \\r, \\n and \\\\\n"
+    "                                    stand for tab, CR, LF and backslash), then CR LF; or\n"
+    "                                    with --csv a CSV file (number, region, website,\n"
+    "                                    search, date) with a header row, in UTF-8\n"
     "  --help                            show this text\n";
 
 class ToolError {
@@ -193,6 +211,98 @@ int ResolveCommand(const std::vector<std::string>& args) {
   return kExitOk;
 }
 
+// "\t", "\r", "\n" and "\\" in a separator typed on a command line.
+QString DecodeSeparator(const std::string& text) {
+  QString out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\' || i + 1 == text.size()) {
+      out += QChar::fromLatin1(text[i]);
+      continue;
+    }
+    switch (text[++i]) {
+      case 't':
+        out += QLatin1Char('\t');
+        break;
+      case 'r':
+        out += QLatin1Char('\r');
+        break;
+      case 'n':
+        out += QLatin1Char('\n');
+        break;
+      case '\\':
+        out += QLatin1Char('\\');
+        break;
+      default:
+        out += QLatin1Char('\\') + QChar::fromLatin1(text[i]);
+    }
+  }
+  return out;
+}
+
+int ExportCommand(const std::vector<std::string>& args) {
+  bool csv = false;
+  std::optional<std::string> separator;
+  std::optional<std::string> appDir;
+  std::string file;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--csv") {
+      csv = true;
+    } else if (arg == "--separator" || arg == "--app-dir") {
+      if (i + 1 == args.size()) UsageError(arg + " needs a value");
+      (arg == "--separator" ? separator : appDir) = args[++i];
+    } else if (arg.starts_with("--")) {
+      UsageError("unknown option " + arg);
+    } else if (file.empty()) {
+      file = arg;
+    } else {
+      UsageError("export takes one FILE");
+    }
+  }
+  if (file.empty()) UsageError("export needs a FILE");
+  if (csv && separator) UsageError("--csv takes no --separator");
+
+  // The application folder is found as the program finds it, which needs the application's
+  // names and object.
+  static int argc = 1;
+  static char name[] = "norvane-tool";
+  static char* argv[] = {name, nullptr};
+  QCoreApplication app(argc, argv);
+  QCoreApplication::setApplicationName(QString::fromUtf8(norvane::version::kProductName));
+  QCoreApplication::setOrganizationName(QString::fromUtf8(norvane::version::kProductName));
+  QString folder;
+  if (appDir) {
+    folder = QString::fromLocal8Bit(appDir->c_str());
+    if (!QFileInfo(folder).isDir()) throw ToolError(kExitIoError, "no folder " + *appDir);
+  } else {
+    folder = norvane::ResolveAppFolder({});
+  }
+  const QString database = QDir(folder).filePath(QStringLiteral("spider.mdb"));
+  if (!QFileInfo(database).isFile()) {
+    throw ToolError(kExitIoError, "no spider.mdb in " + folder.toLocal8Bit().toStdString());
+  }
+  norvane::SpiderDatabase store(database);
+  if (!store.open()) {
+    throw ToolError(kExitIoError, "cannot open " + database.toLocal8Bit().toStdString());
+  }
+  const QList<norvane::FaxRow> rows = store.ReadAllFaxes();
+  QByteArray bytes;
+  if (csv) {
+    bytes = norvane::FaxCsvBytes(rows);
+  } else {
+    QStringList numbers;
+    for (const norvane::FaxRow& row : rows) numbers << row.fax;
+    bytes = norvane::ExportFileBytes(
+        numbers, separator ? DecodeSeparator(*separator) : norvane::ExportSeparator(0, false));
+  }
+  if (file == "-") {
+    WriteOut(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+  } else if (!norvane::WriteExportFile(QString::fromLocal8Bit(file.c_str()), bytes)) {
+    throw ToolError(kExitIoError, "cannot write " + file);
+  }
+  return kExitOk;
+}
+
 int Run(const std::vector<std::string>& argv) {
   if (argv.empty()) UsageError("no command given");
   const std::string& command = argv[0];
@@ -207,6 +317,7 @@ int Run(const std::vector<std::string>& argv) {
   if (command == "results") return ResultsCommand(args);
   if (command == "links") return LinksCommand(args);
   if (command == "resolve") return ResolveCommand(args);
+  if (command == "export") return ExportCommand(args);
   UsageError("unknown command " + command);
 }
 

@@ -4,7 +4,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 
 #include "desktop/rtf_reader.h"
 
@@ -136,6 +138,73 @@ TEST(RtfReaderTest, HelpFileReadsAsFormattedText) {
   ASSERT_FALSE(doc.paragraphs.isEmpty());
   EXPECT_TRUE(doc.paragraphs[0].centered);
   EXPECT_TRUE(doc.paragraphs[0].runs[0].bold);
+  // The definitions hang: their wrapped lines start where their text does.
+  int hanging = 0;
+  for (const RtfParagraph& p : doc.paragraphs) {
+    if (p.text().startsWith(QLatin1String("Start\t")) ||
+        p.text().startsWith(QLatin1String("Export Fax Numbers\t")) ||
+        p.text().startsWith(QLatin1String("Polite Crawl\t"))) {
+      EXPECT_GT(p.leftIndent, 0) << p.text().toStdString();
+      EXPECT_EQ(p.firstIndent, -p.leftIndent) << p.text().toStdString();
+      EXPECT_EQ(p.tabStops, QList<int>{p.leftIndent}) << p.text().toStdString();
+      ++hanging;
+    }
+  }
+  EXPECT_EQ(hanging, 3);
+  EXPECT_FALSE(text.contains(QLatin1String("cannot be deleted while a harvest runs")));
+  for (const char* item : {"Secure Sites and Redirects", "Skip Pages Already Read", "Polite Crawl",
+                           "https://host/path", "Retry-After", "Fax Table", "CSV"}) {
+    EXPECT_TRUE(text.contains(QLatin1String(item))) << item;
+  }
+}
+
+TEST(RtfReaderTest, KeepsIndentsAndTabStopsPerParagraph) {
+  struct Case {
+    const char* rtf;
+    int paragraph;
+    int left;
+    int first;
+    QList<int> tabs;
+  };
+  const Case cases[] = {
+      {R"({\rtf1 plain})", 0, 0, 0, {}},
+      {R"({\rtf1\li1500\fi-1500\tx1500 Start\tab text})", 0, 1500, -1500, {1500}},
+      {R"({\rtf1\li720 a\par b})", 1, 720, 0, {}},  // paragraph properties carry on
+      {R"({\rtf1\li720\tx100\tx200 a\par\pard b})", 1, 0, 0, {}},
+      {R"({\rtf1\li720 a\par\pard\tx300 b})", 1, 0, 0, {300}},
+      {R"({\rtf1{\li900 in group}\par after})", 1, 0, 0, {}},
+      {R"({\rtf1\li99999999\fi-99999999 huge})", 0, 31680, -31680, {}},
+      {R"({\rtf1\li\fi x})", 0, 0, 0, {}},
+  };
+  for (const Case& c : cases) {
+    const RtfDocument doc = ReadRtf(QByteArray(c.rtf));
+    ASSERT_GT(doc.paragraphs.size(), c.paragraph) << c.rtf;
+    const RtfParagraph& p = doc.paragraphs[c.paragraph];
+    EXPECT_EQ(p.leftIndent, c.left) << c.rtf;
+    EXPECT_EQ(p.firstIndent, c.first) << c.rtf;
+    EXPECT_EQ(p.tabStops, c.tabs) << c.rtf;
+  }
+}
+
+// A hanging indent as the help window lays it out: the term at the left edge, its text after
+// the tab and every wrapped line at the same indent.
+TEST(RtfReaderTest, WrappedLinesKeepTheirHangingIndent) {
+  const QByteArray rtf =
+      R"({\rtf1\pard\li1500\fi-1500\tx1500{\b Start}\tab Choose a search type and how many )"
+      R"(results you want, then click Start; the websites found are queued and crawled.\par})";
+  QTextDocument document;
+  FillTextDocument(ReadRtf(rtf), &document);
+  document.setTextWidth(300);
+  document.documentLayout();  // lays the document out
+  const QTextBlock block = document.begin();
+  QTextLayout* layout = block.layout();
+  ASSERT_GE(layout->lineCount(), 3);
+  const qreal indent = 1500 / 15.0;
+  const QTextLine first = layout->lineAt(0);
+  EXPECT_NEAR(first.x(), 0, 1);
+  const int afterTab = block.text().indexOf(QLatin1Char('\t')) + 1;
+  EXPECT_NEAR(first.cursorToX(afterTab), indent, 1);
+  for (int i = 1; i < layout->lineCount(); ++i) EXPECT_NEAR(layout->lineAt(i).x(), indent, 1) << i;
 }
 
 }  // namespace

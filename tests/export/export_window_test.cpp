@@ -242,5 +242,25 @@ TEST_F(ExportTest, ViewFaxDatabaseOpensTheApplicationFolder) {
   EXPECT_EQ(opened[0].toLocalFile(), folder.path());
 }
 
+TEST_F(ExportTest, CsvChoiceWritesEveryFieldWithAHeader) {
+  seed({}, {}, 2);
+  auto form = start();
+  form->Command2->click();
+  EXPECT_EQ(form->exportWindow()->Combo1->itemText(3),
+            QStringLiteral("CSV File (number, region, website, search, date)"));
+  const QString target = folder.file(QStringLiteral("faxes.csv"));
+  exportFaxes(*form, 3, true, false, target);
+  const QList<QByteArray> lines = contents(target).split('\n');
+  ASSERT_EQ(lines.size(), 4) << contents(target).toStdString();  // header, two rows, end
+  EXPECT_EQ(lines[0], QByteArray("number,region,website,search,date\r"));
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_TRUE(lines[i + 1].startsWith("1-201-555-000" + QByteArray::number(i) +
+                                        ",NJ  test ,example.com,plumbers,20"))
+        << lines[i + 1].toStdString();
+  }
+  EXPECT_EQ(lines[3], QByteArray());
+  EXPECT_EQ(form->database().CountFaxes(), 2);
+}
+
 }  // namespace
 }  // namespace norvane::testing

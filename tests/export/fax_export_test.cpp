@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "export/fax_csv.h"
 #include "export/fax_export.h"
 
 namespace norvane {
@@ -59,6 +60,37 @@ TEST(FaxExportTest, ReplacesAnExistingFileAndReportsUnwritablePaths) {
   ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), full));
   EXPECT_FALSE(WriteExportFile(full, "x"));
   EXPECT_TRUE(QFileInfo(full).exists() && !QFileInfo(full).isFile());
+}
+
+TEST(FaxCsvTest, FieldsAreQuotedOnlyWhenTheyMustBe) {
+  struct Case {
+    const char* text;
+    const char* field;
+  };
+  const Case cases[] = {{"", ""},
+                        {"1-201-555-0100", "1-201-555-0100"},
+                        {"NJ  Newark ", "NJ  Newark "},
+                        {"plumbers, Denver", "\"plumbers, Denver\""},
+                        {"the \"best\" fax", "\"the \"\"best\"\" fax\""},
+                        {"two\r\nlines", "\"two\r\nlines\""},
+                        {"lone\nfeed", "\"lone\nfeed\""},
+                        {"\"", "\"\"\"\""}};
+  for (const Case& c : cases) EXPECT_EQ(CsvField(QString::fromUtf8(c.text)), c.field) << c.text;
+}
+
+TEST(FaxCsvTest, FileHasAHeaderAndOneRecordARowInUtf8) {
+  const QList<FaxRow> rows = {
+      {"1-201-555-0100", "2024-05-01 10:00:00", "example.com/contact", "plumbers, Denver",
+       "NJ  Newark "},
+      {"+44 20 7946 0000", "2024-05-02 11:30:00", "caf\u00e9.example", "caf\u00e9", "Unknown"}};
+  EXPECT_EQ(FaxCsvBytes({}), QByteArray("number,region,website,search,date\r\n"));
+  EXPECT_EQ(
+      FaxCsvBytes(rows),
+      QByteArray(
+          "number,region,website,search,date\r\n"
+          "1-201-555-0100,NJ  Newark ,example.com/contact,\"plumbers, Denver\","
+          "2024-05-01 10:00:00\r\n"
+          "+44 20 7946 0000,Unknown,caf\xc3\xa9.example,caf\xc3\xa9,2024-05-02 11:30:00\r\n"));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -11,6 +12,7 @@
 #include "areacodes/area_code_directory.h"
 #include "common/text_file.h"
 #include "search/result_pages.h"
+#include "store/spider_database.h"
 #include "support/temp_app_folder.h"
 #include "text/html_to_text.h"
 
@@ -252,6 +254,69 @@ TEST_F(ToolTest, LinksAndResolveShowWhatTheCrawlQueues) {
             2);
   EXPECT_EQ(RunTool({QStringLiteral("links"), m_dir.filePath(QStringLiteral("missing"))}).exitCode,
             1);
+}
+
+TEST_F(ToolTest, ExportWritesTheStoredNumbersOfTheApplicationFolder) {
+  {
+    SpiderDatabase db(m_dir.filePath(QStringLiteral("spider.mdb")));
+    ASSERT_TRUE(db.open());
+    for (const char* number : {"1-201-555-0100", "1-303-555-0101"}) {
+      QString fax = QLatin1String(number);
+      QString search = QStringLiteral("plumbers, Denver");
+      db.AddFax(fax, QStringLiteral("example.com"), search, QStringLiteral("CO  Denver "));
+    }
+  }
+  const QString dir = m_dir.path();
+  struct Case {
+    QStringList args;  // before FILE
+    int exitCode;
+    std::string file;  // what FILE holds; for "-" what is written out
+  };
+  const Case cases[] = {
+      {{"--app-dir", dir}, 0, "1-201-555-0100;1-303-555-0101;\r\n"},
+      {{"--app-dir", dir, "--separator", "\\t"}, 0, "1-201-555-0100\t1-303-555-0101\t\r\n"},
+      {{"--separator", ", ", "--app-dir", dir}, 0, "1-201-555-0100, 1-303-555-0101, \r\n"},
+      {{"--app-dir", dir, "--csv"}, 0, "number,region,website,search,date\r\n"},
+      {{"--app-dir", m_dir.filePath(QStringLiteral("none"))}, 1, ""},
+      {{"--app-dir", dir, "--csv", "--separator", ";"}, 2, ""},
+      {{"--app-dir"}, 2, ""},
+      {{"--app-dir", dir, "--tab"}, 2, ""},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    for (const bool toStdout : {false, true}) {
+      const QString file =
+          toStdout ? QStringLiteral("-") : m_dir.filePath(QStringLiteral("out%1.txt").arg(++n));
+      const ToolRun run =
+          RunTool(QStringList{QStringLiteral("export")} + c.args + QStringList{file});
+      EXPECT_EQ(run.exitCode, c.exitCode) << c.args.join(' ').toStdString() << run.err;
+      if (c.exitCode != 0) {
+        EXPECT_FALSE(run.err.empty());
+        continue;
+      }
+      std::string written = run.out;
+      if (!toStdout) {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::ReadOnly)) << c.args.join(' ').toStdString();
+        written = out.readAll().toStdString();
+      }
+      if (c.args.contains(QStringLiteral("--csv"))) {
+        EXPECT_EQ(written.rfind(c.file, 0), 0u) << written;
+        EXPECT_NE(written.find("1-303-555-0101,CO  Denver ,example.com,\"plumbers, Denver\",20"),
+                  std::string::npos)
+            << written;
+      } else {
+        EXPECT_EQ(written, c.file) << c.args.join(' ').toStdString();
+      }
+    }
+  }
+  // With no spider.mdb in the folder nothing is made there.
+  QTemporaryDir empty;
+  EXPECT_EQ(RunTool({QStringLiteral("export"), QStringLiteral("--app-dir"), empty.path(),
+                     QStringLiteral("-")})
+                .exitCode,
+            1);
+  EXPECT_FALSE(QFile::exists(empty.filePath(QStringLiteral("spider.mdb"))));
 }
 
 }  // namespace

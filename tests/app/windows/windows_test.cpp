@@ -291,8 +291,9 @@ TEST_F(WindowsTest, WhatTheDesktopCannotOpenIsShownByItsAddress) {
     }
     ASSERT_EQ(shown.size(), 1) << c.button;
     EXPECT_TRUE(shown[0].contains(QLatin1String(c.shown))) << shown[0].toStdString();
-    if (QLatin1String(c.button) == QLatin1String("cmdViewDatabase"))
+    if (QLatin1String(c.button) == QLatin1String("cmdViewDatabase")) {
       EXPECT_TRUE(shown[0].endsWith(folderPath)) << shown[0].toStdString();
+    }
   }
   MessageBox::setTestMode(false);
 }

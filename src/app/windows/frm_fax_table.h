@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QList>
+#include <QWidget>
+#include <functional>
+
+#include "store/fax_row.h"
+
+class QLabel;
+class QLineEdit;
+class QSortFilterProxyModel;
+class QStandardItemModel;
+class QTableView;
+class QTimer;
+class QToolButton;
+
+namespace norvane {
+
+class SpiderDatabase;
+
+// Every stored number with its region, website, search string and date, read through the store:
+// sortable by each column, narrowed by a filter that matches any column, with the selected rows
+// copied as tab-separated text and the shown rows exported as CSV. Not modal.
+class frmFaxTable : public QWidget {
+  Q_OBJECT
+
+ public:
+  enum Column { kNumber, kRegion, kWebsite, kSearch, kDate, kColumnCount };
+
+  // The save dialog of "Export CSV...": given the offered path, the chosen one, or an empty text
+  // when the user cancels.
+  using SaveDialog = std::function<QString(QWidget* parent, const QString& offeredPath)>;
+  // Tests: answers the save dialog instead of showing it; an empty function restores it.
+  static void setSaveDialog(SaveDialog dialog);
+
+  explicit frmFaxTable(SpiderDatabase& database, QWidget* parent = nullptr);
+
+  int shownCount() const;
+  int storedCount() const;
+  // The shown rows in the order shown.
+  QList<FaxRow> shownRows() const;
+  // The selected rows in the order shown, a line each, their fields separated by tabs.
+  QString selectedRowsText() const;
+
+  QLineEdit* txtFilter = nullptr;
+  QLabel* lblCount = nullptr;
+  QTableView* grdFaxes = nullptr;
+  QToolButton* cmdCopy = nullptr;
+  QToolButton* cmdExportCsv = nullptr;
+
+ public slots:
+  // Reads the table again, keeping the filter, the sort order and the selected numbers.
+  void refresh();
+  // A number was stored (or the numbers deleted): refreshes shortly, once for a burst of them.
+  void faxStored();
+  void cmdCopy_Click();       // "Copy": the selected rows to the clipboard
+  void cmdExportCsv_Click();  // "Export CSV...": the shown rows to a file
+
+ private:
+  void showCount();
+  FaxRow rowAt(int proxyRow) const;
+
+  SpiderDatabase& m_database;
+  QStandardItemModel* m_rows = nullptr;
+  QSortFilterProxyModel* m_shown = nullptr;
+  QTimer* m_refreshSoon = nullptr;
+};
+
+// The fax table of the owner window: shown and raised, loaded first when it is not open. It
+// follows the owner's List3, so it refreshes whenever a number is stored or the numbers deleted.
+frmFaxTable* ShowFaxTable(QWidget* owner, SpiderDatabase& database);
+// The owner's open fax table, or null.
+frmFaxTable* FindFaxTable(QWidget* owner);
+
+}  // namespace norvane

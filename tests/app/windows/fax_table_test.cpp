@@ -1,0 +1,167 @@
+// File > Fax Table on a real spider.mdb: sorting, the filter, the counts, copying, the CSV
+// export and following the numbers the crawl stores.
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QTableView>
+
+#include "app/form1_fixture.h"
+#include "app/windows/frm_fax_table.h"
+#include "desktop/message_box.h"
+
+namespace norvane::testing {
+namespace {
+
+class FaxTableTest : public Form1Test {
+ protected:
+  void SetUp() override {
+    SpiderDatabase db(folder.file(QStringLiteral("spider.mdb")));
+    ASSERT_TRUE(db.open());
+    // number, website, search, region
+    const char* rows[][4] = {{"1-201-555-0100", "acme.example", "plumbers", "NJ  Newark "},
+                             {"1-303-555-0101", "rocky.example/contact", "roofers", "CO  Denver "},
+                             {"1-212-555-0102", "big.example", "plumbers, NY", "NY  New York "}};
+    for (auto& row : rows) {
+      QString fax = QLatin1String(row[0]);
+      QString search = QLatin1String(row[2]);
+      db.AddFax(fax, QLatin1String(row[1]), search, QLatin1String(row[3]));
+    }
+  }
+  void TearDown() override { frmFaxTable::setSaveDialog({}); }
+
+  static QStringList column(const frmFaxTable& table, int c) {
+    QStringList out;
+    for (const FaxRow& row : table.shownRows())
+      out << QStringList{row.fax, row.location, row.website, row.search, row.date}[c];
+    return out;
+  }
+};
+
+TEST_F(FaxTableTest, OpensFromTheFileMenuNotModalAndOnce) {
+  auto form = start();
+  auto* item = form->findChild<QAction*>(QStringLiteral("mnuFaxTable"));
+  ASSERT_NE(item, nullptr);
+  const auto* file = form->menuBar()->findChild<QMenu*>(QStringLiteral("mnuFile"));
+  EXPECT_EQ(file->actions(), QList<QAction*>({item, form->mnuFileItem}));
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->text().remove(QLatin1Char('&')), QStringLiteral("Fax Table"));
+  item->trigger();
+  frmFaxTable* table = FindFaxTable(form.get());
+  ASSERT_NE(table, nullptr);
+  EXPECT_TRUE(table->isVisible());
+  EXPECT_FALSE(table->isModal());
+  item->trigger();
+  EXPECT_EQ(form->findChildren<frmFaxTable*>().size(), 1);
+  EXPECT_EQ(table->lblCount->text(), QStringLiteral("3 of 3 numbers shown"));
+}
+
+TEST_F(FaxTableTest, SortsByEveryColumnAndFiltersOnAny) {
+  auto form = start();
+  frmFaxTable* table = ShowFaxTable(form.get(), form->database());
+  struct Sort {
+    int column;
+    Qt::SortOrder order;
+    QStringList numbers;
+  };
+  const Sort sorts[] = {
+      {frmFaxTable::kNumber,
+       Qt::AscendingOrder,
+       {"1-201-555-0100", "1-212-555-0102", "1-303-555-0101"}},
+      {frmFaxTable::kRegion,
+       Qt::AscendingOrder,
+       {"1-303-555-0101", "1-201-555-0100", "1-212-555-0102"}},
+      {frmFaxTable::kWebsite,
+       Qt::DescendingOrder,
+       {"1-303-555-0101", "1-212-555-0102", "1-201-555-0100"}},
+      {frmFaxTable::kSearch,
+       Qt::AscendingOrder,
+       {"1-201-555-0100", "1-212-555-0102", "1-303-555-0101"}},
+  };
+  for (const Sort& s : sorts) {
+    table->grdFaxes->sortByColumn(s.column, s.order);
+    EXPECT_EQ(column(*table, frmFaxTable::kNumber), s.numbers) << s.column;
+  }
+  // Dates the same second sort as equal; the newest-first sort must at least keep every row.
+  table->grdFaxes->sortByColumn(frmFaxTable::kDate, Qt::DescendingOrder);
+  EXPECT_EQ(table->shownCount(), 3);
+
+  struct Filter {
+    const char* text;
+    int shown;
+  };
+  const Filter filters[] = {{"", 3},         {"plumbers", 2}, {"DENVER", 1}, {"/contact", 1},
+                            {"555-0102", 1}, {"20", 3},       {"nowhere", 0}};
+  table->grdFaxes->sortByColumn(frmFaxTable::kNumber, Qt::AscendingOrder);
+  for (const Filter& f : filters) {
+    table->txtFilter->setText(QLatin1String(f.text));
+    EXPECT_EQ(table->shownCount(), f.shown) << f.text;
+    EXPECT_EQ(table->lblCount->text(), QStringLiteral("%1 of 3 numbers shown").arg(f.shown))
+        << f.text;
+  }
+}
+
+TEST_F(FaxTableTest, CopiesSelectedRowsAndExportsTheShownOnes) {
+  auto form = start();
+  frmFaxTable* table = ShowFaxTable(form.get(), form->database());
+  table->grdFaxes->sortByColumn(frmFaxTable::kNumber, Qt::AscendingOrder);
+  table->grdFaxes->selectRow(2);
+  table->grdFaxes->selectionModel()->select(
+      table->grdFaxes->model()->index(0, 0),
+      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  table->cmdCopy->click();
+  const QStringList lines = QApplication::clipboard()->text().split(QLatin1Char('\n'));
+  ASSERT_EQ(lines.size(), 3);  // two rows, in the order shown, and the end
+  EXPECT_TRUE(lines[0].startsWith(
+      QStringLiteral("1-201-555-0100\tNJ  Newark \tacme.example\tplumbers\t20")));
+  EXPECT_TRUE(lines[1].startsWith(QStringLiteral("1-303-555-0101\tCO  Denver \t")));
+  EXPECT_EQ(lines[0].count(QLatin1Char('\t')), 4);
+
+  table->txtFilter->setText(QStringLiteral("plumbers"));
+  const QString target = folder.file(QStringLiteral("shown.csv"));
+  QString offered;
+  frmFaxTable::setSaveDialog([&](QWidget*, const QString& path) {
+    offered = path;
+    return target;
+  });
+  table->cmdExportCsv->click();
+  EXPECT_EQ(offered, folder.file(QStringLiteral("faxes.csv")));
+  QFile file(target);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QList<QByteArray> records = file.readAll().split('\n');
+  ASSERT_EQ(records.size(), 4);
+  EXPECT_EQ(records[0], QByteArray("number,region,website,search,date\r"));
+  EXPECT_TRUE(records[1].startsWith("1-201-555-0100,NJ  Newark ,acme.example,plumbers,"));
+  EXPECT_TRUE(records[2].startsWith("1-212-555-0102,NY  New York ,big.example,\"plumbers, NY\","));
+
+  // A file that cannot be written is reported, not passed over.
+  MessageBox::setTestMode(true);
+  MessageBox::reset();
+  frmFaxTable::setSaveDialog([&](QWidget*, const QString&) { return folder.path(); });
+  table->cmdExportCsv->click();
+  EXPECT_EQ(MessageBox::takeShownTexts().size(), 1);
+  MessageBox::setTestMode(false);
+}
+
+TEST_F(FaxTableTest, FollowsStoredAndDeletedNumbersKeepingTheSelection) {
+  auto form = start();
+  frmFaxTable* table = ShowFaxTable(form.get(), form->database());
+  table->grdFaxes->sortByColumn(frmFaxTable::kNumber, Qt::AscendingOrder);
+  table->grdFaxes->selectRow(1);  // 1-212-555-0102
+  // The crawl stores a number and puts it into the preview.
+  QString fax = QStringLiteral("1-200-555-0199");
+  QString search = QStringLiteral("plumbers");
+  form->database().AddFax(fax, QStringLiteral("new.example"), search, QStringLiteral("NJ"));
+  emit form->controller().faxAppended(fax);
+  QTRY_COMPARE(table->storedCount(), 4);
+  EXPECT_EQ(column(*table, frmFaxTable::kNumber).first(), fax);
+  EXPECT_EQ(table->selectedRowsText().section(QLatin1Char('\t'), 0, 0),
+            QStringLiteral("1-212-555-0102"));
+
+  form->controller().DeleteAllFaxes();
+  QTRY_COMPARE(table->storedCount(), 0);
+  EXPECT_EQ(table->lblCount->text(), QStringLiteral("0 of 0 numbers shown"));
+}
+
+}  // namespace
+}  // namespace norvane::testing
