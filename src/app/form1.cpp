@@ -20,6 +20,7 @@
 
 #include "app/arrange_controls.h"
 #include "app/frame_cap.h"
+#include "app/web_menu.h"
 #include "app/windows/form8.h"
 #include "app/windows/frm_about.h"
 #include "common/app_folder.h"
@@ -60,6 +61,8 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("Form1"));
   setFont(VerdanaFont(8.25));
   buildMenus();
+  mnuSecureWeb = AddMenuOption(AddWebMenu(menuBar()), QStringLiteral("mnuSecureWeb"),
+                               QStringLiteral("Secure Sites and Redirects"), true);
   buildWidgets();
   connectOptionHandlers();
   connectSearchHandlers();
@@ -180,7 +183,9 @@ void Form1::buildWidgets() {
 
   // Top row.
   Combo1 =
-      combo(client, "Combo1", {QStringLiteral("Google Search"), QStringLiteral("Yahoo Search")},
+      combo(client, "Combo1",
+            {QStringLiteral("Google Search"), QStringLiteral("Yahoo Search"),
+             QStringLiteral("Bing Search")},
             QStringLiteral("Which Search Type?"));
   place(Combo1, 60, 60, 2175, 315);
   Combo2 = combo(client, "Combo2",

@@ -109,6 +109,7 @@ class Form1 : public QMainWindow, public StoreHost, public HarvestHost, public S
   bool addFaxToSearches() const override;
   int resultCountIndex() const override;
   QString searchTypeText() const override;
+  bool secureWeb() const override;
   int searchStringCount() const override;
   void removeCurrentSearchString() override;
   void setStatusPanel(int panel, const QString& text) override;
@@ -189,6 +190,7 @@ class Form1 : public QMainWindow, public StoreHost, public HarvestHost, public S
   QAction* mnuFileItem = nullptr;
   QAction* mnuHelpItem = nullptr;
   QAction* mnuAboutItem = nullptr;
+  QAction* mnuSecureWeb = nullptr;  // "Web" > "Secure Sites and Redirects"
 
   // Harvest state shared with the crawl.
   bool bHarvesting = false;

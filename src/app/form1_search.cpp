@@ -1,5 +1,6 @@
 // The main window's side of the search strings and of the search window: the "Searches" frame's
 // handlers, and what the search window reads and sets here.
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -117,6 +118,10 @@ int Form1::resultCountIndex() const {
 
 QString Form1::searchTypeText() const {
   return Combo1->currentText();
+}
+
+bool Form1::secureWeb() const {
+  return mnuSecureWeb->isChecked();
 }
 
 int Form1::searchStringCount() const {

@@ -15,6 +15,7 @@ class SearchHost {
   virtual bool addFaxToSearches() const = 0;      // chkAddFax ticked
   virtual int resultCountIndex() const = 0;       // Combo2, -1 when nothing is chosen
   virtual QString searchTypeText() const = 0;     // Combo1
+  virtual bool secureWeb() const = 0;             // "Secure Sites and Redirects" is on
 
   virtual int searchStringCount() const = 0;  // List1
   // Removes entry 0 from List1 only; its row in searches stays for the next start.

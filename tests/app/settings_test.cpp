@@ -1,5 +1,8 @@
 // Options and counters through the real main window and a temporary settings store.
+#include <QAction>
+#include <QMenuBar>
 #include "common/settings_store.h"
+
 #include "form1_fixture.h"
 #include "support/wait_for.h"
 
@@ -21,6 +24,44 @@ TEST_F(SettingsTest, FirstStartShowsTheDefaults) {
   EXPECT_EQ(form->lAdvanceAfter, 10000);
   EXPECT_EQ(form->cmbLastSearch->currentText(), QStringLiteral("Stop Immediately"));
   for (QLabel* label : form->LblStats) EXPECT_EQ(label->text(), QStringLiteral("0"));
+}
+
+TEST_F(SettingsTest, WebMenuFollowsFileAndItsSecureSitesItemIsKeptAtOnce) {
+  const struct {
+    const char* storedValue;  // null: no key yet
+    bool checked;
+  } cases[] = {{nullptr, true}, {"1", true}, {"0", false}, {"x", true}, {"-1", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.storedValue ? c.storedValue : "absent");
+    QSettings(QStringLiteral("Norvane"), QStringLiteral("Norvane")).clear();
+    if (c.storedValue) store(QStringLiteral("mnuSecureWeb"), QLatin1String(c.storedValue));
+    auto form = start();
+    QStringList menus;
+    for (const QAction* menu : form->menuBar()->actions()) menus << menu->text();
+    EXPECT_EQ(menus, QStringList({"File", "Web", "Help", "About"}));
+    QAction* item = form->findChild<QAction*>(QStringLiteral("mnuSecureWeb"));
+    ASSERT_EQ(item, form->mnuSecureWeb);
+    EXPECT_EQ(item->text(), QStringLiteral("Secure Sites and Redirects"));
+    EXPECT_TRUE(item->isCheckable());
+    EXPECT_EQ(item->isChecked(), c.checked);
+    EXPECT_EQ(form->secureWeb(), c.checked);
+    item->trigger();
+    EXPECT_EQ(stored(QStringLiteral("mnuSecureWeb")), c.checked ? "0" : "1");
+    EXPECT_EQ(form->secureWeb(), !c.checked);
+    form.reset();
+    EXPECT_EQ(start()->mnuSecureWeb->isChecked(), !c.checked);
+  }
+}
+
+TEST_F(SettingsTest, BingSearchIsTheThirdSearchTypeAndIsKept) {
+  {
+    auto form = start();
+    EXPECT_EQ(form->Combo1->itemText(2), QStringLiteral("Bing Search"));
+    form->Combo1->setCurrentIndex(2);
+    emit form->Combo1->activated(2);
+  }
+  EXPECT_EQ(stored(QStringLiteral("Combo1")), QStringLiteral("2"));
+  EXPECT_EQ(start()->searchTypeText(), QStringLiteral("Bing Search"));
 }
 
 TEST_F(SettingsTest, ClickedCheckBoxesPersistAcrossARestart) {
