@@ -20,10 +20,11 @@
 
 #include "app/arrange_controls.h"
 #include "app/frame_cap.h"
+#include "app/web_menu.h"
 #include "app/windows/combo_text_guard.h"
-#include "app/windows/frm_fax_table.h"
 #include "app/windows/form8.h"
 #include "app/windows/frm_about.h"
+#include "app/windows/frm_fax_table.h"
 #include "common/app_folder.h"
 #include "common/settings_keys.h"
 #include "common/version_info.h"
@@ -54,6 +55,14 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
   setFont(VerdanaFont(8.25));
   m_controller = std::make_unique<HarvestController>(AppFile(QStringLiteral("spider.mdb")));
   buildMenus();
+  QMenu* web = AddWebMenu(menuBar());
+  mnuSecureWeb = AddMenuOption(web, QStringLiteral("mnuSecureWeb"),
+                               QStringLiteral("Secure Sites and Redirects"), true);
+  mnuSkipRead = AddMenuOption(web, QStringLiteral("mnuSkipRead"),
+                              QStringLiteral("Skip Pages Already Read"), true);
+  mnuPolite = AddMenuOption(web, QStringLiteral("mnuPolite"), QStringLiteral("Polite Crawl"), true);
+  for (QAction* item : {mnuSecureWeb, mnuSkipRead, mnuPolite})
+    connect(item, &QAction::toggled, this, &Form1::pushOptions);
   buildWidgets();
   connectOptionHandlers();
   connectSearchHandlers();
@@ -180,9 +189,10 @@ void Form1::buildWidgets() {
   };
 
   // Top row.
-  Combo1 =
-      combo(client, "Combo1", {QStringLiteral("Google Search"), QStringLiteral("Yahoo Search")},
-            QStringLiteral("Which Search Type?"));
+  Combo1 = combo(client, "Combo1",
+                 {QStringLiteral("Google Search"), QStringLiteral("Yahoo Search"),
+                  QStringLiteral("Bing Search")},
+                 QStringLiteral("Which Search Type?"));
   place(Combo1, 60, 60, 2175, 315);
   Combo2 = combo(client, "Combo2",
                  {QStringLiteral("~100 Domains"), QStringLiteral("~200 Domains"),
@@ -416,6 +426,9 @@ void Form1::pushOptions() {
   o.searchTypeIndex = Combo1->currentIndex();
   o.searchTypeText = Combo1->currentText();
   o.resultCountIndex = Combo2->currentIndex();
+  o.secureWeb = mnuSecureWeb->isChecked();
+  o.skipPagesRead = mnuSkipRead->isChecked();
+  o.politeCrawl = mnuPolite->isChecked();
   m_controller->setOptions(o);
 }
 

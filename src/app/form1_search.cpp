@@ -1,5 +1,6 @@
 // The main window's side of the search strings and of the search window: the "Searches" frame's
 // handlers, and what the search window reads and sets here.
+#include <QAction>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -82,4 +83,5 @@ Form3* Form1::searchWindow() const {
   return m_searchWindow && !m_searchWindow->isUnloaded() ? m_searchWindow.data() : nullptr;
 }
 
+#include <QAction>
 }  // namespace norvane

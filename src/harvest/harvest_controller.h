@@ -107,6 +107,7 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   bool addFaxToSearches() const override { return m_options.addFaxToSearches; }
   int resultCountIndex() const override { return m_options.resultCountIndex; }
   QString searchTypeText() const override { return m_options.searchTypeText; }
+  bool secureWeb() const override { return m_options.secureWeb; }
   int searchStringCount() const override { return int(m_searches.size()); }
   void removeCurrentSearchString() override;
   void setStatusPanel(int panel, const QString& text) override { setPanelText(panel, text); }

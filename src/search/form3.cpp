@@ -18,6 +18,7 @@
 #include "search/result_extraction.h"
 #include "search/search_host.h"
 #include "search/search_query.h"
+#include "search/secure_result_extraction.h"
 
 namespace norvane {
 namespace {
@@ -60,8 +61,10 @@ Form3::Form3(SearchHost& host, const QString& previousEngine, QWidget* parent)
     move(frame.topLeft());
   }
 
-  connect(WebBrowser1, &QWebEngineView::loadFinished, this,
-          [this] { WebBrowser1_DocumentComplete(); });
+  connect(WebBrowser1, &QWebEngineView::loadFinished, this, [this](bool ok) {
+    m_lastLoadOk = ok;
+    WebBrowser1_DocumentComplete();
+  });
 }
 
 Form3::~Form3() = default;
@@ -73,6 +76,8 @@ void Form3::Form_Load() {
   strQuery = BuildSearchQuery(m_host.currentSearchText(), m_host.addFaxToSearches());
   lWanted = WantedDomains(m_host.resultCountIndex());
   strEngine = EngineFromSearchType(m_host.searchTypeText(), strEngine);
+  bSecure = m_host.secureWeb();
+  bWaiting = false;
   lStart = 1;
   StartSearch();
 }
@@ -83,7 +88,7 @@ void Form3::StartSearch() {
 }
 
 void Form3::navigate() {
-  WebBrowser1->load(QUrl(ResultPageUrl(strEngine, strQuery, lStart)));
+  WebBrowser1->load(QUrl(ResultPageUrl(strEngine, strQuery, lStart, bSecure)));
 }
 
 void Form3::WebBrowser1_DocumentComplete() {
@@ -91,15 +96,17 @@ void Form3::WebBrowser1_DocumentComplete() {
   if (WebBrowser1->url().toString().size() <= 8) return;
   m_processing = true;
   QPointer<Form3> self(this);
+  const QUrl location = WebBrowser1->url();
+  const bool loaded = m_lastLoadOk;
   // The body is read in a world of its own, so the page's scripts cannot change what is read.
   WebBrowser1->page()->runJavaScript(
       QStringLiteral("document.body ? document.body.innerHTML : null"),
-      QWebEngineScript::ApplicationWorld, [self](const QVariant& body) {
-        if (self) self->bodyArrived(body);
+      QWebEngineScript::ApplicationWorld, [self, location, loaded](const QVariant& body) {
+        if (self) self->bodyArrived(body, location, loaded);
       });
 }
 
-void Form3::bodyArrived(const QVariant& body) {
+void Form3::bodyArrived(const QVariant& body, const QUrl& location, bool loaded) {
   // No document or no body: this notification is dropped and the window waits.
   if (m_unloaded || bFinished || body.typeId() != QMetaType::QString) {
     m_processing = false;
@@ -107,11 +114,24 @@ void Form3::bodyArrived(const QVariant& body) {
   }
   // The page is read from the event loop rather than inside the browser's callback: the pass may
   // end in a crawl or in a new search window, which must not run inside the browser's own call.
-  QTimer::singleShot(0, this, [this, html = body.toString()] {
+  QTimer::singleShot(0, this, [this, html = body.toString(), location, loaded] {
     Busy busy(*this);
-    ExtractResults(html);
+    // A page that failed to load is read like any page and ends the pass, as without the option.
+    if (bSecure && loaded && ShowsEnginePrompt(strEngine, location, html)) {
+      waitForUser();
+    } else {
+      bWaiting = false;
+      ExtractResults(html);
+    }
     m_processing = false;
   });
+}
+
+void Form3::waitForUser() {
+  bWaiting = true;
+  Text1->setText(QStringLiteral("Waiting for you to answer the search engine's page..."));
+  show();
+  raise();
 }
 
 Form3::Busy::~Busy() {
@@ -120,12 +140,13 @@ Form3::Busy::~Busy() {
 
 void Form3::ExtractResults(const QString& html) {
   lPageNew = 0;
-  for (const QString& line : SplitResultLines(html)) {
-    const QString domain = AcceptedDomain(line, strFound);
+  for (const QString& line : bSecure ? SplitSecureResultLines(html) : SplitResultLines(html)) {
+    const QString domain =
+        bSecure ? SecureAcceptedDomain(line, strFound) : AcceptedDomain(line, strFound);
     if (!domain.isEmpty()) {
       ++lPageNew;
       strFound += domain;
-      m_host.addWebsite(domain);
+      m_host.addWebsite(bSecure ? QueuedWebsite(domain, line) : domain);
       m_host.recordStatistic(Statistics::kWebsiteFound);
       ++lExtracted;
     }
@@ -139,7 +160,7 @@ void Form3::ExtractResults(const QString& html) {
 
 void Form3::NextResultsPage() {
   if (lExtracted < lWanted && lPageNew > 0) {
-    lStart += ResultsPageStep(strEngine);
+    lStart += ResultsPageStep(strEngine, bSecure);
     navigate();
     return;
   }

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 class QLineEdit;
+class QUrl;
 class QVariant;
 class QWebEngineView;
 
@@ -44,13 +45,19 @@ class Form3 : public QWidget {
   qint32 lPageNew = 0;
   QString strFound;
   bool bFinished = false;
+  // "Secure Sites and Redirects", as the load step found it: today's engines, links and pages.
+  bool bSecure = false;
+  // The engine showed a page of its own (consent, robot check) and the window waits for the
+  // user to answer it.
+  bool bWaiting = false;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
   void StartSearch();
-  void bodyArrived(const QVariant& body);
+  void bodyArrived(const QVariant& body, const QUrl& location, bool loaded);
+  void waitForUser();
   void ExtractResults(const QString& html);
   void NextResultsPage();
   void navigate();
@@ -69,6 +76,7 @@ class Form3 : public QWidget {
 
   SearchHost& m_host;
   bool m_processing = false;  // a page is being read; notifications meanwhile are ignored
+  bool m_lastLoadOk = true;   // whether the browser's latest document loaded without an error
   bool m_unloaded = false;
   int m_busyDepth = 0;
   bool m_deletePending = false;

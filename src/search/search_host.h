@@ -17,6 +17,7 @@ class SearchHost {
   virtual bool addFaxToSearches() const = 0;      // chkAddFax ticked
   virtual int resultCountIndex() const = 0;       // Combo2, -1 when nothing is chosen
   virtual QString searchTypeText() const = 0;     // Combo1
+  virtual bool secureWeb() const = 0;             // "Secure Sites and Redirects" is on
 
   virtual int searchStringCount() const = 0;  // List1
   // Removes entry 0 from List1 only; its row in searches stays for the next start.
@@ -24,9 +25,9 @@ class SearchHost {
 
   virtual void setStatusPanel(int panel, const QString& text) = 0;  // panels 1 to 4
 
-  virtual bool deleteAllWebsites() = 0;                 // DeleteAllWebsites
-  virtual void addWebsite(const QString& website) = 0;  // AddWebsite
-  virtual void recordStatistic(Statistics::Kind kind) = 0;          // RecordStatistic
+  virtual bool deleteAllWebsites() = 0;                     // DeleteAllWebsites
+  virtual void addWebsite(const QString& website) = 0;      // AddWebsite
+  virtual void recordStatistic(Statistics::Kind kind) = 0;  // RecordStatistic
 
   virtual void startSearch() = 0;      // cmdDoSearch_Click: crawl the queued websites
   virtual void startNextSearch() = 0;  // StartNextSearch: a pass for the next search string

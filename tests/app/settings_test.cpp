@@ -1,5 +1,8 @@
 // Options and counters through the real main window and a temporary settings store.
+#include <QAction>
+#include <QMenuBar>
 #include "common/settings_store.h"
+
 #include "form1_fixture.h"
 #include "support/wait_for.h"
 
@@ -21,6 +24,53 @@ TEST_F(SettingsTest, FirstStartShowsTheDefaults) {
   EXPECT_EQ(form->lAdvanceAfter, 10000);
   EXPECT_EQ(form->cmbLastSearch->currentText(), QStringLiteral("Stop Immediately"));
   for (QLabel* label : form->LblStats) EXPECT_EQ(label->text(), QStringLiteral("0"));
+}
+
+TEST_F(SettingsTest, WebMenuFollowsFileAndEachItemIsKeptAtOnce) {
+  const struct {
+    const char* name;
+    const char* text;
+    bool HarvestOptions::*option;
+  } items[] = {{"mnuSecureWeb", "Secure Sites and Redirects", &HarvestOptions::secureWeb},
+               {"mnuSkipRead", "Skip Pages Already Read", &HarvestOptions::skipPagesRead},
+               {"mnuPolite", "Polite Crawl", &HarvestOptions::politeCrawl}};
+  const struct {
+    const char* storedValue;  // null: no key yet
+    bool checked;
+  } cases[] = {{nullptr, true}, {"1", true}, {"0", false}, {"x", true}, {"-1", true}};
+  for (const auto& item : items) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(item.name) + " " + (c.storedValue ? c.storedValue : "absent"));
+      QSettings(QStringLiteral("Norvane"), QStringLiteral("Norvane")).clear();
+      if (c.storedValue) store(QLatin1String(item.name), QLatin1String(c.storedValue));
+      auto form = start();
+      QStringList menus;
+      for (const QAction* menu : form->menuBar()->actions()) menus << menu->text();
+      EXPECT_EQ(menus, QStringList({"&File", "&Web", "&Help", "&About"}));
+      QAction* action = form->findChild<QAction*>(QLatin1String(item.name));
+      ASSERT_TRUE(action);
+      EXPECT_EQ(action->text(), QLatin1String(item.text));
+      EXPECT_TRUE(action->isCheckable());
+      EXPECT_EQ(action->isChecked(), c.checked);
+      EXPECT_EQ(form->controller().options().*item.option, c.checked);
+      action->trigger();
+      EXPECT_EQ(stored(QLatin1String(item.name)), c.checked ? "0" : "1");
+      EXPECT_EQ(form->controller().options().*item.option, !c.checked);
+      form.reset();
+      EXPECT_EQ(start()->findChild<QAction*>(QLatin1String(item.name))->isChecked(), !c.checked);
+    }
+  }
+}
+
+TEST_F(SettingsTest, BingSearchIsTheThirdSearchTypeAndIsKept) {
+  {
+    auto form = start();
+    EXPECT_EQ(form->Combo1->itemText(2), QStringLiteral("Bing Search"));
+    form->Combo1->setCurrentIndex(2);
+    emit form->Combo1->activated(2);
+  }
+  EXPECT_EQ(stored(QStringLiteral("Combo1")), QStringLiteral("2"));
+  EXPECT_EQ(start()->controller().searchTypeText(), QStringLiteral("Bing Search"));
 }
 
 TEST_F(SettingsTest, ClickedCheckBoxesPersistAcrossARestart) {

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QUrlQuery>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 #include <memory>
 
@@ -12,6 +13,7 @@
 #include "recording_search_host.h"
 #include "result_pages.h"
 #include "support/qt_printers.h"
+#include "support/wait_for.h"
 
 namespace norvane::testing {
 namespace {
@@ -31,11 +33,15 @@ void ServePages(const QStringList& pages) {
       index = query.queryItemValue("start").toInt() / 100;
     } else if (url.host() == "search.yahoo.com" && url.path() == "/search/dir") {
       index = (query.queryItemValue("b").toInt() - 1) / 20;
+    } else if (url.host() == "search.yahoo.com" && url.path() == "/search") {
+      index = (query.queryItemValue("b").toInt() - 1) / 10;
+    } else if (url.host() == "www.bing.com" && url.path() == "/search") {
+      index = (query.queryItemValue("first").toInt() - 1) / 10;
     }
     if (index < 0 || index >= pages.size()) {
       return LocalWeb::page("<html><body>No more results.</body></html>");
     }
-    if (pages[index] == "hold") return LocalWeb::Reply{200, {}, true};
+    if (pages[index] == "hold") return LocalWeb::Reply{200, {}, true, {}};
     if (pages[index] == "404") return LocalWeb::Reply{};
     return LocalWeb::page(pages[index].toUtf8());
   });
@@ -47,6 +53,20 @@ QStringList ResultPageRequests() {
   QStringList pages;
   for (const QString& request : TestWeb().takeRequests()) {
     if (request.startsWith(kGooglePrefix.left(30)) || request.startsWith(kYahooPrefix.left(35))) {
+      pages << request;
+    }
+  }
+  return pages;
+}
+
+// The engines' result pages asked for so far, over either scheme; clears the record.
+QStringList EnginePageRequests() {
+  QStringList pages;
+  for (const QString& request : TestWeb().takeRequests()) {
+    const QUrl url(request);
+    if (url.path().startsWith("/search") &&
+        (url.host() == "www.google.com" || url.host() == "search.yahoo.com" ||
+         url.host() == "www.bing.com")) {
       pages << request;
     }
   }
@@ -275,6 +295,116 @@ TEST_F(Form3Test, FailedPageEndsThePassWithTheBrowsersErrorPage) {
   EXPECT_EQ(host.panels.value(2), "Not enough results");
   // The error page is read like any page; it adds at most the few sites it names itself.
   EXPECT_LE(host.websites.size(), 20);
+}
+
+TEST_F(Form3Test, SecurePassAsksEachEngineAndQueuesSitesInTheirSecureForm) {
+  const QString google =
+      "www.google.com/search?num=100&hl=en&lr=&ie=UTF-8&oe=UTF-8&safe=off"
+      "&filter=0&start=";
+  const struct {
+    const char* searchType;
+    bool secure;
+    QString page;
+    QStringList requests;
+    QStringList websites;
+  } cases[] = {
+      {"Google Search",
+       true,
+       SecureResultPage("Google", Firms(3)),
+       {"https://" + google + "0&sa=N&q=plumbers+nj+fax",
+        "https://" + google + "100&sa=N&q=plumbers+nj+fax"},
+       SecureFirmWebsites(3)},
+      {"Yahoo Search",
+       true,
+       SecureResultPage("Yahoo", Firms(3)),
+       {"https://search.yahoo.com/search?p=plumbers+nj+fax&b=1",
+        "https://search.yahoo.com/search?p=plumbers+nj+fax&b=11"},
+       SecureFirmWebsites(3)},
+      {"Bing Search",
+       true,
+       SecureResultPage("Bing", Firms(3)),
+       {"https://www.bing.com/search?q=plumbers+nj+fax&first=1",
+        "https://www.bing.com/search?q=plumbers+nj+fax&first=11"},
+       SecureFirmWebsites(3)},
+      {"Bing Search",
+       false,
+       GoogleResultPage(Firms(3)),
+       {"http://www.bing.com/search?q=plumbers+nj+fax&first=1",
+        "http://www.bing.com/search?q=plumbers+nj+fax&first=11"},
+       FirmDomains(3)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.searchType) + (c.secure ? " secure" : " plain"));
+    host = RecordingSearchHost();
+    host.searchType = c.searchType;
+    host.secure = c.secure;
+    // The second page repeats the first, so it adds nothing and ends the pass.
+    ServePages({c.page, c.page});
+    runPass();
+    EXPECT_EQ(EnginePageRequests(), c.requests);
+    EXPECT_EQ(host.websites, c.websites);
+    EXPECT_EQ(host.statusAtHandOver, "Finished! Extracted 3 results.");
+    EXPECT_EQ(host.panels.value(2), "Not enough results");
+    EXPECT_TRUE(WaitFor([this] { return host.form.isNull(); }));
+  }
+}
+
+TEST_F(Form3Test, EnginesOwnPageMakesTheWindowWaitForTheUser) {
+  const QString waiting = "Waiting for you to answer the search engine's page...";
+  const QByteArray prompt =
+      "<html><body><p>Before you continue</p><a id=agree "
+      "href=\"https://consent.google.com/save\">Accept all</a></body></html>";
+  const struct {
+    const char* name;
+    bool redirected;  // the engine sends the browser away from its result path
+    bool answer;      // the user answers; otherwise the window is closed
+  } cases[] = {{"consent page elsewhere", true, true},
+               {"robot check on the result path", false, true},
+               {"closed while waiting", true, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    host = RecordingSearchHost();
+    host.secure = true;
+    auto answered = std::make_shared<bool>(false);
+    auto asked = std::make_shared<QByteArray>();  // the result page the pass asked for
+    const QByteArray results = SecureResultPage("Google", Firms(25)).toUtf8();
+    const bool redirected = c.redirected;
+    TestWeb().setHandler([=](const QUrl& url) {
+      if (url.host() == "consent.google.com" && url.path() == "/save") {
+        *answered = true;
+        return LocalWeb::redirect(*asked);
+      }
+      if (url.host() == "consent.google.com") return LocalWeb::page(prompt);
+      if (url.host() != "www.google.com" || url.path() != "/search") return LocalWeb::Reply{};
+      if (asked->isEmpty()) *asked = url.toEncoded();
+      if (*answered) return LocalWeb::page(results);
+      if (redirected) return LocalWeb::redirect("https://consent.google.com/ml");
+      return LocalWeb::page(prompt);
+    });
+    Form3* form = load();
+    ASSERT_TRUE(WaitFor([form, &waiting] { return form->Text1->text() == waiting; }, 30000));
+    QTest::qWait(300);
+    EXPECT_EQ(form->Text1->text(), waiting);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(form->bWaiting);
+    EXPECT_FALSE(host.handedOver());
+    EXPECT_TRUE(host.websites.isEmpty());
+    EXPECT_TRUE(host.panels.isEmpty());
+    if (!c.answer) {
+      form->close();
+      EXPECT_TRUE(WaitFor([this] { return host.form.isNull(); }));
+      EXPECT_EQ(host.startSearchCalls + host.startNextSearchCalls, 0);
+      EXPECT_TRUE(host.panels.isEmpty());
+      continue;
+    }
+    // The user's answer brings the browser back to the result page the pass asked for.
+    form->WebBrowser1->page()->runJavaScript("document.getElementById('agree').click()");
+    ASSERT_TRUE(WaitFor([this] { return host.handedOver(); }, 30000));
+    EXPECT_EQ(host.websites, SecureFirmWebsites(25));
+    EXPECT_EQ(host.startSearchCalls, 1);
+    EXPECT_EQ(host.statusAtHandOver, "Finished! Extracted 25 results.");
+    EXPECT_TRUE(WaitFor([this] { return host.form.isNull(); }));
+  }
 }
 
 }  // namespace

@@ -1,18 +1,36 @@
 #include "local_web.h"
 
-#include <QTcpSocket>
+#include <QFile>
+#include <QSslCertificate>
+#include <QSslKey>
+#include <QSslSocket>
 
 namespace norvane::testing {
+namespace {
+
+QByteArray ReadDataFile(const char* name) {
+  QFile file(QStringLiteral(NORVANE_SEARCH_TEST_DATA "/") + QLatin1String(name));
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
+
+void LocalWeb::Server::incomingConnection(qintptr descriptor) {
+  auto* socket = new QSslSocket(this);
+  if (!socket->setSocketDescriptor(descriptor)) {
+    delete socket;
+    return;
+  }
+  if (onConnection) onConnection(socket);
+}
 
 LocalWeb::LocalWeb() {
+  m_server.onConnection = [this](QSslSocket* socket) {
+    m_open << socket;
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
+    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+  };
   m_server.listen(QHostAddress::LocalHost, 0);
-  connect(&m_server, &QTcpServer::newConnection, this, [this] {
-    while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-      m_open << socket;
-      connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
-      connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-    }
-  });
 }
 
 LocalWeb::~LocalWeb() {
@@ -36,36 +54,54 @@ QStringList LocalWeb::takeProxiedRequests() {
 }
 
 void LocalWeb::release() {
-  for (const QPointer<QTcpSocket>& socket : m_open) {
+  for (const QPointer<QSslSocket>& socket : m_open) {
     if (socket) socket->abort();
   }
   m_open.clear();
 }
 
-void LocalWeb::onReadyRead(QTcpSocket* socket) {
+void LocalWeb::onReadyRead(QSslSocket* socket) {
   if (socket->property("answered").toBool()) return;
   QByteArray request = socket->property("request").toByteArray() + socket->readAll();
   socket->setProperty("request", request);
   const qsizetype headerEnd = request.indexOf("\r\n\r\n");
   if (headerEnd < 0) return;
-  socket->setProperty("answered", true);
 
   const QList<QByteArray> lines = request.left(headerEnd).split('\n');
   const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
   const QByteArray method = requestLine.value(0);
   QByteArray target = requestLine.value(1);
+  if (method == "CONNECT" && !socket->isEncrypted()) {
+    // The tunnel's end is here: the browser's TLS handshake follows on this connection.
+    socket->setProperty("request", QByteArray());
+    socket->write("HTTP/1.1 200 Connection established\r\n\r\n");
+    static const QSslCertificate kCertificate(ReadDataFile("local_web_cert.pem"));
+    static const QSslKey kKey(ReadDataFile("local_web_key.pem"), QSsl::Rsa);
+    socket->setLocalCertificate(kCertificate);
+    socket->setPrivateKey(kKey);
+    socket->startServerEncryption();
+    return;
+  }
+  socket->setProperty("answered", true);
   const bool proxied = !target.startsWith('/');
   if (!proxied) {
     QByteArray host;
     for (const QByteArray& line : lines) {
       if (line.toLower().startsWith("host:")) host = line.mid(5).trimmed();
     }
-    target = "http://" + host + target;
+    // Inside a tunnel the port is the https one; the address is written without it.
+    if (socket->isEncrypted()) {
+      if (host.endsWith(":443")) host.chop(4);
+      target = "https://" + host + target;
+    } else {
+      target = "http://" + host + target;
+    }
   }
   const QUrl url = QUrl::fromEncoded(target);
   Reply reply;
-  // Only plain GETs are served: a tunnel (CONNECT) or anything else is refused.
-  if (method == "GET" && url.scheme() == QLatin1String("http")) {
+  // Only plain GETs are served: anything else is refused.
+  if (method == "GET" &&
+      (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"))) {
     if (!url.path().endsWith(QLatin1String("favicon.ico"))) {
       m_requests << QString::fromLatin1(target);
       if (proxied) m_proxied << QString::fromLatin1(target);
@@ -76,7 +112,9 @@ void LocalWeb::onReadyRead(QTcpSocket* socket) {
   }
   if (reply.hold) return;
   const QByteArray reason = reply.status == 200 ? "OK" : "Error";
-  socket->write("HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reason +
+  const QByteArray location =
+      reply.location.isEmpty() ? QByteArray() : "\r\nLocation: " + reply.location;
+  socket->write("HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reason + location +
                 "\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
                 QByteArray::number(reply.body.size()) + "\r\nConnection: close\r\n\r\n" +
                 reply.body);

@@ -18,6 +18,7 @@ class RecordingSearchHost : public SearchHost {
   bool addFax = true;
   int resultIndex = 0;
   QString searchType = QStringLiteral("Google Search");
+  bool secure = false;
   QStringList searches = {QStringLiteral("plumbers nj")};
 
   QMap<int, QString> panels;
@@ -35,6 +36,7 @@ class RecordingSearchHost : public SearchHost {
   bool addFaxToSearches() const override { return addFax; }
   int resultCountIndex() const override { return resultIndex; }
   QString searchTypeText() const override { return searchType; }
+  bool secureWeb() const override { return secure; }
   int searchStringCount() const override { return searches.size(); }
   void removeCurrentSearchString() override { searches.removeFirst(); }
   void setStatusPanel(int panel, const QString& text) override {

@@ -41,6 +41,37 @@ inline QString YahooResultPage(const QStringList& sites) {
                     "</body></html>");
 }
 
+// A result page of today's engines, over https among links to the engine's own hosts: Google
+// links each site directly and again through its redirect, Yahoo only through its
+// percent-encoded redirect, Bing directly.
+inline QString SecureResultPage(const QString& engine, const QStringList& sites) {
+  QString html = QStringLiteral(
+      "<div><a href=\"https://accounts.google.com/ServiceLogin\">Sign in</a><img "
+      "src=\"https://s.yimg.com/pv/logo.png\"><a href=\"https://www.bing.com/images\">Images</a>"
+      "</div>\n");
+  for (const QString& site : sites) {
+    if (engine == QLatin1String("Yahoo")) {
+      html += QStringLiteral(
+                  "<li><a href=\"https://r.search.yahoo.com/_ylt=Aw/RV=2/RE=1/RO=10/RU=https%3a%2f"
+                  "%2f%1%2fhome/RK=2/RS=x-\">%1</a><span>%1 \xe2\x80\xba home</span></li>\n")
+                  .arg(site);
+    } else if (engine == QLatin1String("Bing")) {
+      html += QStringLiteral(
+                  "<li class=b_algo><h2><a href=\"https://%1/\" h=\"ID=SERP\">%1</a></h2><cite>"
+                  "https://%1</cite><a href=\"https://www.microsofttranslator.com/t?u=x\">"
+                  "Translate</a></li>\n")
+                  .arg(site);
+    } else {
+      html += QStringLiteral(
+                  "<div class=g><a href=\"https://%1/\" ping=\"/url?sa=t&amp;url=https://%1/"
+                  "\"><h3>%1</h3></a><a href=\"https://webcache.googleusercontent.com/search?q="
+                  "cache:x\">Cached</a><a href=\"/url?q=https://%1/&amp;sa=U\">more</a></div>\n")
+                  .arg(site);
+    }
+  }
+  return html;
+}
+
 // n distinct sites "www.firm001.com", ...; no name is part of another.
 inline QStringList Firms(int n, int first = 1) {
   QStringList sites;
@@ -55,6 +86,13 @@ inline QStringList FirmDomains(int n, int first = 1) {
   QStringList domains;
   for (const QString& site : Firms(n, first)) domains << site.mid(4);
   return domains;
+}
+
+// The websites a secure pass queues for Firms(n, first) linked over https.
+inline QStringList SecureFirmWebsites(int n, int first = 1) {
+  QStringList websites;
+  for (const QString& domain : FirmDomains(n, first)) websites << "https://" + domain;
+  return websites;
 }
 
 }  // namespace norvane::testing

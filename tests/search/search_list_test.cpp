@@ -214,7 +214,7 @@ TEST_F(SearchListTest, SearchWindowRunsAPassForTxtSearchAndReportsTooFewResults)
 }
 
 TEST_F(SearchListTest, LoadingAgainReplacesAWindowStillWaiting) {
-  TestWeb().setHandler([](const QUrl&) { return LocalWeb::Reply{200, {}, true}; });
+  TestWeb().setHandler([](const QUrl&) { return LocalWeb::Reply{200, {}, true, {}}; });
   seed({"a", "b"}, {});
   auto form = start();
   form->Combo1->setCurrentIndex(0);
@@ -232,7 +232,7 @@ TEST_F(SearchListTest, LoadingAgainReplacesAWindowStillWaiting) {
 }
 
 TEST_F(SearchListTest, ClosingTheMainWindowUnloadsTheSearchWindow) {
-  TestWeb().setHandler([](const QUrl&) { return LocalWeb::Reply{200, {}, true}; });
+  TestWeb().setHandler([](const QUrl&) { return LocalWeb::Reply{200, {}, true, {}}; });
   auto form = start();
   form->txtSearch->setText("a");
   form->LoadSearchWindow();

@@ -26,6 +26,10 @@ int main(int argc, char** argv) {
   norvane::testing::g_web = web.get();
   // Set before the first browser starts; nothing in these tests may reach past this machine.
   qputenv("NORVANE_BROWSER_PROXY", web->hostPort().toLatin1());
+  // The local web's https pages carry a certificate of its own.
+  QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+  qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+          flags + (flags.isEmpty() ? "" : " ") + "--ignore-certificate-errors");
   qputenv("NORVANE_CONNECT_TO", web->hostPort().toLatin1());
   ::testing::InitGoogleTest(&argc, argv);
   const int result = RUN_ALL_TESTS();

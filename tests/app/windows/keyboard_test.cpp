@@ -46,7 +46,7 @@ TEST_F(KeyboardTest, ComboTextThatIsNoItemIsPutBackOnLeaving) {
     const char* stored;  // the setting written, nullptr: none
   };
   const Case cases[] = {
-      {"Combo1", -1, "Bing Search", -1, "", nullptr},
+      {"Combo1", -1, "Ask Search", -1, "", nullptr},
       {"Combo1", 0, "Googol", 0, "Google Search", nullptr},
       {"Combo1", 0, "yahoo search", 1, "Yahoo Search", "1"},
       {"Combo2", 2, "~300 Domains", 2, "~500 Domains", nullptr},
@@ -72,9 +72,12 @@ TEST_F(KeyboardTest, ComboTextThatIsNoItemIsPutBackOnLeaving) {
     ASSERT_EQ(QApplication::focusWidget(), form->Text1);
     EXPECT_EQ(combo->currentIndex(), c.inForce) << c.combo << " " << c.typed;
     EXPECT_EQ(combo->currentText(), QLatin1String(c.shown)) << c.combo << " " << c.typed;
-    if (c.stored) EXPECT_EQ(stored(QLatin1String(c.combo)), QLatin1String(c.stored)) << c.typed;
-    if (QLatin1String(c.combo) == QLatin1String("cmbAdvance"))
+    if (c.stored) {
+      EXPECT_EQ(stored(QLatin1String(c.combo)), QLatin1String(c.stored)) << c.typed;
+    }
+    if (QLatin1String(c.combo) == QLatin1String("cmbAdvance")) {
       EXPECT_EQ(form->lAdvanceAfter, c.inForce == 4 ? 50000 : 10000) << c.typed;
+    }
   }
 }
 

@@ -1,0 +1,35 @@
+#include "app/web_menu.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "common/settings_store.h"
+
+namespace norvane {
+
+QMenu* AddWebMenu(QMenuBar* bar) {
+  auto* menu = new QMenu(QStringLiteral("&Web"), bar);
+  menu->setObjectName(QStringLiteral("mnuWeb"));
+  const QList<QAction*> menus = bar->actions();
+  if (menus.size() > 1) {
+    bar->insertMenu(menus.at(1), menu);
+  } else {
+    bar->addMenu(menu);
+  }
+  return menu;
+}
+
+QAction* AddMenuOption(QMenu* menu, const QString& name, const QString& text,
+                       bool checkedByDefault) {
+  QAction* item = menu->addAction(text);
+  item->setObjectName(name);
+  item->setCheckable(true);
+  item->setChecked(GetIntSetting(name, checkedByDefault ? 1 : 0, 0, 1) == 1);
+  QObject::connect(item, &QAction::toggled, item, [name](bool checked) {
+    SaveSetting(name, checked ? QStringLiteral("1") : QStringLiteral("0"));
+  });
+  return item;
+}
+
+}  // namespace norvane

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+
+// The main window's "Web" menu: options about today's web (secure sites, engine redirects) that
+// the search pass and the crawl read. Each item is a check mark kept in the settings store.
+namespace norvane {
+
+// Puts the menu "Web" (object name "mnuWeb") right after the bar's first menu, "File".
+QMenu* AddWebMenu(QMenuBar* bar);
+
+// A checkable item of `menu` named `name`, checked as the setting `name` says ("1" or "0"), and
+// `checkedByDefault` while it holds no usable value; every toggle is stored at once.
+QAction* AddMenuOption(QMenu* menu, const QString& name, const QString& text,
+                       bool checkedByDefault);
+
+}  // namespace norvane
