@@ -23,6 +23,7 @@ struct FetchConnection {
   PageAddress page;
   State state = State::Idle;
   quint64 generation = 0;
+  bool waitingForBudget = false;  // data left unread until the sockets hold less
 
   bool busy() const { return state != State::Idle; }
   bool timersArmed() const { return idleTimer->isActive() || totalTimer->isActive(); }

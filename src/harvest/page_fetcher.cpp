@@ -34,10 +34,13 @@ PageFetcher::PageFetcher(HarvestHost& host, QObject* parent)
     socket->setObjectName(QStringLiteral("wscVersion(%1)").arg(i));
     // The crawl always connects directly, whatever proxy the rest of the program uses.
     socket->setProxy(QNetworkProxy::NoProxy);
+    socket->setReadBufferSize(kReadAheadBytes);
     c.socket = socket;
     connect(socket, &QTcpSocket::connected, this, [this, i] { wscVersion_Connect(i); });
-    connect(socket, &QTcpSocket::readyRead, this,
-            [this, i] { wscVersion_DataArrival(i, m_connections[i].socket->bytesAvailable()); });
+    connect(socket, &QTcpSocket::readyRead, this, [this, i] {
+      wscVersion_DataArrival(i, m_connections[i].socket->bytesAvailable());
+      readRestLater(i);
+    });
     connect(socket, &QTcpSocket::disconnected, this, [this, i] { wscVersion_Close(i); });
     connect(socket, &QTcpSocket::errorOccurred, this,
             [this, i](QAbstractSocket::SocketError error) { wscVersion_Error(i, error); });
@@ -106,7 +109,59 @@ bool PageFetcher::yieldKeeps(const FetchTicket& t) {
 void PageFetcher::endFetch(FetchConnection& c) {
   ++c.generation;
   c.state = State::Idle;
+  c.waitingForBudget = false;
   c.disarmTimers();
+}
+
+qsizetype PageFetcher::bufferedBytes() const {
+  qsizetype total = 0;
+  for (const FetchConnection& c : m_connections) total += qsizetype(c.slot.strData.size());
+  return total;
+}
+
+bool PageFetcher::holdsMost(int16_t i) const {
+  const std::size_t mine = m_connections[i].slot.strData.size();
+  for (int16_t j = 0; j < kSocketCount; ++j) {
+    const std::size_t other = m_connections[j].slot.strData.size();
+    if (j != i && m_connections[j].busy() && (other > mine || (other == mine && j < i)))
+      return false;
+  }
+  return true;
+}
+
+void PageFetcher::readRestLater(int16_t i) {
+  // Data that came in during the handler's yields raised no readyRead of its own (the signal is
+  // never sent from within its own slot), and a socket whose read-ahead is full reads no more
+  // until that data is taken: it would sit there until the time-out.
+  const FetchConnection& c = m_connections[i];
+  if (!c.busy() || c.waitingForBudget || !m_host.harvesting() || c.socket->bytesAvailable() <= 0)
+    return;
+  const FetchTicket t = ticket(i);
+  QMetaObject::invokeMethod(
+      this,
+      [this, t] {
+        if (!current(t) || !m_connections[t.socket].busy()) return;
+        wscVersion_DataArrival(t.socket, m_connections[t.socket].socket->bytesAvailable());
+        readRestLater(t.socket);
+      },
+      Qt::QueuedConnection);
+}
+
+void PageFetcher::wakeWaitingForBudget() {
+  for (int16_t j = 0; j < kSocketCount; ++j) {
+    FetchConnection& c = m_connections[j];
+    if (!c.waitingForBudget) continue;
+    c.waitingForBudget = false;
+    const FetchTicket t = ticket(j);
+    QMetaObject::invokeMethod(
+        this,
+        [this, t] {
+          if (!current(t) || !m_connections[t.socket].busy()) return;
+          wscVersion_DataArrival(t.socket, m_connections[t.socket].socket->bytesAvailable());
+          readRestLater(t.socket);
+        },
+        Qt::QueuedConnection);
+  }
 }
 
 void PageFetcher::StartFetch(int16_t i, QString& strURL) {
@@ -184,6 +239,9 @@ void PageFetcher::CloseSocket(int16_t i) {
   FetchConnection& c = m_connections[i];
   endFetch(c);
   c.socket->abort();
+  // What was received of an ended fetch is never read again; its memory goes back at once.
+  c.slot.strData.clear();
+  c.slot.strData.shrink_to_fit();
 }
 
 void PageFetcher::CloseAll() {
@@ -207,13 +265,24 @@ void PageFetcher::wscVersion_DataArrival(int16_t i, qint64 bytesTotal) {
 
   FetchConnection& c = m_connections[i];
   FetchSlot& slot = c.slot;
-  slot.iIdleTicks = 0;
-  const QByteArray data = c.socket->readAll();
-  slot.strData.append(data.constData(), std::size_t(data.size()));
-  if (qsizetype(slot.strData.size()) > m_maxResponseBytes) {
+  const qint64 waiting = c.socket->bytesAvailable();
+  if (waiting <= 0) return;
+  // A response past its limit is given up before its bytes are copied.
+  if (qsizetype(slot.strData.size()) + waiting > m_maxResponseBytes) {
     giveUp(i);
     return;
   }
+  // A response within its share of the budget always goes on, so small pages never wait behind
+  // large ones; a larger one grows while all sockets together stay within the budget, and the
+  // largest always does, so that one of them finishes and frees its memory for the others.
+  if (qsizetype(slot.strData.size()) + waiting > kMaxBufferedBytes / kSocketCount &&
+      bufferedBytes() + waiting > kMaxBufferedBytes && !holdsMost(i)) {
+    c.waitingForBudget = true;
+    return;
+  }
+  slot.iIdleTicks = 0;
+  const QByteArray data = c.socket->readAll();
+  slot.strData.append(data.constData(), std::size_t(data.size()));
   slot.lReceived += int32_t(data.size());
   m_host.setPanelText(1, QStringLiteral("Downloading: ") + slot.strHost + slot.strPath +
                              QStringLiteral(" (") + QString::number(slot.lReceived) +
@@ -253,6 +322,7 @@ void PageFetcher::wscVersion_Close(int16_t i) {
   const std::string body = ResponseBody(slot.strData);
   slot.strData.clear();
   slot.strData.shrink_to_fit();
+  wakeWaitingForBudget();
   m_host.setPanelText(1, QStringLiteral("Finished: ") + slot.strHost + slot.strPath);
   m_host.SavePage(body, i);
 }
@@ -280,8 +350,7 @@ void PageFetcher::giveUp(int16_t i) {
   FetchSlot& slot = m_connections[i].slot;
   if (!slot.strHost.isEmpty()) m_slowHosts.insert(slot.strHost.toLower());
   CloseSocket(i);
-  slot.strData.clear();
-  slot.strData.shrink_to_fit();
+  wakeWaitingForBudget();
   m_host.TakeNextWebsite(i);
 }
 

@@ -82,6 +82,15 @@ class PageFetcher : public QObject {
 
   // A response may grow to this size; past it the fetch is given up like a time-out.
   static constexpr qsizetype kMaxResponseBytes = 16 * 1024 * 1024;
+  // What all sockets together hold of their responses: past it, a response larger than a tenth
+  // of it leaves its next piece in the socket (the server then waits) until another fetch ends,
+  // unless it is the largest of all, which goes on to its end or its limit. The sockets thus
+  // hold at most this plus one response's limit. A waiting socket's idle time-out still runs.
+  static constexpr qsizetype kMaxBufferedBytes = 64 * 1024 * 1024;
+  // What a socket reads ahead of the crawl, so that unread data stays with the server.
+  static constexpr qsizetype kReadAheadBytes = 256 * 1024;
+  // The response bytes all sockets hold now.
+  qsizetype bufferedBytes() const;
 
  private:
   using State = FetchConnection::State;
@@ -101,6 +110,12 @@ class PageFetcher : public QObject {
   // The host goes into the slow set, the socket is closed and takes its next website.
   void giveUp(int16_t i);
   void giveUpLater(int16_t i);
+  // Sockets that left data unread for the memory budget read it now that a fetch has ended.
+  void wakeWaitingForBudget();
+  // Whether socket i holds the largest response of the busy sockets (the lowest index of equals).
+  bool holdsMost(int16_t i) const;
+  // Reads, through the event loop, what socket i holds unread after its data handler.
+  void readRestLater(int16_t i);
 
   HarvestHost& m_host;
   std::array<FetchConnection, kSocketCount> m_connections{};

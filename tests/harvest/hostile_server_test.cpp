@@ -1,6 +1,9 @@
 // Servers that misbehave: the crawl gives each of them up or takes what it sent, goes on with
 // the other sockets, keeps its memory bounded and keeps the numbers already stored.
+#include <QFile>
 #include <QListWidget>
+#include <QTimer>
+#include <algorithm>
 
 #include "crawl_fixture.h"
 
@@ -58,6 +61,44 @@ TEST_F(CrawlTest, HostileServersNeitherStopNorSwellTheCrawl) {
   faxes.sort();
   EXPECT_EQ(faxes, (QStringList{"1-201-555-0123", "1-312-555-0147", "1-415-555-0172"}));
   EXPECT_TRUE(WaitFor([&] { return server.openConnections() == 0; }));
+}
+
+// Large pages are read in pieces of the read-ahead and held within one budget for all sockets:
+// each still arrives whole, however the pieces fall between the handler's yields.
+TEST_F(CrawlTest, LargePagesArriveWholeWithinTheSocketsBudget) {
+  const struct {
+    int pages;
+    qsizetype bytes;
+  } cases[] = {
+      {1, 3 * PageFetcher::kReadAheadBytes + 17},  // more than the read-ahead
+      {kSocketCount, 12 * 1024 * 1024},            // together far past the budget
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.pages);
+    QStringList sites;
+    for (int k = 0; k < c.pages; ++k) {
+      const QString host = QStringLiteral("large%1-%2.test").arg(c.pages).arg(k);
+      QByteArray body = "<html><body>" + QByteArray(c.bytes, 'x') + "\r\nFax: (201) 555-01" +
+                        QByteArray::number(10 + k) + "</body></html>";
+      server.setPage(host + QLatin1Char('/'), body);
+      sites << host;
+    }
+    seedQueue(sites);
+    auto crawl = startCrawler(1000);
+    qsizetype peak = 0;
+    QTimer sample;
+    QObject::connect(&sample, &QTimer::timeout,
+                     [&] { peak = std::max(peak, crawl->fetcher().bufferedBytes()); });
+    sample.start(1);
+    crawl->StartSearch();
+    ASSERT_TRUE(WaitFor([&] { return dry(*crawl); }, 20000));
+    EXPECT_EQ(crawl->database().ReadAllFaxes().size(), c.pages);
+    EXPECT_EQ(crawl->fetcher().slowHostCount(), 0);
+    EXPECT_LE(peak, PageFetcher::kMaxBufferedBytes + PageFetcher::kMaxResponseBytes +
+                        kSocketCount * PageFetcher::kReadAheadBytes);
+    crawl.reset();
+    QFile::remove(folder.file(QStringLiteral("spider.mdb")));
+  }
 }
 
 }  // namespace
