@@ -1,22 +1,25 @@
 #pragma once
 
+#include <QStringList>
 #include <QTimer>
 #include <cstdint>
 
 #include "harvest/fetch_slot.h"
 #include "harvest/url_rules.h"
 
-class QTcpSocket;
+class QSslSocket;
 
 namespace norvane {
 
 // One of the crawl's sockets with everything that belongs to it: the socket, its idle and total
 // timers, its download record, the address of its page, where it is in a fetch, and the
-// generation that every start and close raises.
+// generation that every start and close raises. A fetch that follows redirects keeps its socket,
+// its timers and its total ticks from hop to hop.
 struct FetchConnection {
-  enum class State { Idle, LookingUp, Connecting, Receiving };
+  // Redirecting: between the close of one hop and the connection of the next.
+  enum class State { Idle, LookingUp, Connecting, Receiving, Redirecting };
 
-  QTcpSocket* socket = nullptr;  // wscVersion(i)
+  QSslSocket* socket = nullptr;  // wscVersion(i); plain TCP unless the page is secure
   QTimer* idleTimer = nullptr;   // timTimeout(i)
   QTimer* totalTimer = nullptr;  // timTimeout2(i)
   FetchSlot slot;
@@ -24,6 +27,8 @@ struct FetchConnection {
   State state = State::Idle;
   quint64 generation = 0;
   bool waitingForBudget = false;  // data left unread until the sockets hold less
+  int hops = 0;                   // redirects followed in this fetch
+  QStringList chain;              // the addresses this fetch was sent to, the asked one first
 
   bool busy() const { return state != State::Idle; }
   bool timersArmed() const { return idleTimer->isActive() || totalTimer->isActive(); }

@@ -28,6 +28,25 @@ HarvestController::~HarvestController() {
   m_fetcher.reset();
 }
 
+void HarvestController::setOptions(const HarvestOptions& options) {
+  m_options = options;
+  m_database->setKeepSecureScheme(options.secureWeb);
+  m_fetcher->setSecureWeb(options.secureWeb);
+  if (options.skipPagesRead) m_database->AddVisitedTable();
+}
+
+bool HarvestController::alreadyRead(const QString& address) {
+  return m_options.skipPagesRead && m_database->VisitedKnown(address, currentSearch());
+}
+
+void HarvestController::recordRead(const QString& address) {
+  if (m_options.skipPagesRead) m_database->AddVisited(address, currentSearch());
+}
+
+void HarvestController::forgetPagesRead(const QString& search) {
+  m_database->DeleteVisited(search);
+}
+
 void HarvestController::LoadCounters() {
   m_stats = Statistics{};
   constexpr int kMin = std::numeric_limits<int32_t>::min();
@@ -192,6 +211,7 @@ void HarvestController::AddSearchString(const QString& typed) {
 void HarvestController::RemoveSearchString(int row) {
   if (row < 0 || row >= m_searches.size()) return;
   QString search = m_searches.at(row);
+  forgetPagesRead(search);
   m_database->DeleteSearch(search);
   m_searches.removeAt(row);
   emit searchRemoved(row);
@@ -202,6 +222,7 @@ void HarvestController::AbandonCurrentSearchString() {
   if (m_searches.isEmpty()) return;
   setButton(HarvestButton::Resume, false);
   QString search = m_searches.first();
+  forgetPagesRead(search);
   m_database->DeleteSearch(search);
   // The backlog belongs to the abandoned search; the entry goes even if the table stays.
   DeleteAllWebsites();
@@ -212,12 +233,14 @@ void HarvestController::AbandonCurrentSearchString() {
 
 void HarvestController::removeCurrentSearchString() {
   if (m_searches.isEmpty()) return;
+  forgetPagesRead(m_searches.first());
   m_searches.removeFirst();
   emit searchRemoved(0);
 }
 
 void HarvestController::deleteCurrentSearchString() {
   QString search = m_searches.first();
+  forgetPagesRead(search);
   m_database->DeleteSearch(search);
   m_searches.removeFirst();
   emit searchRemoved(0);

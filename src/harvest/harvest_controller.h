@@ -46,7 +46,8 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   // The window is closing: the harvest ends and the sockets close.
   void Shutdown();
 
-  void setOptions(const HarvestOptions& options) { m_options = options; }
+  // The "Web" menu's options also reach the fetcher and the store's website form.
+  void setOptions(const HarvestOptions& options);
   const HarvestOptions& options() const { return m_options; }
 
   // The harvest's operations, as the buttons run them.
@@ -99,6 +100,8 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   bool foundFaxSoundOn() const override { return m_options.soundOnFax; }
   void showStoredFax(const QString& entry) override;
   void playWave(const QString& path) override { emit soundRequested(path); }
+  bool alreadyRead(const QString& address) override;
+  void recordRead(const QString& address) override;
 
   // SearchHost: what the search window reads and sets.
   QString currentSearchText() const override { return m_searchText; }
@@ -145,6 +148,8 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   bool StartChecks();
   bool DeleteAllWebsites();
   void deleteCurrentSearchString();
+  // The pages read under a search string that is being dropped are forgotten with it.
+  void forgetPagesRead(const QString& search);
   void stopHarvest(const QString& panel2, const QString& panel3);
   void applyNextButtonRule();
   void setButton(HarvestButton button, bool enabled);

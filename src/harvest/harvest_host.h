@@ -36,6 +36,15 @@ class HarvestHost {
   // A number the page steps stored, for the fax preview (List3).
   virtual void showStoredFax(const QString& entry) = 0;
   virtual void playWave(const QString& path) = 0;
+
+  // "Skip Pages Already Read": whether the address (a website as DecomposePageAddress gives its
+  // url) was fetched under the current search string, and the record that it was. A host that
+  // does not skip answers false and records nothing.
+  virtual bool alreadyRead(const QString& address) {
+    (void)address;
+    return false;
+  }
+  virtual void recordRead(const QString& address) { (void)address; }
 };
 
 }  // namespace norvane

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <vector>
 
+#include "common/version_info.h"
 #include "harvest/chunked_body.h"
 
 namespace norvane {
@@ -55,6 +56,21 @@ QByteArray BuildPageRequest(const QString& host, const QString& path) {
   request += host.toLatin1();
   request += "\r\nConnection: close\r\nAccept: */*\r\n\r\n";
   return request;
+}
+
+QByteArray BuildPageRequest(const QString& host, const QString& path, const QByteArray& userAgent) {
+  QByteArray request = BuildPageRequest(host, path);
+  if (userAgent.isEmpty()) return request;
+  request.chop(2);  // the blank line comes after the added header
+  return request + "User-Agent: " + userAgent + "\r\n\r\n";
+}
+
+QByteArray CrawlUserAgent() {
+  // The web address as the product page opens it: with a scheme.
+  QByteArray address = version::kComments;
+  if (!address.startsWith("http://") && !address.startsWith("https://")) address.prepend("http://");
+  return QByteArray(version::kProductName) + '/' + QByteArray::number(version::kMajor) + '.' +
+         QByteArray::number(version::kMinor) + " (+" + address + ')';
 }
 
 std::optional<HeaderEnd> FindHeaderEnd(std::string_view data, std::size_t from) {

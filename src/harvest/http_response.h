@@ -12,6 +12,11 @@ namespace norvane {
 // The request the crawl sends for one page: GET with the Host, "Connection: close" and
 // "Accept: */*" headers in this order and nothing else.
 QByteArray BuildPageRequest(const QString& host, const QString& path);
+// The same request with a "User-Agent" line after "Accept", as the crawl that follows secure
+// sites sends it in both schemes; an empty userAgent gives the request above.
+QByteArray BuildPageRequest(const QString& host, const QString& path, const QByteArray& userAgent);
+// "Norvane/<major>.<minor> (+<product web address>)".
+QByteArray CrawlUserAgent();
 
 // Where the header block of a response ends: at the first CR LF CR LF, or at the first LF LF
 // for servers that end their lines with a bare line feed, whichever begins first.

@@ -2,7 +2,8 @@
 
 #include <QHostInfo>
 #include <QNetworkProxy>
-#include <QTcpSocket>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QTimer>
 #include <cmath>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include "harvest/address_rules.h"
 #include "harvest/harvest_host.h"
 #include "harvest/http_response.h"
+#include "harvest/redirect_response.h"
 
 namespace norvane {
 namespace {
@@ -24,19 +26,35 @@ void SystemLookup(const QString& host, QObject* context,
       host, context, [done = std::move(done)](const QHostInfo& info) { done(info.addresses()); });
 }
 
+// HOST:PORT from an environment variable; nothing when it is unset or malformed.
+std::optional<std::pair<QString, quint16>> HostAndPortFrom(const char* variable) {
+  const QString hook = qEnvironmentVariable(variable);
+  const qsizetype colon = hook.lastIndexOf(QLatin1Char(':'));
+  if (colon <= 0) return std::nullopt;
+  bool ok = false;
+  const uint port = hook.mid(colon + 1).toUInt(&ok);
+  if (!ok || port == 0 || port > 65535) return std::nullopt;
+  return std::pair{hook.left(colon), quint16(port)};
+}
+
 }  // namespace
 
 PageFetcher::PageFetcher(HarvestHost& host, QObject* parent)
     : QObject(parent), m_host(host), m_lookup(SystemLookup) {
   for (int16_t i = 0; i < kSocketCount; ++i) {
     FetchConnection& c = m_connections[i];
-    auto* socket = new QTcpSocket(this);
+    // A TLS socket serves plain connections exactly as a TCP socket does.
+    auto* socket = new QSslSocket(this);
     socket->setObjectName(QStringLiteral("wscVersion(%1)").arg(i));
     // The crawl always connects directly, whatever proxy the rest of the program uses.
     socket->setProxy(QNetworkProxy::NoProxy);
     socket->setReadBufferSize(kReadAheadBytes);
     c.socket = socket;
-    connect(socket, &QTcpSocket::connected, this, [this, i] { wscVersion_Connect(i); });
+    // A secure page's request waits for the handshake.
+    connect(socket, &QTcpSocket::connected, this, [this, i] {
+      if (!m_connections[i].page.secure) wscVersion_Connect(i);
+    });
+    connect(socket, &QSslSocket::encrypted, this, [this, i] { wscVersion_Connect(i); });
     connect(socket, &QTcpSocket::readyRead, this, [this, i] {
       wscVersion_DataArrival(i, m_connections[i].socket->bytesAvailable());
       readRestLater(i);
@@ -58,13 +76,14 @@ PageFetcher::PageFetcher(HarvestHost& host, QObject* parent)
   m_connections[0].idleTimer->setObjectName(QStringLiteral("timTimeout"));
   m_connections[0].totalTimer->setObjectName(QStringLiteral("timTimeout2"));
 
-  const QString hook = qEnvironmentVariable("NORVANE_CONNECT_TO");
-  const qsizetype colon = hook.lastIndexOf(QLatin1Char(':'));
-  if (colon > 0) {
-    bool ok = false;
-    const uint port = hook.mid(colon + 1).toUInt(&ok);
-    if (ok && port > 0 && port <= 65535) setConnectTo(hook.left(colon), quint16(port));
-  }
+  if (const auto hook = HostAndPortFrom("NORVANE_CONNECT_TO"))
+    setConnectTo(hook->first, hook->second);
+  if (const auto hook = HostAndPortFrom("NORVANE_CONNECT_TO_TLS"))
+    setConnectToTls(hook->first, hook->second);
+  m_tls = QSslConfiguration::defaultConfiguration();
+  const QString caFile = qEnvironmentVariable("NORVANE_CA_FILE");
+  if (!caFile.isEmpty()) addCaCertificates(QSslCertificate::fromPath(caFile, QSsl::Pem));
+  for (FetchConnection& c : m_connections) c.socket->setSslConfiguration(m_tls);
 }
 
 PageFetcher::~PageFetcher() {
@@ -95,6 +114,17 @@ void PageFetcher::setTickInterval(int milliseconds) {
 void PageFetcher::setConnectTo(const QString& host, quint16 port) {
   m_connectHost = host;
   m_connectPort = port;
+}
+
+void PageFetcher::setConnectToTls(const QString& host, quint16 port) {
+  m_connectTlsHost = host;
+  m_connectTlsPort = port;
+}
+
+void PageFetcher::addCaCertificates(const QList<QSslCertificate>& authorities) {
+  if (authorities.isEmpty()) return;
+  m_tls.addCaCertificates(authorities);
+  for (FetchConnection& c : m_connections) c.socket->setSslConfiguration(m_tls);
 }
 
 void PageFetcher::setHostLookup(HostLookup lookup) {
@@ -168,18 +198,15 @@ void PageFetcher::StartFetch(int16_t i, QString& strURL) {
   if (!m_host.harvesting()) return;
   FetchConnection& c = m_connections[i];
 
-  const PageAddress address = DecomposePageAddress(strURL);
+  const PageAddress address = DecomposePageAddress(strURL, urlRules());
   strURL = address.url;
-  strCurUrl = address.curUrl;
-  strCurDir = address.curDir;
-  c.page = address;
+  setPage(c, address);
   FetchSlot& slot = c.slot;
-  slot.strHost = address.host;
-  slot.strPath = address.path;
 
   CloseSocket(i);
   const FetchTicket t = ticket(i);
-  if (isSlowHost(slot.strHost)) {
+  // A page read already under this search string is not read again.
+  if (isSlowHost(slot.strHost) || m_host.alreadyRead(address.url)) {
     // Through the event loop rather than directly: a long run of slow hosts must not nest one
     // take inside the other.
     QMetaObject::invokeMethod(
@@ -191,12 +218,15 @@ void PageFetcher::StartFetch(int16_t i, QString& strURL) {
     return;
   }
 
+  c.hops = 0;
+  c.chain = QStringList{address.url};
+  m_host.recordRead(address.url);
   slot.strData.clear();
   slot.bHeaderDone = false;
   slot.lHeaderSearchFrom = 0;
   slot.lContentLength = 0;
   slot.lReceived = 0;
-  m_host.setPanelText(1, QStringLiteral("Downloading: http://") + slot.strHost + slot.strPath);
+  showDownloading(c);
   c.state = State::LookingUp;
   // A Stop, or another take for this socket, while the events ran: this fetch is over.
   if (!yieldKeeps(t)) return;
@@ -209,11 +239,36 @@ void PageFetcher::StartFetch(int16_t i, QString& strURL) {
   connectSocket(t);
 }
 
+void PageFetcher::setPage(FetchConnection& c, const PageAddress& address) {
+  strCurUrl = address.curUrl;
+  strCurDir = address.curDir;
+  c.page = address;
+  c.slot.strHost = address.host;
+  c.slot.strPath = address.path;
+}
+
+void PageFetcher::showDownloading(const FetchConnection& c) {
+  m_host.setPanelText(1,
+                      QStringLiteral("Downloading: ") +
+                          (c.page.secure ? QStringLiteral("https://") : QStringLiteral("http://")) +
+                          c.slot.strHost + c.slot.strPath);
+}
+
+void PageFetcher::connectTo(FetchConnection& c, const QString& hostOrAddress, quint16 port) {
+  c.state = State::Connecting;
+  if (c.page.secure) {
+    // The server name sent and checked is the website's host wherever the connection goes.
+    c.socket->connectToHostEncrypted(hostOrAddress, port, c.slot.strHost);
+  } else {
+    c.socket->connectToHost(hostOrAddress, port);
+  }
+}
+
 void PageFetcher::connectSocket(const FetchTicket& t) {
   FetchConnection& c = m_connections[t.socket];
-  if (!m_connectHost.isEmpty()) {
-    c.state = State::Connecting;
-    c.socket->connectToHost(m_connectHost, m_connectPort);
+  const QString& hookHost = c.page.secure ? m_connectTlsHost : m_connectHost;
+  if (!hookHost.isEmpty()) {
+    connectTo(c, hookHost, c.page.secure ? m_connectTlsPort : m_connectPort);
     return;
   }
   c.state = State::LookingUp;
@@ -228,8 +283,8 @@ void PageFetcher::connectToAddresses(int16_t i, const QList<QHostAddress>& addre
   // machine or network: such a host is treated as one that cannot be reached.
   for (const QHostAddress& address : addresses) {
     if (IsPrivateOrLocalAddress(address)) continue;
-    m_connections[i].state = State::Connecting;
-    m_connections[i].socket->connectToHost(address, 80);
+    FetchConnection& c = m_connections[i];
+    connectTo(c, address.toString(), c.page.port());
     return;
   }
   giveUpLater(i);
@@ -254,7 +309,8 @@ void PageFetcher::wscVersion_Connect(int16_t i) {
   FetchConnection& c = m_connections[i];
   c.state = State::Receiving;
   m_host.setProgressValue(0);
-  c.socket->write(BuildPageRequest(c.slot.strHost, c.slot.strPath));
+  c.socket->write(BuildPageRequest(c.slot.strHost, c.slot.strPath,
+                                   m_secureWeb ? CrawlUserAgent() : QByteArray()));
 }
 
 void PageFetcher::wscVersion_DataArrival(int16_t i, qint64 bytesTotal) {
@@ -309,6 +365,9 @@ void PageFetcher::wscVersion_Close(int16_t i) {
   if (!m_host.harvesting()) return;
 
   FetchConnection& c = m_connections[i];
+  if (c.state == State::Redirecting) return;  // the hop before this one
+  // A secure connection that closes before its handshake is done holds no page.
+  if (c.page.secure && c.state != State::Receiving) return giveUpLater(i);
   FetchSlot& slot = c.slot;
   // Bytes that arrived with the close and were not read yet belong to the page.
   const QByteArray rest = c.socket->readAll();
@@ -317,9 +376,14 @@ void PageFetcher::wscVersion_Close(int16_t i) {
     giveUp(i);
     return;
   }
+  if (m_secureWeb) {
+    const std::string_view data(slot.strData);
+    if (const auto status = StatusCodeOf(data); status && IsFollowedRedirect(*status))
+      return followRedirect(i, LocationOf(data));
+  }
   endFetch(c);
   m_host.RecordStatistic(Statistics::kPageScanned);
-  const std::string body = ResponseBody(slot.strData);
+  const std::string body = PageBody(slot.strData);
   slot.strData.clear();
   slot.strData.shrink_to_fit();
   wakeWaitingForBudget();
@@ -327,10 +391,51 @@ void PageFetcher::wscVersion_Close(int16_t i) {
   m_host.SavePage(body, i);
 }
 
+void PageFetcher::followRedirect(int16_t i, const std::optional<std::string>& location) {
+  FetchConnection& c = m_connections[i];
+  const UrlRules rules = urlRules();
+  std::optional<QString> target;
+  if (location) target = ResolveRedirect(QString::fromLatin1(*location), c.page, rules);
+  // No Location, one the crawl cannot follow, a sixth hop, or a loop: given up like a time-out.
+  if (!target || c.hops >= kMaxRedirects) return giveUp(i);
+  const PageAddress next = DecomposePageAddress(*target, rules);
+  if (c.chain.contains(next.url, Qt::CaseInsensitive)) return giveUp(i);
+  if (m_host.alreadyRead(next.url) || isSlowHost(next.host)) return skipFetch(i);
+
+  ++c.hops;
+  c.chain << next.url;
+  m_host.recordRead(next.url);
+  setPage(c, next);
+  FetchSlot& slot = c.slot;
+  slot.strData.clear();
+  slot.bHeaderDone = false;
+  slot.lHeaderSearchFrom = 0;
+  slot.lContentLength = 0;
+  slot.lReceived = 0;
+  // The total time-out runs on over the whole chain; the idle one starts again.
+  slot.iIdleTicks = 0;
+  ++c.generation;
+  c.waitingForBudget = false;
+  wakeWaitingForBudget();
+  c.state = State::Redirecting;
+  c.socket->abort();
+  showDownloading(c);
+  connectSocket(ticket(i));
+}
+
+void PageFetcher::skipFetch(int16_t i) {
+  CloseSocket(i);
+  wakeWaitingForBudget();
+  m_host.TakeNextWebsite(i);
+}
+
 void PageFetcher::wscVersion_Error(int16_t i, QAbstractSocket::SocketError error) {
   // A server closing the connection is the normal end of a page; the close handler takes it.
   if (error == QAbstractSocket::RemoteHostClosedError) return;
-  if (!m_connections[i].busy()) return;
+  FetchConnection& c = m_connections[i];
+  if (!c.busy() || c.state == State::Redirecting) return;
+  if (error == QAbstractSocket::SslHandshakeFailedError)
+    m_host.setPanelText(1, QStringLiteral("Certificate error: ") + c.slot.strHost);
   giveUpLater(i);
 }
 

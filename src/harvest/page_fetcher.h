@@ -5,10 +5,15 @@
 #include <QList>
 #include <QObject>
 #include <QSet>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QString>
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <string>
 
 #include "harvest/fetch_connection.h"
 #include "harvest/fetch_slot.h"
@@ -21,7 +26,10 @@ namespace norvane {
 
 class HarvestHost;
 
-// Downloads one page per socket over plain HTTP/1.1 on port 80, ten sockets side by side. A
+// Downloads one page per socket over plain HTTP/1.1 on port 80, ten sockets side by side. With
+// the secure option on, "https://" websites are fetched over TLS on port 443 (certificates
+// checked against the system's authorities and NORVANE_CA_FILE), redirects are followed on the
+// same socket, and the request names the crawl in a User-Agent line. A
 // fetch is given up (and its host remembered as slow) after `timeout` ticks without data, after
 // `timeout2` ticks in all, on a socket error, or when the response outgrows the memory limit;
 // the socket then asks its controller (the host) for its next website. When the server closes
@@ -69,6 +77,16 @@ class PageFetcher : public QObject {
   // stays as it would be. Read from NORVANE_CONNECT_TO=HOST:PORT at construction. Only this
   // address escapes the rule that keeps the crawl out of local and private addresses.
   void setConnectTo(const QString& host, quint16 port);
+  // The same for TLS connections: NORVANE_CONNECT_TO_TLS=HOST:PORT. The server name sent and
+  // checked stays the website's host.
+  void setConnectToTls(const QString& host, quint16 port);
+  // Authorities trusted besides the system's, for every TLS connection; the PEM file named by
+  // NORVANE_CA_FILE is read at construction.
+  void addCaCertificates(const QList<QSslCertificate>& authorities);
+  // "Secure Sites and Redirects".
+  void setSecureWeb(bool on) { m_secureWeb = on; }
+  bool secureWeb() const { return m_secureWeb; }
+  UrlRules urlRules() const { return UrlRules{m_secureWeb}; }
   void setHostLookup(HostLookup lookup);
   void setMaxResponseBytes(qsizetype bytes) { m_maxResponseBytes = bytes; }
 
@@ -91,6 +109,8 @@ class PageFetcher : public QObject {
   static constexpr qsizetype kReadAheadBytes = 256 * 1024;
   // The response bytes all sockets hold now.
   qsizetype bufferedBytes() const;
+  // Redirects followed for one website; the next one ends the fetch like a time-out.
+  static constexpr int kMaxRedirects = 5;
 
  private:
   using State = FetchConnection::State;
@@ -107,6 +127,13 @@ class PageFetcher : public QObject {
 
   void connectSocket(const FetchTicket& t);
   void connectToAddresses(int16_t i, const QList<QHostAddress>& addresses);
+  void connectTo(FetchConnection& c, const QString& hostOrAddress, quint16 port);
+  // The response on socket i is a redirect: its next hop, or the end of the fetch.
+  void followRedirect(int16_t i, const std::optional<std::string>& location);
+  // Ends the fetch on socket i without reading a page and without marking its host slow.
+  void skipFetch(int16_t i);
+  void setPage(FetchConnection& c, const PageAddress& address);
+  void showDownloading(const FetchConnection& c);
   // The host goes into the slow set, the socket is closed and takes its next website.
   void giveUp(int16_t i);
   void giveUpLater(int16_t i);
@@ -124,6 +151,10 @@ class PageFetcher : public QObject {
   int m_timeout2 = 30;
   QString m_connectHost;
   quint16 m_connectPort = 0;
+  QString m_connectTlsHost;
+  quint16 m_connectTlsPort = 0;
+  bool m_secureWeb = false;
+  QSslConfiguration m_tls;
   HostLookup m_lookup;
   qsizetype m_maxResponseBytes = kMaxResponseBytes;
 };

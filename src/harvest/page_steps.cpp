@@ -28,7 +28,12 @@ void PageSteps::SavePage(const std::string& body, int16_t n) {
   // yield), and the search string may move on (the queue ran dry on another socket): the page
   // keeps its own address and the search string it was fetched for.
   const FetchSlot& slot = m_fetcher.slot(n);
-  const Page page{n, m_fetcher.pageAddress(n), slot.strHost + slot.strPath, m_host.currentSearch()};
+  const PageAddress& address = m_fetcher.pageAddress(n);
+  // A secure page is stored with its numbers as it is queued: with its scheme.
+  const Page page{
+      n, address,
+      (address.secure ? QString(kSecureScheme) : QString()) + slot.strHost + slot.strPath,
+      m_host.currentSearch()};
 
   m_host.setPanelText(2, QStringLiteral("Saving to HTML"));
   YieldToEvents();
@@ -47,6 +52,7 @@ void PageSteps::GetLinks(const Page& page, const std::string& body) {
   m_host.setPanelText(2, QStringLiteral("Getting Links"));
   YieldToEvents();
   SpiderDatabase& db = m_host.database();
+  const UrlRules rules = m_fetcher.urlRules();
   // The lines of html<n>.txt as the file holds them (the body and a closing CR LF): a line ends
   // at CR or CR LF, a lone LF stays in it.
   for (std::size_t from = 0; from < body.size();) {
@@ -56,8 +62,13 @@ void PageSteps::GetLinks(const Page& page, const std::string& body) {
     from = end + ((end + 1 < body.size() && body[end + 1] == '\n') ? 2 : 1);
     YieldToEvents();
     if (const auto link = ExtractLineLink(line)) {
-      QString website = ResolveLink(QString::fromLatin1(*link), page.address);
-      if (!db.WebsiteKnown(website, m_host.queuePreview())) {
+      std::optional<QString> resolved =
+          ResolveLink(QString::fromLatin1(*link), page.address, rules);
+      // WebsiteKnown normalises the website as the store keeps it; the pages read are recorded
+      // by the address the fetcher makes of that form.
+      if (resolved && !db.WebsiteKnown(*resolved, m_host.queuePreview()) &&
+          !m_host.alreadyRead(DecomposePageAddress(*resolved, rules).url)) {
+        QString& website = *resolved;
         m_host.RecordStatistic(Statistics::kWebsiteFound);
         db.AddWebsite(website);
       }

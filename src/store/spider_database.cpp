@@ -445,6 +445,50 @@ bool SpiderDatabase::AddFax(QString& fax, const QString& website, QString& searc
   return true;
 }
 
+bool SpiderDatabase::AddVisitedTable() {
+  if (!ready()) return false;
+  QSqlDatabase db = connection();
+  return norvane::AddVisitedTable(db);
+}
+
+bool SpiderDatabase::AddVisited(const QString& address, const QString& search) {
+  if (!ready()) return false;
+  QSqlQuery* query = prepared(
+      QStringLiteral("INSERT INTO visited (website, search) SELECT ?, ? WHERE NOT EXISTS "
+                     "(SELECT 1 FROM visited WHERE website = ? COLLATE NOCASE AND search = ?)"));
+  if (!query) return false;
+  for (int i : {0, 2}) {
+    query->bindValue(i, address);
+    query->bindValue(i + 1, search);
+  }
+  const bool done = query->exec();
+  query->finish();
+  return done;
+}
+
+bool SpiderDatabase::VisitedKnown(const QString& address, const QString& search) {
+  if (!ready()) return false;
+  QSqlQuery* query = prepared(QStringLiteral(
+      "SELECT 1 FROM visited WHERE website = ? COLLATE NOCASE AND search = ? LIMIT 1"));
+  if (!query) return false;
+  query->bindValue(0, address);
+  query->bindValue(1, search);
+  if (!query->exec()) return false;
+  const bool found = query->next();
+  query->finish();
+  return found;
+}
+
+bool SpiderDatabase::DeleteVisited(const QString& search) {
+  if (!ready()) return false;
+  QSqlQuery* query = prepared(QStringLiteral("DELETE FROM visited WHERE search = ?"));
+  if (!query) return false;
+  query->bindValue(0, search);
+  const bool done = query->exec();
+  query->finish();
+  return done;
+}
+
 QString SpiderDatabase::FirstQueuedWebsite() {
   if (!ready()) return QString();
   QSqlQuery* query =

@@ -89,6 +89,18 @@ class SpiderDatabase {
   bool LoadSearchList(QStringList& shown);
   bool AddFax(QString& fax, const QString& website, QString& search, const QString& location);
 
+  // The pages read under each search string (table `visited`), for "Skip Pages Already Read".
+  // Addresses are compared as WebsiteKnown compares websites (letter case ignored), search
+  // strings exactly. A page recorded twice keeps one row. A store that cannot be read knows no
+  // page, so the crawl then reads pages as it would without the table.
+  // Adds the table when the file lacks it; only a crawl that skips pages read asks for it, so a
+  // file used without that option keeps the three tables. False when it is not there after.
+  bool AddVisitedTable();
+  bool AddVisited(const QString& address, const QString& search);
+  bool VisitedKnown(const QString& address, const QString& search);
+  // Every row of the search string: it was dropped.
+  bool DeleteVisited(const QString& search);
+
   // Direct reads for the harvest controller and the export. Both give nothing (an empty text,
   // an empty list) when the table cannot be read.
   // The website of the first queued row, in insertion order.

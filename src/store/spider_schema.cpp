@@ -33,6 +33,16 @@ void AddLookupIndexes(QSqlDatabase& db) {
   for (const char* statement : kIndexes) query.exec(QString::fromLatin1(statement));
 }
 
+bool AddVisitedTable(QSqlDatabase& db) {
+  QSqlQuery query(db);
+  if (!query.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS visited (website TEXT, search TEXT)")))
+    return false;
+  query.exec(
+      QStringLiteral("CREATE INDEX IF NOT EXISTS visited_website_nocase ON visited "
+                     "(website COLLATE NOCASE, search)"));
+  return true;
+}
+
 QString StoredNow() {
   return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }

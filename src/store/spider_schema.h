@@ -13,6 +13,11 @@ bool CreateSpiderTables(QSqlDatabase& db);
 // older file lacks, a read-only file) is ignored: the lookups work without them.
 void AddLookupIndexes(QSqlDatabase& db);
 
+// The table `visited` (website, search) of the pages read under each search string, with its
+// lookup index, when the file lacks it. Older programs read a file with or without it. False
+// when it could not be made (a read-only file): the skipping of pages read then has no table.
+bool AddVisitedTable(QSqlDatabase& db);
+
 // The local date and time to the second, in the stored form.
 QString StoredNow();
 

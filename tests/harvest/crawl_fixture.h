@@ -38,6 +38,7 @@ class CrawlTest : public ::testing::Test {
   void seed(const QStringList& searches, const QStringList& websites) {
     SpiderDatabase db(folder.file(QStringLiteral("spider.mdb")));
     ASSERT_TRUE(db.open());
+    db.setKeepSecureScheme(options.secureWeb);  // as the crawl's store keeps them
     for (QString s : searches) db.AddSearch(s);
     for (QString w : websites) db.AddWebsite(w);
   }

@@ -271,7 +271,8 @@ TEST_F(CrawlTest, HeaderBlockEndsWithCrLfOrBareLineFeeds) {
     QStringList saved;
     QList<int32_t> lengths;
     for (int16_t n = 0; n < kSocketCount; ++n) {
-      if (crawl->fetcher().slot(n).lContentLength) lengths << crawl->fetcher().slot(n).lContentLength;
+      if (crawl->fetcher().slot(n).lContentLength)
+        lengths << crawl->fetcher().slot(n).lContentLength;
       std::string bytes;
       if (ReadFileBytes(folder.file(QStringLiteral("html%1.txt").arg(n)).toStdString(), bytes))
         saved << QString::fromLatin1(bytes);

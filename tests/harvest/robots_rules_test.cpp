@@ -233,7 +233,7 @@ TEST(HttpHeaderFieldsTest, StatusFieldsAndChunks) {
       {"5\r\nhello\r\n6\r\n world\r\n0\r\n\r\n", "hello world"},
       {"5\nhello\n0\n", "hello"},
       {"A\r\n0123456789\r\n", "0123456789"},
-      {"5\r\nhel", "hel"},                       // the data ends inside a chunk
+      {"5\r\nhel", "hel"},  // the data ends inside a chunk
       // A broken stream keeps what was decoded and the rest as it came.
       {"5\r\nhelloXX6\r\n world\r\n", "helloXX6\r\n world\r\n"},  // no line end after a chunk
       {"zz\r\nhello\r\n", "zz\r\nhello\r\n"},

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QProcessEnvironment>
+#include <QSslSocket>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <string>
@@ -14,6 +16,9 @@
 #include "search/result_pages.h"
 #include "store/spider_database.h"
 #include "support/temp_app_folder.h"
+#include "support/test_certificates.h"
+#include "support/test_http_server.h"
+#include "support/wait_for.h"
 #include "text/html_to_text.h"
 
 namespace norvane {
@@ -344,6 +349,62 @@ TEST_F(ToolTest, ExportWritesTheStoredNumbersOfTheApplicationFolder) {
                 .exitCode,
             1);
   EXPECT_FALSE(QFile::exists(empty.filePath(QStringLiteral("spider.mdb"))));
+}
+
+// fetch runs against servers in this process, so the event loop turns while the tool runs.
+TEST(ToolFetch, PrintsThePageTheCrawlWouldReceive) {
+  if (!QSslSocket::supportsSsl()) GTEST_SKIP() << "no TLS backend";
+  testing::TestCertificates certificates;
+  ASSERT_TRUE(certificates.ok()) << certificates.error().toStdString();
+  const auto identity = certificates.issue({QStringLiteral("s.test")});
+  const auto wrong = certificates.issueForWrongHost();
+  ASSERT_TRUE(identity && wrong);
+  testing::TestHttpServer plain;
+  testing::TestHttpServer tls(*identity);
+  testing::TestHttpServer wrongTls(*wrong);
+  plain.setChunkedPage(QStringLiteral("c.test/"), {"Fax: (201) 55", "5-0001"});
+  plain.setRedirect(QStringLiteral("r.test/a"), 301, "https://s.test/b");
+  tls.setRedirect(QStringLiteral("s.test/b"), 302, "c.html");
+  tls.setPage(QStringLiteral("s.test/c.html"), "<p>secure</p>");
+  wrongTls.setPage(QStringLiteral("s.test/"), "<p>never</p>");
+
+  const struct {
+    QStringList args;
+    bool wrongCertificate;
+    int exitCode;
+    std::string out;
+    std::string err;  // each address fetched
+  } cases[] = {
+      {{"c.test"}, false, 0, "Fax: (201) 555-0001", "c.test\n"},
+      {{"--secure", "r.test/a"},
+       false,
+       0,
+       "<p>secure</p>",
+       "r.test/a\nhttps://s.test/b\nhttps://s.test/c.html\n"},
+      // Without the option the redirect's empty body is the page.
+      {{"r.test/a"}, false, 0, "", "r.test/a\n"},
+      {{"--secure", "https://s.test/"},
+       true,
+       1,
+       "",
+       "https://s.test\nnorvane-tool: gave up on https://s.test/ (Certificate error: s.test)\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.join(' ').toStdString());
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("NORVANE_CONNECT_TO", "127.0.0.1:" + QString::number(plain.port()));
+    env.insert("NORVANE_CONNECT_TO_TLS",
+               "127.0.0.1:" + QString::number((c.wrongCertificate ? wrongTls : tls).port()));
+    env.insert("NORVANE_CA_FILE", certificates.caFile());
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(NORVANE_TOOL_PATH), QStringList{"fetch"} + c.args);
+    ASSERT_TRUE(testing::WaitFor([&] { return process.state() == QProcess::NotRunning; }, 20000));
+    EXPECT_EQ(process.exitCode(), c.exitCode);
+    EXPECT_EQ(process.readAllStandardOutput().toStdString(), c.out);
+    EXPECT_EQ(process.readAllStandardError().toStdString(), c.err);
+  }
+  EXPECT_TRUE(wrongTls.requests().isEmpty());
 }
 
 }  // namespace
