@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 #include "common/event_yield.h"
 #include "common/statistics.h"
@@ -109,7 +110,13 @@ void PageFetcher::endFetch(FetchConnection& c) {
   c.disarmTimers();
 }
 
+void PageFetcher::StartFetchReading(int16_t i, QString& strURL, qsizetype limit) {
+  m_nextReadLimit = limit;
+  StartFetch(i, strURL);
+}
+
 void PageFetcher::StartFetch(int16_t i, QString& strURL) {
+  m_readLimit[i] = std::exchange(m_nextReadLimit, 0);
   if (!m_host.harvesting()) return;
   FetchConnection& c = m_connections[i];
 
@@ -214,6 +221,8 @@ void PageFetcher::wscVersion_DataArrival(int16_t i, qint64 bytesTotal) {
     giveUp(i);
     return;
   }
+  if (m_readLimit[i] > 0 && qsizetype(slot.strData.size()) >= m_readLimit[i])
+    return wscVersion_Close(i);
   slot.lReceived += int32_t(data.size());
   m_host.setPanelText(1, QStringLiteral("Downloading: ") + slot.strHost + slot.strPath +
                              QStringLiteral(" (") + QString::number(slot.lReceived) +
@@ -249,6 +258,7 @@ void PageFetcher::wscVersion_Close(int16_t i) {
     return;
   }
   endFetch(c);
+  if (m_host.TakeOverResponse(i, slot.strData)) return;
   m_host.RecordStatistic(Statistics::kPageScanned);
   const std::string body = ResponseBody(slot.strData);
   slot.strData.clear();
