@@ -6,11 +6,15 @@
 namespace norvane {
 
 PoliteScheduler::Site PoliteScheduler::siteOf(const QString& website) const {
+  if (const auto cached = m_siteCache.constFind(website); cached != m_siteCache.cend())
+    return *cached;
   const PageAddress address = DecomposePageAddress(website, m_rules);
   Site site;
   site.host = address.host.toLower();
   site.origin = address.secure ? kSecureScheme + site.host : site.host;
-  site.path = address.path;
+  site.path = address.path.toUtf8().toStdString();
+  if (m_siteCache.size() >= kSiteCacheLimit) m_siteCache.clear();
+  m_siteCache.insert(website, site);
   return site;
 }
 
@@ -28,7 +32,7 @@ PoliteScheduler::Answer PoliteScheduler::choose(const QStringList& queue, TimePo
     const Site site = siteOf(queue[k]);
     const auto rules = m_robots.constFind(site.origin);
     const bool known = rules != m_robots.cend();
-    if (known && !rules->allows(site.path.toUtf8().toStdString())) {
+    if (known && !rules->allows(site.path)) {
       answer.choice = Choice{k, Action::Drop};
       break;
     }
@@ -110,6 +114,7 @@ void PoliteScheduler::endAll() {
 }
 
 void PoliteScheduler::reset() {
+  m_siteCache.clear();
   for (auto& fetch : m_sockets) fetch.reset();
   m_limits.clear();
   m_robots.clear();

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "harvest/fetch_slot.h"
@@ -50,7 +51,10 @@ class PoliteScheduler {
   explicit PoliteScheduler(int maxPerHost = kMaxFetchesPerHost) : m_limits(maxPerHost) {}
 
   // Whether "https://" in front of a website names a secure one (the secure option).
-  void setUrlRules(const UrlRules& rules) { m_rules = rules; }
+  void setUrlRules(const UrlRules& rules) {
+    m_rules = rules;
+    m_siteCache.clear();
+  }
 
   // Looks at the queue in order: the first website that robots.txt refuses is dropped, the first
   // whose host may start a fetch now is fetched (or its host's robots.txt, when not known yet).
@@ -93,9 +97,12 @@ class PoliteScheduler {
   struct Site {
     QString host;
     QString origin;
-    QString path;
+    std::string path;  // with its query, as robots.txt rules match it
   };
   Site siteOf(const QString& website) const;
+  // Every take looks at the same queued websites again; their split is kept, within bounds.
+  static constexpr qsizetype kSiteCacheLimit = 4096;
+  mutable QHash<QString, Site> m_siteCache;
   void start(int16_t socket, const QString& website, bool robots, TimePoint now);
 
   UrlRules m_rules;

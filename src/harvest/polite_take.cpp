@@ -92,10 +92,13 @@ void HarvestController::politeTake(int16_t i) {
     }
 
     // The website becomes entry 0, the one handed out last; those it passed keep the front.
-    if (!inPreview) m_database->DeleteWebsite(website);
-    if (inPreview) m_preview.removeAt(k);
-    m_preview.prepend(website);
-    emit queueReset(m_preview);
+    // Mostly it is entry 0 already, and List2 need not be told anything.
+    if (!inPreview || k > 0) {
+      if (inPreview) m_preview.removeAt(k);
+      if (!inPreview) m_database->DeleteWebsite(website);
+      m_preview.prepend(website);
+      emit queueReset(m_preview);
+    }
     m_frontHandedOut = true;
     strURL = website;
     // A website from the table took the place of the one dropped; one from the preview makes
