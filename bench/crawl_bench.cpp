@@ -274,8 +274,7 @@ int main(int argc, char** argv) {
   poll.setInterval(5);
   QObject::connect(&poll, &QTimer::timeout, [&] {
     if (doneAt) return;
-    for (int16_t i = 0; i < norvane::kSocketCount; ++i)
-      busySum += form.controller().fetcher().isFetching(i);
+    for (int16_t i = 0; i < norvane::kSocketCount; ++i) busySum += form.controller().fetcher().isFetching(i);
     ++busySamples;
     const int now = form.controller().statistics().lSessionScanned;
     if (now != fetched) lastProgressMs = clock.elapsed();
@@ -312,9 +311,9 @@ int main(int argc, char** argv) {
       "table_rows_at_end=%d busy_sockets=%.2f timed_out=%d\n",
       o.hidden ? "hidden" : "shown", o.extraRows, fetched, seconds, fetched / seconds,
       fetched ? cpu * 1000.0 / fetched : 0.0, fetched ? seconds * 1000.0 / fetched : 0.0,
-      double(end.maxRssKb) / 1024.0, double(rssBeforeKb) / 1024.0,
-      form.controller().statistics().lSessionFound, form.controller().statistics().lSessionFaxes,
-      tableRows, busySamples ? double(busySum) / double(busySamples) : 0.0, int(timedOut));
+      double(end.maxRssKb) / 1024.0, double(rssBeforeKb) / 1024.0, form.controller().statistics().lSessionFound,
+      form.controller().statistics().lSessionFaxes, tableRows,
+      busySamples ? double(busySum) / double(busySamples) : 0.0, int(timedOut));
   if (fetched < o.fetches) {
     std::fprintf(stderr, "crawl_bench: only %d of %d fetches (%s)\n", fetched, o.fetches,
                  timedOut ? "time limit" : "queue ran dry");
