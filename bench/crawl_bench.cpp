@@ -120,6 +120,9 @@ void QuietSettings() {
   for (const char* key : {"chkAudioEmail", "chkAudioNext", "chkAudioFinished", "chkAuto"})
     StoreSetting(key, "0");
   StoreSetting("showHelp", "0");
+  // BENCH_POLITE=0 or 1 sets "Polite Crawl" (on by default, as in the window).
+  const QByteArray polite = qgetenv("BENCH_POLITE");
+  if (polite == "0" || polite == "1") StoreSetting("mnuPolite", polite.constData());
 }
 
 // The queue before Start Search.

@@ -9,6 +9,7 @@
 #include "common/settings_keys.h"
 #include "harvest/page_fetcher.h"
 #include "harvest/page_steps.h"
+#include "harvest/polite_scheduler.h"
 #include "harvest/url_rules.h"
 #include "store/spider_database.h"
 
@@ -18,8 +19,12 @@ HarvestController::HarvestController(const QString& databasePath, QObject* paren
     : QObject(parent),
       m_database(std::make_unique<SpiderDatabase>(databasePath)),
       m_fetcher(std::make_unique<PageFetcher>(*this)),
-      m_pageSteps(std::make_unique<PageSteps>(*this, *m_fetcher)) {
+      m_pageSteps(std::make_unique<PageSteps>(*this, *m_fetcher)),
+      m_polite(std::make_unique<PoliteScheduler>()),
+      m_politeWake(new QTimer(this)) {
   m_parked.fill(true);
+  m_politeWake->setSingleShot(true);
+  connect(m_politeWake, &QTimer::timeout, this, [this] { politeWakeOneParkedSocket(); });
 }
 
 HarvestController::~HarvestController() {
@@ -120,6 +125,7 @@ void HarvestController::RecordStatistic(Statistics::Kind kind) {
 }
 
 void HarvestController::SavePage(const std::string& body, int16_t i) {
+  if (m_options.politeCrawl) politeFetchEnded(i);  // the host is free while the page is worked
   m_pageSteps->SavePage(body, i);
 }
 
@@ -307,12 +313,14 @@ void HarvestController::StartSearch() {
     if (m_database->LoadWebsiteList(websites)) resetPreview(websites);
   }
   m_parked.fill(true);
+  politeStartSearch();
   const int k = std::min(int(m_preview.size()), 9);
   for (int16_t i = 0; i <= k; ++i) TakeNextWebsite(i);
 }
 
 void HarvestController::TakeNextWebsite(int16_t i) {
   if (!bHarvesting) return;
+  if (m_options.politeCrawl && !m_fetcher->isFetching(i)) politeFetchEnded(i);
   if (lAdvanceCount < INT32_MAX) ++lAdvanceCount;
   if (lAdvanceCount > m_options.advanceAfter && m_options.autoAdvance) {
     lAdvanceCount = 0;
@@ -324,6 +332,7 @@ void HarvestController::TakeNextWebsite(int16_t i) {
   YieldToEvents();
   // Another take gave this socket work while the events ran.
   if (m_fetcher->isFetching(i)) return;
+  if (m_options.politeCrawl) return politeTake(i);
 
   // Entry 0 is the website handed out last; it makes way for the next one.
   if (!m_preview.isEmpty()) dropPreviewFront();
@@ -386,6 +395,7 @@ void HarvestController::parkSocket(int16_t i) {
 
 void HarvestController::wakeParkedSockets() {
   if (!bHarvesting) return;
+  if (m_options.politeCrawl) return politeWakeOneParkedSocket();
   // Entry 0 of the preview is taken already; with the table empty only the rest can be handed
   // out.
   qsizetype available = m_preview.size() - 1;
@@ -435,6 +445,8 @@ void HarvestController::stopHarvest(const QString& panel2, const QString& panel3
   if (m_database->CountWebsites() > 0) setButton(HarvestButton::Resume, true);
   m_fetcher->CloseAll();
   m_parked.fill(true);
+  m_polite->endAll();
+  m_politeWake->stop();
   setProgressValue(kProgressMaximum);
   setPanelText(1, QStringLiteral("Stopped"));
   setPanelText(2, panel2);

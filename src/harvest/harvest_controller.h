@@ -3,9 +3,12 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "common/statistics.h"
 #include "harvest/fetch_slot.h"
@@ -17,6 +20,7 @@ namespace norvane {
 
 class PageFetcher;
 class PageSteps;
+class PoliteScheduler;
 class SpiderDatabase;
 
 // Runs a harvest: the search pass for the current search string, the crawl of the websites it
@@ -86,6 +90,7 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
 
   PageFetcher& fetcher() { return *m_fetcher; }
   PageSteps& pageSteps() { return *m_pageSteps; }
+  PoliteScheduler& politeScheduler() { return *m_polite; }
 
   // HarvestHost.
   bool harvesting() const override { return bHarvesting; }
@@ -93,6 +98,7 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   void setProgressValue(int value) override;
   void RecordStatistic(Statistics::Kind kind) override;
   void SavePage(const std::string& body, int16_t i) override;
+  bool TakeOverResponse(int16_t i, const std::string& received) override;
   SpiderDatabase& database() override { return *m_database; }
   const QStringList& queuePreview() const override { return m_preview; }
   QString currentSearch() const override;
@@ -177,9 +183,24 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   QStringList m_preview;
   QStringList m_faxPreview;
   std::array<bool, kSocketCount> m_parked{};
+
+  // The polite crawl (polite_take.cpp): which queued website a socket may take, robots.txt
+  // first, at most two sockets on one host, and hosts that asked to wait.
+  void politeStartSearch();
+  void politeTake(int16_t i);
+  void politeFetchEnded(int16_t i);
+  void politeWakeOneParkedSocket();
+  void politeArmWake(const std::optional<std::chrono::steady_clock::time_point>& at);
   std::unique_ptr<SpiderDatabase> m_database;
   std::unique_ptr<PageFetcher> m_fetcher;
   std::unique_ptr<PageSteps> m_pageSteps;
+
+  // Rows of the table looked at when the preview holds nothing a socket may take.
+  static constexpr int kPoliteLookAhead = 200;
+  std::unique_ptr<PoliteScheduler> m_polite;
+  QTimer* m_politeWake = nullptr;
+  QString m_politeSearch;        // the search string the scheduler's hosts belong to
+  bool m_frontHandedOut = true;  // entry 0 of the preview is the website handed out last
 };
 
 }  // namespace norvane

@@ -26,6 +26,14 @@ class HarvestHost {
   virtual void RecordStatistic(Statistics::Kind kind) = 0;
   virtual void TakeNextWebsite(int16_t i) = 0;
   virtual void SavePage(const std::string& body, int16_t i) = 0;
+  // Sees every whole response before it is counted and saved; true when the host took it (the
+  // polite crawl's robots.txt, an answer asking to wait) and starts the socket's next take
+  // itself.
+  virtual bool TakeOverResponse(int16_t i, const std::string& received) {
+    (void)i;
+    (void)received;
+    return false;
+  }
 
   // For the page steps.
   virtual SpiderDatabase& database() = 0;

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 #include "common/event_yield.h"
 #include "common/statistics.h"
@@ -194,7 +195,13 @@ void PageFetcher::wakeWaitingForBudget() {
   }
 }
 
+void PageFetcher::StartFetchReading(int16_t i, QString& strURL, qsizetype limit) {
+  m_nextReadLimit = limit;
+  StartFetch(i, strURL);
+}
+
 void PageFetcher::StartFetch(int16_t i, QString& strURL) {
+  m_readLimit[i] = std::exchange(m_nextReadLimit, 0);
   if (!m_host.harvesting()) return;
   FetchConnection& c = m_connections[i];
 
@@ -339,6 +346,8 @@ void PageFetcher::wscVersion_DataArrival(int16_t i, qint64 bytesTotal) {
   slot.iIdleTicks = 0;
   const QByteArray data = c.socket->readAll();
   slot.strData.append(data.constData(), std::size_t(data.size()));
+  if (m_readLimit[i] > 0 && qsizetype(slot.strData.size()) >= m_readLimit[i])
+    return wscVersion_Close(i);
   slot.lReceived += int32_t(data.size());
   m_host.setPanelText(1, QStringLiteral("Downloading: ") + slot.strHost + slot.strPath +
                              QStringLiteral(" (") + QString::number(slot.lReceived) +
@@ -376,12 +385,14 @@ void PageFetcher::wscVersion_Close(int16_t i) {
     giveUp(i);
     return;
   }
-  if (m_secureWeb) {
+  // A robots.txt answer is the crawl's own business: its redirects are not followed.
+  if (m_secureWeb && m_readLimit[i] == 0) {
     const std::string_view data(slot.strData);
     if (const auto status = StatusCodeOf(data); status && IsFollowedRedirect(*status))
       return followRedirect(i, LocationOf(data));
   }
   endFetch(c);
+  if (m_host.TakeOverResponse(i, slot.strData)) return;
   m_host.RecordStatistic(Statistics::kPageScanned);
   const std::string body = PageBody(slot.strData);
   slot.strData.clear();

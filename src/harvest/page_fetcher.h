@@ -48,6 +48,9 @@ class PageFetcher : public QObject {
 
   // Starts fetching strURL on socket i; strURL loses its trailing "/" and "http://".
   void StartFetch(int16_t i, QString& strURL);
+  // The same, but reading stops once `limit` bytes have arrived and the response then counts as
+  // complete (the polite crawl's robots.txt).
+  void StartFetchReading(int16_t i, QString& strURL, qsizetype limit);
   // Ends whatever socket i is doing and disarms its timers.
   void CloseSocket(int16_t i);
   void CloseAll();
@@ -157,6 +160,9 @@ class PageFetcher : public QObject {
   QSslConfiguration m_tls;
   HostLookup m_lookup;
   qsizetype m_maxResponseBytes = kMaxResponseBytes;
+  // Per socket: where reading stops for the current fetch (0: only the memory limit).
+  std::array<qsizetype, kSocketCount> m_readLimit{};
+  qsizetype m_nextReadLimit = 0;
 };
 
 }  // namespace norvane

@@ -499,6 +499,19 @@ QString SpiderDatabase::FirstQueuedWebsite() {
   return website;
 }
 
+QStringList SpiderDatabase::QueuedWebsites(int limit) {
+  QStringList websites;
+  if (limit <= 0 || !ready()) return websites;
+  QSqlQuery* query =
+      prepared(QStringLiteral("SELECT website FROM websites ORDER BY rowid LIMIT ?"));
+  if (!query) return websites;
+  query->bindValue(0, limit);
+  if (!query->exec()) return websites;
+  while (query->next()) websites << query->value(0).toString();
+  query->finish();
+  return websites;
+}
+
 QList<FaxRow> SpiderDatabase::ReadAllFaxes() {
   QList<FaxRow> rows;
   if (!ready()) return rows;

@@ -105,6 +105,8 @@ class SpiderDatabase {
   // an empty list) when the table cannot be read.
   // The website of the first queued row, in insertion order.
   QString FirstQueuedWebsite();
+  // The websites of the first `limit` queued rows, in insertion order.
+  QStringList QueuedWebsites(int limit);
   // Every row of faxes, in insertion order.
   QList<FaxRow> ReadAllFaxes();
 

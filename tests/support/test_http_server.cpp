@@ -55,12 +55,14 @@ QByteArray ReasonOf(int status) {
 }  // namespace
 
 TestHttpServer::TestHttpServer() : m_server(std::make_unique<QTcpServer>()) {
+  m_clock.start();
   connect(m_server.get(), &QTcpServer::newConnection, this, &TestHttpServer::onNewConnection);
   m_server->listen(QHostAddress::LocalHost, 0);
 }
 
 TestHttpServer::TestHttpServer(const ServerIdentity& tlsIdentity)
     : m_server(std::make_unique<TlsServer>(tlsIdentity)), m_secure(true) {
+  m_clock.start();
   connect(m_server.get(), &QTcpServer::newConnection, this, &TestHttpServer::onNewConnection);
   m_server->listen(QHostAddress::LocalHost, 0);
 }
@@ -82,6 +84,10 @@ void TestHttpServer::setPage(const QString& hostAndPath, const QByteArray& body)
 
 void TestHttpServer::setResponse(const QString& hostAndPath, const QByteArray& raw) {
   m_responses.insert(hostAndPath.toLower(), raw);
+}
+
+void TestHttpServer::setFirstResponse(const QString& hostAndPath, const QByteArray& raw) {
+  m_firstResponses.insert(hostAndPath.toLower(), raw);
 }
 
 void TestHttpServer::setRedirect(const QString& hostAndPath, int status,
@@ -115,6 +121,8 @@ void TestHttpServer::onNewConnection() {
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
     connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
       --m_open;
+      const QString host = socket->property("countedHost").toString();
+      if (!host.isEmpty()) --m_openByHost[host];
       socket->deleteLater();
     });
   }
@@ -136,7 +144,15 @@ void TestHttpServer::onReadyRead(QTcpSocket* socket) {
     if (line.toLower().startsWith("host:"))
       request.host = QString::fromLatin1(line.mid(5).trimmed());
   }
+  request.atMs = m_clock.elapsed();
   m_requests << request;
+  const QString host = request.host.toLower();
+  socket->setProperty("countedHost", host);
+  m_maxOpenByHost[host] = std::max(m_maxOpenByHost.value(host), ++m_openByHost[host]);
+  if (m_delayMs > 0) {
+    QTimer::singleShot(m_delayMs, socket, [this, socket, request] { respond(socket, request); });
+    return;
+  }
   respond(socket, request);
 }
 
@@ -148,6 +164,7 @@ void TestHttpServer::respond(QTcpSocket* socket, const Request& request) {
       QByteArray raw = m_responses.value(key);
       if (!m_responses.contains(key))
         raw = "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+      if (m_firstResponses.contains(key)) raw = m_firstResponses.take(key);
       socket->write(raw);
       closeLater(socket);
       return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -39,6 +40,7 @@ class TestHttpServer : public QObject {
     QByteArray raw;  // every byte of the request
     QString host;    // its Host header
     QString path;
+    qint64 atMs = 0;  // when it arrived, milliseconds since the server started
   };
 
   TestHttpServer();
@@ -52,6 +54,10 @@ class TestHttpServer : public QObject {
   // Content-Length and "Connection: close". setResponse gives the raw bytes instead.
   void setPage(const QString& hostAndPath, const QByteArray& body);
   void setResponse(const QString& hostAndPath, const QByteArray& raw);
+  // Raw bytes for the first request of "host/path" only; later ones get the usual response.
+  void setFirstResponse(const QString& hostAndPath, const QByteArray& raw);
+  // Normal responses are sent this long after their request arrived, so that fetches overlap.
+  void setResponseDelay(int milliseconds) { m_delayMs = milliseconds; }
   // A redirect for "host/path": the status (301, 302, ...) with its reason and this Location,
   // an empty body. Chains are set up one address at a time.
   void setRedirect(const QString& hostAndPath, int status, const QByteArray& location);
@@ -66,6 +72,11 @@ class TestHttpServer : public QObject {
   const QList<Request>& requests() const { return m_requests; }
   int openConnections() const { return m_open; }
   int maxOpenConnections() const { return m_maxOpen; }
+  // The most connections open at once whose request named this host (counted from the request
+  // until the connection closes).
+  int maxOpenConnections(const QString& host) const {
+    return m_maxOpenByHost.value(host.toLower());
+  }
   // Bytes written by Endless responses, to check that a client stopped reading them.
   qint64 endlessBytesSent() const { return m_endlessBytes; }
 
@@ -77,8 +88,13 @@ class TestHttpServer : public QObject {
 
   std::unique_ptr<QTcpServer> m_server;
   bool m_secure = false;
-  QHash<QString, QByteArray> m_responses;  // lower-case host + path
-  QHash<QString, Behaviour> m_behaviours;  // lower-case host
+  QHash<QString, QByteArray> m_responses;       // lower-case host + path
+  QHash<QString, Behaviour> m_behaviours;       // lower-case host
+  QHash<QString, QByteArray> m_firstResponses;  // lower-case host + path, until asked once
+  QHash<QString, int> m_openByHost;             // lower-case host
+  QHash<QString, int> m_maxOpenByHost;
+  QElapsedTimer m_clock;
+  int m_delayMs = 0;
   QList<Request> m_requests;
   int m_trickleMs = 50;
   int m_open = 0;
