@@ -319,5 +319,24 @@ TEST_F(SecureCrawlTest, StopEndsTlsFetchesAtOnce) {
   }
 }
 
+// The polite crawl asks a secure host for its robots.txt over TLS, and a redirect answer to
+// robots.txt allows the host rather than being followed.
+TEST_F(SecureCrawlTest, PoliteCrawlReadsRobotsTxtOfSecureHosts) {
+  startTls({"s.test", "m.test"});
+  tls->setPage(QStringLiteral("s.test/robots.txt"), "User-agent: *\nDisallow: /private\n");
+  tls->setRedirect(QStringLiteral("m.test/robots.txt"), 301, "https://m.test/elsewhere.txt");
+  for (const char* page : {"s.test/open.html", "s.test/private/x.html", "m.test/a.html"})
+    tls->setPage(QLatin1String(page), faxPage(int(qHash(QLatin1String(page)) % 1000)));
+  options.politeCrawl = true;
+  seedQueue({"https://s.test/open.html", "https://s.test/private/x.html", "https://m.test/a.html"});
+  auto crawl = startSecure(20);
+  crawl->StartSearch();
+  ASSERT_TRUE(WaitFor([&] { return dry(*crawl); }, 15000));
+  QStringList asked = allRequests();
+  asked.sort();
+  EXPECT_EQ(asked, QStringList({"https://m.test/a.html", "https://m.test/robots.txt",
+                                "https://s.test/open.html", "https://s.test/robots.txt"}));
+}
+
 }  // namespace
 }  // namespace norvane::testing
