@@ -13,7 +13,11 @@ void WebsiteMirror::clearLoaded() {
 }
 
 void WebsiteMirror::add(const QString& website) {
-  if (m_loaded) ++m_rows[Key(website)];
+  if (m_loaded) addKey(Key(website));
+}
+
+void WebsiteMirror::addKey(const QByteArray& key) {
+  if (m_loaded) ++m_rows[key];
 }
 
 void WebsiteMirror::remove(const QString& website) {
@@ -28,11 +32,14 @@ bool WebsiteMirror::contains(const QString& website) const {
 }
 
 QByteArray WebsiteMirror::Key(const QString& website) {
-  QByteArray key = website.toUtf8();
+  return FoldKey(website.toUtf8());
+}
+
+QByteArray WebsiteMirror::FoldKey(QByteArray utf8) {
   // Bytes of multi-byte UTF-8 sequences are all 0x80 or above and stay as they are.
-  for (char& c : key)
+  for (char& c : utf8)
     if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-  return key;
+  return utf8;
 }
 
 }  // namespace norvane

@@ -21,11 +21,15 @@ class WebsiteMirror {
   // Starts over with an empty table, known to be empty.
   void clearLoaded();
   void add(const QString& website);
+  // A row by its key (see Key).
+  void addKey(const QByteArray& key);
   void remove(const QString& website);
   bool contains(const QString& website) const;
 
   // The text as the lookups compare it: UTF-8, ASCII letters in lower case.
   static QByteArray Key(const QString& website);
+  // The same for a text already in UTF-8.
+  static QByteArray FoldKey(QByteArray utf8);
 
  private:
   QHash<QByteArray, int> m_rows;
