@@ -3,9 +3,14 @@
 // and peak memory for one run; bench/crawl_bench.sh serves the web, runs this once per table
 // size (peak memory is per process) and compares with wget2.
 //
-//   crawl_bench --app-dir DIR --root WEBSITE [--extra-rows N --extra-list FILE]
+//   crawl_bench --app-dir DIR (--root WEBSITE | --roots FILE) [--extra-rows N --extra-list FILE]
 //               [--fetches 2000] [--stall-limit 30] [--time-limit 600] [--hidden]
+//               [--whole-web]
 //   crawl_bench --free-port    prints a TCP port on 127.0.0.1 where nothing listens
+//
+// --roots names a file of websites, one a line, queued in that order (every host's root, as
+// wget2 is given them). --whole-web turns "Skip Pages Already Read" on and runs until the queue
+// runs dry (or a limit ends the run): RESULT then says ran_dry=1 when it did.
 //
 // Every connection goes to NORVANE_CONNECT_TO (HOST:PORT), which must name 127.0.0.1: the run
 // refuses to start otherwise, so a mistake never sends the crawl out to the hosts of the web.
@@ -26,6 +31,7 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -46,18 +52,22 @@ using norvane::SpiderDatabase;
 struct Options {
   QString appDir;
   QString root;
+  QString rootList;
   int extraRows = 0;
   QString extraList;
   int fetches = 2000;
   int stallLimitSeconds = 30;
   int timeLimitSeconds = 600;
   bool hidden = false;
+  bool wholeWeb = false;
 };
 
 std::optional<Options> ParseOptions(const QStringList& args) {
   Options o;
-  const std::pair<const char*, QString*> texts[] = {
-      {"--app-dir", &o.appDir}, {"--root", &o.root}, {"--extra-list", &o.extraList}};
+  const std::pair<const char*, QString*> texts[] = {{"--app-dir", &o.appDir},
+                                                    {"--root", &o.root},
+                                                    {"--roots", &o.rootList},
+                                                    {"--extra-list", &o.extraList}};
   const std::pair<const char*, int*> numbers[] = {{"--extra-rows", &o.extraRows},
                                                   {"--fetches", &o.fetches},
                                                   {"--stall-limit", &o.stallLimitSeconds},
@@ -66,6 +76,10 @@ std::optional<Options> ParseOptions(const QStringList& args) {
     const QString& a = args[k];
     if (a == QLatin1String("--hidden")) {
       o.hidden = true;
+      continue;
+    }
+    if (a == QLatin1String("--whole-web")) {
+      o.wholeWeb = true;
       continue;
     }
     if (k + 1 >= args.size()) return std::nullopt;
@@ -82,8 +96,9 @@ std::optional<Options> ParseOptions(const QStringList& args) {
     }
     if (!known) return std::nullopt;
   }
-  if (o.appDir.isEmpty() || o.root.isEmpty() || o.fetches <= 0 || o.timeLimitSeconds <= 0 ||
-      o.stallLimitSeconds <= 0 || o.extraRows < 0 || (o.extraRows > 0 && o.extraList.isEmpty()))
+  if (o.appDir.isEmpty() || o.root.isEmpty() == o.rootList.isEmpty() || o.fetches <= 0 ||
+      o.timeLimitSeconds <= 0 || o.stallLimitSeconds <= 0 || o.extraRows < 0 ||
+      (o.extraRows > 0 && o.extraList.isEmpty()))
     return std::nullopt;
   return o;
 }
@@ -115,14 +130,28 @@ void StoreSetting(const char* key, const char* value) {
 }
 
 // No sound (the found-fax sound would block the loop), no help window, no automatic change of
-// search string: the crawl runs on one search string until the bench stops it.
-void QuietSettings() {
-  for (const char* key : {"chkAudioEmail", "chkAudioNext", "chkAudioFinished", "chkAuto"})
+// search string: the crawl runs on one search string until the bench stops it. The web is
+// plain HTTP and wget2 is not polite either; "Skip Pages Already Read" only for the whole web.
+void QuietSettings(bool skipRead) {
+  for (const char* key : {"chkAudioEmail", "chkAudioNext", "chkAudioFinished", "chkAuto",
+                          "mnuSecureWeb", "mnuPolite"})
     StoreSetting(key, "0");
+  StoreSetting("mnuSkipRead", skipRead ? "1" : "0");
   StoreSetting("showHelp", "0");
   // BENCH_POLITE=0 or 1 sets "Polite Crawl" (on by default, as in the window).
   const QByteArray polite = qgetenv("BENCH_POLITE");
   if (polite == "0" || polite == "1") StoreSetting("mnuPolite", polite.constData());
+}
+
+std::optional<QStringList> ReadLines(const QString& path, int limit) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+  QStringList lines;
+  while (!file.atEnd() && lines.size() < limit) {
+    const QString line = QString::fromLatin1(file.readLine()).trimmed();
+    if (!line.isEmpty()) lines << line;
+  }
+  return lines;
 }
 
 // The queue before Start Search.
@@ -138,9 +167,9 @@ void QuietSettings() {
 // bigger: with 100,000 rows it still holds more than 98,000 when the 2,000th page is done.
 //
 // The extra rows go in first, with an old Date, in one transaction straight into the file;
-// then the search string and the root through the store as a user's queue would be. Start
-// Search drops List2's entry 0 (the website handed out last), so without extra rows a
-// placeholder goes before the root; with extra rows an old one is dropped instead.
+// then the roots, newer, and the search string through the store. Start Search moves the 20
+// newest rows into List2 and drops its entry 0 (the website handed out last), so a placeholder
+// goes in as the 20th newest row: every root is fetched.
 bool SeedDatabase(const Options& o, QString* error) {
   const QString file = norvane::AppFile(QStringLiteral("spider.mdb"));
   QFile::remove(file);
@@ -151,53 +180,57 @@ bool SeedDatabase(const Options& o, QString* error) {
       return false;
     }
   }
-  if (o.extraRows > 0) {
-    QFile list(o.extraList);
-    if (!list.open(QIODevice::ReadOnly)) {
-      *error = QStringLiteral("cannot read ") + o.extraList;
+  QStringList roots{o.root};
+  if (!o.rootList.isEmpty()) {
+    const auto listed = ReadLines(o.rootList, INT32_MAX);
+    if (!listed || listed->isEmpty()) {
+      *error = QStringLiteral("no websites in ") + o.rootList;
       return false;
     }
-    QStringList rows;
-    while (!list.atEnd() && rows.size() < o.extraRows) {
-      const QString line = QString::fromLatin1(list.readLine()).trimmed();
-      if (!line.isEmpty()) rows << line;
-    }
-    if (rows.size() < o.extraRows) {
+    roots = *listed;
+  }
+  roots.insert(std::max<qsizetype>(0, roots.size() - 19), QStringLiteral("first.dropped"));
+  QStringList rows;
+  if (o.extraRows > 0) {
+    const auto listed = ReadLines(o.extraList, o.extraRows);
+    if (!listed || listed->size() < o.extraRows) {
       *error = QStringLiteral("fewer than --extra-rows lines in ") + o.extraList;
       return false;
     }
-    {
-      QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "bench-seed");
-      db.setDatabaseName(file);
-      if (!db.open() || !db.transaction()) {
-        *error = QStringLiteral("cannot open ") + file;
-        return false;
-      }
-      QSqlQuery insert(db);
-      insert.prepare(QStringLiteral("INSERT INTO websites (website, Date) VALUES (?, ?)"));
-      for (const QString& row : rows) {
-        insert.addBindValue(row);
-        insert.addBindValue(QStringLiteral("2000-01-01 00:00:00"));
-        if (!insert.exec()) {
-          *error = QStringLiteral("cannot insert the extra rows");
-          return false;
-        }
-      }
-      insert.finish();
-      if (!db.commit()) {
-        *error = QStringLiteral("cannot commit the extra rows");
-        return false;
-      }
-      db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("bench-seed"));
+    rows = *listed;
   }
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "bench-seed");
+    db.setDatabaseName(file);
+    if (!db.open() || !db.transaction()) {
+      *error = QStringLiteral("cannot open ") + file;
+      return false;
+    }
+    QSqlQuery insert(db);
+    insert.prepare(QStringLiteral("INSERT INTO websites (website, Date) VALUES (?, ?)"));
+    const auto date = [&](qsizetype k) {
+      return QLatin1String(k < rows.size() ? "2000-01-01 00:00:00" : "2001-01-01 00:00:00");
+    };
+    const QStringList all = rows + roots;
+    for (qsizetype k = 0; k < all.size(); ++k) {
+      insert.addBindValue(all[k]);
+      insert.addBindValue(date(k));
+      if (!insert.exec()) {
+        *error = QStringLiteral("cannot insert the queue");
+        return false;
+      }
+    }
+    insert.finish();
+    if (!db.commit()) {
+      *error = QStringLiteral("cannot commit the queue");
+      return false;
+    }
+    db.close();
+  }
+  QSqlDatabase::removeDatabase(QStringLiteral("bench-seed"));
   SpiderDatabase db(file);
   QString search = QStringLiteral("plumbers");
   db.AddSearch(search);
-  QStringList queue{o.root};
-  if (o.extraRows == 0) queue.prepend(QStringLiteral("first.dropped"));
-  for (QString website : queue) db.AddWebsite(website);
   return true;
 }
 
@@ -221,8 +254,9 @@ int main(int argc, char** argv) {
   const std::optional<Options> options = ParseOptions(args);
   if (!options) {
     std::fprintf(stderr,
-                 "usage: crawl_bench --app-dir DIR --root WEBSITE [--extra-rows N --extra-list "
-                 "FILE] [--fetches N] [--stall-limit S] [--time-limit S] [--hidden]\n"
+                 "usage: crawl_bench --app-dir DIR (--root WEBSITE | --roots FILE) [--extra-rows N "
+                 "--extra-list FILE] [--fetches N] [--stall-limit S] [--time-limit S] [--hidden] "
+                 "[--whole-web]\n"
                  "       crawl_bench --free-port\n");
     return 64;
   }
@@ -238,7 +272,7 @@ int main(int argc, char** argv) {
   QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
   norvane::SetAppFolder(o.appDir);
   norvane::MessageBox::setTestMode(true);
-  QuietSettings();
+  QuietSettings(o.wholeWeb);
 
   QString error;
   if (!SeedDatabase(o, &error)) {
@@ -269,21 +303,24 @@ int main(int argc, char** argv) {
   qint64 busySamples = 0;
   qint64 busySum = 0;
   bool timedOut = false;
+  bool ranDry = false;
   QEventLoop loop;
   QTimer poll;
   poll.setInterval(5);
   QObject::connect(&poll, &QTimer::timeout, [&] {
     if (doneAt) return;
-    for (int16_t i = 0; i < norvane::kSocketCount; ++i) busySum += form.controller().fetcher().isFetching(i);
+    for (int16_t i = 0; i < norvane::kSocketCount; ++i)
+      busySum += form.controller().fetcher().isFetching(i);
     ++busySamples;
     const int now = form.controller().statistics().lSessionScanned;
     if (now != fetched) lastProgressMs = clock.elapsed();
     fetched = now;
-    const bool enough = fetched >= o.fetches;
+    const bool enough = !o.wholeWeb && fetched >= o.fetches;
     // A crawl that stops making progress, or runs far too long, ends the run.
     timedOut = clock.elapsed() - lastProgressMs > qint64(o.stallLimitSeconds) * 1000 ||
                clock.elapsed() > qint64(o.timeLimitSeconds) * 1000;
     const bool dry = !form.controller().bHarvesting;
+    ranDry = dry && !timedOut;
     if (!enough && !timedOut && !dry) return;
     doneAt = double(clock.nsecsElapsed()) / 1e9;
     end = Now();
@@ -308,12 +345,17 @@ int main(int argc, char** argv) {
       "RESULT window=%s extra_rows=%d fetches=%d seconds=%.3f pages_per_s=%.1f "
       "cpu_ms_per_page=%.3f "
       "wall_ms_per_page=%.3f peak_rss_mb=%.1f rss_before_start_mb=%.1f found=%d faxes=%d "
-      "table_rows_at_end=%d busy_sockets=%.2f timed_out=%d\n",
+      "table_rows_at_end=%d busy_sockets=%.2f timed_out=%d whole_web=%d ran_dry=%d\n",
       o.hidden ? "hidden" : "shown", o.extraRows, fetched, seconds, fetched / seconds,
       fetched ? cpu * 1000.0 / fetched : 0.0, fetched ? seconds * 1000.0 / fetched : 0.0,
-      double(end.maxRssKb) / 1024.0, double(rssBeforeKb) / 1024.0, form.controller().statistics().lSessionFound,
-      form.controller().statistics().lSessionFaxes, tableRows,
-      busySamples ? double(busySum) / double(busySamples) : 0.0, int(timedOut));
+      double(end.maxRssKb) / 1024.0, double(rssBeforeKb) / 1024.0,
+      form.controller().statistics().lSessionFound, form.controller().statistics().lSessionFaxes,
+      tableRows, busySamples ? double(busySum) / double(busySamples) : 0.0, int(timedOut),
+      int(o.wholeWeb), int(ranDry));
+  if (o.wholeWeb) {
+    if (!ranDry) std::fprintf(stderr, "crawl_bench: the whole web did not run dry\n");
+    return ranDry ? 0 : 2;
+  }
   if (fetched < o.fetches) {
     std::fprintf(stderr, "crawl_bench: only %d of %d fetches (%s)\n", fetched, o.fetches,
                  timedOut ? "time limit" : "queue ran dry");

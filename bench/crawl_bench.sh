@@ -5,24 +5,30 @@
 #
 # Generates a web of 2,500 pages on the 100 hosts h000.test ... h099.test (links within and
 # across hosts, cycles everywhere, fax numbers on every third page), serves it with nginx on
-# 127.0.0.1, and then
-#   1. runs the real main window offscreen (build/bin/crawl_bench) over the first 2,000 page
-#      fetches from http://h000.test/, with 0, 1,000 and 100,000 rows already in `websites`;
-#   2. times wget2 fetching the same web from the same root with ten threads, one request per
+# 127.0.0.1, and then, REPEAT times over:
+#   1. runs the real main window (build/bin/crawl_bench; shown under Xvfb, which the bench
+#      starts when there is no display, or hidden offscreen) over the first 2,000 page fetches
+#      from every host's root, with 0, 1,000 and 100,000 rows already in `websites`;
+#   2. times wget2 fetching the same web from the same roots with ten threads, one request per
 #      connection, through nginx as its proxy;
-# and prints pages per second, CPU milliseconds per page, peak memory and the ratios.
+#   3. runs the shown window over the whole web with "Skip Pages Already Read" on, from Resume
+#      until the queue runs dry, against wget2's total time on the same web;
+# and prints the medians of pages per second, CPU milliseconds per page, peak memory and the
+# ratios (each ratio is the median of the rounds' ratios, both sides measured in the same
+# round).
 #
 # Nothing leaves this machine: the crawl connects only to NORVANE_CONNECT_TO=127.0.0.1:PORT (the
 # bench refuses any other value), wget2 only to its proxy on 127.0.0.1, and nginx listens only on
-# 127.0.0.1. Every step is bounded in time; nginx and the temp folder go away on exit.
+# 127.0.0.1. Every step is bounded in time; nginx, Xvfb and the temp folder go away on exit.
 #
-# Environment: FETCHES (2000); ROWS ("0 1000 100000"); WINDOW ("shown": the main window on the
-# offscreen screen, as a user runs it; "hidden" leaves out painting; "shown hidden" runs both);
-# REPEAT runs of each (1; figures are medians); STALL_LIMIT seconds without a completed page
-# (30) and TIME_LIMIT seconds in all (600) end a
-# crawl run; KEEP=1 keeps the temp folder; BENCH_TMP is where the temp folder goes (/var/tmp: the
-# crawl's page files and database must be on a real disk, not in memory); BENCH_WRAP is put
-# before the crawl program, for example "perf record -g -o /tmp/crawl.perf".
+# Environment: FETCHES (2000); ROWS ("0 1000 100000"); WINDOW ("shown": the main window on
+# screen, as a user runs it; "hidden" leaves out painting; "shown hidden" runs both); REPEAT
+# rounds (3; figures are medians); WHOLE_WEB (1; 0 leaves the whole-web run out); STALL_LIMIT
+# seconds without a completed page (30) and TIME_LIMIT seconds in all (600) end a crawl run,
+# WHOLE_TIME_LIMIT (60) a whole-web run, which reports "did not run dry" when a limit ended it;
+# KEEP=1 keeps the temp folder; BENCH_TMP is where the temp folder goes (/var/tmp: the crawl's
+# page files and database must be on a real disk, not in memory); BENCH_WRAP is put before the
+# crawl program, for example "perf record -g -o /tmp/crawl.perf".
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -32,7 +38,9 @@ fetches="${FETCHES:-2000}"
 stall_limit="${STALL_LIMIT:-30}"
 time_limit="${TIME_LIMIT:-600}"
 windows="${WINDOW:-shown}"
-repeat="${REPEAT:-1}"
+repeat="${REPEAT:-3}"
+whole_web="${WHOLE_WEB:-1}"
+whole_time_limit="${WHOLE_TIME_LIMIT:-60}"
 rows_list="${ROWS:-0 1000 100000}"
 hosts=100
 pages_per_host=25
@@ -41,6 +49,9 @@ pages_per_host=25
 missing=()
 command -v nginx >/dev/null 2>&1 || [ -x /usr/sbin/nginx ] || missing+=(nginx)
 command -v wget2 >/dev/null 2>&1 || missing+=(wget2)
+if [[ " $windows " == *" shown "* ]] && [ -z "${DISPLAY:-}" ]; then
+  command -v Xvfb >/dev/null 2>&1 || missing+=(xvfb)
+fi
 if ((${#missing[@]})); then
   echo "Installing: ${missing[*]}"
   sudo_cmd=()
@@ -76,6 +87,7 @@ if [ "$(stat -f -c %T "$tmp")" = tmpfs ]; then
   echo "warning: $tmp is in memory (tmpfs); the figures will not show disk syncs" >&2
 fi
 nginx_pid=""
+xvfb_pid=""
 child=""
 cleanup() {
   # timeout runs its command in a process group of its own: end it (and so its command) here.
@@ -86,6 +98,10 @@ cleanup() {
   if [ -n "$nginx_pid" ]; then
     kill "$nginx_pid" 2>/dev/null || true
     wait "$nginx_pid" 2>/dev/null || true
+  fi
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
   fi
   if [ "${KEEP:-0}" = 1 ]; then echo "kept $tmp"; else rm -rf "$tmp"; fi
 }
@@ -141,6 +157,9 @@ awk -v hosts="$hosts" -v P="$pages_per_host" -v dir="$tmp/web" '
     }
   }'
 pages_total=$((hosts * pages_per_host))
+# Both crawlers start from every host's root, in host order.
+awk -v hosts="$hosts" 'BEGIN { for (h = 0; h < hosts; ++h) printf "h%03d.test\n", h }' >"$tmp/roots.txt"
+sed 's|^|http://|; s|$|/|' "$tmp/roots.txt" >"$tmp/wget2-roots.txt"
 chmod -R a+rX "$tmp/web"
 
 # Rows for the big-table runs: copies of the web's pages under /x/K/ (K makes each row unique),
@@ -203,109 +222,169 @@ check="$(curl -s -o /dev/null -w '%{http_code}' --noproxy '' --proxy "127.0.0.1:
   http://h042.test/x/7/p3.html 2>/dev/null || true)"
 if [ -n "$check" ] && [ "$check" != 200 ]; then echo "nginx answers $check for a page" >&2; exit 1; fi
 
-# --- the crawl --------------------------------------------------------------------------------
+# --- the screen -------------------------------------------------------------------------------
+# The shown window is painted on a real X server: Xvfb when there is no display.
+shown_env=(QT_QPA_PLATFORM=xcb)
+if [[ " $windows " == *" shown "* || "$whole_web" = 1 ]]; then
+  if [ -z "${DISPLAY:-}" ]; then
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/xvfb.display" \
+      2>"$tmp/xvfb.err" &
+    xvfb_pid=$!
+    for _ in $(seq 50); do [ -s "$tmp/xvfb.display" ] && break; sleep 0.1; done
+    if [ ! -s "$tmp/xvfb.display" ]; then
+      echo "Xvfb did not start:" >&2
+      cat "$tmp/xvfb.err" >&2
+      exit 1
+    fi
+    shown_env+=(DISPLAY=":$(cat "$tmp/xvfb.display")")
+    echo "Xvfb on display ${shown_env[1]#DISPLAY=} (pid $xvfb_pid)"
+  fi
+fi
+echo "load before the runs: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
+
+# --- the runs ---------------------------------------------------------------------------------
 results="$tmp/results.txt"
 : >"$results"
-for round in $(seq "$repeat"); do
-for window in $windows; do
-  for rows in $rows_list; do
-    app="$tmp/app-$window-$rows"
-    mkdir -p "$app"
-    echo "Crawl ($window window, round $round of $repeat): $fetches fetches from h000.test with $rows extra rows in websites"
-    flags=()
-    if [ "$window" = hidden ]; then flags+=(--hidden); fi
-    status=0
-    # In the background with wait, so that an interrupt reaches the trap (which ends it) at once.
-    NORVANE_CONNECT_TO="127.0.0.1:$port" QT_QPA_PLATFORM=offscreen \
-      timeout -k 5 $((time_limit + 60)) ${BENCH_WRAP:-} "$bench" --app-dir "$app" --root h000.test \
-      --extra-rows "$rows" --extra-list "$tmp/extra_rows.txt" --fetches "$fetches" \
-      --stall-limit "$stall_limit" --time-limit "$time_limit" "${flags[@]}" \
-      >"$tmp/crawl-$window-$rows.txt" 2>"$tmp/crawl-$window-$rows.err" &
-    child=$!
-    wait "$child" || status=$?
-    child=""
-    grep '^RESULT' "$tmp/crawl-$window-$rows.txt" | tee -a "$results" || true
-    if [ "$status" -ne 0 ]; then
-      echo "crawl run ($window, $rows rows) ended with status $status:" >&2
-      grep -v XDG_RUNTIME_DIR "$tmp/crawl-$window-$rows.err" | tail -5 >&2
-    fi
-    rm -rf "$app"
-  done
-done
-done
 
-# --- wget2 ------------------------------------------------------------------------------------
-# REPEAT runs as well, each into a fresh folder; its time varies with the state of the disk
-# (it writes every page as a file), so the median is what the ratio uses.
-wget_pps_list=""
-for round in $(seq "$repeat"); do
-  echo "wget2 (round $round of $repeat): the same web from http://h000.test/, ten threads, one request per connection"
+# One crawl run: crawl_run WINDOW ROWS ROUND [extra crawl_bench options].
+crawl_run() {
+  local window="$1" rows="$2" round="$3"
+  shift 3
+  local app="$tmp/app-$window-$rows" log="$tmp/crawl-$window-$rows"
+  mkdir -p "$app"
+  local flags=() envs=(QT_QPA_PLATFORM=offscreen)
+  if [ "$window" = hidden ]; then flags+=(--hidden); else envs=("${shown_env[@]}"); fi
+  local status=0
+  # In the background with wait, so that an interrupt reaches the trap (which ends it) at once.
+  env NORVANE_CONNECT_TO="127.0.0.1:$port" "${envs[@]}" \
+    timeout -k 5 $((time_limit + 60)) ${BENCH_WRAP:-} "$bench" --app-dir "$app" \
+    --roots "$tmp/roots.txt" --extra-rows "$rows" --extra-list "$tmp/extra_rows.txt" \
+    --stall-limit "$stall_limit" "${flags[@]}" "$@" >"$log.txt" 2>"$log.err" &
+  child=$!
+  wait "$child" || status=$?
+  child=""
+  grep '^RESULT' "$log.txt" | sed "s/^RESULT /RESULT round=$round /" | tee -a "$results" || true
+  if [ "$status" -ne 0 ]; then
+    echo "crawl run ($window, $rows rows) ended with status $status:" >&2
+    grep -v XDG_RUNTIME_DIR "$log.err" | tail -5 >&2
+  fi
+  rm -rf "$app"
+}
+
+# wget2 into a fresh folder; its time varies with the state of the disk (it writes every page
+# as a file), so the medians are what the ratios use.
+wget2_run() {
+  local round="$1"
   rm -rf "$tmp/wget2"
   sync
+  local before start_ns end_ns wget_status=0
   before="$(wc -l <"$tmp/access.log")"
   start_ns="$(date +%s%N)"
-  wget_status=0
   env -u http_proxy -u https_proxy -u HTTP_PROXY -u HTTPS_PROXY -u no_proxy -u NO_PROXY \
     timeout -k 5 300 wget2 --no-config -q -r -l inf -H --max-threads=10 \
     --http-proxy="127.0.0.1:$port" --no-http-keep-alive --robots=off --no-hsts --no-hpkp \
-    --no-tcp-fastopen --max-redirect=0 --tries=1 -P "$tmp/wget2" http://h000.test/ &
+    --no-tcp-fastopen --max-redirect=0 --tries=1 -P "$tmp/wget2" -i "$tmp/wget2-roots.txt" &
   child=$!
   wait "$child" || wget_status=$?
   child=""
   end_ns="$(date +%s%N)"
   sleep 0.2  # the last access-log lines
+  local wget_requests wget_files wget_seconds
   wget_requests=$(($(wc -l <"$tmp/access.log") - before))
   wget_files="$(find "$tmp/wget2" -type f | wc -l)"
   wget_seconds="$(awk -v a="$start_ns" -v b="$end_ns" 'BEGIN { printf "%.3f", (b - a) / 1e9 }')"
-  echo "RESULT wget2 pages=$wget_files requests=$wget_requests seconds=$wget_seconds status=$wget_status" |
+  echo "RESULT round=$round wget2 pages=$wget_files requests=$wget_requests seconds=$wget_seconds status=$wget_status" |
     tee -a "$results"
+}
+
+for round in $(seq "$repeat"); do
+  for window in $windows; do
+    for rows in $rows_list; do
+      echo "Crawl ($window window, round $round of $repeat): $fetches fetches from the $hosts roots with $rows extra rows in websites"
+      crawl_run "$window" "$rows" "$round" --fetches "$fetches" --time-limit "$time_limit"
+    done
+  done
+  echo "wget2 (round $round of $repeat): the same web from the $hosts roots, ten threads, one request per connection"
+  wget2_run "$round"
+  if [ "$whole_web" = 1 ]; then
+    echo "Whole web (shown window, round $round of $repeat): \"Skip Pages Already Read\" on, from Resume until the queue runs dry (at most ${whole_time_limit}s)"
+    crawl_run shown 0 "$round" --whole-web --time-limit "$whole_time_limit"
+  fi
 done
+echo "load after the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 # --- summary ----------------------------------------------------------------------------------
-# With REPEAT > 1 each figure is the median of its runs (the machine may be shared and noisy).
-awk '
+# Each figure is the median of its rounds (the machine may be shared and noisy); each ratio is
+# the median of the rounds' ratios, both of its sides measured in the same round.
+awk -v whole_limit="$whole_time_limit" '
   function median(list,    a, m, i, j, t) {
     m = split(list, a, " ")
+    if (m == 0) return 0
     for (i = 2; i <= m; ++i) for (j = i; j > 1 && a[j - 1] + 0 > a[j] + 0; --j) { t = a[j]; a[j] = a[j - 1]; a[j - 1] = t }
     return m % 2 ? a[(m + 1) / 2] : (a[m / 2] + a[m / 2 + 1]) / 2
   }
-  /^RESULT wget2 / {
+  function fields(    i, kv) {
     delete v
     for (i = 2; i <= NF; ++i) { split($i, kv, "="); v[kv[1]] = kv[2] }
-    if (v["seconds"] > 0) { wlist = wlist " " (v["pages"] / v["seconds"]); wpages = v["pages"]; ++wruns }
   }
-  /^RESULT window=/ {
-    delete v
-    for (i = 2; i <= NF; ++i) { split($i, kv, "="); v[kv[1]] = kv[2] }
+  /^RESULT round=[0-9]+ wget2 / {
+    fields()
+    if (v["seconds"] > 0) {
+      wps[v["round"]] = v["pages"] / v["seconds"]; wsec[v["round"]] = v["seconds"]
+      wlist = wlist " " wps[v["round"]]; wseclist = wseclist " " v["seconds"]; wpages = v["pages"]; ++wruns
+    }
+  }
+  /^RESULT round=[0-9]+ window=/ {
+    fields()
+    if (v["whole_web"] == 1) {
+      r = v["round"]; whole[r] = v["seconds"]; wholedry[r] = v["ran_dry"]; ++wholeruns
+      wholelist = wholelist " " v["seconds"]; wholefetches = wholefetches " " v["fetches"]
+      wholecpu = wholecpu " " v["cpu_ms_per_page"]; wholerss = wholerss " " v["peak_rss_mb"]
+      if (v["ran_dry"] != 1) ++notdry
+      next
+    }
     key = v["window"] " " v["extra_rows"]
     if (!(key in runs)) keys[++n] = key
     runs[key]++
     pps[key] = pps[key] " " v["pages_per_s"]; cpu[key] = cpu[key] " " v["cpu_ms_per_page"]
     wall[key] = wall[key] " " v["wall_ms_per_page"]; rss[key] = rss[key] " " v["peak_rss_mb"]
-    busy[key] = busy[key] " " v["busy_sockets"]; got[key] = got[key] " " v["fetches"]
+    busy[key] = busy[key] " " v["busy_sockets"]
+    byround[key, v["round"]] = v["pages_per_s"]
+    rounds[v["round"]] = 1
   }
   END {
     for (i = 1; i <= n; ++i) {
       k = keys[i]
       P[k] = median(pps[k]); C[k] = median(cpu[k]); W[k] = median(wall[k])
-      R[k] = median(rss[k]); B[k] = median(busy[k]); G[k] = median(got[k])
+      R[k] = median(rss[k]); B[k] = median(busy[k])
     }
     wpps = wruns ? median(wlist) : 0
     print ""
-    printf "%-40s %9s %12s %13s %9s %13s\n", "run (median of runs)", "pages/s", "CPU ms/page", "wall ms/page", "peak MB", "busy sockets"
+    printf "%-44s %9s %12s %13s %9s %13s\n", "run (median of rounds)", "pages/s", "CPU ms/page", "wall ms/page", "peak MB", "busy sockets"
     for (i = 1; i <= n; ++i) {
       k = keys[i]; split(k, part, " ")
-      printf "%-40s %9.1f %12.3f %13.3f %9.1f %13.2f\n", "crawl, " part[1] " window, " part[2] " rows (" runs[k] "x)", P[k], C[k], W[k], R[k], B[k]
+      printf "%-44s %9.1f %12.3f %13.3f %9.1f %13.2f\n", "crawl, " part[1] " window, " part[2] " rows (" runs[k] "x)", P[k], C[k], W[k], R[k], B[k]
     }
-    printf "%-40s %9.1f\n", "wget2, 10 threads (" wpages " pages, " wruns "x)", wpps
+    printf "%-44s %9.1f   (%s s in all)\n", "wget2, 10 threads, 100 roots (" wpages " pages, " wruns "x)", wpps, median(wseclist)
     print ""
     split("shown hidden", ws, " ")
     for (j = 1; j <= 2; ++j) {
       w = ws[j]
-      if (wpps > 0 && ((w " 0") in P))
-        printf "%s window: ours / wget2 pages per second = %.3f (target >= 1, below 0.5 fails)\n", w, P[w " 0"] / wpps
+      ratios = ""
+      for (r in rounds) if (((w " 0", r) in byround) && (r in wps) && wps[r] > 0) ratios = ratios " " byround[w " 0", r] / wps[r]
+      if (ratios != "")
+        printf "%s window: ours / wget2 pages per second = %.3f (median of rounds; target >= 1, below 0.5 fails)\n", w, median(ratios)
       a = w " 1000"; b = w " 100000"
       if ((a in C) && (b in C) && C[a] > 0 && W[a] > 0)
-        printf "%s window: cost per page 100,000 / 1,000 rows = %.2f CPU, %.2f wall (target <= 1.5)\n", w, C[b] / C[a], W[b] / W[a]
+        printf "%s window: cost per page 100,000 / 1,000 rows = %.2f CPU, %.2f wall (target <= 1.2)\n", w, C[b] / C[a], W[b] / W[a]
+    }
+    if (wholeruns) {
+      ratios = ""
+      for (r in whole) if ((r in wsec) && wholedry[r] == 1) ratios = ratios " " whole[r] / wsec[r]
+      printf "whole web, shown window, skip pages read (%dx): %s s from Resume, fetches %s, CPU %.3f ms/page, peak %.1f MB\n", wholeruns, median(wholelist), median(wholefetches), median(wholecpu), median(wholerss)
+      if (notdry)
+        printf "whole web: did not run dry in %d of %d rounds (ended by the %s s limit or a stall); no ratio for those\n", notdry, wholeruns, whole_limit
+      if (ratios != "")
+        printf "whole web: ours / wget2 total time = %.3f (median of the rounds that ran dry; target <= 1)\n", median(ratios)
     }
   }' "$results"

@@ -15,11 +15,15 @@ QElapsedTimer& LastYield() {
 
 }  // namespace
 
+bool YieldDue() {
+  const QElapsedTimer& last = LastYield();
+  return g_interval.count() <= 0 || !last.isValid() ||
+         last.nsecsElapsed() >= std::chrono::nanoseconds(g_interval).count();
+}
+
 void YieldToEvents() {
+  if (!YieldDue()) return;
   QElapsedTimer& last = LastYield();
-  if (g_interval.count() > 0 && last.isValid() &&
-      last.nsecsElapsed() < std::chrono::nanoseconds(g_interval).count())
-    return;
   QCoreApplication::processEvents();
   last.start();
 }

@@ -10,6 +10,9 @@ namespace norvane {
 // the yield interval after the last one that ran is skipped; the window still answers within
 // that interval.
 void YieldToEvents();
+// Whether YieldToEvents would let the events run now (the interval since the last one is over):
+// work that must not span other events (the store's page transaction) ends itself first.
+bool YieldDue();
 
 // The shortest time between two yields that run; zero makes every yield run (tests that need
 // an event at one exact point).

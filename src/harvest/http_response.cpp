@@ -1,6 +1,7 @@
 #include "harvest/http_response.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <vector>
 
@@ -17,21 +18,17 @@ char AsciiLower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// Every non-overlapping occurrence of pattern in text, letter case ignored, left to right.
-// Knuth-Morris-Pratt keeps this linear however the body repeats the header block.
-std::vector<std::size_t> FindAllIgnoringCase(std::string_view text, std::string_view pattern) {
-  std::vector<std::size_t> hits;
-  const std::size_t m = pattern.size();
-  if (m == 0 || text.size() < m) return hits;
-  std::string p(m, '\0');
-  for (std::size_t i = 0; i < m; ++i) p[i] = AsciiLower(pattern[i]);
+// Knuth-Morris-Pratt from `from` on: linear however the text repeats the pattern.
+void FindAllKmp(std::string_view text, const std::string& p, std::size_t from,
+                std::vector<std::size_t>& hits) {
+  const std::size_t m = p.size();
   std::vector<std::size_t> border(m, 0);
   for (std::size_t i = 1, k = 0; i < m; ++i) {
     while (k > 0 && p[i] != p[k]) k = border[k - 1];
     if (p[i] == p[k]) ++k;
     border[i] = k;
   }
-  for (std::size_t i = 0, k = 0; i < text.size(); ++i) {
+  for (std::size_t i = from, k = 0; i < text.size(); ++i) {
     const char c = AsciiLower(text[i]);
     while (k > 0 && c != p[k]) k = border[k - 1];
     if (c == p[k]) ++k;
@@ -40,10 +37,48 @@ std::vector<std::size_t> FindAllIgnoringCase(std::string_view text, std::string_
       k = 0;  // occurrences do not overlap
     }
   }
+}
+
+// Every non-overlapping occurrence of pattern in text, letter case ignored, left to right.
+// Boyer-Moore-Horspool: a header block is a few hundred bytes, so most steps skip that far
+// and a page body is not read byte by byte. A text made to defeat the skips (near copies of
+// the block) would make it quadratic; after a few comparisons per text byte the search goes on
+// with Knuth-Morris-Pratt, which stays linear.
+std::vector<std::size_t> FindEveryCopy(std::string_view text, std::string_view pattern) {
+  std::vector<std::size_t> hits;
+  const std::size_t m = pattern.size();
+  if (m == 0 || text.size() < m) return hits;
+  std::string p(m, '\0');
+  for (std::size_t i = 0; i < m; ++i) p[i] = AsciiLower(pattern[i]);
+  std::array<std::size_t, 256> skip;
+  skip.fill(m);
+  for (std::size_t i = 0; i + 1 < m; ++i) skip[static_cast<unsigned char>(p[i])] = m - 1 - i;
+  const std::size_t budget = 4 * text.size() + 64;
+  std::size_t work = 0;
+  std::size_t at = 0;
+  while (at + m <= text.size()) {
+    std::size_t j = m;
+    while (j > 0 && AsciiLower(text[at + j - 1]) == p[j - 1]) --j;
+    work += m - j + 1;
+    if (j == 0) {
+      hits.push_back(at);
+      at += m;
+      continue;
+    }
+    at += skip[static_cast<unsigned char>(AsciiLower(text[at + m - 1]))];
+    if (work > budget) {
+      FindAllKmp(text, p, at, hits);
+      break;
+    }
+  }
   return hits;
 }
 
 }  // namespace
+
+std::vector<std::size_t> FindAllIgnoringCase(std::string_view text, std::string_view pattern) {
+  return FindEveryCopy(text, pattern);
+}
 
 QByteArray BuildPageRequest(const QString& host, const QString& path) {
   // Website texts come from page bytes read one byte a character, so Latin-1 gives the bytes

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace norvane {
 
@@ -48,6 +49,10 @@ int32_t ContentLengthOf(std::string_view headerBlock);
 // header block (status line, header lines and blank line, compared without letter case)
 // removed. Data without a header end is handed on whole.
 std::string ResponseBody(std::string_view data);
+
+// Where pattern occurs in text, letter case ignored, without overlaps, left to right: the
+// search behind ResponseBody. It skips through the text and stays linear for any text.
+std::vector<std::size_t> FindAllIgnoringCase(std::string_view text, std::string_view pattern);
 
 // The page the close handler hands to the page steps: ResponseBody, then decoded from its chunks
 // when the header block says "Transfer-Encoding: chunked" (see chunked_body.h). Byte for byte

@@ -46,15 +46,17 @@ bool LinkFilterDrops(std::string_view link) {
   return false;
 }
 
-// The first "href=" in any letter case, without copying the line: most lines have none.
+// The first "href=" in any letter case, without copying the line: most lines have none. The
+// search is for the "=" (memchr, far rarer in a page than an "h") and looks back from it; the
+// first "=" with "href" before it ends the first "href=".
 std::size_t FindHref(std::string_view line) {
-  for (std::size_t at = 0; at + kHref.size() <= line.size(); ++at) {
-    at = line.find_first_of("hH", at);
-    if (at == std::string_view::npos || at + kHref.size() > line.size()) break;
+  constexpr std::size_t kName = kHref.size() - 1;
+  for (std::size_t at = line.find('=', kName); at != std::string_view::npos;
+       at = line.find('=', at + 1)) {
     bool match = true;
-    for (std::size_t k = 1; k < kHref.size() && match; ++k)
-      match = AsciiLower(line[at + k]) == kHref[k];
-    if (match) return at;
+    for (std::size_t k = 0; k < kName && match; ++k)
+      match = AsciiLower(line[at - kName + k]) == kHref[k];
+    if (match) return at - kName;
   }
   return std::string_view::npos;
 }

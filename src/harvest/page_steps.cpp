@@ -40,17 +40,28 @@ void PageSteps::SavePage(const std::string& body, int16_t n) {
   WriteFileBytes(PageFilePath("html", n), body + "\r\n");
   YieldToEvents();
   const std::string withoutBreaks = RemoveLineBreaks(body);
+  // The page's store operations go in one transaction from one yield to the next.
+  m_host.database().beginBatch();
   GetLinks(page, body);
   // html2<n>.txt holds the body without its line breaks until the fax step replaces it with
   // the plain text; written once, with whichever content it keeps.
-  if (!m_host.harvesting() || !GetFaxes(page, withoutBreaks))
-    WriteFileBytes(PageFilePath("html2", n), withoutBreaks + "\r\n");
+  const bool converted = m_host.harvesting() && GetFaxes(page, withoutBreaks);
+  m_host.database().endBatch();
+  if (!converted) WriteFileBytes(PageFilePath("html2", n), withoutBreaks + "\r\n");
+}
+
+void PageSteps::yieldOutsideBatch() {
+  if (!YieldDue()) return;
+  SpiderDatabase& db = m_host.database();
+  db.endBatch();
+  YieldToEvents();
+  db.beginBatch();
 }
 
 void PageSteps::GetLinks(const Page& page, const std::string& body) {
   if (!m_host.harvesting()) return;
   m_host.setPanelText(2, QStringLiteral("Getting Links"));
-  YieldToEvents();
+  yieldOutsideBatch();
   SpiderDatabase& db = m_host.database();
   const UrlRules rules = m_fetcher.urlRules();
   // The lines of html<n>.txt as the file holds them (the body and a closing CR LF): a line ends
@@ -60,7 +71,7 @@ void PageSteps::GetLinks(const Page& page, const std::string& body) {
     if (end == std::string::npos) end = body.size();
     const std::string_view line = std::string_view(body).substr(from, end - from);
     from = end + ((end + 1 < body.size() && body[end + 1] == '\n') ? 2 : 1);
-    YieldToEvents();
+    yieldOutsideBatch();
     if (const auto link = ExtractLineLink(line)) {
       std::optional<QString> resolved =
           ResolveLink(QString::fromLatin1(*link), page.address, rules);
@@ -81,12 +92,19 @@ void PageSteps::GetLinks(const Page& page, const std::string& body) {
 bool PageSteps::GetFaxes(const Page& page, const std::string& bodyWithoutBreaks) {
   m_host.setPanelText(2, QStringLiteral("Getting Faxes"));
   if (!m_host.harvesting()) return false;
-  YieldToEvents();
+  yieldOutsideBatch();
 
   // html2<n>.txt read line by line and joined is the body without its line breaks; the
   // converter's text replaces it.
+  // The converter yields for every character; reading the clock that often cost as much as
+  // the conversion, so only every 64th character asks whether the yield interval is over
+  // (when every yield runs, each one does).
+  const bool everyYieldRuns = YieldInterval().count() <= 0;
+  unsigned characters = 0;
   const std::string converted =
-      ConvertUnbrokenPageForFaxScan(bodyWithoutBreaks, [] { YieldToEvents(); });
+      ConvertUnbrokenPageForFaxScan(bodyWithoutBreaks, [this, everyYieldRuns, &characters] {
+        if (everyYieldRuns || ++characters % 64 == 0) yieldOutsideBatch();
+      });
   const bool written = WriteFileBytes(PageFilePath("html2", page.n), converted);
 
   FaxScanHooks hooks;
@@ -95,10 +113,12 @@ bool PageSteps::GetFaxes(const Page& page, const std::string& bodyWithoutBreaks)
     return m_host.database().FaxExists(stored);
   };
   hooks.store = [this, &page](const FoundFax& found) { storeFax(page, found.fax, found.location); };
-  hooks.yieldLine = [] { YieldToEvents(); };
+  hooks.yieldLine = [this] { yieldOutsideBatch(); };
   ScanFaxText(converted, m_host.allowInternational(), hooks);
 
   m_host.setPanelText(2, QString());
+  // The next take runs events of its own.
+  m_host.database().endBatch();
   // A socket that was given other work meanwhile keeps it.
   if (m_host.harvesting() && !m_fetcher.isFetching(page.n)) m_host.TakeNextWebsite(page.n);
   return written;
@@ -112,11 +132,16 @@ void PageSteps::storeFax(const Page& page, const std::string& fax, const std::st
   QString stored = number;
   QString search = page.search;
   m_host.database().AddFax(stored, page.website, search, region);
-  if (m_host.foundFaxSoundOn()) m_host.playWave(AppFile(QStringLiteral("sounds/foundfax.wav")));
+  if (m_host.foundFaxSoundOn()) {
+    // The sound blocks the window for its length; the file stays free meanwhile.
+    m_host.database().endBatch();
+    m_host.playWave(AppFile(QStringLiteral("sounds/foundfax.wav")));
+    m_host.database().beginBatch();
+  }
   m_host.RecordStatistic(Statistics::kFaxStored);
   m_host.setPanelText(
       3, QStringLiteral("Found ") + QString::number(lFaxCount) + QStringLiteral(" faxes"));
-  YieldToEvents();
+  yieldOutsideBatch();
 }
 
 }  // namespace norvane

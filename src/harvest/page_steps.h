@@ -34,6 +34,9 @@ class PageSteps {
   // False when it did not write html2<n>.txt (stopped before, or the file would not take it).
   bool GetFaxes(const Page& page, const std::string& bodyWithoutBreaks);
   void storeFax(const Page& page, const std::string& fax, const std::string& location);
+  // A yield of the page steps: the page's store transaction is committed before other events
+  // run and a new one begins after them.
+  void yieldOutsideBatch();
 
   HarvestHost& m_host;
   const PageFetcher& m_fetcher;

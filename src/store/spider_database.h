@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include "store/fax_row.h"
+#include "store/website_mirror.h"
 
 namespace norvane {
 
@@ -62,6 +63,17 @@ class SpiderDatabase {
   static void setBackOffPeriod(int milliseconds);
   static int backOffPeriod();
   bool backingOff() const;
+
+  // Page work: while a batch is on, the operations run in one transaction, begun by the first
+  // of them and committed by commitBatch, by endBatch and by AddFax (a stored number is on
+  // disk when AddFax returns). One transaction takes SQLite's file locks once instead of
+  // around every statement. The crawl commits before every yield to the event loop, so a
+  // transaction never spans other events and holds the file for a millisecond or so: another
+  // program can read spider.mdb meanwhile (WAL) and write it between two transactions. A
+  // program killed inside a batch loses only the websites queued since its last commit.
+  void beginBatch() { m_batching = true; }
+  void commitBatch();
+  void endBatch();
 
   bool AddWebsite(QString& site);
   bool AddSearch(QString& search);
@@ -139,11 +151,21 @@ class SpiderDatabase {
   // Lookup of one text in one column, letter case ignored. False when the lookup failed.
   bool lookup(const QString& table, const QString& column, const QString& text, bool& found);
   // Deletes the first row whose column equals text (letter case ignored), one row at most.
-  void deleteFirstMatch(const QString& table, const QString& column, const QString& text);
+  // True when it deleted one.
+  bool deleteFirstMatch(const QString& table, const QString& column, const QString& text);
   // The given columns of the newest rows of a table by Date (ties by insertion order), oldest
   // of them first. False when the query failed.
   bool newestRows(const QString& table, const QString& columns, int limit,
                   QList<QStringList>& rows);
+
+  // The batch's transaction begins with the first operation (see beginBatch).
+  void joinBatch();
+  // PRAGMA data_version: changes when another connection commits to the file. -1 on failure.
+  qint64 dataVersion();
+  // The mirror of `websites`, current with the file: emptied when another program changed
+  // the file since it was last looked at, filled from the table when empty. False when the
+  // table cannot be read.
+  bool websiteMirrorReady();
 
   QString m_filePath;
   QString m_connectionName;
@@ -151,6 +173,10 @@ class SpiderDatabase {
   bool m_open = false;
   bool m_keepSecureScheme = false;
   bool m_openFailed = false;
+  bool m_batching = false;
+  bool m_ownTransaction = false;  // the batch's transaction is open
+  qint64 m_dataVersion = -1;      // when the mirror was last known current
+  WebsiteMirror m_websites;
   QElapsedTimer m_sinceLockMissed;  // started when a lock or an open last made the store give up
   QElapsedTimer m_lockWait;
 };

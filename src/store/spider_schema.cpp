@@ -44,7 +44,15 @@ bool AddVisitedTable(QSqlDatabase& db) {
 }
 
 QString StoredNow() {
-  return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+  // Asked for every queued link: the local time is formatted once a second, not every time.
+  thread_local qint64 second = -1;
+  thread_local QString text;
+  const qint64 now = QDateTime::currentSecsSinceEpoch();
+  if (now != second) {
+    second = now;
+    text = QDateTime::fromSecsSinceEpoch(now).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+  }
+  return text;
 }
 
 }  // namespace norvane

@@ -102,6 +102,81 @@ TEST(HttpResponseTest, ResponseBody) {
   for (const auto& c : cases) EXPECT_EQ(ResponseBody(c.data), c.body) << c.data;
 }
 
+// The search behind it finds what a plain search finds, also where skipping cannot help (a
+// pattern whose tail the text repeats at every position) and it goes on without skips.
+TEST(HttpResponseTest, FindAllIgnoringCaseFindsEveryCopyWithoutOverlaps) {
+  const std::string many(30000, 'a');
+  const struct {
+    std::string text;
+    std::string pattern;
+    std::vector<std::size_t> hits;
+  } cases[] = {
+      {"abcABCabc", "abc", {0, 3, 6}},
+      {"aaaa", "aa", {0, 2}},
+      {"xyz", "xyzw", {}},
+      {"", "a", {}},
+      {"abc", "", {}},
+      {many + "B" + std::string(40, 'a'), "b" + std::string(40, 'A'), {30000}},
+      {"b" + std::string(40, 'a') + many + "b" + std::string(40, 'a'),
+       "B" + std::string(40, 'a'),
+       {0, 30041}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(FindAllIgnoringCase(c.text, c.pattern), c.hits) << c.pattern.substr(0, 5);
+}
+
+// Every copy of the header block is removed however the body is made, also a body built to
+// defeat a skipping search (near copies of the block, overlapping copies, copies at the end).
+TEST(HttpResponseTest, ResponseBodyRemovesEveryCopyOfTheHeaderBlock) {
+  const std::string header = "HTTP/1.1 200 OK\r\nServer: x\r\n\r\n";
+  const auto naive = [&](const std::string& data) {
+    std::string lower = data;
+    std::string block = header;
+    for (std::string* t : {&lower, &block})
+      std::transform(t->begin(), t->end(), t->begin(),
+                     [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; });
+    std::string body;
+    std::size_t copied = 0;
+    for (std::size_t hit = lower.find(block); hit != std::string::npos;
+         hit = lower.find(block, copied)) {
+      body += data.substr(copied, hit - copied);
+      copied = hit + block.size();
+    }
+    return body + data.substr(copied);
+  };
+  const std::string nearCopy = header.substr(1);
+  std::string upper = header;
+  std::transform(upper.begin(), upper.end(), upper.begin(),
+                 [](char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; });
+  const struct {
+    const char* what;
+    std::string body;
+  } cases[] = {
+      {"no copy", std::string(5000, 'a')},
+      {"copy in the middle", std::string(3000, 'b') + header + "tail"},
+      {"copy at the very end", "x" + header},
+      {"copies back to back", header + header + header},
+      {"upper-case copy", "<p>" + upper + "</p>"},
+      {"near copies only",
+       [&] {
+         std::string b;
+         for (int i = 0; i < 400; ++i) b += nearCopy;
+         return b;
+       }()},
+      {"near copies, then a copy",
+       [&] {
+         std::string b;
+         for (int i = 0; i < 400; ++i) b += "\n\r\n" + nearCopy;
+         return b + header + "end";
+       }()},
+      {"line ends only", std::string(20000, '\n')},
+  };
+  for (const auto& c : cases) {
+    const std::string data = header + c.body;
+    EXPECT_EQ(ResponseBody(data), naive(data)) << c.what;
+  }
+}
+
 TEST(LinkExtractionTest, OneLinkALine) {
   const struct {
     const char* line;
@@ -124,6 +199,14 @@ TEST(LinkExtractionTest, OneLinkALine) {
       {"<a href=\"x.PDF\">", std::nullopt},
       // A lone LF stays in the line, and in the link when no quote came first.
       {"<a href=a.html\nb.html>", "a.html\nb.html"},
+      // The first "href=" counts, whatever "=" and "href" stand before it.
+      {"<a class=x href=\"c.html\">", "c.html"},
+      {"<p>href = no, HrEf=\"d.html\"", "d.html"},
+      {"=href=e.html>", "e.html"},
+      {"xhref=f.html>", "f.html"},
+      {"href=", ""},
+      {"ref=g.html href", std::nullopt},
+      {"hre=f.html", std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(ExtractLineLink(c.line), c.link) << c.line;
 }

@@ -1,0 +1,154 @@
+// WebsiteKnown answers from memory and the crawl's page work runs in one transaction: both must
+// stay what the file says, whoever changed it, and a stored number must be in the file at once.
+#include <gtest/gtest.h>
+#include <QStringList>
+#include <functional>
+
+#include "store/spider_database.h"
+#include "store/spider_probe.h"
+#include "support/temp_app_folder.h"
+
+namespace norvane {
+namespace {
+
+using testing::SpiderProbe;
+
+// What the table itself says: a lookup with the table's letter-case rule, on a connection of
+// its own.
+bool InFile(SpiderProbe& probe, const QString& site) {
+  QString quoted = site;
+  quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+  return !probe
+              .column(QStringLiteral("SELECT 1 FROM websites WHERE website = '%1' COLLATE NOCASE")
+                          .arg(quoted))
+              .isEmpty();
+}
+
+struct MirrorStep {
+  const char* what;
+  std::function<void(SpiderDatabase&, SpiderProbe&)> run;
+};
+
+TEST(WebsiteMirror, WebsiteKnownFollowsEveryChangeToTheTable) {
+  norvane::testing::TempAppFolder folder;
+  const QString path = folder.file(QStringLiteral("spider.mdb"));
+  SpiderDatabase db(path);
+  ASSERT_TRUE(db.open());
+  SpiderProbe probe(path);
+  const auto add = [](const char* text) {
+    return [text](SpiderDatabase& d, SpiderProbe&) {
+      QString site = QString::fromUtf8(text);
+      d.AddWebsite(site);
+    };
+  };
+  const auto remove = [](const char* text) {
+    return [text](SpiderDatabase& d, SpiderProbe&) {
+      QString site = QString::fromUtf8(text);
+      d.DeleteWebsite(site);
+    };
+  };
+  const auto other = [](const char* sql) {
+    return [sql](SpiderDatabase&, SpiderProbe& p) {
+      ASSERT_TRUE(p.exec({QString::fromUtf8(sql)})) << sql;
+    };
+  };
+  const MirrorStep steps[] = {
+      {"empty table", [](SpiderDatabase&, SpiderProbe&) {}},
+      {"ours: add", add("a.com/x")},
+      {"ours: add the same in other letters", add("A.COM/X")},
+      {"ours: delete one of the two", remove("a.com/x")},
+      {"ours: delete the other", remove("a.com/x")},
+      {"ours: add non-ASCII, which keeps its case", add("\xc3\xa9t\xc3\xa9.fr")},
+      {"another program adds", other("INSERT INTO websites VALUES ('b.org/p', '2000-01-01')")},
+      {"another program deletes ours", other("DELETE FROM websites WHERE website = 'été.fr'")},
+      {"another program empties the table", other("DELETE FROM websites")},
+      {"ours in a batch",
+       [](SpiderDatabase& d, SpiderProbe&) {
+         d.beginBatch();
+         QString site = QStringLiteral("c.net");
+         d.AddWebsite(site);
+         QString known = QStringLiteral("C.NET");
+         EXPECT_TRUE(d.WebsiteKnown(known));
+         d.endBatch();
+       }},
+      {"another program adds after the batch",
+       other("INSERT INTO websites VALUES ('D.net', '2000-01-01')")},
+      {"ours: the previews take rows out",
+       [](SpiderDatabase& d, SpiderProbe&) {
+         QStringList shown;
+         EXPECT_TRUE(d.LoadWebsiteList(shown));
+       }},
+      {"ours: add, then empty the table",
+       [](SpiderDatabase& d, SpiderProbe&) {
+         QString site = QStringLiteral("e.com");
+         d.AddWebsite(site);
+         EXPECT_TRUE(d.DeleteAllWebsites());
+       }},
+      {"another program adds to the emptied table",
+       other("INSERT INTO websites VALUES ('e.com', '2000-01-01')")},
+  };
+  const QStringList asked = {QStringLiteral("a.com/x"),
+                             QStringLiteral("A.com/X"),
+                             QStringLiteral("\xc3\xa9t\xc3\xa9.fr"),
+                             QString::fromUtf8("\xc3\x89T\xc3\x89.fr"),
+                             QStringLiteral("b.org/p"),
+                             QStringLiteral("c.net"),
+                             QStringLiteral("d.NET"),
+                             QStringLiteral("e.com"),
+                             QStringLiteral("never.com")};
+  for (const MirrorStep& step : steps) {
+    step.run(db, probe);
+    for (QString site : asked) {
+      const bool truth = InFile(probe, site);
+      ASSERT_FALSE(probe.failed());
+      EXPECT_EQ(db.WebsiteKnown(site), truth) << step.what << ": " << site.toStdString();
+    }
+  }
+}
+
+TEST(WebsiteMirror, ABatchIsReadableMeanwhileAndOnDiskAtItsCommits) {
+  norvane::testing::TempAppFolder folder;
+  const QString path = folder.file(QStringLiteral("spider.mdb"));
+  SpiderDatabase db(path);
+  ASSERT_TRUE(db.open());
+  SpiderProbe probe(path);
+  const auto websites = [&] {
+    return probe.column(QStringLiteral("SELECT website FROM websites"));
+  };
+  const auto faxes = [&] { return probe.column(QStringLiteral("SELECT fax FROM faxes")); };
+
+  db.beginBatch();
+  QString first = QStringLiteral("one.com");
+  db.AddWebsite(first);
+  // Another program reads the file while the batch is open, and sees what was committed.
+  EXPECT_EQ(websites(), QStringList{});
+  EXPECT_FALSE(probe.failed());
+
+  // A stored number is on disk when AddFax returns, and so is what the page queued before it.
+  QString fax = QStringLiteral("1-201-555-0100");
+  QString search = QStringLiteral("plumbers");
+  db.AddFax(fax, QStringLiteral("one.com"), search, QStringLiteral("New Jersey"));
+  EXPECT_EQ(faxes(), QStringList{QStringLiteral("1-201-555-0100")});
+  EXPECT_EQ(websites(), QStringList{QStringLiteral("one.com")});
+
+  // After AddFax the batch goes on in a new transaction, committed by commitBatch.
+  QString second = QStringLiteral("two.com");
+  db.AddWebsite(second);
+  EXPECT_EQ(websites().size(), 1);
+  db.commitBatch();
+  EXPECT_EQ(websites(), (QStringList{QStringLiteral("one.com"), QStringLiteral("two.com")}));
+
+  // Between two transactions another program may write; the batch then sees its change.
+  ASSERT_TRUE(probe.exec({QStringLiteral("INSERT INTO websites VALUES ('three.com', '2000')")}));
+  QString third = QStringLiteral("THREE.com");
+  EXPECT_TRUE(db.WebsiteKnown(third));
+  db.endBatch();
+
+  // Outside a batch every operation is on disk when it returns.
+  QString fourth = QStringLiteral("four.com");
+  db.AddWebsite(fourth);
+  EXPECT_EQ(websites().size(), 4);
+}
+
+}  // namespace
+}  // namespace norvane
