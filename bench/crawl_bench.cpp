@@ -138,7 +138,7 @@ void QuietSettings(bool skipRead) {
     StoreSetting(key, "0");
   StoreSetting("mnuSkipRead", skipRead ? "1" : "0");
   StoreSetting("showHelp", "0");
-  // BENCH_POLITE=0 or 1 sets "Polite Crawl" (on by default, as in the window).
+  // BENCH_POLITE=1 turns "Polite Crawl" on, to measure what robots.txt and the rule of two cost.
   const QByteArray polite = qgetenv("BENCH_POLITE");
   if (polite == "0" || polite == "1") StoreSetting("mnuPolite", polite.constData());
 }
