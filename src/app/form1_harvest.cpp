@@ -18,8 +18,12 @@ void Form1::connectController() {
   connect(c, &HarvestController::panelTextChanged, this, &Form1::setPanelText);
   // The bar refuses a value outside its range; the controller passes on only those it keeps.
   connect(c, &HarvestController::progressChanged, pb1, &QProgressBar::setValue);
-  // The controller's table holds the new state already; the widgets follow it.
-  connect(c, &HarvestController::buttonChanged, this, [this, c] { applyButtons(c->buttons()); });
+  connect(c, &HarvestController::buttonChanged, this, [this](HarvestButton button, bool enabled) {
+    // In the order of HarvestButton.
+    const QList<QToolButton*> widgets[] = {
+        {Command1}, {cmdStop}, {cmdResume}, {cmdNextSearch}, {cmdViewDatabase, Command2, Command3}};
+    for (QToolButton* b : widgets[int(button)]) b->setEnabled(enabled);
+  });
   connect(c, &HarvestController::statisticsChanged, this, &Form1::StatsD);
   FollowList(c, List2, &HarvestController::queueFrontRemoved, &HarvestController::queueAppended,
              &HarvestController::queueReset);
