@@ -45,6 +45,11 @@ void Form1::connectController() {
                                                                  : static_cast<QWidget*>(Combo2);
             focus->setFocus();
           });
+  // Through the event loop: a fault met at start is told once the window is in view.
+  connect(
+      c, &HarvestController::storeFaultReported, this,
+      [this](const QString& text) { MessageBox::show(this, text, QMessageBox::Warning); },
+      Qt::QueuedConnection);
   connect(c, &HarvestController::searchTextChanged, txtSearch, &QLineEdit::setText);
   connect(txtSearch, &QLineEdit::textChanged, c, &HarvestController::setCurrentSearchText);
   c->setCurrentSearchText(txtSearch->text());

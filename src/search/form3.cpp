@@ -188,6 +188,7 @@ void Form3::Unload() {
   bFinished = true;
   WebBrowser1->stop();
   hide();
+  m_host.searchPassEnded();
   if (m_busyDepth > 0) {
     m_deletePending = true;
   } else {

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
 #include <QVariant>
@@ -43,6 +44,28 @@ QString RemoveEveryOccurrence(const QString& text, QLatin1String fragment) {
   }
   result += QStringView(text).mid(from);
   return result;
+}
+
+// The fault an SQLite error stands for (the driver gives SQLite's result code as its native
+// code; the low byte is the primary code).
+StoreFault FaultOfError(const QSqlError& error, StoreFault otherwise) {
+  bool ok = false;
+  const int code = error.nativeErrorCode().toInt(&ok) & 0xff;
+  if (!ok) return otherwise;
+  switch (code) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return StoreFault::InUse;
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+      return StoreFault::NotADatabase;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_FULL:
+      return StoreFault::CannotWrite;
+    default:
+      return otherwise;
+  }
 }
 
 }  // namespace
@@ -126,7 +149,10 @@ qint64 SpiderDatabase::openAndCountTables(bool immutable) {
     db.setDatabaseName(m_filePath);
   }
   db.setConnectOptions(options);
-  if (!db.open()) return -1;
+  if (!db.open()) {
+    m_openFault = FaultOfError(db.lastError(), StoreFault::CannotOpen);
+    return -1;
+  }
   installBusyHandler();
 
   // SQLite reads the file only at the first statement: this is where a file that is no
@@ -134,6 +160,7 @@ qint64 SpiderDatabase::openAndCountTables(bool immutable) {
   QSqlQuery query(db);
   if (query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) && query.next())
     return query.value(0).toLongLong();
+  m_openFault = FaultOfError(query.lastError(), StoreFault::CannotOpen);
   return -1;
 }
 
@@ -155,6 +182,22 @@ void SpiderDatabase::closeConnection() {
   db.close();
 }
 
+void SpiderDatabase::setFault(StoreFault fault) {
+  if (fault == m_fault) return;
+  m_fault = fault;
+  if (m_faultListener) m_faultListener(fault);
+}
+
+bool SpiderDatabase::noteChange(bool ran, const QSqlQuery& query) {
+  m_lastChangeStored = ran;
+  if (ran) {
+    setFault(StoreFault::None);
+  } else {
+    setFault(FaultOfError(query.lastError(), StoreFault::CannotWrite));
+  }
+  return ran;
+}
+
 void SpiderDatabase::close() {
   closeConnection();
   m_open = false;
@@ -162,6 +205,7 @@ void SpiderDatabase::close() {
 
 bool SpiderDatabase::open() {
   if (m_open) return true;
+  m_openFault = StoreFault::None;
   m_open = openFile();
   // The next try opens without waiting for a lock: a lock that is still there must not
   // freeze the window for the busy timeout once per back-off.
@@ -173,12 +217,20 @@ bool SpiderDatabase::open() {
 bool SpiderDatabase::openFile() {
   const QFileInfo info(m_filePath);
   // A folder of that name is not a database; SQLite would report it only at the first query.
-  if (info.exists() && !info.isFile()) return false;
+  if (info.exists() && !info.isFile()) {
+    setFault(StoreFault::NotADatabase);
+    return false;
+  }
   const bool existed = info.exists();
+  const bool folderWritable = QFileInfo(info.path()).isWritable();
 
-  bool immutable = false;
-  qint64 schemaEntries = openAndCountTables(false);
-  if (schemaEntries < 0 && existed && info.size() > 0 && !QFileInfo(info.path()).isWritable()) {
+  // A file that cannot be written is read as it stands: opened the usual way, SQLite would
+  // leave -wal and -shm files beside a WAL file it only read. A -wal file already there may
+  // hold rows, and then the file is opened the usual way, read-only.
+  bool immutable = existed && info.size() > 0 && !info.isWritable() &&
+                   !QFileInfo::exists(m_filePath + QStringLiteral("-wal"));
+  qint64 schemaEntries = openAndCountTables(immutable);
+  if (schemaEntries < 0 && !immutable && existed && info.size() > 0 && !folderWritable) {
     // A WAL file in a folder where SQLite cannot create the -shm file: read it as it stands.
     closeConnection();
     immutable = true;
@@ -186,6 +238,9 @@ bool SpiderDatabase::openFile() {
   }
   if (schemaEntries < 0) {
     closeConnection();
+    // A file that cannot be made is one that cannot be written.
+    setFault(!existed && m_openFault == StoreFault::CannotOpen ? StoreFault::CannotWrite
+                                                               : m_openFault);
     return false;
   }
   // A database without any table (a file just created here, or one of zero length) gets the
@@ -195,6 +250,7 @@ bool SpiderDatabase::openFile() {
     if (immutable || !CreateSpiderTables(db)) {
       closeConnection();
       if (!existed) QFile::remove(m_filePath);
+      setFault(StoreFault::CannotWrite);
       return false;
     }
   }
@@ -204,7 +260,16 @@ bool SpiderDatabase::openFile() {
     QSqlDatabase db = connection();
     AddLookupIndexes(db);
   }
+  setFault(immutable || !folderWritable || readOnlyConnection() ? StoreFault::CannotWrite
+                                                                : StoreFault::None);
   return true;
+}
+
+bool SpiderDatabase::readOnlyConnection() const {
+  const QVariant handle = connection().driver()->handle();
+  if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) return false;
+  sqlite3* db = *static_cast<sqlite3* const*>(handle.constData());
+  return db && sqlite3_db_readonly(db, "main") == 1;
 }
 
 void SpiderDatabase::chooseJournal() {
@@ -254,7 +319,7 @@ void SpiderDatabase::deleteFirstMatch(const QString& table, const QString& colum
                    .arg(table, column));
   if (!query) return;
   query->bindValue(0, text);
-  query->exec();
+  noteChange(query->exec(), *query);
   query->finish();
 }
 
@@ -310,12 +375,13 @@ QString SpiderDatabase::NormaliseFax(const QString& fax) {
 
 bool SpiderDatabase::AddWebsite(QString& site) {
   site = NormaliseWebsite(site, m_keepSecureScheme);
+  m_lastChangeStored = false;
   if (!ready()) return true;
   if (QSqlQuery* query =
           prepared(QStringLiteral("INSERT INTO websites (website, Date) VALUES (?, ?)"))) {
     query->bindValue(0, site);
     query->bindValue(1, StoredNow());
-    query->exec();
+    noteChange(query->exec(), *query);
     query->finish();
   }
   return true;
@@ -323,33 +389,41 @@ bool SpiderDatabase::AddWebsite(QString& site) {
 
 bool SpiderDatabase::AddSearch(QString& search) {
   search = TrimSpaces(search);
+  m_lastChangeStored = false;
   if (!ready()) return true;
   QSqlQuery query(connection());
   if (query.prepare(QStringLiteral("INSERT INTO searches (search) VALUES (?)"))) {
     query.addBindValue(search);
-    query.exec();
+    noteChange(query.exec(), query);
   }
   return true;
 }
 
 bool SpiderDatabase::DeleteAllFaxes() {
-  if (ready()) QSqlQuery(connection()).exec(QStringLiteral("DELETE FROM faxes"));
+  m_lastChangeStored = false;
+  if (!ready()) return true;
+  QSqlQuery query(connection());
+  noteChange(query.exec(QStringLiteral("DELETE FROM faxes")), query);
   return true;
 }
 
 bool SpiderDatabase::DeleteWebsite(QString& site) {
   site = NormaliseWebsite(site, m_keepSecureScheme);
+  m_lastChangeStored = false;
   deleteFirstMatch(QStringLiteral("websites"), QStringLiteral("website"), site);
   return true;
 }
 
 bool SpiderDatabase::DeleteAllWebsites() {
+  m_lastChangeStored = false;
   if (!ready()) return false;
-  return QSqlQuery(connection()).exec(QStringLiteral("DELETE FROM websites"));
+  QSqlQuery query(connection());
+  return noteChange(query.exec(QStringLiteral("DELETE FROM websites")), query);
 }
 
 bool SpiderDatabase::DeleteSearch(QString& search) {
   search = TrimSpaces(search);
+  m_lastChangeStored = false;
   deleteFirstMatch(QStringLiteral("searches"), QStringLiteral("search"), search);
   return true;
 }
@@ -409,10 +483,10 @@ bool SpiderDatabase::LoadWebsiteList(QStringList& shown) {
   // When it cannot start (a read-only file, another program writing) the websites stay in the
   // table as well: nothing is lost, and the start does not wait for the lock once per website.
   QSqlQuery transaction(connection());
-  if (transaction.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
-    for (QString website : websites) DeleteWebsite(website);
-    if (!transaction.exec(QStringLiteral("COMMIT"))) transaction.exec(QStringLiteral("ROLLBACK"));
-  }
+  if (!noteChange(transaction.exec(QStringLiteral("BEGIN IMMEDIATE")), transaction)) return true;
+  for (QString website : websites) DeleteWebsite(website);
+  if (!noteChange(transaction.exec(QStringLiteral("COMMIT")), transaction))
+    transaction.exec(QStringLiteral("ROLLBACK"));
   return true;
 }
 
@@ -431,6 +505,7 @@ bool SpiderDatabase::AddFax(QString& fax, const QString& website, QString& searc
                             const QString& location) {
   fax = NormaliseFax(fax);
   if (search.isEmpty()) search = QStringLiteral("Unknown");
+  m_lastChangeStored = false;
   if (!ready()) return true;
   if (QSqlQuery* query = prepared(QStringLiteral(
           "INSERT INTO faxes (fax, Date, website, search, location) VALUES (?, ?, ?, ?, ?)"))) {
@@ -439,14 +514,25 @@ bool SpiderDatabase::AddFax(QString& fax, const QString& website, QString& searc
     query->bindValue(2, website);
     query->bindValue(3, search);
     query->bindValue(4, location);
-    query->exec();
+    noteChange(query->exec(), *query);
     query->finish();
   }
   return true;
 }
 
-QString SpiderDatabase::FirstQueuedWebsite() {
+QString SpiderDatabase::FirstQueuedWebsite(const QSet<QString>& taken) {
   if (!ready()) return QString();
+  if (!taken.isEmpty()) {
+    QSqlQuery query(connection());
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT website FROM websites ORDER BY rowid")))
+      return QString();
+    while (query.next()) {
+      const QString website = query.value(0).toString();
+      if (!taken.contains(website)) return website;
+    }
+    return QString();
+  }
   QSqlQuery* query =
       prepared(QStringLiteral("SELECT website FROM websites ORDER BY rowid LIMIT 1"));
   if (!query || !query->exec()) return QString();
