@@ -482,11 +482,26 @@ bool SpiderDatabase::LoadWebsiteList(QStringList& shown) {
   // One write transaction for the moves, so that they reach the disk together and at once.
   // When it cannot start (a read-only file, another program writing) the websites stay in the
   // table as well: nothing is lost, and the start does not wait for the lock once per website.
+  // The move is stored only when every delete and the commit were: a file opened without locks
+  // begins and commits a transaction that none of its deletes could change.
   QSqlQuery transaction(connection());
-  if (!noteChange(transaction.exec(QStringLiteral("BEGIN IMMEDIATE")), transaction)) return true;
-  for (QString website : websites) DeleteWebsite(website);
-  if (!noteChange(transaction.exec(QStringLiteral("COMMIT")), transaction))
+  if (!transaction.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+    noteChange(false, transaction);
+    return true;
+  }
+  bool moved = true;
+  for (QString website : websites) {
+    DeleteWebsite(website);
+    moved = moved && m_lastChangeStored;
+  }
+  if (!transaction.exec(QStringLiteral("COMMIT"))) {
+    noteChange(false, transaction);
     transaction.exec(QStringLiteral("ROLLBACK"));
+  } else if (!moved) {
+    m_lastChangeStored = false;
+  } else {
+    noteChange(true, transaction);
+  }
   return true;
 }
 
