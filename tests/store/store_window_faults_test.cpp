@@ -278,8 +278,8 @@ TEST_F(Form1Test, StoreFaultMetDuringARunIsSaidOnce) {
   QTest::qWait(20);
   EXPECT_EQ(MessageBox::takeShownTexts(), QStringList());
   const QString path = folder.file(QStringLiteral("spider.mdb"));
-  LockHolder other(path, false, -1);
-  ASSERT_TRUE(other.locked());
+  auto other = std::make_unique<LockHolder>(path, false, -1);
+  ASSERT_TRUE(other->locked());
   HarvestController& crawl = form->controller();
   crawl.fetcher().setConnectTo(QStringLiteral("127.0.0.1"), web.port());
   form->cmdResume->click();
@@ -291,6 +291,17 @@ TEST_F(Form1Test, StoreFaultMetDuringARunIsSaidOnce) {
   EXPECT_EQ(form->List3->count(), 0);
   EXPECT_EQ(crawl.faxCount(), 0);
   EXPECT_EQ(crawl.statistics().lHistEmailFound, 0);
+
+  // Stored again once the lock is gone: panel 2 shows the crawl's text again. The same fault
+  // met later is not said again.
+  other.reset();
+  crawl.AddSearchString(QStringLiteral("painters"));
+  EXPECT_EQ(form->panelText(2), QStringLiteral("No more websites queued"));
+  other = std::make_unique<LockHolder>(path, false, -1);
+  crawl.AddSearchString(QStringLiteral("roofers"));
+  EXPECT_EQ(form->panelText(2), QStringLiteral("spider.mdb in use"));
+  QTest::qWait(20);
+  EXPECT_EQ(MessageBox::takeShownTexts(), QStringList());
   MessageBox::setTestMode(false);
 }
 
