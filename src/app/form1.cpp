@@ -15,8 +15,6 @@
 #include <QStyle>
 #include <QToolButton>
 #include <algorithm>
-#include <cmath>
-#include <limits>
 
 #include "app/arrange_controls.h"
 #include "app/frame_cap.h"
@@ -29,6 +27,8 @@
 #include "common/settings_keys.h"
 #include "common/version_info.h"
 #include "desktop/design_fonts.h"
+#include "desktop/design_widgets.h"
+#include "desktop/option_settings.h"
 #include "desktop/product_page.h"
 #include "desktop/program_icon.h"
 #include "export/frm_export.h"
@@ -36,23 +36,12 @@
 
 namespace norvane {
 namespace {
-
-constexpr double kTwipsPerPixel = 15.0;
 constexpr double kStatusBarTwips = 375.0;
-
-int ToPixels(double twips) {
-  return static_cast<int>(std::lround(twips / kTwipsPerPixel));
-}
-
-QFont VerdanaFont(double points, bool bold = false) {
-  return DesignFont(points, bold);
-}
-
 }  // namespace
 
 Form1::Form1(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("Form1"));
-  setFont(VerdanaFont(8.25));
+  setFont(DesignFont(8.25));
   m_controller = std::make_unique<HarvestController>(AppFile(QStringLiteral("spider.mdb")));
   buildMenus();
   QMenu* web = AddWebMenu(menuBar());
@@ -66,8 +55,8 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
   buildWidgets();
   connectOptionHandlers();
   connectSearchHandlers();
-  resize(ToPixels(11235),
-         ToPixels(7470) + menuBar()->sizeHint().height() + ToPixels(kStatusBarTwips));
+  resize(TwipsToPixels(11235),
+         TwipsToPixels(7470) + menuBar()->sizeHint().height() + TwipsToPixels(kStatusBarTwips));
   connectController();
   new FrameCap(this, 100);
   connect(Command1, &QToolButton::clicked, this, &Form1::Command1_Click);
@@ -86,42 +75,19 @@ Form1::~Form1() {
   FlushSettings();
 }
 
-void Form1::place(QWidget* widget, double left, double top, double width, double height) {
-  m_twips[widget] = QRectF(left, top, width, height);
-  applyGeometry(widget);
-}
-
-void Form1::applyGeometry(QWidget* widget) {
-  const QRectF& r = m_twips[widget];
-  // A tiny window gives negative sizes; the widget then shrinks to nothing instead of failing.
-  widget->setGeometry(ToPixels(r.left()), ToPixels(r.top()), std::max(0, ToPixels(r.width())),
-                      std::max(0, ToPixels(r.height())));
-}
-
 void Form1::buildMenus() {
-  auto addMenu = [this](const QString& name, const QString& title, const QString& itemName,
-                        const QString& itemText, void (Form1::*slot)()) {
-    QMenu* menu = menuBar()->addMenu(title);
-    menu->setObjectName(name);
-    QAction* item = menu->addAction(itemText);
-    item->setObjectName(itemName);
-    connect(item, &QAction::triggered, this, slot);
-    return item;
-  };
-  mnuFileItem =
-      addMenu(QStringLiteral("mnuFile"), QStringLiteral("&File"), QStringLiteral("mnuFileItem"),
-              QStringLiteral("Exit"), &Form1::mnuFileItem_Click);
+  QMenuBar* bar = menuBar();
+  mnuFileItem = AddMenuWithItem(bar, "mnuFile", "&File", "mnuFileItem", "Exit");
+  connect(mnuFileItem, &QAction::triggered, this, &Form1::mnuFileItem_Click);
   // File > Fax Table, above "Exit": every stored number in a window of its own.
   auto* mnuFaxTable = new QAction(QStringLiteral("Fax &Table"), this);
   mnuFaxTable->setObjectName(QStringLiteral("mnuFaxTable"));
   menuBar()->findChild<QMenu*>(QStringLiteral("mnuFile"))->insertAction(mnuFileItem, mnuFaxTable);
   connect(mnuFaxTable, &QAction::triggered, this, [this] { ShowFaxTable(this, database()); });
-  mnuHelpItem =
-      addMenu(QStringLiteral("mnuHelp"), QStringLiteral("&Help"), QStringLiteral("mnuHelpItem"),
-              QStringLiteral("View Help File"), &Form1::mnuHelpItem_Click);
-  mnuAboutItem =
-      addMenu(QStringLiteral("mnuAbout"), QStringLiteral("&About"), QStringLiteral("mnuAboutItem"),
-              QStringLiteral("About this software"), &Form1::mnuAboutItem_Click);
+  mnuHelpItem = AddMenuWithItem(bar, "mnuHelp", "&Help", "mnuHelpItem", "View Help File");
+  connect(mnuHelpItem, &QAction::triggered, this, &Form1::mnuHelpItem_Click);
+  mnuAboutItem = AddMenuWithItem(bar, "mnuAbout", "&About", "mnuAboutItem", "About this software");
+  connect(mnuAboutItem, &QAction::triggered, this, &Form1::mnuAboutItem_Click);
 }
 
 void Form1::buildWidgets() {
@@ -129,63 +95,31 @@ void Form1::buildWidgets() {
   client->setObjectName(QStringLiteral("client"));
   setCentralWidget(client);
 
-  const QFont buttonFont = VerdanaFont(8.25, true);
-  const QFont frameFont = VerdanaFont(9.75, true);
-  const QFont plainFont = VerdanaFont(8.25);
-
+  const QFont buttonFont = DesignFont(8.25, true);
+  const QFont frameFont = DesignFont(9.75, true);
+  const QFont plainFont = DesignFont(8.25);
   auto button = [&](QWidget* parent, const char* name, const QString& caption, const QString& tip,
                     QStyle::StandardPixmap picture) {
-    auto* b = new QToolButton(parent);
-    b->setObjectName(QLatin1String(name));
-    b->setText(caption);
-    b->setToolTip(tip);
-    b->setIcon(style()->standardIcon(picture));
-    b->setFont(buttonFont);
-    b->setToolButtonStyle(caption.isEmpty() ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextUnderIcon);
-    return b;
+    return PictureButton(parent, name, caption, tip, picture, buttonFont);
   };
   auto label = [&](QWidget* parent, const QString& text, bool bold) {
-    auto* l = new QLabel(text, parent);
-    l->setFont(bold ? buttonFont : plainFont);
-    // Text starts at the label's top, so a label that reaches under the next widget keeps its
-    // lines clear of it.
-    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return l;
+    return DesignLabel(parent, text, bold ? buttonFont : plainFont);
   };
   auto combo = [&](QWidget* parent, const char* name, const QStringList& items,
                    const QString& designText) {
-    auto* c = new QComboBox(parent);
-    c->setObjectName(QLatin1String(name));
-    c->setEditable(true);
-    c->setInsertPolicy(QComboBox::NoInsert);
-    c->addItems(items);
-    c->setCurrentIndex(-1);
-    // While nothing is chosen the design text shows as a prompt.
-    c->lineEdit()->setPlaceholderText(designText);
-    c->setFont(plainFont);
-    return c;
+    return DesignCombo(parent, name, items, designText, plainFont);
   };
   auto list = [&](QWidget* parent, const char* name) {
-    auto* l = new QListWidget(parent);
-    l->setObjectName(QLatin1String(name));
-    // One line of text an entry: measuring one entry sizes them all, rather than laying out
-    // every entry's text again whenever the crawl moves the queue on.
-    l->setUniformItemSizes(true);
-    l->setFont(plainFont);
-    return l;
+    return DesignList(parent, name, plainFont);
   };
   auto check = [&](QWidget* parent, const char* name, const QString& caption, const QString& tip) {
-    auto* c = new QCheckBox(caption, parent);
-    c->setObjectName(QLatin1String(name));
-    c->setToolTip(tip);
-    c->setFont(plainFont);
-    return c;
+    return DesignCheckBox(parent, name, caption, tip, plainFont);
   };
   auto frame = [&](const char* name, const QString& caption) {
-    auto* f = new QGroupBox(caption, client);
-    f->setObjectName(QLatin1String(name));
-    f->setFont(frameFont);
-    return f;
+    return DesignFrame(client, name, caption, frameFont);
+  };
+  auto place = [this](QWidget* w, double l, double t, double wd, double h) {
+    m_twips.place(w, l, t, wd, h);
   };
 
   // Top row.
@@ -334,10 +268,11 @@ void Form1::buildWidgets() {
   StatusBar1 = new QStatusBar(this);
   StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
   StatusBar1->setSizeGripEnabled(false);
-  StatusBar1->setFixedHeight(ToPixels(kStatusBarTwips));
+  StatusBar1->setFixedHeight(TwipsToPixels(kStatusBarTwips));
   StatusBar1->setContentsMargins(0, 0, 0, 0);
   setStatusBar(StatusBar1);
-  addStatusPanel();
+  m_panels = std::make_unique<StatusPanels>(StatusBar1);
+  m_panels->add();
   pb1 = new QProgressBar(StatusBar1);
   pb1->setObjectName(QStringLiteral("pb1"));
   pb1->setRange(0, 100);
@@ -354,8 +289,7 @@ void Form1::connectOptionHandlers() {
   // Each check box writes its check value under its own name when the user clicks it.
   for (QCheckBox* box :
        {chkAuto, chkAddFax, chkNonUS, chkAudioEmail, chkAudioNext, chkAudioFinished}) {
-    connect(box, &QCheckBox::clicked, this,
-            [box] { SaveSetting(box->objectName(), QString::number(box->isChecked() ? 1 : 0)); });
+    SaveCheckBoxOnClick(box);
     connect(box, &QCheckBox::toggled, this, &Form1::pushOptions);
   }
   for (QComboBox* combo : {Combo1, Combo2, cmbAdvance, cmbLastSearch})
@@ -368,17 +302,6 @@ void Form1::connectOptionHandlers() {
   for (QComboBox* combo : {Combo1, Combo2, cmbAdvance, cmbLastSearch}) KeepComboTextToItems(combo);
 }
 
-void Form1::addStatusPanel() {
-  const auto next = std::find(m_panels.begin(), m_panels.end(), nullptr);
-  if (next == m_panels.end()) return;
-  auto* panel = new QLabel(StatusBar1);
-  panel->setObjectName(QStringLiteral("Panel%1").arg(next - m_panels.begin() + 1));
-  panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  panel->setIndent(3);
-  panel->show();
-  *next = panel;
-}
-
 void Form1::Form_Load() {
   LoadSettings();
   m_controller->LoadCounters();
@@ -387,7 +310,7 @@ void Form1::Form_Load() {
                  QString::fromUtf8(version::kCompanyName));
   cmdWebsite->setText(QStringLiteral("Visit ") + QString::fromUtf8(version::kComments));
 
-  for (int i = 0; i < 3; ++i) addStatusPanel();
+  for (int i = 0; i < 3; ++i) m_panels->add();
   pb1->raise();
   ArrangeControls();
 
@@ -398,17 +321,12 @@ void Form1::Form_Load() {
 }
 
 void Form1::LoadSettings() {
-  // A stored value that is no number or lies outside the combo's items gives the key's default.
-  auto comboIndex = [](QComboBox* combo, const SettingKey& key) {
-    combo->setCurrentIndex(key.read(-1, combo->count() - 1));
-  };
-  comboIndex(Combo1, settings::Combo1);
-  comboIndex(Combo2, settings::Combo2);
-  for (const SettingKey& key : settings::kCheckBoxes)
-    findChild<QCheckBox*>(key.key())->setChecked(key.readChecked());
-  comboIndex(cmbAdvance, settings::cmbAdvance);
+  RestoreComboIndex(Combo1, settings::Combo1);
+  RestoreComboIndex(Combo2, settings::Combo2);
+  RestoreCheckBoxes(this);
+  RestoreComboIndex(cmbAdvance, settings::cmbAdvance);
   lAdvanceAfter = AdvanceAfterForIndex(cmbAdvance->currentIndex(), lAdvanceAfter);
-  comboIndex(cmbLastSearch, settings::cmbLastSearch);
+  RestoreComboIndex(cmbLastSearch, settings::cmbLastSearch);
   pushOptions();
 }
 
@@ -474,67 +392,47 @@ void Form1::ArrangeControls() {
   in.W = outer.width() * kTwipsPerPixel;
   in.H = outer.height() * kTwipsPerPixel;
   in.S = StatusBar1->height() * kTwipsPerPixel;
-  in.frame3Top = twips(Frame3).top();
-  in.frame3Width = twips(Frame3).width();
-  in.frame4Height = twips(Frame4).height();
-  in.list1Left = twips(List1).left();
-  in.list2Top = twips(List2).top();
-  in.list3Top = twips(List3).top();
-  in.cmdWebsiteLeft = twips(cmdWebsite).left();
+  in.frame3Top = m_twips[Frame3].top();
+  in.frame3Width = m_twips[Frame3].width();
+  in.frame4Height = m_twips[Frame4].height();
+  in.list1Left = m_twips[List1].left();
+  in.list2Top = m_twips[List2].top();
+  in.list3Top = m_twips[List3].top();
+  in.cmdWebsiteLeft = m_twips[cmdWebsite].left();
   const LayoutResult r = ComputeLayout(in);
 
-  // The panels are placed by hand rather than by the status bar's layout, so their widths never
-  // hold the window at a minimum size.
-  const double panelWidths[4] = {r.panel1Width, r.panel2Width, r.panel3Width, r.panel4Width};
-  double panelLeft = 0;
-  for (int i = 0; i < 4; ++i) {
-    if (m_panels[i]) {
-      m_panels[i]->setGeometry(ToPixels(panelLeft), 0, std::max(0, ToPixels(panelWidths[i])),
-                               StatusBar1->height());
-    }
-    panelLeft += panelWidths[i];
-  }
+  m_panels->setWidths({r.panel1Width, r.panel2Width, r.panel3Width, r.panel4Width});
   // The progress bar lies over panel 4 inside the status bar: the window's interior has no
   // title bar to allow for, so its top is taken from the status bar rather than from H.
   const int barInset = 2;
-  pb1->setGeometry(ToPixels(r.pb1Left), barInset, std::max(0, ToPixels(r.pb1Width)),
+  pb1->setGeometry(TwipsToPixels(r.pb1Left), barInset, std::max(0, TwipsToPixels(r.pb1Width)),
                    std::max(0, StatusBar1->height() - 2 * barInset));
 
-  twips(Frame3).setHeight(r.frame3Height);
-  twips(Frame2).setHeight(r.frame2Height);
-  twips(Frame1).setHeight(r.frame1Height);
-  twips(Frame3).moveLeft(r.frame3Left);
-  twips(Frame4).moveLeft(r.frame4Left);
-  twips(Frame2).setWidth(r.frame2Width);
-  twips(Frame1).setWidth(r.frame1Width);
-  twips(Frame2).moveLeft(r.frame2Left);
-  for (QWidget* w : {static_cast<QWidget*>(List1), static_cast<QWidget*>(List2),
-                     static_cast<QWidget*>(List3), static_cast<QWidget*>(cmdViewDatabase),
-                     static_cast<QWidget*>(Command2), static_cast<QWidget*>(Command3)}) {
-    twips(w).setWidth(r.listWidth);
-  }
-  twips(cmdWebsite).setWidth(r.cmdWebsiteWidth);
-  twips(List2).setHeight(r.list2Height);
-  twips(List3).setHeight(r.list3Height);
-
-  for (QWidget* w :
-       {static_cast<QWidget*>(Frame1), static_cast<QWidget*>(Frame2), static_cast<QWidget*>(Frame3),
-        static_cast<QWidget*>(Frame4), static_cast<QWidget*>(List1), static_cast<QWidget*>(List2),
-        static_cast<QWidget*>(List3), static_cast<QWidget*>(cmdViewDatabase),
-        static_cast<QWidget*>(Command2), static_cast<QWidget*>(Command3),
-        static_cast<QWidget*>(cmdWebsite)}) {
-    applyGeometry(w);
-  }
+  m_twips[Frame3].setHeight(r.frame3Height);
+  m_twips[Frame2].setHeight(r.frame2Height);
+  m_twips[Frame1].setHeight(r.frame1Height);
+  m_twips[Frame3].moveLeft(r.frame3Left);
+  m_twips[Frame4].moveLeft(r.frame4Left);
+  m_twips[Frame2].setWidth(r.frame2Width);
+  m_twips[Frame1].setWidth(r.frame1Width);
+  m_twips[Frame2].moveLeft(r.frame2Left);
+  const std::initializer_list<QWidget*> listWidth = {List1,           List2,    List3,
+                                                     cmdViewDatabase, Command2, Command3};
+  for (QWidget* w : listWidth) m_twips[w].setWidth(r.listWidth);
+  m_twips[cmdWebsite].setWidth(r.cmdWebsiteWidth);
+  m_twips[List2].setHeight(r.list2Height);
+  m_twips[List3].setHeight(r.list3Height);
+  for (QWidget* w : listWidth) m_twips.apply(w);
+  for (QWidget* w : std::initializer_list<QWidget*>{Frame1, Frame2, Frame3, Frame4, cmdWebsite})
+    m_twips.apply(w);
 }
 
 QString Form1::panelText(int panel) const {
-  if (panel < 1 || panel > 4 || !m_panels[panel - 1]) return QString();
-  return m_panels[panel - 1]->text();
+  return m_panels->text(panel);
 }
 
 void Form1::setPanelText(int panel, const QString& text) {
-  if (panel < 1 || panel > 4 || !m_panels[panel - 1]) return;
-  m_panels[panel - 1]->setText(text);
+  m_panels->setText(panel, text);
 }
 
 void Form1::cmdWebsite_Click() {

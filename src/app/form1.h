@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
-#include <QRectF>
 #include <array>
 #include <memory>
 
+#include "desktop/status_panels.h"
+#include "desktop/twips.h"
 #include "harvest/harvest_controller.h"
 
 class QAction;
@@ -166,15 +166,9 @@ class Form1 : public QMainWindow {
   void pushOptions();
   void applyButtons(const HarvestButtons& buttons);
   void showHelpWindow();
-  void addStatusPanel();
 
-  // Design geometry in twips; ArrangeControls changes it and applies it in pixels.
-  void place(QWidget* widget, double left, double top, double width, double height);
-  QRectF& twips(QWidget* widget) { return m_twips[widget]; }
-  void applyGeometry(QWidget* widget);
-
-  QHash<QWidget*, QRectF> m_twips;
-  std::array<QLabel*, 4> m_panels{};
+  TwipsGeometry m_twips;  // the design geometry; ArrangeControls changes it
+  std::unique_ptr<StatusPanels> m_panels;
   std::unique_ptr<HarvestController> m_controller;
   int m_searchWindowLoads = 0;
   QPointer<Form3> m_searchWindow;

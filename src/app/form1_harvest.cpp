@@ -8,51 +8,27 @@
 #include <QToolButton>
 
 #include "app/form1.h"
+#include "desktop/follow_list.h"
 #include "desktop/message_box.h"
 #include "desktop/play_wave.h"
 
 namespace norvane {
-namespace {
-
-// Keeps a list widget equal to the controller's list through its three kinds of change, so a
-// take touches two rows rather than the whole list.
-void Follow(HarvestController* c, QListWidget* list, void (HarvestController::*frontRemoved)(),
-            void (HarvestController::*appended)(const QString&),
-            void (HarvestController::*reset)(const QStringList&)) {
-  QObject::connect(c, frontRemoved, list, [list] { delete list->takeItem(0); });
-  QObject::connect(c, appended, list, [list](const QString& text) { list->addItem(text); });
-  QObject::connect(c, reset, list, [list](const QStringList& texts) {
-    list->clear();
-    list->addItems(texts);
-  });
-}
-
-}  // namespace
-
 void Form1::connectController() {
   HarvestController* c = m_controller.get();
   connect(c, &HarvestController::panelTextChanged, this, &Form1::setPanelText);
   // The bar refuses a value outside its range; the controller passes on only those it keeps.
   connect(c, &HarvestController::progressChanged, pb1, &QProgressBar::setValue);
   connect(c, &HarvestController::buttonChanged, this, [this](HarvestButton button, bool enabled) {
-    switch (button) {
-      case HarvestButton::Start:
-        return Command1->setEnabled(enabled);
-      case HarvestButton::Stop:
-        return cmdStop->setEnabled(enabled);
-      case HarvestButton::Resume:
-        return cmdResume->setEnabled(enabled);
-      case HarvestButton::Next:
-        return cmdNextSearch->setEnabled(enabled);
-      case HarvestButton::FaxData:
-        for (QToolButton* b : {cmdViewDatabase, Command2, Command3}) b->setEnabled(enabled);
-    }
+    // In the order of HarvestButton.
+    const QList<QToolButton*> widgets[] = {
+        {Command1}, {cmdStop}, {cmdResume}, {cmdNextSearch}, {cmdViewDatabase, Command2, Command3}};
+    for (QToolButton* b : widgets[int(button)]) b->setEnabled(enabled);
   });
   connect(c, &HarvestController::statisticsChanged, this, &Form1::StatsD);
-  Follow(c, List2, &HarvestController::queueFrontRemoved, &HarvestController::queueAppended,
-         &HarvestController::queueReset);
-  Follow(c, List3, &HarvestController::faxFrontRemoved, &HarvestController::faxAppended,
-         &HarvestController::faxesReset);
+  FollowList(c, List2, &HarvestController::queueFrontRemoved, &HarvestController::queueAppended,
+             &HarvestController::queueReset);
+  FollowList(c, List3, &HarvestController::faxFrontRemoved, &HarvestController::faxAppended,
+             &HarvestController::faxesReset);
   connect(c, &HarvestController::searchAppended, List1,
           [this](const QString& search) { List1->addItem(search); });
   connect(c, &HarvestController::searchRemoved, List1, [this](int row) {
@@ -69,6 +45,11 @@ void Form1::connectController() {
                                                                  : static_cast<QWidget*>(Combo2);
             focus->setFocus();
           });
+  // Through the event loop: a fault met at start is told once the window is in view.
+  connect(
+      c, &HarvestController::storeFaultReported, this,
+      [this](const QString& text) { MessageBox::show(this, text, QMessageBox::Warning); },
+      Qt::QueuedConnection);
   connect(c, &HarvestController::searchTextChanged, txtSearch, &QLineEdit::setText);
   connect(txtSearch, &QLineEdit::textChanged, c, &HarvestController::setCurrentSearchText);
   c->setCurrentSearchText(txtSearch->text());

@@ -82,6 +82,4 @@ void Form1::UnloadSearchWindow() {
 Form3* Form1::searchWindow() const {
   return m_searchWindow && !m_searchWindow->isUnloaded() ? m_searchWindow.data() : nullptr;
 }
-
-#include <QAction>
 }  // namespace norvane

@@ -8,6 +8,15 @@
 
 namespace norvane {
 
+QAction* AddMenuWithItem(QMenuBar* bar, const char* name, const char* title, const char* itemName,
+                         const char* itemText) {
+  QMenu* menu = bar->addMenu(QString::fromUtf8(title));
+  menu->setObjectName(QLatin1String(name));
+  QAction* item = menu->addAction(QString::fromUtf8(itemText));
+  item->setObjectName(QLatin1String(itemName));
+  return item;
+}
+
 QMenu* AddWebMenu(QMenuBar* bar) {
   auto* menu = new QMenu(QStringLiteral("&Web"), bar);
   menu->setObjectName(QStringLiteral("mnuWeb"));

@@ -10,6 +10,10 @@ class QMenuBar;
 // the search pass and the crawl read. Each item is a check mark kept in the settings store.
 namespace norvane {
 
+// A menu `title` named `name` at the end of the bar, holding one item `itemText` named `itemName`.
+QAction* AddMenuWithItem(QMenuBar* bar, const char* name, const char* title, const char* itemName,
+                         const char* itemText);
+
 // Puts the menu "Web" (object name "mnuWeb") right after the bar's first menu, "File".
 QMenu* AddWebMenu(QMenuBar* bar);
 

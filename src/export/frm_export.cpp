@@ -8,11 +8,11 @@
 #include <QLineEdit>
 #include <QStyle>
 #include <QToolButton>
-#include <cmath>
 
 #include "common/app_folder.h"
 #include "desktop/design_fonts.h"
 #include "desktop/message_box.h"
+#include "desktop/twips.h"
 #include "export/fax_csv.h"
 #include "export/fax_export.h"
 #include "store/spider_database.h"
@@ -30,10 +30,6 @@ QString ShowSaveDialog(QWidget* parent, const QString& offeredPath) {
   return QFileDialog::getSaveFileName(parent, QStringLiteral("Save As"), offeredPath);
 }
 
-int Px(double twips) {
-  return static_cast<int>(std::lround(twips / 15.0));
-}
-
 }  // namespace
 
 frmExport::frmExport(SpiderDatabase& database, QWidget* parent)
@@ -45,14 +41,11 @@ frmExport::frmExport(SpiderDatabase& database, QWidget* parent)
   setWindowTitle(QStringLiteral("Export Faxes"));
   QFont font = DesignFont(8.25);
   setFont(font);
-  setFixedSize(Px(5070), Px(1980));
+  setFixedSize(TwipsToPixels(5070), TwipsToPixels(1980));
 
-  auto place = [](QWidget* w, double l, double t, double wd, double h) {
-    w->setGeometry(Px(l), Px(t), Px(wd), Px(h));
-  };
   Label1 = new QLabel(QStringLiteral("Output Type:"), this);
   Label1->setObjectName(QStringLiteral("Label1"));
-  place(Label1, 60, 120, 2415, 315);
+  PlaceInTwips(Label1, 60, 120, 2415, 315);
   Combo1 = new QComboBox(this);
   Combo1->setObjectName(QStringLiteral("Combo1"));
   Combo1->setEditable(true);
@@ -63,13 +56,13 @@ frmExport::frmExport(SpiderDatabase& database, QWidget* parent)
   Combo1->addItem(QStringLiteral("CSV File (number, region, website, search, date)"));
   Combo1->setCurrentIndex(-1);
   Combo1->setEditText(QStringLiteral("Semi-Colon delimited (;)"));
-  place(Combo1, 1260, 60, 3735, 315);
+  PlaceInTwips(Combo1, 1260, 60, 3735, 315);
   Check2 = new QCheckBox(QStringLiteral("Put a space between each entry"), this);
   Check2->setObjectName(QStringLiteral("Check2"));
-  place(Check2, 60, 540, 4995, 315);
+  PlaceInTwips(Check2, 60, 540, 4995, 315);
   Check1 = new QCheckBox(QStringLiteral("Delete all faxes when finished"), this);
   Check1->setObjectName(QStringLiteral("Check1"));
-  place(Check1, 60, 900, 4995, 255);
+  PlaceInTwips(Check1, 60, 900, 4995, 255);
   Command1 = new QToolButton(this);
   Command1->setObjectName(QStringLiteral("Command1"));
   Command1->setText(QStringLiteral("Export"));
@@ -78,7 +71,7 @@ frmExport::frmExport(SpiderDatabase& database, QWidget* parent)
   QFont bold = font;
   bold.setBold(true);
   Command1->setFont(bold);
-  place(Command1, 2820, 1260, 2175, 675);
+  PlaceInTwips(Command1, 2820, 1260, 2175, 675);
   connect(Command1, &QToolButton::clicked, this, &frmExport::Command1_Click);
 }
 

@@ -25,6 +25,7 @@ HarvestController::HarvestController(const QString& databasePath, QObject* paren
   m_parked.fill(true);
   m_politeWake->setSingleShot(true);
   connect(m_politeWake, &QTimer::timeout, this, [this] { politeWakeOneParkedSocket(); });
+  m_database->setFaultListener([this](StoreFault fault) { storeFaultChanged(fault); });
 }
 
 HarvestController::~HarvestController() {
@@ -81,7 +82,7 @@ void HarvestController::Load() {
   }
   if (m_searches.isEmpty()) return;
   QStringList websites;
-  if (!m_database->LoadWebsiteList(websites)) return;
+  if (!loadWebsiteList(websites)) return;
   resetPreview(websites);
   if (!m_preview.isEmpty()) setButton(HarvestButton::Resume, true);
 }
@@ -102,8 +103,23 @@ QString HarvestController::panelText(int panel) const {
 
 void HarvestController::setPanelText(int panel, const QString& text) {
   if (panel < 1 || panel > 4) return;
-  m_panels[panel - 1] = text;
-  emit panelTextChanged(panel, text);
+  QString shown = text;
+  if (panel == 2) {
+    m_panel2 = text;
+    // A fault of the store stays in view while it lasts.
+    if (m_storeFault != StoreFault::None) shown = StoreFaultPanelText(m_storeFault);
+  }
+  m_panels[panel - 1] = shown;
+  emit panelTextChanged(panel, shown);
+}
+
+void HarvestController::storeFaultChanged(StoreFault fault) {
+  m_storeFault = fault;
+  if (fault != StoreFault::None && !m_faultsReported.contains(int(fault))) {
+    m_faultsReported.insert(int(fault));
+    emit storeFaultReported(StoreFaultMessage(fault, m_database->filePath()));
+  }
+  setPanelText(2, m_panel2);
 }
 
 void HarvestController::setProgressValue(int value) {
@@ -180,11 +196,19 @@ void HarvestController::setSearchText(const QString& text) {
 
 void HarvestController::loadSearchWindow() {
   setSearchText(m_searches.first());
+  m_passReplaced = true;
   emit searchWindowLoadRequested();
+  m_passReplaced = false;
+}
+
+void HarvestController::searchPassEnded() {
+  if (m_passReplaced || bHarvesting) return;
+  setButton(HarvestButton::FaxData, true);
 }
 
 bool HarvestController::DeleteAllWebsites() {
   if (!m_database->DeleteAllWebsites()) return false;
+  m_takenButKept.clear();
   resetPreview({});
   // The labels keep showing the old values until the next statistics event.
   m_stats.lSessionFound = 0;
@@ -206,7 +230,9 @@ void HarvestController::FaxesDeleted() {
 // The search strings.
 
 void HarvestController::AddSearchString(const QString& typed) {
-  // No test on the text: an empty text or a repeated one is added like any other.
+  // An empty or blank text would search for nothing but the options; a repeated one is added
+  // like any other.
+  if (typed.trimmed().isEmpty()) return;
   m_searches << typed;
   emit searchAppended(typed);
   QString stored = typed;
@@ -289,14 +315,17 @@ bool HarvestController::StartChecks() {
   return true;
 }
 
+// A Start that stops at a missing choice reaches no crawl: the numbers stay within reach.
 void HarvestController::Start() {
-  if (!StartChecks()) return;
+  if (!StartChecks()) return setButton(HarvestButton::FaxData, true);
   loadSearchWindow();
 }
 
 void HarvestController::StartNextSearch() {
-  if (!StartChecks()) return;
+  if (!StartChecks()) return setButton(HarvestButton::FaxData, true);
+  m_passReplaced = true;
   emit searchWindowUnloadRequested();
+  m_passReplaced = false;
   loadSearchWindow();
 }
 
@@ -310,7 +339,7 @@ void HarvestController::StartSearch() {
   lAdvanceCount = 0;
   if (m_preview.isEmpty()) {
     QStringList websites;
-    if (m_database->LoadWebsiteList(websites)) resetPreview(websites);
+    if (loadWebsiteList(websites)) resetPreview(websites);
   }
   m_parked.fill(true);
   politeStartSearch();
@@ -338,9 +367,9 @@ void HarvestController::TakeNextWebsite(int16_t i) {
   if (!m_preview.isEmpty()) dropPreviewFront();
   // Links found since the list ran short are in the table.
   if (m_preview.isEmpty()) {
-    QString w = m_database->FirstQueuedWebsite();
+    const QString w = firstQueuedWebsite();
     if (!w.isEmpty()) {
-      m_database->DeleteWebsite(w);
+      deleteTakenWebsite(w);
       appendPreview(w);
     }
   }
@@ -377,10 +406,29 @@ void HarvestController::resetPreview(const QStringList& websites) {
 // its length while the table shrinks. An empty table adds nothing: an empty entry would reach
 // StartFetch as a website without a host.
 void HarvestController::moveNextQueuedWebsite() {
-  QString w = NextQueuedWebsite();
+  const QString w = NextQueuedWebsite();
   if (w.isEmpty()) return;
-  m_database->DeleteWebsite(w);
+  deleteTakenWebsite(w);
   appendPreview(w);
+}
+
+QString HarvestController::firstQueuedWebsite() {
+  return m_database->FirstQueuedWebsite(m_takenButKept);
+}
+
+void HarvestController::deleteTakenWebsite(const QString& website) {
+  QString site = website;
+  m_database->DeleteWebsite(site);
+  if (!m_database->lastChangeStored()) m_takenButKept.insert(website);
+}
+
+bool HarvestController::loadWebsiteList(QStringList& websites) {
+  if (!m_database->LoadWebsiteList(websites)) return false;
+  // Moved into the preview, but still in a table that could not be changed.
+  if (!m_database->lastChangeStored()) {
+    for (const QString& website : std::as_const(websites)) m_takenButKept.insert(website);
+  }
+  return true;
 }
 
 // A socket with nothing to fetch waits. When no socket has anything left either, the queue has
@@ -402,7 +450,7 @@ void HarvestController::wakeParkedSockets() {
   for (int16_t j = 0; j < kSocketCount; ++j) {
     if (!m_parked[j]) continue;
     if (available <= 0) {
-      if (m_database->FirstQueuedWebsite().isEmpty()) return;
+      if (firstQueuedWebsite().isEmpty()) return;
       available = kSocketCount;
     }
     --available;
@@ -417,7 +465,7 @@ void HarvestController::wakeParkedSockets() {
 }
 
 QString HarvestController::NextQueuedWebsite() {
-  const QString first = m_database->FirstQueuedWebsite();
+  const QString first = firstQueuedWebsite();
   if (!first.isEmpty()) return first;
 
   if (m_searches.size() >= 2) {
@@ -442,7 +490,7 @@ void HarvestController::stopHarvest(const QString& panel2, const QString& panel3
   setButton(HarvestButton::Start, true);
   setButton(HarvestButton::FaxData, true);
   applyNextButtonRule();
-  if (m_database->CountWebsites() > 0) setButton(HarvestButton::Resume, true);
+  if (m_database->CountWebsites() > m_takenButKept.size()) setButton(HarvestButton::Resume, true);
   m_fetcher->CloseAll();
   m_parked.fill(true);
   m_polite->endAll();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -15,6 +16,7 @@
 #include "harvest/harvest_host.h"
 #include "harvest/harvest_options.h"
 #include "search/search_host.h"
+#include "store/store_fault.h"
 
 namespace norvane {
 
@@ -125,6 +127,8 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   void recordStatistic(Statistics::Kind kind) override { RecordStatistic(kind); }
   void startSearch() override { StartSearch(); }
   void startNextSearch() override { StartNextSearch(); }
+  // The search window is gone: a pass that started no crawl gives the fax-number buttons back.
+  void searchPassEnded() override;
 
  signals:
   void panelTextChanged(int panel, const QString& text);
@@ -149,6 +153,9 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   void searchTextChanged(const QString& text);  // txtSearch
   void searchWindowLoadRequested();
   void searchWindowUnloadRequested();
+  // What is wrong with spider.mdb and where it is, said once for each kind of fault the store
+  // meets; the window shows it in a message box.
+  void storeFaultReported(const QString& text);
 
  private:
   bool StartChecks();
@@ -172,6 +179,12 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   // when websites are queued again, and when every socket is parked the queue has run dry.
   void parkSocket(int16_t i);
   void wakeParkedSockets();
+  // The table's side of the queue. A website whose row cannot be deleted (a file that cannot be
+  // written) is remembered as taken, so the queue moves past it instead of taking it again.
+  QString firstQueuedWebsite();
+  void deleteTakenWebsite(const QString& website);
+  bool loadWebsiteList(QStringList& websites);
+  void storeFaultChanged(StoreFault fault);
 
   HarvestOptions m_options;
   HarvestButtons m_buttons;
@@ -191,6 +204,11 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   void politeFetchEnded(int16_t i);
   void politeWakeOneParkedSocket();
   void politeArmWake(const std::optional<std::chrono::steady_clock::time_point>& at);
+  QSet<QString> m_takenButKept;
+  StoreFault m_storeFault = StoreFault::None;
+  QSet<int> m_faultsReported;   // StoreFault values said already
+  QString m_panel2;             // what panel 2 shows once no store fault does
+  bool m_passReplaced = false;  // a search window goes because the next pass replaces it
   std::unique_ptr<SpiderDatabase> m_database;
   std::unique_ptr<PageFetcher> m_fetcher;
   std::unique_ptr<PageSteps> m_pageSteps;

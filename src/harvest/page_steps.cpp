@@ -125,18 +125,22 @@ bool PageSteps::GetFaxes(const Page& page, const std::string& bodyWithoutBreaks)
 }
 
 void PageSteps::storeFax(const Page& page, const std::string& fax, const std::string& location) {
-  if (lFaxCount < INT32_MAX) ++lFaxCount;
   const QString number = QString::fromLatin1(fax);
   const QString region = QString::fromLatin1(location);
-  m_host.showStoredFax(number + QStringLiteral(" | ") + region);
   QString stored = number;
   QString search = page.search;
-  m_host.database().AddFax(stored, page.website, search, region);
+  SpiderDatabase& db = m_host.database();
+  db.AddFax(stored, page.website, search, region);
+  // A number that did not reach spider.mdb is neither counted nor shown; the store has said
+  // what is wrong with the file.
+  if (!db.lastChangeStored()) return YieldToEvents();
+  if (lFaxCount < INT32_MAX) ++lFaxCount;
+  m_host.showStoredFax(number + QStringLiteral(" | ") + region);
   if (m_host.foundFaxSoundOn()) {
     // The sound blocks the window for its length; the file stays free meanwhile.
-    m_host.database().endBatch();
+    db.endBatch();
     m_host.playWave(AppFile(QStringLiteral("sounds/foundfax.wav")));
-    m_host.database().beginBatch();
+    db.beginBatch();
   }
   m_host.RecordStatistic(Statistics::kFaxStored);
   m_host.setPanelText(

@@ -12,8 +12,8 @@
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineView>
-#include <cmath>
 
+#include "desktop/twips.h"
 #include "search/browser_proxy.h"
 #include "search/result_extraction.h"
 #include "search/search_host.h"
@@ -22,10 +22,6 @@
 
 namespace norvane {
 namespace {
-
-int ToPixels(double twips) {
-  return static_cast<int>(std::lround(twips / 15.0));
-}
 
 // A pass with this many domains or fewer is not worth a crawl.
 constexpr qint32 kEnoughResults = 20;
@@ -39,21 +35,21 @@ Form3::Form3(SearchHost& host, const QString& previousEngine, QWidget* parent)
       m_host(host) {
   setObjectName(QStringLiteral("Form3"));
   setWindowTitle(QStringLiteral("List Builder - Finding matching websites..."));
-  setFixedSize(ToPixels(11100), ToPixels(8610));
+  setFixedSize(TwipsToPixels(11100), TwipsToPixels(8610));
 
   // The proxy hook must be in place before the first browser starts the browser engine.
   ApplyBrowserProxyHook();
   WebBrowser1 = new QWebEngineView(this);
   WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
   WebBrowser1->setToolTip(QStringLiteral("Searching for unique .com, .net and .org domain names."));
-  WebBrowser1->setGeometry(0, 0, ToPixels(11115), ToPixels(8175));
+  WebBrowser1->setGeometry(0, 0, TwipsToPixels(11115), TwipsToPixels(8175));
 
   Text1 = new QLineEdit(QStringLiteral("Status..."), this);
   Text1->setObjectName(QStringLiteral("Text1"));
   Text1->setToolTip(
       QStringLiteral("This shows the number of unique .com, .org and .net domain names found."));
   Text1->setReadOnly(true);
-  Text1->setGeometry(0, ToPixels(8280), ToPixels(11115), ToPixels(315));
+  Text1->setGeometry(0, TwipsToPixels(8280), TwipsToPixels(11115), TwipsToPixels(315));
 
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     QRect frame(QPoint(), size());
@@ -192,6 +188,7 @@ void Form3::Unload() {
   bFinished = true;
   WebBrowser1->stop();
   hide();
+  m_host.searchPassEnded();
   if (m_busyDepth > 0) {
     m_deletePending = true;
   } else {

@@ -31,6 +31,8 @@ class SearchHost {
 
   virtual void startSearch() = 0;      // cmdDoSearch_Click: crawl the queued websites
   virtual void startNextSearch() = 0;  // StartNextSearch: a pass for the next search string
+  // The search window has unloaded: its pass is over, whichever way it ended.
+  virtual void searchPassEnded() {}
 };
 
 }  // namespace norvane

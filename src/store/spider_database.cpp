@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
 #include <QVariant>
@@ -70,6 +71,28 @@ bool FillMirror(sqlite3* db, WebsiteMirror& mirror) {
   if (step == SQLITE_DONE) return true;
   mirror.invalidate();
   return false;
+}
+
+// The fault an SQLite error stands for (the driver gives SQLite's result code as its native
+// code; the low byte is the primary code).
+StoreFault FaultOfError(const QSqlError& error, StoreFault otherwise) {
+  bool ok = false;
+  const int code = error.nativeErrorCode().toInt(&ok) & 0xff;
+  if (!ok) return otherwise;
+  switch (code) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return StoreFault::InUse;
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+      return StoreFault::NotADatabase;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_FULL:
+      return StoreFault::CannotWrite;
+    default:
+      return otherwise;
+  }
 }
 
 }  // namespace
@@ -151,7 +174,10 @@ qint64 SpiderDatabase::openAndCountTables(bool immutable) {
     db.setDatabaseName(m_filePath);
   }
   db.setConnectOptions(options);
-  if (!db.open()) return -1;
+  if (!db.open()) {
+    m_openFault = FaultOfError(db.lastError(), StoreFault::CannotOpen);
+    return -1;
+  }
   installBusyHandler();
 
   // SQLite reads the file only at the first statement: this is where a file that is no
@@ -159,6 +185,7 @@ qint64 SpiderDatabase::openAndCountTables(bool immutable) {
   QSqlQuery query(db);
   if (query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) && query.next())
     return query.value(0).toLongLong();
+  m_openFault = FaultOfError(query.lastError(), StoreFault::CannotOpen);
   return -1;
 }
 
@@ -184,6 +211,22 @@ void SpiderDatabase::closeConnection() {
   db.close();
 }
 
+void SpiderDatabase::setFault(StoreFault fault) {
+  if (fault == m_fault) return;
+  m_fault = fault;
+  if (m_faultListener) m_faultListener(fault);
+}
+
+bool SpiderDatabase::noteChange(bool ran, const QSqlQuery& query) {
+  m_lastChangeStored = ran;
+  if (ran) {
+    setFault(StoreFault::None);
+  } else {
+    setFault(FaultOfError(query.lastError(), StoreFault::CannotWrite));
+  }
+  return ran;
+}
+
 void SpiderDatabase::close() {
   closeConnection();
   m_open = false;
@@ -191,6 +234,7 @@ void SpiderDatabase::close() {
 
 bool SpiderDatabase::open() {
   if (m_open) return true;
+  m_openFault = StoreFault::None;
   m_open = openFile();
   // The next try opens without waiting for a lock: a lock that is still there must not
   // freeze the window for the busy timeout once per back-off.
@@ -202,12 +246,20 @@ bool SpiderDatabase::open() {
 bool SpiderDatabase::openFile() {
   const QFileInfo info(m_filePath);
   // A folder of that name is not a database; SQLite would report it only at the first query.
-  if (info.exists() && !info.isFile()) return false;
+  if (info.exists() && !info.isFile()) {
+    setFault(StoreFault::NotADatabase);
+    return false;
+  }
   const bool existed = info.exists();
+  const bool folderWritable = QFileInfo(info.path()).isWritable();
 
-  bool immutable = false;
-  qint64 schemaEntries = openAndCountTables(false);
-  if (schemaEntries < 0 && existed && info.size() > 0 && !QFileInfo(info.path()).isWritable()) {
+  // A file that cannot be written is read as it stands: opened the usual way, SQLite would
+  // leave -wal and -shm files beside a WAL file it only read. A -wal file already there may
+  // hold rows, and then the file is opened the usual way, read-only.
+  bool immutable = existed && info.size() > 0 && !info.isWritable() &&
+                   !QFileInfo::exists(m_filePath + QStringLiteral("-wal"));
+  qint64 schemaEntries = openAndCountTables(immutable);
+  if (schemaEntries < 0 && !immutable && existed && info.size() > 0 && !folderWritable) {
     // A WAL file in a folder where SQLite cannot create the -shm file: read it as it stands.
     closeConnection();
     immutable = true;
@@ -215,6 +267,9 @@ bool SpiderDatabase::openFile() {
   }
   if (schemaEntries < 0) {
     closeConnection();
+    // A file that cannot be made is one that cannot be written.
+    setFault(!existed && m_openFault == StoreFault::CannotOpen ? StoreFault::CannotWrite
+                                                               : m_openFault);
     return false;
   }
   // A database without any table (a file just created here, or one of zero length) gets the
@@ -224,6 +279,7 @@ bool SpiderDatabase::openFile() {
     if (immutable || !CreateSpiderTables(db)) {
       closeConnection();
       if (!existed) QFile::remove(m_filePath);
+      setFault(StoreFault::CannotWrite);
       return false;
     }
   }
@@ -237,7 +293,16 @@ bool SpiderDatabase::openFile() {
   // first link of the crawl (a queue of 100,000 rows takes a few dozen milliseconds).
   m_dataVersion = dataVersion();
   FillMirror(SqliteHandle(connection()), m_websites);
+  setFault(immutable || !folderWritable || readOnlyConnection() ? StoreFault::CannotWrite
+                                                                : StoreFault::None);
   return true;
+}
+
+bool SpiderDatabase::readOnlyConnection() const {
+  const QVariant handle = connection().driver()->handle();
+  if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) return false;
+  sqlite3* db = *static_cast<sqlite3* const*>(handle.constData());
+  return db && sqlite3_db_readonly(db, "main") == 1;
 }
 
 void SpiderDatabase::chooseJournal() {
@@ -287,7 +352,9 @@ void SpiderDatabase::commitBatch() {
     commit->finish();
     return;
   }
-  // What did not commit is not in the file, but it is in the mirror.
+  // What did not commit is not in the file, but it is in the mirror, and the last change was
+  // not stored after all.
+  if (commit) noteChange(false, *commit);
   QSqlQuery(connection()).exec(QStringLiteral("ROLLBACK"));
   m_websites.invalidate();
 }
@@ -343,7 +410,8 @@ bool SpiderDatabase::deleteFirstMatch(const QString& table, const QString& colum
                    .arg(table, column));
   if (!query) return false;
   query->bindValue(0, text);
-  const bool deleted = query->exec() && query->numRowsAffected() > 0;
+  const bool ran = noteChange(query->exec(), *query);
+  const bool deleted = ran && query->numRowsAffected() > 0;
   query->finish();
   return deleted;
 }
@@ -400,12 +468,13 @@ QString SpiderDatabase::NormaliseFax(const QString& fax) {
 
 bool SpiderDatabase::AddWebsite(QString& site) {
   site = NormaliseWebsite(site, m_keepSecureScheme);
+  m_lastChangeStored = false;
   if (!ready()) return true;
   if (QSqlQuery* query =
           prepared(QStringLiteral("INSERT INTO websites (website, Date) VALUES (?, ?)"))) {
     query->bindValue(0, site);
     query->bindValue(1, StoredNow());
-    if (query->exec()) m_websites.add(site);
+    if (noteChange(query->exec(), *query)) m_websites.add(site);
     query->finish();
   }
   return true;
@@ -413,36 +482,44 @@ bool SpiderDatabase::AddWebsite(QString& site) {
 
 bool SpiderDatabase::AddSearch(QString& search) {
   search = TrimSpaces(search);
+  m_lastChangeStored = false;
   if (!ready()) return true;
   QSqlQuery query(connection());
   if (query.prepare(QStringLiteral("INSERT INTO searches (search) VALUES (?)"))) {
     query.addBindValue(search);
-    query.exec();
+    noteChange(query.exec(), query);
   }
   return true;
 }
 
 bool SpiderDatabase::DeleteAllFaxes() {
-  if (ready()) QSqlQuery(connection()).exec(QStringLiteral("DELETE FROM faxes"));
+  m_lastChangeStored = false;
+  if (!ready()) return true;
+  QSqlQuery query(connection());
+  noteChange(query.exec(QStringLiteral("DELETE FROM faxes")), query);
   return true;
 }
 
 bool SpiderDatabase::DeleteWebsite(QString& site) {
   site = NormaliseWebsite(site, m_keepSecureScheme);
+  m_lastChangeStored = false;
   if (deleteFirstMatch(QStringLiteral("websites"), QStringLiteral("website"), site))
     m_websites.remove(site);
   return true;
 }
 
 bool SpiderDatabase::DeleteAllWebsites() {
+  m_lastChangeStored = false;
   if (!ready()) return false;
-  if (!QSqlQuery(connection()).exec(QStringLiteral("DELETE FROM websites"))) return false;
+  QSqlQuery query(connection());
+  if (!noteChange(query.exec(QStringLiteral("DELETE FROM websites")), query)) return false;
   m_websites.clearLoaded();
   return true;
 }
 
 bool SpiderDatabase::DeleteSearch(QString& search) {
   search = TrimSpaces(search);
+  m_lastChangeStored = false;
   deleteFirstMatch(QStringLiteral("searches"), QStringLiteral("search"), search);
   return true;
 }
@@ -499,14 +576,27 @@ bool SpiderDatabase::LoadWebsiteList(QStringList& shown) {
   // One write transaction for the moves, so that they reach the disk together and at once.
   // When it cannot start (a read-only file, another program writing) the websites stay in the
   // table as well: nothing is lost, and the start does not wait for the lock once per website.
+  // The move is stored only when every delete and the commit were: a file opened without locks
+  // begins and commits a transaction that none of its deletes could change.
   commitBatch();
   QSqlQuery transaction(connection());
-  if (transaction.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
-    for (QString website : websites) DeleteWebsite(website);
-    if (!transaction.exec(QStringLiteral("COMMIT"))) {
-      transaction.exec(QStringLiteral("ROLLBACK"));
-      m_websites.invalidate();
-    }
+  if (!transaction.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+    noteChange(false, transaction);
+    return true;
+  }
+  bool moved = true;
+  for (QString website : websites) {
+    DeleteWebsite(website);
+    moved = moved && m_lastChangeStored;
+  }
+  if (!transaction.exec(QStringLiteral("COMMIT"))) {
+    noteChange(false, transaction);
+    transaction.exec(QStringLiteral("ROLLBACK"));
+    m_websites.invalidate();
+  } else if (!moved) {
+    m_lastChangeStored = false;
+  } else {
+    noteChange(true, transaction);
   }
   return true;
 }
@@ -526,6 +616,7 @@ bool SpiderDatabase::AddFax(QString& fax, const QString& website, QString& searc
                             const QString& location) {
   fax = NormaliseFax(fax);
   if (search.isEmpty()) search = QStringLiteral("Unknown");
+  m_lastChangeStored = false;
   if (!ready()) return true;
   if (QSqlQuery* query = prepared(QStringLiteral(
           "INSERT INTO faxes (fax, Date, website, search, location) VALUES (?, ?, ?, ?, ?)"))) {
@@ -534,7 +625,7 @@ bool SpiderDatabase::AddFax(QString& fax, const QString& website, QString& searc
     query->bindValue(2, website);
     query->bindValue(3, search);
     query->bindValue(4, location);
-    query->exec();
+    noteChange(query->exec(), *query);
     query->finish();
   }
   // The number (and what the page queued before it) is on disk when AddFax returns.
@@ -586,8 +677,19 @@ bool SpiderDatabase::DeleteVisited(const QString& search) {
   return done;
 }
 
-QString SpiderDatabase::FirstQueuedWebsite() {
+QString SpiderDatabase::FirstQueuedWebsite(const QSet<QString>& taken) {
   if (!ready()) return QString();
+  if (!taken.isEmpty()) {
+    QSqlQuery query(connection());
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT website FROM websites ORDER BY rowid")))
+      return QString();
+    while (query.next()) {
+      const QString website = query.value(0).toString();
+      if (!taken.contains(website)) return website;
+    }
+    return QString();
+  }
   QSqlQuery* query =
       prepared(QStringLiteral("SELECT website FROM websites ORDER BY rowid LIMIT 1"));
   if (!query || !query->exec()) return QString();

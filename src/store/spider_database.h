@@ -3,12 +3,15 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 #include "store/fax_row.h"
+#include "store/store_fault.h"
 #include "store/website_mirror.h"
 
 namespace norvane {
@@ -74,6 +77,16 @@ class SpiderDatabase {
   void beginBatch() { m_batching = true; }
   void commitBatch();
   void endBatch();
+  // What keeps the file from holding the harvest, as the last open or change found it; a
+  // change that is stored ends it. The listener hears every change of it. A file that cannot be
+  // written is opened read-only without locks (SQLite's immutable mode) when nothing waits in a
+  // -wal file beside it, so that reading it leaves no -wal or -shm file behind.
+  StoreFault fault() const { return m_fault; }
+  void setFaultListener(std::function<void(StoreFault)> listener) {
+    m_faultListener = std::move(listener);
+  }
+  // Whether the last add or delete (or LoadWebsiteList's move) reached the file.
+  bool lastChangeStored() const { return m_lastChangeStored; }
 
   bool AddWebsite(QString& site);
   bool AddSearch(QString& search);
@@ -115,8 +128,9 @@ class SpiderDatabase {
 
   // Direct reads for the harvest controller and the export. Both give nothing (an empty text,
   // an empty list) when the table cannot be read.
-  // The website of the first queued row, in insertion order.
-  QString FirstQueuedWebsite();
+  // The website of the first queued row, in insertion order, passing over the rows `taken`
+  // names (websites taken already whose rows could not be deleted).
+  QString FirstQueuedWebsite(const QSet<QString>& taken = {});
   // The websites of the first `limit` queued rows, in insertion order.
   QStringList QueuedWebsites(int limit);
   // Every row of faxes, in insertion order.
@@ -146,6 +160,11 @@ class SpiderDatabase {
   // its table count: -1 when that fails.
   qint64 openAndCountTables(bool immutable);
   void closeConnection();
+  void setFault(StoreFault fault);
+  // SQLite opened the file read-only (it does so by itself for a file it cannot write).
+  bool readOnlyConnection() const;
+  // Records the outcome of a change: stored, or the fault that its error names.
+  bool noteChange(bool ran, const QSqlQuery& query);
   // WAL journal and synchronous=NORMAL when the file can take them; rollback journal otherwise.
   void chooseJournal();
   // Lookup of one text in one column, letter case ignored. False when the lookup failed.
@@ -179,6 +198,10 @@ class SpiderDatabase {
   WebsiteMirror m_websites;
   QElapsedTimer m_sinceLockMissed;  // started when a lock or an open last made the store give up
   QElapsedTimer m_lockWait;
+  StoreFault m_fault = StoreFault::None;
+  StoreFault m_openFault = StoreFault::None;  // what the last failed open met
+  bool m_lastChangeStored = false;
+  std::function<void(StoreFault)> m_faultListener;
 };
 
 }  // namespace norvane

@@ -42,8 +42,11 @@ TEST_F(CrawlTest, StartChecksItsThreeChoicesThenOpensTheSearchWindow) {
 
     EXPECT_EQ(form->database().CountWebsites(), 0);
     EXPECT_EQ(form->List2->count(), 0);
-    for (QToolButton* b : {form->cmdResume, form->cmdViewDatabase, form->Command2, form->Command3})
-      EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
+    EXPECT_FALSE(form->cmdResume->isEnabled());
+    // A Start stopped by its checks reaches no crawl: the numbers stay within reach. While
+    // the search window runs they wait for the pass.
+    for (QToolButton* b : {form->cmdViewDatabase, form->Command2, form->Command3})
+      EXPECT_EQ(b->isEnabled(), c.message != nullptr) << b->objectName().toStdString();
     EXPECT_FALSE(form->controller().bHarvesting);
     if (c.message) {
       EXPECT_EQ(MessageBox::takeShownTexts(), QStringList{QLatin1String(c.message)});

@@ -78,7 +78,8 @@ TEST(UrlRulesTest, ResolveLinkAgainstItsPage) {
       {"h.org/dir/index.html", "HTTP://g.org", "g.org/"},
       {"h.org/dir/index.html", "x.com.html", "x.com.html/"},  // ".com" names a host
       {"h.org/dir/index.html", "www.g.org", "www.g.org/"},
-      {"h.org/dir/index.html", "https://g.com/a", "https:/g.com/a"},  // other schemes kept
+      {"h.org/dir/index.html", "WWW.OTHER.COM/x", "WWW.OTHER.COM/x"},  // any case names a host
+      {"h.org/dir/index.html", "https://g.com/a", "https:/g.com/a"},   // other schemes kept
       // Root-relative links go under the host, not the page's directory.
       {"h.org/dir/index.html", "/about.html", "h.org/about.html"},
       {"h.org/dir/index.html", "/", "h.org/"},

@@ -1,11 +1,13 @@
 // The "Searches" frame of the real main window (add, Enter, delete, "Next"), and the main window
 // loading the search window for txtSearch.
+#include <QFile>
 #include <QLabel>
 #include <QTest>
 
 #include "common/app_folder.h"
 #include "desktop/message_box.h"
 #include "form1_fixture.h"
+#include "harvest/page_fetcher.h"
 #include "local_web.h"
 #include "result_pages.h"
 #include "search/form3.h"
@@ -49,7 +51,10 @@ TEST_F(SearchListTest, AddPutsTheTextAsTypedInTheListAndTrimmedInTheTable) {
   } cases[] = {
       {false, {}, "plumbers", {"plumbers"}, {"plumbers"}},
       {true, {"a"}, "plumbers nj", {"a", "plumbers nj"}, {"a", "plumbers nj"}},
-      {true, {}, "", {""}, {""}},
+      // Nothing to search for: an empty or blank text is not added.
+      {true, {}, "", {}, {}},
+      {false, {"a"}, "   ", {"a"}, {"a"}},
+      {true, {"a"}, " \t ", {"a"}, {"a"}},
       {false, {"a"}, "  roofers  ", {"a", "  roofers  "}, {"a", "roofers"}},
       {false, {"a"}, "a", {"a", "a"}, {"a", "a"}},
   };
@@ -211,6 +216,61 @@ TEST_F(SearchListTest, SearchWindowRunsAPassForTxtSearchAndReportsTooFewResults)
   EXPECT_EQ(requests.first(),
             "http://search.yahoo.com/search/dir?h=s&xargs=0&p=plumbers+nj+fax&b=1");
   TestWeb().setHandler({});
+}
+
+TEST_F(SearchListTest, PassThatStartsNoCrawlGivesTheNumberButtonsBack) {
+  const struct {
+    const char* what;
+    QStringList searches;
+    int firms;   // on the first result page; -1: no page comes and the user closes the window
+    bool crawl;  // the pass hands over to the crawl
+    QList<bool> faxData;  // what "View Fax Database", "Export..." and "Delete All..." are set to
+  } cases[] = {
+      {"too few results", {"a"}, 3, false, {false, true}},
+      {"too few results for each string", {"a", "b"}, 3, false, {false, false, true}},
+      {"the window closed by the user", {"a"}, -1, false, {false, true}},
+      {"enough results", {"a"}, 25, true, {false, false, true}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TestWeb().setHandler([&](const QUrl& url) {
+      if (url.host() != "search.yahoo.com") return LocalWeb::Reply{};
+      if (c.firms < 0) return LocalWeb::Reply{200, {}, true, {}};
+      if (url.toString().endsWith("&b=1"))
+        return LocalWeb::page(YahooResultPage(Firms(c.firms)).toUtf8());
+      return LocalWeb::page("<html><body>No more results.</body></html>");
+    });
+    // The fixture's folder, whose settings keep the classic pass.
+    for (const char* name : {"spider.mdb", "spider.mdb-wal", "spider.mdb-shm"})
+      QFile::remove(folder.file(QLatin1String(name)));
+    seed(c.searches, {});
+    auto form = start();
+    HarvestController& crawl = form->controller();
+    crawl.fetcher().setConnectTo(QStringLiteral("127.0.0.1"), TestWeb().port());
+    QList<bool> faxData;
+    bool setWhileHarvesting = false;
+    QObject::connect(&crawl, &HarvestController::buttonChanged, [&](HarvestButton b, bool on) {
+      if (b != HarvestButton::FaxData) return;
+      faxData << on;
+      setWhileHarvesting = setWhileHarvesting || (on && crawl.bHarvesting);
+    });
+    form->Combo1->setCurrentIndex(1);
+    form->Combo2->setCurrentIndex(0);
+    form->Command1->click();
+    EXPECT_FALSE(form->Command2->isEnabled());  // while the pass runs
+    if (c.firms < 0) {
+      QTRY_VERIFY(TestWeb().requestCount() > 0);
+      form->searchWindow()->close();
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(form->searchWindow() == nullptr && !crawl.bHarvesting, 30000);
+    EXPECT_EQ(faxData, c.faxData);
+    EXPECT_FALSE(setWhileHarvesting);
+    for (QToolButton* b : {form->cmdViewDatabase, form->Command2, form->Command3})
+      EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
+    TestWeb().setHandler({});
+    TestWeb().release();
+    TestWeb().takeRequests();
+  }
 }
 
 TEST_F(SearchListTest, LoadingAgainReplacesAWindowStillWaiting) {

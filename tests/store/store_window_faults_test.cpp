@@ -11,8 +11,12 @@
 #include <memory>
 
 #include "app/form1_fixture.h"
+#include "desktop/message_box.h"
+#include "harvest/page_fetcher.h"
 #include "store/lock_holder.h"
 #include "store/spider_probe.h"
+#include "support/test_http_server.h"
+#include "support/wait_for.h"
 
 namespace norvane::testing {
 namespace {
@@ -41,6 +45,7 @@ enum class Fault {
   LockedForWriting,
   LockedExclusively,
   NotADatabase,
+  FolderNamedSpider,
 };
 
 struct FaultCase {
@@ -50,17 +55,21 @@ struct FaultCase {
   bool readable;  // the program can read them
   bool writable;  // the program's changes are stored
   bool needsPermissions;
+  StoreFault said;  // what the window says at start
   friend void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
 };
 
 const FaultCase kCases[] = {
-    {Fault::Missing, "Missing", false, true, true, false},
-    {Fault::ReadOnlyFile, "ReadOnlyFile", true, true, false, true},
-    {Fault::ReadOnlyFolder, "ReadOnlyFolder", true, true, false, true},
-    {Fault::ReadOnlyFolderWithoutFile, "ReadOnlyFolderWithoutFile", false, false, false, true},
-    {Fault::LockedForWriting, "LockedForWriting", true, true, false, false},
-    {Fault::LockedExclusively, "LockedExclusively", true, false, false, false},
-    {Fault::NotADatabase, "NotADatabase", false, false, false, false},
+    {Fault::Missing, "Missing", false, true, true, false, StoreFault::None},
+    {Fault::ReadOnlyFile, "ReadOnlyFile", true, true, false, true, StoreFault::CannotWrite},
+    {Fault::ReadOnlyFolder, "ReadOnlyFolder", true, true, false, true, StoreFault::CannotWrite},
+    {Fault::ReadOnlyFolderWithoutFile, "ReadOnlyFolderWithoutFile", false, false, false, true,
+     StoreFault::CannotWrite},
+    {Fault::LockedForWriting, "LockedForWriting", true, true, false, false, StoreFault::InUse},
+    {Fault::LockedExclusively, "LockedExclusively", true, false, false, false, StoreFault::InUse},
+    {Fault::NotADatabase, "NotADatabase", false, false, false, false, StoreFault::NotADatabase},
+    {Fault::FolderNamedSpider, "FolderNamedSpider", false, false, false, false,
+     StoreFault::NotADatabase},
 };
 
 const QStringList kSearches = {QStringLiteral("plumbers"), QStringLiteral("roofers")};
@@ -72,10 +81,15 @@ class StoreFaultTest : private DropRootInChild,
                        public Form1Test,
                        public ::testing::WithParamInterface<FaultCase> {
  protected:
+  void SetUp() override {
+    MessageBox::setTestMode(true);
+    MessageBox::reset();
+  }
   void TearDown() override {
     lock.reset();
     QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    if (QFileInfo(path).isFile()) QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    MessageBox::setTestMode(false);
   }
 
   // Runs this test in a child process without root; false when this process should run it.
@@ -125,6 +139,9 @@ class StoreFaultTest : private DropRootInChild,
         file.write(kGarbage);
         break;
       }
+      case Fault::FolderNamedSpider:
+        ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("spider.mdb")));
+        break;
     }
   }
 
@@ -163,7 +180,7 @@ TEST_P(StoreFaultTest, ProgramStartsAndKeepsEveryRow) {
   }
   lock.reset();
   QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+  if (QFileInfo(path).isFile()) QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
 
   const QStringList files = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
   SpiderProbe probe(path);
@@ -178,6 +195,10 @@ TEST_P(StoreFaultTest, ProgramStartsAndKeepsEveryRow) {
     }
     case Fault::ReadOnlyFolderWithoutFile:
       EXPECT_TRUE(files.isEmpty()) << files.join(' ').toStdString();
+      break;
+    case Fault::FolderNamedSpider:
+      EXPECT_TRUE(files.isEmpty()) << files.join(' ').toStdString();
+      EXPECT_TRUE(QDir(path).isEmpty());
       break;
     default: {
       EXPECT_EQ(probe.column(QStringLiteral("PRAGMA integrity_check")), QStringList{"ok"});
@@ -196,6 +217,92 @@ TEST_P(StoreFaultTest, ProgramStartsAndKeepsEveryRow) {
       break;
     }
   }
+}
+
+// The window says once what is wrong and where, keeps it in panel 2, crawls the queue it could
+// read without taking a website twice, and counts only the numbers that were stored.
+TEST_P(StoreFaultTest, SaysOnceWhatIsWrongAndCountsOnlyStoredNumbers) {
+  if (delegatedToUnprivilegedChild()) return;
+  const FaultCase& c = GetParam();
+  BusyTimeout wait(50);
+  prepare();
+  if (HasFatalFailure()) return;
+  TestHttpServer web;
+  for (const QString& site : kWebsites)
+    web.setPage(site + QStringLiteral("/"), "<html><body><p>Fax: (312) 555-0147</p></body></html>");
+  {
+    auto form = start();
+    QTest::qWait(20);  // the message comes once the window is in view
+    const QStringList said =
+        c.said == StoreFault::None ? QStringList() : QStringList{StoreFaultMessage(c.said, path)};
+    EXPECT_EQ(MessageBox::takeShownTexts(), said);
+    EXPECT_EQ(form->panelText(2), StoreFaultPanelText(c.said));
+    if (form->List2->count() > 0) {
+      HarvestController& crawl = form->controller();
+      crawl.fetcher().setConnectTo(QStringLiteral("127.0.0.1"), web.port());
+      crawl.RemoveSearchString(1);  // the queue running dry then ends the harvest
+      const int32_t historical = crawl.statistics().lHistEmailFound;
+      form->cmdResume->click();
+      ASSERT_TRUE(WaitFor([&] { return !crawl.bHarvesting; }));
+      QStringList asked;
+      for (const auto& r : web.requests()) asked << r.host + r.path;
+      asked.sort();
+      EXPECT_EQ(asked, (QStringList{"b.com/", "c.com/"}));  // a.com is List2's entry 0
+      EXPECT_EQ(form->List3->count(), 3);
+      EXPECT_EQ(crawl.faxCount(), c.writable ? 1 : 0);
+      EXPECT_EQ(crawl.statistics().lHistEmailFound, historical + (c.writable ? 1 : 0));
+      EXPECT_EQ(form->panelText(2), StoreFaultPanelText(c.said));
+      QTest::qWait(20);
+      EXPECT_EQ(MessageBox::takeShownTexts(), QStringList());  // said once
+    }
+  }
+  lock.reset();
+  // Read, never changed: nothing beside it.
+  if (c.fault == Fault::ReadOnlyFile || c.fault == Fault::ReadOnlyFolder) {
+    EXPECT_EQ(
+        QDir(folder.path()).entryList({QStringLiteral("spider.mdb*")}, QDir::Files | QDir::Hidden),
+        QStringList{"spider.mdb"});
+  }
+}
+
+// A fault met first during a run: said once, in view while it lasts, numbers not counted.
+TEST_F(Form1Test, StoreFaultMetDuringARunIsSaidOnce) {
+  MessageBox::setTestMode(true);
+  MessageBox::reset();
+  BusyTimeout wait(50);
+  seed({QStringLiteral("plumbers")}, kWebsites);
+  TestHttpServer web;
+  for (const QString& site : kWebsites)
+    web.setPage(site + QStringLiteral("/"), "<html><body><p>Fax: (312) 555-0147</p></body></html>");
+  auto form = start();
+  QTest::qWait(20);
+  EXPECT_EQ(MessageBox::takeShownTexts(), QStringList());
+  const QString path = folder.file(QStringLiteral("spider.mdb"));
+  auto other = std::make_unique<LockHolder>(path, false, -1);
+  ASSERT_TRUE(other->locked());
+  HarvestController& crawl = form->controller();
+  crawl.fetcher().setConnectTo(QStringLiteral("127.0.0.1"), web.port());
+  form->cmdResume->click();
+  ASSERT_TRUE(WaitFor([&] { return !crawl.bHarvesting; }));
+  QTest::qWait(20);
+  EXPECT_EQ(MessageBox::takeShownTexts(), QStringList{StoreFaultMessage(StoreFault::InUse, path)});
+  EXPECT_EQ(form->panelText(2), QStringLiteral("spider.mdb in use"));
+  EXPECT_EQ(web.requests().size(), 2);
+  EXPECT_EQ(form->List3->count(), 0);
+  EXPECT_EQ(crawl.faxCount(), 0);
+  EXPECT_EQ(crawl.statistics().lHistEmailFound, 0);
+
+  // Stored again once the lock is gone: panel 2 shows the crawl's text again. The same fault
+  // met later is not said again.
+  other.reset();
+  crawl.AddSearchString(QStringLiteral("painters"));
+  EXPECT_EQ(form->panelText(2), QStringLiteral("No more websites queued"));
+  other = std::make_unique<LockHolder>(path, false, -1);
+  crawl.AddSearchString(QStringLiteral("roofers"));
+  EXPECT_EQ(form->panelText(2), QStringLiteral("spider.mdb in use"));
+  QTest::qWait(20);
+  EXPECT_EQ(MessageBox::takeShownTexts(), QStringList());
+  MessageBox::setTestMode(false);
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, StoreFaultTest, ::testing::ValuesIn(kCases),

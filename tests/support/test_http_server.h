@@ -70,6 +70,7 @@ class TestHttpServer : public QObject {
   void setTrickleInterval(int milliseconds) { m_trickleMs = milliseconds; }
 
   const QList<Request>& requests() const { return m_requests; }
+  void clearRequests() { m_requests.clear(); }
   int openConnections() const { return m_open; }
   int maxOpenConnections() const { return m_maxOpen; }
   // The most connections open at once whose request named this host (counted from the request

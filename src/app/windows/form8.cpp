@@ -5,7 +5,7 @@
 #include <QTextBrowser>
 #include <QTextCursor>
 
-#include "app/windows/twips.h"
+#include "desktop/twips.h"
 #include "common/app_folder.h"
 #include "common/file_names.h"
 #include "common/settings_keys.h"

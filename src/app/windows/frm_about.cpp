@@ -5,7 +5,7 @@
 #include <QMouseEvent>
 
 #include "app/windows/artwork.h"
-#include "app/windows/twips.h"
+#include "desktop/twips.h"
 #include "common/version_info.h"
 #include "desktop/design_fonts.h"
 #include "desktop/product_page.h"

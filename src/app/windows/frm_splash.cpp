@@ -5,7 +5,7 @@
 
 #include "app/form1.h"
 #include "app/windows/artwork.h"
-#include "app/windows/twips.h"
+#include "desktop/twips.h"
 
 namespace norvane {
 

@@ -12,6 +12,7 @@
 #include "app/windows/frm_about.h"
 #include "desktop/design_fonts.h"
 #include "export/frm_export.h"
+#include "store/store_fault.h"
 
 namespace norvane::testing {
 namespace {
@@ -24,7 +25,9 @@ const QMap<int, QStringList> kPanelTexts = {
       "Finished: www.example-company.com/contact.html"}},
     {2,
      {"Saving to HTML", "Getting Links", "Getting Faxes", "No more websites queued",
-      "Not enough results"}},
+      "Not enough results", StoreFaultPanelText(StoreFault::CannotWrite),
+      StoreFaultPanelText(StoreFault::InUse), StoreFaultPanelText(StoreFault::NotADatabase),
+      StoreFaultPanelText(StoreFault::CannotOpen)}},
     {3,
      {"Found 99999 faxes", "Trying next search", "Try a different search",
       "Add more search terms"}}};

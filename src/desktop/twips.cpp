@@ -1,4 +1,4 @@
-#include "app/windows/twips.h"
+#include "desktop/twips.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,0 +1,51 @@
+#include "store/store_fault.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace norvane {
+
+QString StoreFaultMessage(StoreFault fault, const QString& filePath) {
+  const QFileInfo info(filePath);
+  const QString where =
+      info.fileName() + QStringLiteral(" in ") + QDir::toNativeSeparators(info.absolutePath());
+  switch (fault) {
+    case StoreFault::None:
+      return QString();
+    case StoreFault::CannotWrite:
+      return where + QStringLiteral(
+                         " cannot be written: numbers found now will not be kept. Make the file "
+                         "and its folder writable, then start the program again.");
+    case StoreFault::InUse:
+      return where + QStringLiteral(
+                         " is in use by another program: numbers found while it is will not be "
+                         "kept. Close the other program to go on storing them.");
+    case StoreFault::NotADatabase:
+      return where + QStringLiteral(
+                         " is not a database: no search string, website or number can be kept. "
+                         "Move it out of the folder and start the program again to begin with "
+                         "an empty one.");
+    case StoreFault::CannotOpen:
+      return where +
+             QStringLiteral(" cannot be opened: no search string, website or number can be kept.");
+  }
+  return QString();
+}
+
+QString StoreFaultPanelText(StoreFault fault) {
+  switch (fault) {
+    case StoreFault::None:
+      return QString();
+    case StoreFault::CannotWrite:
+      return QStringLiteral("spider.mdb read-only");
+    case StoreFault::InUse:
+      return QStringLiteral("spider.mdb in use");
+    case StoreFault::NotADatabase:
+      return QStringLiteral("spider.mdb no database");
+    case StoreFault::CannotOpen:
+      return QStringLiteral("spider.mdb unreadable");
+  }
+  return QString();
+}
+
+}  // namespace norvane
