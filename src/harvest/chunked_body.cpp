@@ -1,5 +1,7 @@
 #include "harvest/chunked_body.h"
 
+#include "harvest/ascii_text.h"
+
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -7,16 +9,7 @@
 namespace norvane {
 namespace {
 
-char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  return true;
-}
+using ascii::EqualsIgnoringCase;
 
 std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -38,7 +31,7 @@ std::string_view LastListItem(std::string_view list) {
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
-  c = AsciiLower(c);
+  c = ascii::Lower(c);
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   return -1;
 }

@@ -1,5 +1,7 @@
 #include "harvest/fax_scan.h"
 
+#include "harvest/ascii_text.h"
+
 #include <algorithm>
 #include <cstring>
 #include <unordered_set>
@@ -20,10 +22,6 @@ constexpr std::size_t kUsLength = 12;  // "NNN-NNN-NNNN"
 
 // Letter case is folded for ASCII letters only: the page bytes are Windows-1252 and the word
 // looked for is plain ASCII.
-char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool IsAsciiLetter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
@@ -33,8 +31,8 @@ bool IsDigit(char c) {
 }
 
 bool FaxWordAt(std::string_view text, std::size_t at) {
-  return at + kFaxWord.size() <= text.size() && AsciiLower(text[at]) == 'f' &&
-         AsciiLower(text[at + 1]) == 'a' && AsciiLower(text[at + 2]) == 'x';
+  return at + kFaxWord.size() <= text.size() && ascii::Lower(text[at]) == 'f' &&
+         ascii::Lower(text[at + 1]) == 'a' && ascii::Lower(text[at + 2]) == 'x';
 }
 
 // The index of the next `c` at or after `from`, or the text's size when there is none. The page

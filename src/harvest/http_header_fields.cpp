@@ -1,37 +1,15 @@
 #include "harvest/http_header_fields.h"
 
+#include "harvest/ascii_text.h"
+
 #include <cstdint>
 
 namespace norvane {
 namespace {
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
+using ascii::EqualsIgnoringCase;
+using ascii::IsBlank;
+using ascii::TrimBlanks;
 
 // The line starting at `from` without its CR LF (or LF), and where the next line starts.
 std::string_view LineAt(std::string_view text, std::size_t from, std::size_t& next) {
@@ -49,7 +27,6 @@ std::string_view LineAt(std::string_view text, std::size_t from, std::size_t& ne
 
 }  // namespace
 
-
 std::optional<std::string_view> HeaderFieldValue(std::string_view headerBlock,
                                                  std::string_view name) {
   std::size_t next = 0;
@@ -63,7 +40,5 @@ std::optional<std::string_view> HeaderFieldValue(std::string_view headerBlock,
   }
   return std::nullopt;
 }
-
-
 
 }  // namespace norvane

@@ -1,5 +1,7 @@
 #include "harvest/http_response.h"
 
+#include "harvest/ascii_text.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -14,10 +16,6 @@ namespace {
 constexpr std::string_view kHeaderEnd = "\r\n\r\n";
 constexpr std::string_view kBareHeaderEnd = "\n\n";
 
-char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // Knuth-Morris-Pratt from `from` on: linear however the text repeats the pattern.
 void FindAllKmp(std::string_view text, const std::string& p, std::size_t from,
                 std::vector<std::size_t>& hits) {
@@ -29,7 +27,7 @@ void FindAllKmp(std::string_view text, const std::string& p, std::size_t from,
     border[i] = k;
   }
   for (std::size_t i = from, k = 0; i < text.size(); ++i) {
-    const char c = AsciiLower(text[i]);
+    const char c = ascii::Lower(text[i]);
     while (k > 0 && c != p[k]) k = border[k - 1];
     if (c == p[k]) ++k;
     if (k == m) {
@@ -49,7 +47,7 @@ std::vector<std::size_t> FindEveryCopy(std::string_view text, std::string_view p
   const std::size_t m = pattern.size();
   if (m == 0 || text.size() < m) return hits;
   std::string p(m, '\0');
-  for (std::size_t i = 0; i < m; ++i) p[i] = AsciiLower(pattern[i]);
+  for (std::size_t i = 0; i < m; ++i) p[i] = ascii::Lower(pattern[i]);
   std::array<std::size_t, 256> skip;
   skip.fill(m);
   for (std::size_t i = 0; i + 1 < m; ++i) skip[static_cast<unsigned char>(p[i])] = m - 1 - i;
@@ -58,14 +56,14 @@ std::vector<std::size_t> FindEveryCopy(std::string_view text, std::string_view p
   std::size_t at = 0;
   while (at + m <= text.size()) {
     std::size_t j = m;
-    while (j > 0 && AsciiLower(text[at + j - 1]) == p[j - 1]) --j;
+    while (j > 0 && ascii::Lower(text[at + j - 1]) == p[j - 1]) --j;
     work += m - j + 1;
     if (j == 0) {
       hits.push_back(at);
       at += m;
       continue;
     }
-    at += skip[static_cast<unsigned char>(AsciiLower(text[at + m - 1]))];
+    at += skip[static_cast<unsigned char>(ascii::Lower(text[at + m - 1]))];
     if (work > budget) {
       FindAllKmp(text, p, at, hits);
       break;

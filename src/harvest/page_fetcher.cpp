@@ -167,7 +167,10 @@ void PageFetcher::readRestLater(int16_t i) {
   const FetchConnection& c = m_connections[i];
   if (!c.busy() || c.waitingForBudget || !m_host.harvesting() || c.socket->bytesAvailable() <= 0)
     return;
-  const FetchTicket t = ticket(i);
+  readLater(ticket(i));
+}
+
+void PageFetcher::readLater(const FetchTicket& t) {
   QMetaObject::invokeMethod(
       this,
       [this, t] {
@@ -183,15 +186,7 @@ void PageFetcher::wakeWaitingForBudget() {
     FetchConnection& c = m_connections[j];
     if (!c.waitingForBudget) continue;
     c.waitingForBudget = false;
-    const FetchTicket t = ticket(j);
-    QMetaObject::invokeMethod(
-        this,
-        [this, t] {
-          if (!current(t) || !m_connections[t.socket].busy()) return;
-          wscVersion_DataArrival(t.socket, m_connections[t.socket].socket->bytesAvailable());
-          readRestLater(t.socket);
-        },
-        Qt::QueuedConnection);
+    readLater(ticket(j));
   }
 }
 

@@ -146,6 +146,8 @@ class PageFetcher : public QObject {
   bool holdsMost(int16_t i) const;
   // Reads, through the event loop, what socket i holds unread after its data handler.
   void readRestLater(int16_t i);
+  // Runs the data handler for the ticket's fetch through the event loop, if it is still on.
+  void readLater(const FetchTicket& t);
 
   HarvestHost& m_host;
   std::array<FetchConnection, kSocketCount> m_connections{};

@@ -1,16 +1,14 @@
 #include "harvest/redirect_response.h"
 
+#include "harvest/ascii_text.h"
+
 namespace norvane {
 namespace {
-
-char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
   if (text.size() < prefix.size()) return false;
   for (std::size_t i = 0; i < prefix.size(); ++i)
-    if (AsciiLower(text[i]) != AsciiLower(prefix[i])) return false;
+    if (ascii::Lower(text[i]) != ascii::Lower(prefix[i])) return false;
   return true;
 }
 

@@ -1,5 +1,7 @@
 #include "harvest/retry_after.h"
 
+#include "harvest/ascii_text.h"
+
 #include <algorithm>
 #include <array>
 
@@ -8,18 +10,10 @@
 namespace norvane {
 namespace {
 
+using ascii::EqualsIgnoringCase;
+using ascii::TrimBlanks;
+
 using std::chrono::system_clock;
-
-char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  return true;
-}
 
 constexpr std::array<std::string_view, 7> kDays = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
 constexpr std::array<std::string_view, 7> kLongDays = {
@@ -106,12 +100,6 @@ std::optional<std::chrono::sys_seconds> Moment(int year, int month, int day, Clo
   // A leap second (60) is allowed by the grammar of the time of day.
   if (!date.ok() || t.hour > 23 || t.minute > 59 || t.second > 60) return std::nullopt;
   return sys_seconds{sys_days{date}} + hours{t.hour} + minutes{t.minute} + seconds{t.second};
-}
-
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
 }
 
 }  // namespace

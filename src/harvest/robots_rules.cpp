@@ -1,5 +1,7 @@
 #include "harvest/robots_rules.h"
 
+#include "harvest/ascii_text.h"
+
 #include <algorithm>
 
 #include "harvest/http_header_fields.h"
@@ -7,28 +9,11 @@
 namespace norvane {
 namespace {
 
+using ascii::EqualsIgnoringCase;
+using ascii::IsBlank;
+using ascii::TrimBlanks;
+
 constexpr std::string_view kRobotsPath = "/robots.txt";
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
-char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  return true;
-}
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
