@@ -454,14 +454,19 @@ void HarvestController::wakeParkedSockets() {
       available = kSocketCount;
     }
     --available;
-    m_parked[j] = false;
-    QMetaObject::invokeMethod(
-        this,
-        [this, j] {
-          if (bHarvesting && !m_fetcher->isFetching(j)) TakeNextWebsite(j);
-        },
-        Qt::QueuedConnection);
+    wakeParked(j);
   }
+}
+
+void HarvestController::wakeParked(int16_t j) {
+  m_parked[j] = false;
+  // Through the event loop, so that the take does not nest inside the fetch that freed it.
+  QMetaObject::invokeMethod(
+      this,
+      [this, j] {
+        if (bHarvesting && !m_fetcher->isFetching(j)) TakeNextWebsite(j);
+      },
+      Qt::QueuedConnection);
 }
 
 QString HarvestController::NextQueuedWebsite() {

@@ -203,6 +203,8 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   void politeTake(int16_t i);
   void politeFetchEnded(int16_t i);
   void politeWakeOneParkedSocket();
+  // Parked socket j takes its next website soon.
+  void wakeParked(int16_t j);
   void politeArmWake(const std::optional<std::chrono::steady_clock::time_point>& at);
   QSet<QString> m_takenButKept;
   StoreFault m_storeFault = StoreFault::None;

@@ -131,14 +131,7 @@ void HarvestController::politeWakeOneParkedSocket() {
       return politeArmWake(answer.wakeAt);
     }
   }
-  const auto j = int16_t(parked - m_parked.begin());
-  m_parked[j] = false;
-  QMetaObject::invokeMethod(
-      this,
-      [this, j] {
-        if (bHarvesting && !m_fetcher->isFetching(j)) TakeNextWebsite(j);
-      },
-      Qt::QueuedConnection);
+  wakeParked(int16_t(parked - m_parked.begin()));
 }
 
 void HarvestController::politeArmWake(const std::optional<Clock::time_point>& at) {
