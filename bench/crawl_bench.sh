@@ -26,7 +26,8 @@
 # rounds (3; figures are medians); WHOLE_WEB (1; 0 leaves the whole-web run out); STALL_LIMIT
 # seconds without a completed page (30) and TIME_LIMIT seconds in all (600) end a crawl run,
 # WHOLE_TIME_LIMIT (60) a whole-web run, which reports "did not run dry" when a limit ended it;
-# BENCH_POLITE=1 runs the crawl with "Polite Crawl" on; KEEP=1 keeps the temp folder; BENCH_TMP is where the temp folder goes (/var/tmp: the crawl's
+# BENCH_POLITE=1 runs the crawl with "Polite Crawl" on, and BENCH_HOST_LIMIT=10 then lifts its
+# rule of two sockets per host (to tell the rule's cost from robots.txt's); KEEP=1 keeps the temp folder; BENCH_TMP is where the temp folder goes (/var/tmp: the crawl's
 # page files and database must be on a real disk, not in memory); BENCH_WRAP is put before the
 # crawl program, for example "perf record -g -o /tmp/crawl.perf".
 set -euo pipefail

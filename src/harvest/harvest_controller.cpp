@@ -41,6 +41,10 @@ void HarvestController::setOptions(const HarvestOptions& options) {
   if (options.skipPagesRead) m_database->AddVisitedTable();
 }
 
+void HarvestController::setPoliteFetchesPerHost(int limit) {
+  m_polite = std::make_unique<PoliteScheduler>(limit);
+}
+
 bool HarvestController::alreadyRead(const QString& address) {
   return m_options.skipPagesRead && m_database->VisitedKnown(address, currentSearch());
 }

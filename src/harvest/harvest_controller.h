@@ -93,6 +93,9 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   PageFetcher& fetcher() { return *m_fetcher; }
   PageSteps& pageSteps() { return *m_pageSteps; }
   PoliteScheduler& politeScheduler() { return *m_polite; }
+  // How many sockets of the polite crawl may fetch from one host at once (two); the crawl bench
+  // lifts it to measure what the limit costs. Set while no crawl runs.
+  void setPoliteFetchesPerHost(int limit);
 
   // HarvestHost.
   bool harvesting() const override { return bHarvesting; }
