@@ -149,6 +149,11 @@ void HarvestController::SavePage(const std::string& body, int16_t i) {
   m_pageSteps->SavePage(body, i);
 }
 
+void HarvestController::PageReceived(std::string body, int16_t i) {
+  if (m_options.politeCrawl) politeFetchEnded(i);
+  m_pageSteps->SavePageLater(std::move(body), i);
+}
+
 QString HarvestController::currentSearch() const {
   return m_searches.isEmpty() ? QString() : m_searches.first();
 }

@@ -103,6 +103,7 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   void setProgressValue(int value) override;
   void RecordStatistic(Statistics::Kind kind) override;
   void SavePage(const std::string& body, int16_t i) override;
+  void PageReceived(std::string body, int16_t i) override;
   bool TakeOverResponse(int16_t i, const std::string& received) override;
   SpiderDatabase& database() override { return *m_database; }
   const QStringList& queuePreview() const override { return m_preview; }

@@ -389,12 +389,12 @@ void PageFetcher::wscVersion_Close(int16_t i) {
   endFetch(c);
   if (m_host.TakeOverResponse(i, slot.strData)) return;
   m_host.RecordStatistic(Statistics::kPageScanned);
-  const std::string body = PageBody(slot.strData);
+  std::string body = PageBody(slot.strData);
   slot.strData.clear();
   slot.strData.shrink_to_fit();
   wakeWaitingForBudget();
   m_host.setPanelText(1, QStringLiteral("Finished: ") + slot.strHost + slot.strPath);
-  m_host.SavePage(body, i);
+  m_host.PageReceived(std::move(body), i);
 }
 
 void PageFetcher::followRedirect(int16_t i, const std::optional<std::string>& location) {

@@ -5,11 +5,10 @@
 #include "common/app_folder.h"
 #include "common/event_yield.h"
 #include "common/text_file.h"
-#include "harvest/fax_scan.h"
-#include "harvest/fax_scan_page.h"
 #include "harvest/harvest_host.h"
-#include "harvest/link_extraction.h"
 #include "harvest/page_fetcher.h"
+#include "harvest/page_worker.h"
+#include "harvest/prepared_page.h"
 #include "store/spider_database.h"
 
 namespace norvane {
@@ -20,34 +19,67 @@ std::string PageFilePath(const char* stem, int16_t n) {
 }
 
 PageSteps::PageSteps(HarvestHost& host, const PageFetcher& fetcher)
-    : m_host(host), m_fetcher(fetcher) {}
+    : m_host(host), m_fetcher(fetcher), m_worker(std::make_unique<PageWorker>()) {}
 
-void PageSteps::SavePage(const std::string& body, int16_t n) {
-  if (!m_host.harvesting()) return;
+PageSteps::~PageSteps() = default;
+
+PageSteps::Page PageSteps::pageOf(int16_t n) const {
   // The socket may start its next page while this one is worked on (a Stop and Resume in a
   // yield), and the search string may move on (the queue ran dry on another socket): the page
   // keeps its own address and the search string it was fetched for.
   const FetchSlot& slot = m_fetcher.slot(n);
   const PageAddress& address = m_fetcher.pageAddress(n);
   // A secure page is stored with its numbers as it is queued: with its scheme.
-  const Page page{
-      n, address,
-      (address.secure ? QString(kSecureScheme) : QString()) + slot.strHost + slot.strPath,
-      m_host.currentSearch()};
+  return Page{n, address,
+              (address.secure ? QString(kSecureScheme) : QString()) + slot.strHost + slot.strPath,
+              m_host.currentSearch()};
+}
 
+void PageSteps::SavePage(const std::string& body, int16_t n) {
+  if (!m_host.harvesting()) return;
+  const Page page = pageOf(n);
+  PreparedPage prepared =
+      PreparePage(body, page.address, m_fetcher.urlRules(), m_host.allowInternational());
+  applyPage(page, prepared);
+}
+
+void PageSteps::SavePageLater(std::string body, int16_t n) {
+  if (!m_host.harvesting()) return;
+  m_worker->prepare(std::move(body), m_fetcher.pageAddress(n), m_fetcher.urlRules(),
+                    m_host.allowInternational(), [this, page = pageOf(n)](PreparedPage& prepared) {
+                      m_waiting.push_back({page, std::move(prepared)});
+                      applyWaitingPages();
+                    });
+}
+
+void PageSteps::applyWaitingPages() {
+  // A page that comes back during another page's yields waits for that page to end, so the
+  // pages are worked on, and their rows stored, in the order they were received.
+  if (m_applying) return;
+  m_applying = true;
+  while (!m_waiting.empty()) {
+    const WaitingPage waiting = std::move(m_waiting.front());
+    m_waiting.pop_front();
+    applyPage(waiting.page, waiting.prepared);
+  }
+  m_applying = false;
+}
+
+void PageSteps::applyPage(const Page& page, const PreparedPage& prepared) {
+  if (!m_host.harvesting()) return;
+  const int16_t n = page.n;
   m_host.setPanelText(2, QStringLiteral("Saving to HTML"));
   YieldToEvents();
-  WriteFileBytes(PageFilePath("html", n), body + "\r\n");
+  WriteFileBytes(PageFilePath("html", n), prepared.body + "\r\n");
   YieldToEvents();
-  const std::string withoutBreaks = RemoveLineBreaks(body);
   // The page's store operations go in one transaction from one yield to the next.
   m_host.database().beginBatch();
-  GetLinks(page, body);
+  GetLinks(page, prepared);
   // html2<n>.txt holds the body without its line breaks until the fax step replaces it with
   // the plain text; written once, with whichever content it keeps.
-  const bool converted = m_host.harvesting() && GetFaxes(page, withoutBreaks);
+  const bool converted = m_host.harvesting() && GetFaxes(page, prepared);
   m_host.database().endBatch();
-  if (!converted) WriteFileBytes(PageFilePath("html2", n), withoutBreaks + "\r\n");
+  if (!converted) WriteFileBytes(PageFilePath("html2", n), prepared.withoutBreaks + "\r\n");
 }
 
 void PageSteps::yieldOutsideBatch() {
@@ -58,63 +90,55 @@ void PageSteps::yieldOutsideBatch() {
   db.beginBatch();
 }
 
-void PageSteps::GetLinks(const Page& page, const std::string& body) {
+void PageSteps::GetLinks(const Page& page, const PreparedPage& prepared) {
+  (void)page;
   if (!m_host.harvesting()) return;
   m_host.setPanelText(2, QStringLiteral("Getting Links"));
   yieldOutsideBatch();
   SpiderDatabase& db = m_host.database();
-  const UrlRules rules = m_fetcher.urlRules();
-  // The lines of html<n>.txt as the file holds them (the body and a closing CR LF): a line ends
-  // at CR or CR LF, a lone LF stays in it.
-  for (std::size_t from = 0; from < body.size();) {
-    std::size_t end = body.find('\r', from);
-    if (end == std::string::npos) end = body.size();
-    const std::string_view line = std::string_view(body).substr(from, end - from);
-    from = end + ((end + 1 < body.size() && body[end + 1] == '\n') ? 2 : 1);
+  auto link = prepared.links.begin();
+  for (std::size_t line = 0; line < prepared.bodyLines; ++line) {
     yieldOutsideBatch();
-    if (const auto link = ExtractLineLink(line)) {
-      std::optional<QString> resolved =
-          ResolveLink(QString::fromLatin1(*link), page.address, rules);
+    if (link != prepared.links.end() && link->line == line) {
+      QString website = link->website;
       // WebsiteKnown normalises the website as the store keeps it; the pages read are recorded
       // by the address the fetcher makes of that form.
-      if (resolved && !db.WebsiteKnown(*resolved, m_host.queuePreview()) &&
-          !m_host.alreadyRead(DecomposePageAddress(*resolved, rules).url)) {
-        QString& website = *resolved;
+      if (!db.WebsiteKnown(website, m_host.queuePreview()) &&
+          !m_host.alreadyRead(link->readAddress)) {
         m_host.RecordStatistic(Statistics::kWebsiteFound);
         db.AddWebsite(website);
       }
+      ++link;
     }
     if (!m_host.harvesting()) break;
   }
   m_host.setPanelText(2, QString());
 }
 
-bool PageSteps::GetFaxes(const Page& page, const std::string& bodyWithoutBreaks) {
+bool PageSteps::GetFaxes(const Page& page, const PreparedPage& prepared) {
   m_host.setPanelText(2, QStringLiteral("Getting Faxes"));
   if (!m_host.harvesting()) return false;
   yieldOutsideBatch();
 
-  // html2<n>.txt read line by line and joined is the body without its line breaks; the
-  // converter's text replaces it.
-  // The converter yields for every character; reading the clock that often cost as much as
+  // The converter yielded for every character; reading the clock that often cost as much as
   // the conversion, so only every 64th character asks whether the yield interval is over
   // (when every yield runs, each one does).
   const bool everyYieldRuns = YieldInterval().count() <= 0;
-  unsigned characters = 0;
-  const std::string converted =
-      ConvertUnbrokenPageForFaxScan(bodyWithoutBreaks, [this, everyYieldRuns, &characters] {
-        if (everyYieldRuns || ++characters % 64 == 0) yieldOutsideBatch();
-      });
-  const bool written = WriteFileBytes(PageFilePath("html2", page.n), converted);
+  for (std::size_t k = 1; k <= prepared.conversionYields; ++k) {
+    if (everyYieldRuns || k % 64 == 0) yieldOutsideBatch();
+  }
+  const bool written = WriteFileBytes(PageFilePath("html2", page.n), prepared.converted);
 
-  FaxScanHooks hooks;
-  hooks.faxKnown = [this](std::string& fax) {
-    QString stored = QString::fromLatin1(fax);
-    return m_host.database().FaxExists(stored);
-  };
-  hooks.store = [this, &page](const FoundFax& found) { storeFax(page, found.fax, found.location); };
-  hooks.yieldLine = [this] { yieldOutsideBatch(); };
-  ScanFaxText(converted, m_host.allowInternational(), hooks);
+  // The scan asks the store about every number before it weighs the letters around it.
+  auto fax = prepared.faxes.begin();
+  for (std::size_t line = 0; line < prepared.textLines; ++line) {
+    yieldOutsideBatch();
+    for (; fax != prepared.faxes.end() && fax->line == line; ++fax) {
+      QString stored = QString::fromLatin1(fax->fax);
+      if (!m_host.database().FaxExists(stored) && fax->storable)
+        storeFax(page, fax->fax, fax->location);
+    }
+  }
 
   m_host.setPanelText(2, QString());
   // The next take runs events of its own.

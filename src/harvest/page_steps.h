@@ -1,14 +1,18 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <string>
 
+#include "harvest/prepared_page.h"
 #include "harvest/url_rules.h"
 
 namespace norvane {
 
 class HarvestHost;
 class PageFetcher;
+class PageWorker;
 
 // What the crawl does with each page a socket received: saves it to the socket's two page
 // files, queues its links, and stores the fax numbers on it, then hands the socket back to the
@@ -17,8 +21,14 @@ class PageFetcher;
 class PageSteps {
  public:
   PageSteps(HarvestHost& host, const PageFetcher& fetcher);
+  ~PageSteps();
 
+  // Works on the page at once.
   void SavePage(const std::string& page, int16_t n);
+  // Prepares the page on the page thread and works on it when it comes back; the page keeps
+  // the address and search string it has now. The crawl's way: the other sockets go on
+  // meanwhile.
+  void SavePageLater(std::string page, int16_t n);
 
   // Faxes stored since the program started, shown in status panel 3.
   int32_t lFaxCount = 0;
@@ -30,9 +40,16 @@ class PageSteps {
     QString website;      // strHost followed by strPath, for its numbers
     QString search;       // the search string the page was fetched for
   };
-  void GetLinks(const Page& page, const std::string& body);
+  struct WaitingPage {
+    Page page;
+    PreparedPage prepared;
+  };
+  Page pageOf(int16_t n) const;
+  void applyWaitingPages();
+  void applyPage(const Page& page, const PreparedPage& prepared);
+  void GetLinks(const Page& page, const PreparedPage& prepared);
   // False when it did not write html2<n>.txt (stopped before, or the file would not take it).
-  bool GetFaxes(const Page& page, const std::string& bodyWithoutBreaks);
+  bool GetFaxes(const Page& page, const PreparedPage& prepared);
   void storeFax(const Page& page, const std::string& fax, const std::string& location);
   // A yield of the page steps: the page's store transaction is committed before other events
   // run and a new one begins after them.
@@ -40,6 +57,9 @@ class PageSteps {
 
   HarvestHost& m_host;
   const PageFetcher& m_fetcher;
+  std::unique_ptr<PageWorker> m_worker;
+  std::deque<WaitingPage> m_waiting;  // back from the page thread, not worked on yet
+  bool m_applying = false;
 };
 
 // The page file of a socket in the application folder: "html<n>.txt" or "html2<n>.txt".

@@ -2,6 +2,7 @@
 // their website, search string and region, until the queue runs dry.
 #include <QDir>
 #include <QListWidget>
+#include <QTest>
 #include <QTimer>
 #include <map>
 #include <set>
@@ -173,6 +174,56 @@ TEST_F(CrawlTest, NumbersKeepTheSearchStringTheirPageWasFetchedFor) {
   ASSERT_EQ(rows.size(), 1);
   EXPECT_EQ(rows[0].search, QStringLiteral("first"));
   EXPECT_EQ(crawl->searchStrings(), QStringList{"second"});
+}
+
+// Pages the crawl received are prepared on the page thread and worked on when they come back:
+// in the order they came, with the search string they were fetched for, and not at all after a
+// Stop.
+TEST_F(CrawlTest, PagesFromThePageThreadKeepTheirOrderAndSearchString) {
+  enum class Meanwhile { Nothing, Stop, SearchMovesOn };
+  const struct {
+    const char* name;
+    Meanwhile meanwhile;
+    int rows;  // of 30 pages with a number each
+  } cases[] = {
+      {"in order", Meanwhile::Nothing, 30},
+      {"stopped before they came back", Meanwhile::Stop, 0},
+      {"the search string moved on", Meanwhile::SearchMovesOn, 30},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempAppFolder caseFolder;  // the application folder of this case
+    {
+      SpiderDatabase db(AppFile(QStringLiteral("spider.mdb")));
+      ASSERT_TRUE(db.open());
+      QString search = QStringLiteral("first");
+      db.AddSearch(search);
+    }
+    // An idle socket does not end the harvest.
+    options.continueAfterLastSearch = true;
+    auto crawl = startCrawler();
+    crawl->bHarvesting = true;
+    for (int k = 0; k < 30; ++k) {
+      // Pages of different lengths take the page thread different times.
+      std::string page = "<html><body>";
+      for (int line = 0; line < k % 7 * 40; ++line) page += "<p>Free estimates</p>\r\n";
+      page += "Fax: (201) 555-" + std::to_string(1000 + k) + "</body></html>";
+      crawl->PageReceived(page, int16_t(k % kSocketCount));
+    }
+    if (c.meanwhile == Meanwhile::Stop) crawl->Stop();
+    if (c.meanwhile == Meanwhile::SearchMovesOn) crawl->removeCurrentSearchString();
+    WaitFor([&] { return crawl->database().ReadAllFaxes().size() >= c.rows; }, 5000);
+    QTest::qWait(50);  // nothing more comes
+    const QList<FaxRow> rows = crawl->database().ReadAllFaxes();
+    ASSERT_EQ(rows.size(), c.rows);
+    for (int k = 0; k < c.rows; ++k) {
+      EXPECT_EQ(rows[k].fax, QStringLiteral("1-201-555-%1").arg(1000 + k));
+      EXPECT_EQ(rows[k].search, QStringLiteral("first"));
+    }
+    // Pages still on their way when the controller goes are dropped without harm.
+    for (int k = 0; k < 30; ++k) crawl->PageReceived(std::string(100000, 'y'), 0);
+    crawl.reset();
+  }
 }
 
 }  // namespace

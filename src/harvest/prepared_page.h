@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "harvest/url_rules.h"
+
+namespace norvane {
+
+// The work on a received page that needs neither the store nor the window: the links of its
+// lines resolved, its text converted for the fax scan, and the numbers the scan finds in that
+// text. It can be done away from the crawl's thread; the page steps then replay it line by line
+// with the store look-ups, status texts and yields where they stood, so that a page gives the
+// same rows, files and statistics as when the steps did the work themselves.
+struct PreparedPage {
+  struct Link {
+    std::size_t line = 0;  // which line of html<n>.txt holds it
+    QString website;       // resolved against the page
+    QString readAddress;   // the address the fetcher makes of it, as pages read are recorded
+  };
+  struct Fax {
+    std::size_t line = 0;   // which line of the converted text holds it
+    std::string fax;        // in stored form
+    std::string location;   // its region text
+    bool storable = false;  // the letters around it allow storing it
+  };
+
+  std::string body;           // as received
+  std::string withoutBreaks;  // the body with every CR and LF removed
+  std::size_t bodyLines = 0;  // the lines of html<n>.txt the link step walks
+  std::vector<Link> links;
+  std::string converted;  // the text html2<n>.txt takes
+  // How often the conversion would have yielded (once per character of its input).
+  std::size_t conversionYields = 0;
+  std::size_t textLines = 0;  // the lines of the converted text the fax scan walks
+  std::vector<Fax> faxes;
+};
+
+// Thread-safe: touches nothing but its arguments.
+PreparedPage PreparePage(std::string body, const PageAddress& address, const UrlRules& rules,
+                         bool allowInternational);
+
+}  // namespace norvane
