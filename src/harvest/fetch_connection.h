@@ -8,20 +8,29 @@
 #include "harvest/url_rules.h"
 
 class QSslSocket;
+class QTcpSocket;
 
 namespace norvane {
 
 // One of the crawl's sockets with everything that belongs to it: the socket, its idle and total
 // timers, its download record, the address of its page, where it is in a fetch, and the
-// generation that every start and close raises. A fetch that follows redirects keeps its socket,
-// its timers and its total ticks from hop to hop.
+// generation that every start and close raises. A fetch that follows redirects keeps its
+// connection, its timers and its total ticks from hop to hop.
+//
+// Plain pages go over a plain TCP socket and secure ones over a TLS socket: a TLS socket in
+// plain mode relays every byte and signal through a TCP socket of its own, which costs the
+// crawl's one thread dearly. `socket` is the one the fetch uses; the other one is always
+// unconnected, because a fetch changes sockets only when it connects, after its previous
+// connection was aborted.
 struct FetchConnection {
   // Redirecting: between the close of one hop and the connection of the next.
   enum class State { Idle, LookingUp, Connecting, Receiving, Redirecting };
 
-  QSslSocket* socket = nullptr;  // wscVersion(i); plain TCP unless the page is secure
-  QTimer* idleTimer = nullptr;   // timTimeout(i)
-  QTimer* totalTimer = nullptr;  // timTimeout2(i)
+  QTcpSocket* socket = nullptr;        // wscVersion(i): plainSocket or secureSocket
+  QTcpSocket* plainSocket = nullptr;   // http pages
+  QSslSocket* secureSocket = nullptr;  // https pages
+  QTimer* idleTimer = nullptr;         // timTimeout(i)
+  QTimer* totalTimer = nullptr;        // timTimeout2(i)
   FetchSlot slot;
   PageAddress page;
   State state = State::Idle;

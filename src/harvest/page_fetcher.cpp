@@ -4,7 +4,10 @@
 #include <QNetworkProxy>
 #include <QSslConfiguration>
 #include <QSslSocket>
+#include <QStringBuilder>
+#include <QTcpSocket>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <utility>
@@ -38,31 +41,47 @@ std::optional<std::pair<QString, quint16>> HostAndPortFrom(const char* variable)
   return std::pair{hook.left(colon), quint16(port)};
 }
 
+// Appends up to `bytes` of what the socket holds to the response, read straight into it rather
+// than through a QByteArray of its own; returns what was read.
+qint64 ReadInto(QIODevice& socket, std::string& response, qint64 bytes) {
+  if (bytes <= 0) return 0;
+  const std::size_t had = response.size();
+  response.resize(had + std::size_t(bytes));
+  const qint64 read = socket.read(response.data() + had, bytes);
+  response.resize(had + std::size_t(std::max<qint64>(read, 0)));
+  return std::max<qint64>(read, 0);
+}
+
 }  // namespace
 
 PageFetcher::PageFetcher(HarvestHost& host, QObject* parent)
     : QObject(parent), m_host(host), m_lookup(SystemLookup) {
   for (int16_t i = 0; i < kSocketCount; ++i) {
     FetchConnection& c = m_connections[i];
-    // A TLS socket serves plain connections exactly as a TCP socket does.
-    auto* socket = new QSslSocket(this);
-    socket->setObjectName(QStringLiteral("wscVersion(%1)").arg(i));
-    // The crawl always connects directly, whatever proxy the rest of the program uses.
-    socket->setProxy(QNetworkProxy::NoProxy);
-    socket->setReadBufferSize(kReadAheadBytes);
-    c.socket = socket;
-    // A secure page's request waits for the handshake.
-    connect(socket, &QTcpSocket::connected, this, [this, i] {
+    auto* plain = new QTcpSocket(this);
+    auto* secure = new QSslSocket(this);
+    for (QTcpSocket* socket : {plain, static_cast<QTcpSocket*>(secure)}) {
+      // Both carry the fetch's name: which one it uses depends on its page.
+      socket->setObjectName(QStringLiteral("wscVersion(%1)").arg(i));
+      // The crawl always connects directly, whatever proxy the rest of the program uses.
+      socket->setProxy(QNetworkProxy::NoProxy);
+      socket->setReadBufferSize(kReadAheadBytes);
+      connect(socket, &QTcpSocket::readyRead, this, [this, i] {
+        wscVersion_DataArrival(i, m_connections[i].socket->bytesAvailable());
+        readRestLater(i);
+      });
+      connect(socket, &QTcpSocket::disconnected, this, [this, i] { wscVersion_Close(i); });
+      connect(socket, &QTcpSocket::errorOccurred, this,
+              [this, i](QAbstractSocket::SocketError error) { wscVersion_Error(i, error); });
+    }
+    connect(plain, &QTcpSocket::connected, this, [this, i] {
       if (!m_connections[i].page.secure) wscVersion_Connect(i);
     });
-    connect(socket, &QSslSocket::encrypted, this, [this, i] { wscVersion_Connect(i); });
-    connect(socket, &QTcpSocket::readyRead, this, [this, i] {
-      wscVersion_DataArrival(i, m_connections[i].socket->bytesAvailable());
-      readRestLater(i);
-    });
-    connect(socket, &QTcpSocket::disconnected, this, [this, i] { wscVersion_Close(i); });
-    connect(socket, &QTcpSocket::errorOccurred, this,
-            [this, i](QAbstractSocket::SocketError error) { wscVersion_Error(i, error); });
+    // A secure page's request waits for the handshake.
+    connect(secure, &QSslSocket::encrypted, this, [this, i] { wscVersion_Connect(i); });
+    c.plainSocket = plain;
+    c.secureSocket = secure;
+    c.socket = plain;
 
     for (const auto& entry :
          {std::pair{&FetchConnection::idleTimer, &PageFetcher::timTimeout_Timer},
@@ -84,15 +103,17 @@ PageFetcher::PageFetcher(HarvestHost& host, QObject* parent)
   m_tls = QSslConfiguration::defaultConfiguration();
   const QString caFile = qEnvironmentVariable("NORVANE_CA_FILE");
   if (!caFile.isEmpty()) addCaCertificates(QSslCertificate::fromPath(caFile, QSsl::Pem));
-  for (FetchConnection& c : m_connections) c.socket->setSslConfiguration(m_tls);
+  for (FetchConnection& c : m_connections) c.secureSocket->setSslConfiguration(m_tls);
 }
 
 PageFetcher::~PageFetcher() {
   // Closing here sends no events to a host that is going away.
   for (FetchConnection& c : m_connections) {
     endFetch(c);
-    c.socket->disconnect(this);
-    c.socket->abort();
+    for (QTcpSocket* socket : {c.plainSocket, static_cast<QTcpSocket*>(c.secureSocket)}) {
+      socket->disconnect(this);
+      socket->abort();
+    }
   }
 }
 
@@ -125,7 +146,7 @@ void PageFetcher::setConnectToTls(const QString& host, quint16 port) {
 void PageFetcher::addCaCertificates(const QList<QSslCertificate>& authorities) {
   if (authorities.isEmpty()) return;
   m_tls.addCaCertificates(authorities);
-  for (FetchConnection& c : m_connections) c.socket->setSslConfiguration(m_tls);
+  for (FetchConnection& c : m_connections) c.secureSocket->setSslConfiguration(m_tls);
 }
 
 void PageFetcher::setHostLookup(HostLookup lookup) {
@@ -258,11 +279,14 @@ void PageFetcher::showDownloading(const FetchConnection& c) {
 
 void PageFetcher::connectTo(FetchConnection& c, const QString& hostOrAddress, quint16 port) {
   c.state = State::Connecting;
+  // The socket the fetch used before was aborted when its last hop or fetch ended.
   if (c.page.secure) {
+    c.socket = c.secureSocket;
     // The server name sent and checked is the website's host wherever the connection goes.
-    c.socket->connectToHostEncrypted(hostOrAddress, port, c.slot.strHost);
+    c.secureSocket->connectToHostEncrypted(hostOrAddress, port, c.slot.strHost);
   } else {
-    c.socket->connectToHost(hostOrAddress, port);
+    c.socket = c.plainSocket;
+    c.plainSocket->connectToHost(hostOrAddress, port);
   }
 }
 
@@ -339,13 +363,13 @@ void PageFetcher::wscVersion_DataArrival(int16_t i, qint64 bytesTotal) {
     return;
   }
   slot.iIdleTicks = 0;
-  const QByteArray data = c.socket->readAll();
-  slot.strData.append(data.constData(), std::size_t(data.size()));
+  const qint64 read = ReadInto(*c.socket, slot.strData, waiting);
   if (m_readLimit[i] > 0 && qsizetype(slot.strData.size()) >= m_readLimit[i])
     return wscVersion_Close(i);
-  slot.lReceived += int32_t(data.size());
-  m_host.setPanelText(1, QStringLiteral("Downloading: ") + slot.strHost + slot.strPath +
-                             QStringLiteral(" (") + QString::number(slot.lReceived) +
+  slot.lReceived += int32_t(read);
+  // Built in one allocation: this runs for every piece of every page.
+  m_host.setPanelText(1, QStringLiteral("Downloading: ") % slot.strHost % slot.strPath %
+                             QStringLiteral(" (") % QString::number(slot.lReceived) %
                              QLatin1Char(')'));
   if (slot.lContentLength >= 1) {
     const float percent =
@@ -374,8 +398,7 @@ void PageFetcher::wscVersion_Close(int16_t i) {
   if (c.page.secure && c.state != State::Receiving) return giveUpLater(i);
   FetchSlot& slot = c.slot;
   // Bytes that arrived with the close and were not read yet belong to the page.
-  const QByteArray rest = c.socket->readAll();
-  slot.strData.append(rest.constData(), std::size_t(rest.size()));
+  ReadInto(*c.socket, slot.strData, c.socket->bytesAvailable());
   if (qsizetype(slot.strData.size()) > m_maxResponseBytes) {
     giveUp(i);
     return;

@@ -63,7 +63,8 @@ class PageFetcher : public QObject {
   int slowHostCount() const { return int(m_slowHosts.size()); }
   bool timersArmed(int16_t i) const { return m_connections[i].timersArmed(); }
 
-  // The socket and timers of index i under their fixed names.
+  // The socket and timers of index i under their fixed names; the socket is the one its fetch
+  // uses (or last used): the plain one for http pages, the TLS one for https pages.
   QTcpSocket* wscVersion(int16_t i) const { return m_connections[i].socket; }
   QTimer* timTimeout(int16_t i) const { return m_connections[i].idleTimer; }
   QTimer* timTimeout2(int16_t i) const { return m_connections[i].totalTimer; }

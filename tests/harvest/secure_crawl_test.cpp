@@ -55,7 +55,8 @@ class SecureCrawlTest : public CrawlTest {
 };
 
 TEST_F(SecureCrawlTest, RedirectsAreFollowedUpToFiveHops) {
-  const QStringList hosts{"a.test", "b.test", "c.test", "d.test", "e.test", "f.test", "g.test"};
+  const QStringList hosts{"a.test", "b.test", "c.test", "d.test",
+                          "e.test", "f.test", "g.test", "i.test"};
   startTls(hosts);
   // Plain to secure; a relative Location on a secure page; an absolute plain one; five hops.
   server.setRedirect(QStringLiteral("a.test/"), 301, "https://a.test/home.html");
@@ -75,10 +76,14 @@ TEST_F(SecureCrawlTest, RedirectsAreFollowedUpToFiveHops) {
   server.setPage(QStringLiteral("f.test/7"), faxPage(5));
   server.setRedirect(QStringLiteral("g.test/a"), 302, "/b");
   server.setRedirect(QStringLiteral("g.test/b"), 302, "http://G.test/a");
+  // Plain to secure and back to plain within one fetch: each hop on the socket of its scheme.
+  server.setRedirect(QStringLiteral("i.test/"), 302, "https://i.test/s.html");
+  tls->setRedirect(QStringLiteral("i.test/s.html"), 302, "http://i.test/back.html");
+  server.setPage(QStringLiteral("i.test/back.html"), faxPage(6));
   server.setResponse(QStringLiteral("h.test/"),
                      "HTTP/1.1 302 Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
   seedQueue({"a.test", "https://b.test/x/p.html", "c.test", "e.test/1", "f.test/1", "g.test/a",
-             "h.test"});
+             "h.test", "i.test"});
   auto crawl = startSecure();
   crawl->StartSearch();
   ASSERT_TRUE(WaitFor([&] { return dry(*crawl); }, 15000));
@@ -93,11 +98,12 @@ TEST_F(SecureCrawlTest, RedirectsAreFollowedUpToFiveHops) {
       {faxOf(3), "d.test/landing"},
       {faxOf(4), "e.test/6"},
       {faxOf(5), ""},
+      {faxOf(6), "i.test/back.html"},
   };
   for (const auto& c : cases)
     EXPECT_EQ(stored.value(c.fax), QLatin1String(c.website)) << c.fax.toStdString();
-  EXPECT_EQ(stored.size(), 4);
-  EXPECT_EQ(crawl->statistics().lSessionScanned, 6);  // with the two links, unknown to the server
+  EXPECT_EQ(stored.size(), 5);
+  EXPECT_EQ(crawl->statistics().lSessionScanned, 7);  // with the two links, unknown to the server
   for (const char* slow : {"f.test", "g.test", "h.test"})
     EXPECT_TRUE(crawl->fetcher().isSlowHost(QLatin1String(slow))) << slow;
   EXPECT_FALSE(crawl->fetcher().isSlowHost(QStringLiteral("e.test")));
@@ -109,6 +115,8 @@ TEST_F(SecureCrawlTest, RedirectsAreFollowedUpToFiveHops) {
   EXPECT_EQ(asked.count(QStringLiteral("f.test/6")), 1);
   EXPECT_FALSE(asked.contains(QStringLiteral("f.test/7")));
   EXPECT_EQ(asked.count(QStringLiteral("g.test/a")), 1);
+  for (const char* hop : {"i.test/", "https://i.test/s.html", "i.test/back.html"})
+    EXPECT_EQ(asked.count(QLatin1String(hop)), 1) << hop;
   // Both schemes name the crawl.
   for (const auto& r : server.requests())
     EXPECT_TRUE(r.raw.endsWith("\r\nAccept: */*\r\nUser-Agent: " + CrawlUserAgent() + "\r\n\r\n"))
