@@ -23,6 +23,8 @@ void Form1::connectController() {
     const QList<QToolButton*> widgets[] = {
         {Command1}, {cmdStop}, {cmdResume}, {cmdNextSearch}, {cmdViewDatabase, Command2, Command3}};
     for (QToolButton* b : widgets[int(button)]) b->setEnabled(enabled);
+    // Stop is enabled exactly while the harvest runs.
+    if (button == HarvestButton::Stop) m_panels->setDeferred(enabled);
   });
   connect(c, &HarvestController::statisticsChanged, this, &Form1::StatsD);
   FollowList(c, List2, &HarvestController::queueFrontRemoved, &HarvestController::queueAppended,

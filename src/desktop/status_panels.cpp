@@ -8,6 +8,12 @@
 
 namespace norvane {
 
+StatusPanels::StatusPanels(QStatusBar* bar) : m_bar(bar) {
+  m_showLater.setSingleShot(true);
+  m_showLater.setInterval(kDeferMs);
+  QObject::connect(&m_showLater, &QTimer::timeout, bar, [this] { show(); });
+}
+
 void StatusPanels::add() {
   const auto next = std::find(m_panels.begin(), m_panels.end(), nullptr);
   if (next == m_panels.end()) return;
@@ -24,20 +30,38 @@ QLabel* StatusPanels::panel(int panel) const {
 }
 
 QString StatusPanels::text(int number) const {
-  const QLabel* p = panel(number);
-  return p ? p->text() : QString();
+  return panel(number) ? m_texts[number - 1] : QString();
 }
 
 void StatusPanels::setText(int number, const QString& text) {
-  if (QLabel* p = panel(number)) p->setText(text);
+  QLabel* p = panel(number);
+  if (!p) return;
+  m_texts[number - 1] = text;
+  if (!m_deferred) return p->setText(text);
+  if (!m_showLater.isActive()) m_showLater.start();
+}
+
+void StatusPanels::setDeferred(bool deferred) {
+  m_deferred = deferred;
+  if (deferred) return;
+  m_showLater.stop();
+  show();
+}
+
+void StatusPanels::show() {
+  for (int i = 0; i < kMaxPanels; ++i) {
+    if (m_panels[i]) m_panels[i]->setText(m_texts[i]);
+  }
 }
 
 void StatusPanels::setWidths(const std::array<double, kMaxPanels>& twips) {
   double left = 0;
   for (int i = 0; i < kMaxPanels; ++i) {
     if (m_panels[i]) {
-      m_panels[i]->setGeometry(TwipsToPixels(left), 0, std::max(0, TwipsToPixels(twips[i])),
-                               m_bar->height());
+      // A fixed size: a panel whose size may change asks the bar to lay itself out again at
+      // every text, which for the crawl's texts (several per page) cost more than the texts.
+      m_panels[i]->setFixedSize(std::max(0, TwipsToPixels(twips[i])), m_bar->height());
+      m_panels[i]->move(TwipsToPixels(left), 0);
     }
     left += twips[i];
   }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QTimer>
 #include <array>
 
 class QLabel;
@@ -14,20 +15,30 @@ class StatusPanels {
  public:
   static constexpr int kMaxPanels = 4;
 
-  explicit StatusPanels(QStatusBar* bar) : m_bar(bar) {}
+  static constexpr int kDeferMs = 50;
+
+  explicit StatusPanels(QStatusBar* bar);
 
   // Appends one panel with default properties; a bar already holding four is left as it is.
   void add();
-  QString text(int panel) const;  // "" for a panel that does not exist
+  QString text(int panel) const;  // "" for a panel that does not exist; the text last set
   void setText(int panel, const QString& text);
+  // While on, the panels show their texts at most kDeferMs late. The crawl sets several texts
+  // for every page, thousands a second, and each one shown costs a text layout; nobody reads
+  // them faster than that. Turning it off shows the last texts at once.
+  void setDeferred(bool deferred);
   // Lays the panels side by side from the left edge, with these widths in twips.
   void setWidths(const std::array<double, kMaxPanels>& twips);
 
  private:
   QLabel* panel(int panel) const;
+  void show();
 
   QStatusBar* m_bar;
   std::array<QLabel*, kMaxPanels> m_panels{};
+  std::array<QString, kMaxPanels> m_texts;
+  bool m_deferred = false;
+  QTimer m_showLater;
 };
 
 }  // namespace norvane

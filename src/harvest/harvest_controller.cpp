@@ -351,6 +351,7 @@ void HarvestController::StartSearch() {
     if (loadWebsiteList(websites)) resetPreview(websites);
   }
   m_parked.fill(true);
+  m_database->setCrawlBatch(true);
   politeStartSearch();
   const int k = std::min(int(m_preview.size()), 9);
   for (int16_t i = 0; i <= k; ++i) TakeNextWebsite(i);
@@ -506,6 +507,7 @@ void HarvestController::stopHarvest(const QString& panel2, const QString& panel3
   applyNextButtonRule();
   if (m_database->CountWebsites() > m_takenButKept.size()) setButton(HarvestButton::Resume, true);
   m_fetcher->CloseAll();
+  m_database->setCrawlBatch(false);
   m_parked.fill(true);
   m_polite->endAll();
   m_politeWake->stop();

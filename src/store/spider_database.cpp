@@ -101,6 +101,7 @@ SpiderDatabase::SpiderDatabase(QString filePath)
     : m_filePath(std::move(filePath)), m_connectionName(NextConnectionName()) {}
 
 SpiderDatabase::~SpiderDatabase() {
+  commitBatch();
   m_statements.clear();
   if (!QSqlDatabase::contains(m_connectionName)) return;
   {
@@ -201,6 +202,8 @@ QSqlQuery* SpiderDatabase::prepared(const QString& sql) {
 }
 
 void SpiderDatabase::closeConnection() {
+  // Closing would roll back what the crawl's open transaction holds.
+  commitBatch();
   m_statements.clear();
   // A new connection counts data versions of its own, and may see another file.
   m_ownTransaction = false;
@@ -328,7 +331,7 @@ bool SpiderDatabase::ready() {
 }
 
 void SpiderDatabase::joinBatch() {
-  if (!m_batching || m_ownTransaction) return;
+  if (!(m_batching || m_crawlBatch) || m_ownTransaction) return;
   sqlite3* db = SqliteHandle(connection());
   // Inside a transaction of another operation (LoadWebsiteList's) its own rules hold.
   if (!db || !sqlite3_get_autocommit(db)) return;
@@ -339,6 +342,8 @@ void SpiderDatabase::joinBatch() {
   if (!begin || !begin->exec()) return;
   begin->finish();
   m_ownTransaction = true;
+  m_transactionAge.start();
+  if (m_crawlBatch) m_commitTimer->start();
   const qint64 version = dataVersion();
   if (version < 0 || version != m_dataVersion) m_websites.invalidate();
   m_dataVersion = version;
@@ -347,6 +352,7 @@ void SpiderDatabase::joinBatch() {
 void SpiderDatabase::commitBatch() {
   if (!m_ownTransaction) return;
   m_ownTransaction = false;
+  if (m_commitTimer) m_commitTimer->stop();
   QSqlQuery* commit = prepared(QStringLiteral("COMMIT"));
   if (commit && commit->exec()) {
     commit->finish();
@@ -360,8 +366,21 @@ void SpiderDatabase::commitBatch() {
 }
 
 void SpiderDatabase::endBatch() {
-  commitBatch();
   m_batching = false;
+  if (m_crawlBatch && m_ownTransaction && m_transactionAge.elapsed() < kCrawlCommitMs) return;
+  commitBatch();
+}
+
+void SpiderDatabase::setCrawlBatch(bool on) {
+  if (on && !m_commitTimer) {
+    m_commitTimer = std::make_unique<QTimer>();
+    m_commitTimer->setSingleShot(true);
+    m_commitTimer->setInterval(kCrawlCommitMs);
+    QObject::connect(m_commitTimer.get(), &QTimer::timeout, m_commitTimer.get(),
+                     [this] { commitBatch(); });
+  }
+  m_crawlBatch = on;
+  if (!on) commitBatch();
 }
 
 qint64 SpiderDatabase::dataVersion() {
