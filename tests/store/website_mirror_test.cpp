@@ -2,7 +2,10 @@
 // stay what the file says, whoever changed it, and a stored number must be in the file at once.
 #include <gtest/gtest.h>
 #include <QStringList>
+#include <QTest>
+#include <QThread>
 #include <functional>
+#include <memory>
 
 #include "store/spider_database.h"
 #include "store/spider_probe.h"
@@ -148,6 +151,68 @@ TEST(WebsiteMirror, ABatchIsReadableMeanwhileAndOnDiskAtItsCommits) {
   QString fourth = QStringLiteral("four.com");
   db.AddWebsite(fourth);
   EXPECT_EQ(websites().size(), 4);
+}
+
+// The crawl's operations share a transaction across pages and takes; what ends it decides when
+// another program sees the queued websites.
+TEST(WebsiteMirror, TheCrawlsSharedTransactionReachesTheDiskWhenItEnds) {
+  enum class End { PageEndWhileYoung, PageEndWhenOld, Idle, AddFax, CrawlStops, StoreCloses };
+  const struct {
+    const char* name;
+    End end;
+    bool onDisk;  // the queued website, right after the end
+  } cases[] = {
+      {"a page ends while it is young", End::PageEndWhileYoung, false},
+      {"a page ends once it is old", End::PageEndWhenOld, true},
+      {"the crawl is idle", End::Idle, true},
+      {"a number is stored", End::AddFax, true},
+      {"the crawl stops", End::CrawlStops, true},
+      {"the store is closed", End::StoreCloses, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    norvane::testing::TempAppFolder folder;
+    const QString path = folder.file(QStringLiteral("spider.mdb"));
+    auto db = std::make_unique<SpiderDatabase>(path);
+    ASSERT_TRUE(db->open());
+    SpiderProbe probe(path);
+    db->setCrawlBatch(true);
+    db->beginBatch();
+    QString website = QStringLiteral("one.com");
+    db->AddWebsite(website);
+    // A take between two pages joins the same transaction.
+    QString taken = QStringLiteral("one.com");
+    db->DeleteWebsite(taken);
+    db->AddWebsite(website);
+    switch (c.end) {
+      case End::PageEndWhileYoung:
+        db->endBatch();
+        break;
+      case End::PageEndWhenOld:
+        QThread::msleep(SpiderDatabase::kCrawlCommitMs + 10);
+        db->endBatch();
+        break;
+      case End::Idle:
+        db->endBatch();
+        QTest::qWait(SpiderDatabase::kCrawlCommitMs * 3);
+        break;
+      case End::AddFax: {
+        QString fax = QStringLiteral("1-201-555-0100");
+        QString search = QStringLiteral("plumbers");
+        db->AddFax(fax, website, search, QStringLiteral("New Jersey"));
+        break;
+      }
+      case End::CrawlStops:
+        db->setCrawlBatch(false);
+        break;
+      case End::StoreCloses:
+        db.reset();
+        break;
+    }
+    const QStringList onDisk = probe.column(QStringLiteral("SELECT website FROM websites"));
+    EXPECT_FALSE(probe.failed());
+    EXPECT_EQ(onDisk, c.onDisk ? QStringList{website} : QStringList{});
+  }
 }
 
 }  // namespace
