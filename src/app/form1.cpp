@@ -181,8 +181,6 @@ void Form1::buildWidgets() {
   place(label(Frame1, QStringLiteral("Preview - Next 20 Sites Queued:"), true), 120, 3420, 4035,
         255);
   List2 = list(Frame1, "List2");
-  // One line of text each: the list measures one item instead of every item at every change.
-  List2->setUniformItemSizes(true);
   place(List2, 120, 3720, 4035, 2400);
 
   // "Emails".
@@ -206,7 +204,6 @@ void Form1::buildWidgets() {
   place(label(Frame2, QStringLiteral("Preview - Last 20 Numbers Found:"), true), 180, 3420, 3975,
         255);
   List3 = list(Frame2, "List3");
-  List3->setUniformItemSizes(true);
   place(List3, 120, 3720, 4035, 2205);
 
   // "Options".

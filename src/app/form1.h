@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 
+#include "desktop/deferred_call.h"
 #include "desktop/status_panels.h"
 #include "desktop/twips.h"
 #include "harvest/harvest_controller.h"
@@ -169,6 +170,7 @@ class Form1 : public QMainWindow {
 
   TwipsGeometry m_twips;  // the design geometry; ArrangeControls changes it
   std::unique_ptr<StatusPanels> m_panels;
+  DeferredCall* m_statsLater = nullptr;  // StatsD, deferred while the harvest runs
   std::unique_ptr<HarvestController> m_controller;
   int m_searchWindowLoads = 0;
   QPointer<Form3> m_searchWindow;

@@ -23,10 +23,12 @@ void Form1::connectController() {
     const QList<QToolButton*> widgets[] = {
         {Command1}, {cmdStop}, {cmdResume}, {cmdNextSearch}, {cmdViewDatabase, Command2, Command3}};
     for (QToolButton* b : widgets[int(button)]) b->setEnabled(enabled);
-    // Stop is enabled exactly while the harvest runs.
-    if (button == HarvestButton::Stop) m_panels->setDeferred(enabled);
+    if (button != HarvestButton::Stop) return;  // enabled exactly while the harvest runs
+    m_panels->setDeferred(enabled);
+    m_statsLater->setDeferred(enabled);
   });
-  connect(c, &HarvestController::statisticsChanged, this, &Form1::StatsD);
+  m_statsLater = new DeferredCall(this, [this] { StatsD(); });
+  connect(c, &HarvestController::statisticsChanged, m_statsLater, &DeferredCall::request);
   FollowList(c, List2, &HarvestController::queueFrontRemoved, &HarvestController::queueAppended,
              &HarvestController::queueReset);
   FollowList(c, List3, &HarvestController::faxFrontRemoved, &HarvestController::faxAppended,

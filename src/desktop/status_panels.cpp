@@ -8,11 +8,8 @@
 
 namespace norvane {
 
-StatusPanels::StatusPanels(QStatusBar* bar) : m_bar(bar) {
-  m_showLater.setSingleShot(true);
-  m_showLater.setInterval(kDeferMs);
-  QObject::connect(&m_showLater, &QTimer::timeout, bar, [this] { show(); });
-}
+StatusPanels::StatusPanels(QStatusBar* bar)
+    : m_bar(bar), m_showLater(new DeferredCall(bar, [this] { show(); })) {}
 
 void StatusPanels::add() {
   const auto next = std::find(m_panels.begin(), m_panels.end(), nullptr);
@@ -37,15 +34,11 @@ void StatusPanels::setText(int number, const QString& text) {
   QLabel* p = panel(number);
   if (!p) return;
   m_texts[number - 1] = text;
-  if (!m_deferred) return p->setText(text);
-  if (!m_showLater.isActive()) m_showLater.start();
+  m_showLater->request();
 }
 
 void StatusPanels::setDeferred(bool deferred) {
-  m_deferred = deferred;
-  if (deferred) return;
-  m_showLater.stop();
-  show();
+  m_showLater->setDeferred(deferred);
 }
 
 void StatusPanels::show() {
