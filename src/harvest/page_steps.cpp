@@ -97,9 +97,14 @@ void PageSteps::GetLinks(const Page& page, const PreparedPage& prepared) {
   yieldOutsideBatch();
   SpiderDatabase& db = m_host.database();
   auto link = prepared.links.begin();
+  const bool everyYieldRuns = YieldInterval().count() <= 0;
   for (std::size_t line = 0; line < prepared.bodyLines; ++line) {
-    yieldOutsideBatch();
-    if (link != prepared.links.end() && link->line == line) {
+    const bool linked = link != prepared.links.end() && link->line == line;
+    // A line without a link was done on the page thread; only when every yield runs does its
+    // yield make a difference (the interval cannot pass on it), and asking the clock for every
+    // line cost more than the line.
+    if (everyYieldRuns || linked) yieldOutsideBatch();
+    if (linked) {
       QString website = link->website;
       // WebsiteKnown normalises the website as the store keeps it; the pages read are recorded
       // by the address the fetcher makes of that form.
@@ -120,19 +125,21 @@ bool PageSteps::GetFaxes(const Page& page, const PreparedPage& prepared) {
   if (!m_host.harvesting()) return false;
   yieldOutsideBatch();
 
-  // The converter yielded for every character; reading the clock that often cost as much as
-  // the conversion, so only every 64th character asks whether the yield interval is over
-  // (when every yield runs, each one does).
+  // The conversion was done on the page thread too: its yields are replayed one by one only
+  // when every yield runs, otherwise one stands for them all.
   const bool everyYieldRuns = YieldInterval().count() <= 0;
-  for (std::size_t k = 1; k <= prepared.conversionYields; ++k) {
-    if (everyYieldRuns || k % 64 == 0) yieldOutsideBatch();
+  if (everyYieldRuns) {
+    for (std::size_t k = 0; k < prepared.conversionYields; ++k) yieldOutsideBatch();
+  } else if (prepared.conversionYields > 0) {
+    yieldOutsideBatch();
   }
   const bool written = WriteFileBytes(PageFilePath("html2", page.n), prepared.converted);
 
   // The scan asks the store about every number before it weighs the letters around it.
   auto fax = prepared.faxes.begin();
   for (std::size_t line = 0; line < prepared.textLines; ++line) {
-    yieldOutsideBatch();
+    const bool numbered = fax != prepared.faxes.end() && fax->line == line;
+    if (everyYieldRuns || numbered) yieldOutsideBatch();
     for (; fax != prepared.faxes.end() && fax->line == line; ++fax) {
       QString stored = QString::fromLatin1(fax->fax);
       if (!m_host.database().FaxExists(stored) && fax->storable)
