@@ -38,18 +38,26 @@ PageSteps::Page PageSteps::pageOf(int16_t n) const {
 void PageSteps::SavePage(const std::string& body, int16_t n) {
   if (!m_host.harvesting()) return;
   const Page page = pageOf(n);
-  PreparedPage prepared =
-      PreparePage(body, page.address, m_fetcher.urlRules(), m_host.allowInternational());
+  PreparedPage prepared = PreparePage(jobOf(page, body));
   applyPage(page, prepared);
 }
 
 void PageSteps::SavePageLater(std::string body, int16_t n) {
   if (!m_host.harvesting()) return;
-  m_worker->prepare(std::move(body), m_fetcher.pageAddress(n), m_fetcher.urlRules(),
-                    m_host.allowInternational(), [this, page = pageOf(n)](PreparedPage& prepared) {
-                      m_waiting.push_back({page, std::move(prepared)});
-                      applyWaitingPages();
-                    });
+  const Page page = pageOf(n);
+  m_worker->prepare(jobOf(page, std::move(body)), [this, page](PreparedPage& prepared) {
+    m_waiting.push_back({page, std::move(prepared)});
+    applyWaitingPages();
+  });
+}
+
+PageJob PageSteps::jobOf(const Page& page, std::string body) const {
+  return PageJob{std::move(body),
+                 page.address,
+                 m_fetcher.urlRules(),
+                 m_host.allowInternational(),
+                 PageFilePath("html", page.n),
+                 PageFilePath("html2", page.n)};
 }
 
 void PageSteps::applyWaitingPages() {
@@ -68,15 +76,15 @@ void PageSteps::applyWaitingPages() {
 void PageSteps::applyPage(const Page& page, const PreparedPage& prepared) {
   if (!m_host.harvesting()) return;
   const int16_t n = page.n;
+  // html<n>.txt was written as the page was prepared.
   m_host.setPanelText(2, QStringLiteral("Saving to HTML"));
   YieldToEvents();
-  WriteFileBytes(PageFilePath("html", n), prepared.body + "\r\n");
   YieldToEvents();
   // The page's store operations go in one transaction from one yield to the next.
   m_host.database().beginBatch();
   GetLinks(page, prepared);
-  // html2<n>.txt holds the body without its line breaks until the fax step replaces it with
-  // the plain text; written once, with whichever content it keeps.
+  // html2<n>.txt holds the plain text once the fax step is reached, and the body without its
+  // line breaks when a Stop came first or the plain text could not be written.
   const bool converted = m_host.harvesting() && GetFaxes(page, prepared);
   m_host.database().endBatch();
   if (!converted) WriteFileBytes(PageFilePath("html2", n), prepared.withoutBreaks + "\r\n");
@@ -133,7 +141,8 @@ bool PageSteps::GetFaxes(const Page& page, const PreparedPage& prepared) {
   } else if (prepared.conversionYields > 0) {
     yieldOutsideBatch();
   }
-  const bool written = WriteFileBytes(PageFilePath("html2", page.n), prepared.converted);
+  // html2<n>.txt took the converted text as the page was prepared.
+  const bool written = prepared.convertedWritten;
 
   // The scan asks the store about every number before it weighs the letters around it.
   auto fax = prepared.faxes.begin();

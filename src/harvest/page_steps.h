@@ -45,6 +45,7 @@ class PageSteps {
     PreparedPage prepared;
   };
   Page pageOf(int16_t n) const;
+  PageJob jobOf(const Page& page, std::string body) const;
   void applyWaitingPages();
   void applyPage(const Page& page, const PreparedPage& prepared);
   void GetLinks(const Page& page, const PreparedPage& prepared);

@@ -16,13 +16,12 @@ PageWorker::~PageWorker() {
   // A handBack still on its way goes with m_back.
 }
 
-void PageWorker::prepare(std::string body, const PageAddress& address, const UrlRules& rules,
-                         bool allowInternational, Done done) {
+void PageWorker::prepare(PageJob job, Done done) {
   bool wasIdle = false;
   {
     std::lock_guard lock(m_mutex);
     wasIdle = m_jobs.empty();
-    m_jobs.push_back({std::move(body), address, rules, allowInternational, std::move(done)});
+    m_jobs.push_back({std::move(job), std::move(done)});
   }
   // A thread with work queued is not waiting.
   if (wasIdle) m_jobsWaiting.notify_one();
@@ -36,8 +35,7 @@ void PageWorker::run() {
     Job job = std::move(m_jobs.front());
     m_jobs.pop_front();
     lock.unlock();
-    PreparedPage page =
-        PreparePage(std::move(job.body), job.address, job.rules, job.allowInternational);
+    PreparedPage page = PreparePage(std::move(job.page));
     lock.lock();
     m_results.push_back({std::move(page), std::move(job.done)});
     if (!std::exchange(m_handBackPosted, true))

@@ -31,15 +31,11 @@ class PageWorker {
   PageWorker(const PageWorker&) = delete;
   PageWorker& operator=(const PageWorker&) = delete;
 
-  void prepare(std::string body, const PageAddress& address, const UrlRules& rules,
-               bool allowInternational, Done done);
+  void prepare(PageJob job, Done done);
 
  private:
   struct Job {
-    std::string body;
-    PageAddress address;
-    UrlRules rules;
-    bool allowInternational = false;
+    PageJob page;
     Done done;
   };
   struct Result {

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "common/text_file.h"
 #include "harvest/fax_scan.h"
 #include "harvest/fax_scan_page.h"
 #include "harvest/link_extraction.h"
@@ -48,15 +49,16 @@ void PrepareFaxes(PreparedPage& page, bool allowInternational) {
 
 }  // namespace
 
-PreparedPage PreparePage(std::string body, const PageAddress& address, const UrlRules& rules,
-                         bool allowInternational) {
+PreparedPage PreparePage(PageJob job) {
   PreparedPage page;
-  page.body = std::move(body);
+  page.body = std::move(job.body);
+  WriteFileBytes(job.htmlFile, page.body + "\r\n");
   page.withoutBreaks = RemoveLineBreaks(page.body);
-  PrepareLinks(page, address, rules);
+  PrepareLinks(page, job.address, job.rules);
   page.converted =
       ConvertUnbrokenPageForFaxScan(page.withoutBreaks, [&page] { ++page.conversionYields; });
-  PrepareFaxes(page, allowInternational);
+  page.convertedWritten = WriteFileBytes(job.textFile, page.converted);
+  PrepareFaxes(page, job.allowInternational);
   return page;
 }
 

@@ -31,15 +31,28 @@ struct PreparedPage {
   std::string withoutBreaks;  // the body with every CR and LF removed
   std::size_t bodyLines = 0;  // the lines of html<n>.txt the link step walks
   std::vector<Link> links;
-  std::string converted;  // the text html2<n>.txt takes
+  std::string converted;          // the text html2<n>.txt takes
+  bool convertedWritten = false;  // html2<n>.txt took it
   // How often the conversion would have yielded (once per character of its input).
   std::size_t conversionYields = 0;
   std::size_t textLines = 0;  // the lines of the converted text the fax scan walks
   std::vector<Fax> faxes;
 };
 
-// Thread-safe: touches nothing but its arguments.
-PreparedPage PreparePage(std::string body, const PageAddress& address, const UrlRules& rules,
-                         bool allowInternational);
+// A received page and what its preparation needs, taken when the socket closed.
+struct PageJob {
+  std::string body;
+  PageAddress address;
+  UrlRules rules;
+  bool allowInternational = false;
+  // The socket's page files: html<n>.txt takes the body and a CR LF, html2<n>.txt the converted
+  // text. Written here, beside the sockets; a page that is not worked on to its fax step (a Stop
+  // came first) has html2<n>.txt written again with the body without its line breaks.
+  std::string htmlFile;
+  std::string textFile;
+};
+
+// Thread-safe: touches nothing but its job and the job's two files.
+PreparedPage PreparePage(PageJob job);
 
 }  // namespace norvane
