@@ -72,8 +72,7 @@ class SpiderDatabase {
   // Page work: while a batch is on, the operations run in one transaction, begun by the first
   // of them and committed by commitBatch, by endBatch and by AddFax (a stored number is on
   // disk when AddFax returns). One transaction takes SQLite's file locks once instead of
-  // around every statement. The crawl commits before every yield to the event loop, so a
-  // transaction never spans other events and holds the file for a millisecond or so: another
+  // around every statement. Outside the crawl's batch (below) endBatch commits at once; another
   // program can read spider.mdb meanwhile (WAL) and write it between two transactions. A
   // program killed inside a batch loses only the websites queued since its last commit.
   void beginBatch() { m_batching = true; }
