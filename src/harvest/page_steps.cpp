@@ -46,8 +46,9 @@ void PageSteps::SavePageLater(std::string body, int16_t n) {
   if (!m_host.harvesting()) return;
   const Page page = pageOf(n);
   m_worker->prepare(jobOf(page, std::move(body)), [this, page](PreparedPage& prepared) {
-    m_waiting.push_back({page, std::move(prepared)});
-    applyWaitingPages();
+    // The worker hands pages back one after the other: one that is ready during this page's
+    // yields waits for it to end, so no page's rows are mixed with another's.
+    applyPage(page, prepared);
   });
 }
 
@@ -58,19 +59,6 @@ PageJob PageSteps::jobOf(const Page& page, std::string body) const {
                  m_host.allowInternational(),
                  PageFilePath("html", page.n),
                  PageFilePath("html2", page.n)};
-}
-
-void PageSteps::applyWaitingPages() {
-  // A page that comes back during another page's yields waits for that page to end, so the
-  // pages are worked on, and their rows stored, in the order they were received.
-  if (m_applying) return;
-  m_applying = true;
-  while (!m_waiting.empty()) {
-    const WaitingPage waiting = std::move(m_waiting.front());
-    m_waiting.pop_front();
-    applyPage(waiting.page, waiting.prepared);
-  }
-  m_applying = false;
 }
 
 void PageSteps::applyPage(const Page& page, const PreparedPage& prepared) {

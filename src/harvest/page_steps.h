@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 
@@ -40,13 +39,8 @@ class PageSteps {
     QString website;      // strHost followed by strPath, for its numbers
     QString search;       // the search string the page was fetched for
   };
-  struct WaitingPage {
-    Page page;
-    PreparedPage prepared;
-  };
   Page pageOf(int16_t n) const;
   PageJob jobOf(const Page& page, std::string body) const;
-  void applyWaitingPages();
   void applyPage(const Page& page, const PreparedPage& prepared);
   void GetLinks(const Page& page, const PreparedPage& prepared);
   // False when it did not write html2<n>.txt (stopped before, or the file would not take it).
@@ -59,8 +53,6 @@ class PageSteps {
   HarvestHost& m_host;
   const PageFetcher& m_fetcher;
   std::unique_ptr<PageWorker> m_worker;
-  std::deque<WaitingPage> m_waiting;  // back from the page thread, not worked on yet
-  bool m_applying = false;
 };
 
 // The page file of a socket in the application folder: "html<n>.txt" or "html2<n>.txt".
