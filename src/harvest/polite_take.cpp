@@ -72,7 +72,14 @@ void HarvestController::politeTake(int16_t i) {
       if (inPreview) {
         m_preview.removeAt(k);
         emit queueReset(m_preview);
-        moveNextQueuedWebsite();
+        // A row of the table takes its place, if there is one. Whether the queue has run dry is
+        // decided when this socket parks, once no socket fetches: here, other sockets may still
+        // be on pages whose links refill it.
+        const QString next = firstQueuedWebsite();
+        if (!next.isEmpty()) {
+          deleteTakenWebsite(next);
+          appendPreview(next);
+        }
       } else {
         further.removeAt(k - m_preview.size());
         m_database->DeleteWebsite(website);
