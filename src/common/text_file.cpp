@@ -12,14 +12,7 @@ namespace norvane {
 
 std::vector<std::string> SplitTextLines(std::string_view bytes) {
   std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    if (bytes[i] != '\r') continue;
-    lines.emplace_back(bytes.substr(start, i - start));
-    if (i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < bytes.size()) lines.emplace_back(bytes.substr(start));
+  ForEachTextLine(bytes, [&lines](std::string_view line) { lines.emplace_back(line); });
   return lines;
 }
 

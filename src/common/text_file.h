@@ -11,6 +11,20 @@ namespace norvane {
 // line; a lone LF stays in the line. Text after the last line end is a line of its own.
 std::vector<std::string> SplitTextLines(std::string_view bytes);
 
+// The same lines, handed to `visit` one by one as views into `bytes`: nothing is copied, which
+// matters to the fax scan, where most lines are passed over at a glance.
+template <typename Visit>
+void ForEachTextLine(std::string_view bytes, Visit&& visit) {
+  std::size_t start = 0;
+  for (std::size_t end = bytes.find('\r'); end != std::string_view::npos;
+       end = bytes.find('\r', start)) {
+    visit(bytes.substr(start, end - start));
+    start = end + 1;
+    if (start < bytes.size() && bytes[start] == '\n') ++start;
+  }
+  if (start < bytes.size()) visit(bytes.substr(start));
+}
+
 // Whole-file reads and writes; both return false when the file cannot be opened or written.
 bool ReadFileBytes(const std::string& path, std::string& bytes);
 bool WriteFileBytes(const std::string& path, std::string_view bytes);

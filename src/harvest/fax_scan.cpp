@@ -142,10 +142,11 @@ void StoreIfNew(const FoundFax& found, int letterCount, const FaxScanHooks& hook
   if (hooks.store) hooks.store(stored);
 }
 
-void ScanLine(std::string line, bool allowInternational, const FaxScanHooks& hooks) {
+void ScanLine(std::string_view text, bool allowInternational, const FaxScanHooks& hooks) {
   // The replacements neither make nor break a "fax" (they touch no letter of it), so a line
-  // without the word can be passed over before them.
-  if (NextFaxWord(line, 0) == line.size()) return;
+  // without the word can be passed over before them, and before it is copied.
+  if (NextFaxWord(text, 0) == text.size()) return;
+  std::string line(text);
   ApplyLineReplacements(line);
   while (true) {
     std::size_t at = NextFaxWord(line, 0);
@@ -253,10 +254,10 @@ std::optional<FoundFax> ClassifyFaxCandidate(std::string candidate, bool allowIn
 
 void ScanFaxText(std::string_view convertedText, bool allowInternational,
                  const FaxScanHooks& hooks) {
-  for (std::string& line : SplitTextLines(convertedText)) {
+  ForEachTextLine(convertedText, [&](std::string_view line) {
     if (hooks.yieldLine) hooks.yieldLine();
-    ScanLine(std::move(line), allowInternational, hooks);
-  }
+    ScanLine(line, allowInternational, hooks);
+  });
 }
 
 std::vector<FoundFax> FindFaxes(std::string_view convertedText, bool allowInternational) {

@@ -33,6 +33,8 @@ QString NextConnectionName() {
 // Removes every occurrence of fragment in one left-to-right pass: text that comes together
 // only after a removal is not removed again by the same pass.
 QString RemoveEveryOccurrence(const QString& text, QLatin1String fragment) {
+  // Most texts hold no fragment at all: they are passed on shared, not copied.
+  if (!text.contains(fragment, Qt::CaseInsensitive)) return text;
   QString result;
   result.reserve(text.size());
   qsizetype from = 0;
