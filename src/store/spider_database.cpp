@@ -57,11 +57,18 @@ sqlite3* SqliteHandle(const QSqlDatabase& db) {
 
 // Every website of the table into the mirror, straight from SQLite's UTF-8 text: a table of
 // 100,000 rows is read in a few milliseconds, with no conversion through QVariant and UTF-16.
-bool FillMirror(sqlite3* db, WebsiteMirror& mirror) {
+// Fills the mirror from the first column of `sql`, with `search` (UTF-8) bound to its one
+// parameter when it has one.
+bool FillMirror(sqlite3* db, WebsiteMirror& mirror,
+                const char* sql = "SELECT website FROM websites", const QByteArray& search = {}) {
   sqlite3_stmt* statement = nullptr;
-  if (!db ||
-      sqlite3_prepare_v2(db, "SELECT website FROM websites", -1, &statement, nullptr) != SQLITE_OK)
+  if (!db || sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK) return false;
+  if (sqlite3_bind_parameter_count(statement) > 0 &&
+      sqlite3_bind_text(statement, 1, search.constData(), int(search.size()), SQLITE_TRANSIENT) !=
+          SQLITE_OK) {
+    sqlite3_finalize(statement);
     return false;
+  }
   mirror.clearLoaded();
   int step = SQLITE_ROW;
   while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
@@ -210,7 +217,7 @@ void SpiderDatabase::closeConnection() {
   // A new connection counts data versions of its own, and may see another file.
   m_ownTransaction = false;
   m_dataVersion = -1;
-  m_websites.invalidate();
+  invalidateMirrors();
   if (!QSqlDatabase::contains(m_connectionName)) return;
   QSqlDatabase db = connection();
   db.close();
@@ -347,7 +354,7 @@ void SpiderDatabase::joinBatch() {
   m_transactionAge.start();
   if (m_crawlBatch) m_commitTimer->start();
   const qint64 version = dataVersion();
-  if (version < 0 || version != m_dataVersion) m_websites.invalidate();
+  if (version < 0 || version != m_dataVersion) invalidateMirrors();
   m_dataVersion = version;
 }
 
@@ -364,7 +371,7 @@ void SpiderDatabase::commitBatch() {
   // not stored after all.
   if (commit) noteChange(false, *commit);
   QSqlQuery(connection()).exec(QStringLiteral("ROLLBACK"));
-  m_websites.invalidate();
+  invalidateMirrors();
 }
 
 void SpiderDatabase::endBatch() {
@@ -393,13 +400,26 @@ qint64 SpiderDatabase::dataVersion() {
   return version;
 }
 
+void SpiderDatabase::invalidateMirrors() {
+  m_websites.invalidate();
+  m_visited.invalidate();
+}
+
+bool SpiderDatabase::visitedMirrorReady(const QString& search) {
+  if (!websiteMirrorReady()) return false;
+  if (m_visited.loaded() && m_visitedSearch == search) return true;
+  m_visitedSearch = search;
+  return FillMirror(SqliteHandle(connection()), m_visited,
+                    "SELECT website FROM visited WHERE search = ?", search.toUtf8());
+}
+
 bool SpiderDatabase::websiteMirrorReady() {
   if (!ready()) return false;
   // Inside the batch's transaction nobody else can have committed since it began.
   if (!m_ownTransaction) {
     const qint64 version = dataVersion();
     if (version < 0) return false;
-    if (version != m_dataVersion) m_websites.invalidate();
+    if (version != m_dataVersion) invalidateMirrors();
     m_dataVersion = version;
   }
   return m_websites.loaded() || FillMirror(SqliteHandle(connection()), m_websites);
@@ -613,7 +633,7 @@ bool SpiderDatabase::LoadWebsiteList(QStringList& shown) {
   if (!transaction.exec(QStringLiteral("COMMIT"))) {
     noteChange(false, transaction);
     transaction.exec(QStringLiteral("ROLLBACK"));
-    m_websites.invalidate();
+    invalidateMirrors();
   } else if (!moved) {
     m_lastChangeStored = false;
   } else {
@@ -662,6 +682,8 @@ bool SpiderDatabase::AddVisitedTable() {
 
 bool SpiderDatabase::AddVisited(const QString& address, const QString& search) {
   if (!ready()) return false;
+  const bool mirrored = visitedMirrorReady(search);
+  if (mirrored && m_visited.contains(address)) return true;
   QSqlQuery* query = prepared(
       QStringLiteral("INSERT INTO visited (website, search) SELECT ?, ? WHERE NOT EXISTS "
                      "(SELECT 1 FROM visited WHERE website = ? COLLATE NOCASE AND search = ?)"));
@@ -671,12 +693,15 @@ bool SpiderDatabase::AddVisited(const QString& address, const QString& search) {
     query->bindValue(i + 1, search);
   }
   const bool done = query->exec();
+  if (done && mirrored && query->numRowsAffected() > 0) m_visited.add(address);
   query->finish();
   return done;
 }
 
 bool SpiderDatabase::VisitedKnown(const QString& address, const QString& search) {
   if (!ready()) return false;
+  // Asked for every page the crawl is about to read: answered from memory where it can be.
+  if (visitedMirrorReady(search)) return m_visited.contains(address);
   QSqlQuery* query = prepared(QStringLiteral(
       "SELECT 1 FROM visited WHERE website = ? COLLATE NOCASE AND search = ? LIMIT 1"));
   if (!query) return false;
@@ -695,6 +720,7 @@ bool SpiderDatabase::DeleteVisited(const QString& search) {
   query->bindValue(0, search);
   const bool done = query->exec();
   query->finish();
+  if (done && m_visitedSearch == search) m_visited.invalidate();
   return done;
 }
 

@@ -195,6 +195,11 @@ class SpiderDatabase {
   // the file since it was last looked at, filled from the table when empty. False when the
   // table cannot be read.
   bool websiteMirrorReady();
+  // The same for the pages read under `search` (the only search string held at a time); false
+  // when the table cannot be read, or the file lacks it.
+  bool visitedMirrorReady(const QString& search);
+  // Both mirrors may differ from the file.
+  void invalidateMirrors();
 
   QString m_filePath;
   QString m_connectionName;
@@ -209,6 +214,8 @@ class SpiderDatabase {
   std::unique_ptr<QTimer> m_commitTimer;  // commits an idle crawl's transaction
   qint64 m_dataVersion = -1;              // when the mirror was last known current
   WebsiteMirror m_websites;
+  WebsiteMirror m_visited;  // the `website` column of visited for m_visitedSearch
+  QString m_visitedSearch;
   QElapsedTimer m_sinceLockMissed;  // started when a lock or an open last made the store give up
   QElapsedTimer m_lockWait;
   StoreFault m_fault = StoreFault::None;

@@ -109,6 +109,66 @@ TEST(WebsiteMirror, WebsiteKnownFollowsEveryChangeToTheTable) {
   }
 }
 
+// The pages read are answered from memory too, one search string at a time.
+TEST(WebsiteMirror, VisitedKnownFollowsEveryChangeToThePagesRead) {
+  norvane::testing::TempAppFolder folder;
+  const QString path = folder.file(QStringLiteral("spider.mdb"));
+  SpiderDatabase db(path);
+  ASSERT_TRUE(db.open());
+  ASSERT_TRUE(db.AddVisitedTable());
+  SpiderProbe probe(path);
+  const auto read = [](const char* page, const char* search) {
+    return [page, search](SpiderDatabase& d, SpiderProbe&) {
+      EXPECT_TRUE(d.AddVisited(QString::fromUtf8(page), QString::fromUtf8(search)));
+    };
+  };
+  const auto other = [](const char* sql) {
+    return [sql](SpiderDatabase&, SpiderProbe& p) {
+      ASSERT_TRUE(p.exec({QString::fromUtf8(sql)})) << sql;
+    };
+  };
+  const MirrorStep steps[] = {
+      {"nothing read", [](SpiderDatabase&, SpiderProbe&) {}},
+      {"ours: read under fax", read("a.com/x", "fax")},
+      {"ours: the same page in other letters", read("A.COM/X", "fax")},
+      {"ours: read under the other search", read("b.org", "Fax")},
+      {"another program records a page", other("INSERT INTO visited VALUES ('c.net', 'fax')")},
+      {"another program drops ours", other("DELETE FROM visited WHERE website = 'a.com/x'")},
+      {"ours in the crawl's transaction",
+       [](SpiderDatabase& d, SpiderProbe&) {
+         d.setCrawlBatch(true);
+         EXPECT_TRUE(d.AddVisited(QStringLiteral("d.net"), QStringLiteral("fax")));
+         EXPECT_TRUE(d.VisitedKnown(QStringLiteral("D.NET"), QStringLiteral("fax")));
+         d.setCrawlBatch(false);
+       }},
+      {"ours: the search string is dropped while memory holds it",
+       [](SpiderDatabase& d, SpiderProbe&) {
+         EXPECT_TRUE(d.VisitedKnown(QStringLiteral("d.net"), QStringLiteral("fax")));
+         EXPECT_TRUE(d.DeleteVisited(QStringLiteral("fax")));
+       }},
+      {"another program records after the drop",
+       other("INSERT INTO visited VALUES ('e.com', 'fax')")},
+  };
+  const char* const pages[] = {"a.com/x", "A.com/X", "b.org", "c.net", "d.NET", "e.com", "x.com"};
+  const char* const searches[] = {"fax", "Fax"};
+  for (const MirrorStep& step : steps) {
+    step.run(db, probe);
+    for (const char* search : searches) {
+      for (const char* page : pages) {
+        const bool truth =
+            !probe
+                 .column(QStringLiteral("SELECT 1 FROM visited WHERE website = '%1' COLLATE "
+                                        "NOCASE AND search = '%2'")
+                             .arg(QString::fromUtf8(page), QString::fromUtf8(search)))
+                 .isEmpty();
+        ASSERT_FALSE(probe.failed());
+        EXPECT_EQ(db.VisitedKnown(QString::fromUtf8(page), QString::fromUtf8(search)), truth)
+            << step.what << ": " << page << " under " << search;
+      }
+    }
+  }
+}
+
 TEST(WebsiteMirror, ABatchIsReadableMeanwhileAndOnDiskAtItsCommits) {
   norvane::testing::TempAppFolder folder;
   const QString path = folder.file(QStringLiteral("spider.mdb"));
