@@ -24,7 +24,7 @@ void PrepareLinks(PreparedPage& page, const PageAddress& address, const UrlRules
     if (!link) continue;
     std::optional<QString> resolved = ResolveLink(QString::fromLatin1(*link), address, rules);
     if (!resolved) continue;
-    QString read = DecomposePageAddress(*resolved, rules).url;
+    QString read = PageAddressUrl(*resolved, rules);
     page.links.push_back({page.bodyLines, std::move(*resolved), std::move(read)});
   }
 }
