@@ -3,8 +3,10 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -24,19 +26,44 @@ bool ReadFileBytes(const std::string& path, std::string& bytes) {
 }
 
 bool WriteFileBytes(const std::string& path, std::string_view bytes) {
+  return WriteFileBytes(path, bytes, std::string_view());
+}
+
+bool WriteFileBytes(const std::string& path, std::string_view head, std::string_view tail) {
   // The old content is overwritten and the file cut to the new length afterwards, never
   // truncated to zero first: on ext4 a file truncated to zero and rewritten is flushed to disk
   // when it is closed (the "replace by truncate" safeguard), which costs a disk write for every
   // page file of every page.
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0) return false;
+  // Both parts in one call: a page and its closing line break are not joined into a copy first.
+  iovec parts[2] = {{const_cast<char*>(head.data()), head.size()},
+                    {const_cast<char*>(tail.data()), tail.size()}};
+  iovec* part = parts;
+  int left = 2;
   bool ok = true;
   std::size_t done = 0;
-  while (ok && done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+  while (ok) {
+    while (left > 0 && part->iov_len == 0) {
+      ++part;
+      --left;
+    }
+    if (left == 0) break;
+    const ssize_t n = ::writev(fd, part, left);
     if (n < 0 && errno == EINTR) continue;
     ok = n > 0;
-    if (ok) done += std::size_t(n);
+    if (!ok) break;
+    done += std::size_t(n);
+    for (std::size_t taken = std::size_t(n); taken > 0;) {
+      const std::size_t step = std::min(taken, part->iov_len);
+      part->iov_base = static_cast<char*>(part->iov_base) + step;
+      part->iov_len -= step;
+      taken -= step;
+      if (part->iov_len == 0 && taken > 0) {
+        ++part;
+        --left;
+      }
+    }
   }
   // After a failed write the file holds what was written, nothing of the old content. A file
   // that was no longer than the new content has nothing to cut.

@@ -28,5 +28,7 @@ void ForEachTextLine(std::string_view bytes, Visit&& visit) {
 // Whole-file reads and writes; both return false when the file cannot be opened or written.
 bool ReadFileBytes(const std::string& path, std::string& bytes);
 bool WriteFileBytes(const std::string& path, std::string_view bytes);
+// The file takes head and then tail, as if they were one text.
+bool WriteFileBytes(const std::string& path, std::string_view head, std::string_view tail);
 
 }  // namespace norvane

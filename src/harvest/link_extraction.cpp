@@ -17,21 +17,40 @@ std::string Lower(std::string_view text) {
   return out;
 }
 
+// The first occurrence of a lower-case pattern at or after `from`, letter case ignored.
+std::size_t FindIgnoringCase(std::string_view text, std::string_view pattern, std::size_t from) {
+  if (pattern.empty() || text.size() < pattern.size()) return std::string_view::npos;
+  const char first = pattern.front();
+  const char firstUpper = static_cast<char>(first - 'a' + 'A');
+  const bool letter = first >= 'a' && first <= 'z';
+  for (std::size_t at = from; at + pattern.size() <= text.size(); ++at) {
+    if (text[at] != first && !(letter && text[at] == firstUpper)) continue;
+    std::size_t k = 1;
+    while (k < pattern.size() && AsciiLower(text[at + k]) == pattern[k]) ++k;
+    if (k == pattern.size()) return at;
+  }
+  return std::string_view::npos;
+}
+
 // Replaces every occurrence of a lower-case pattern, letter case ignored, in one pass.
 std::string ReplaceAllIgnoringCase(std::string_view text, std::string_view pattern,
                                    std::string_view replacement) {
-  const std::string lower = Lower(text);
   std::string out;
   out.reserve(text.size());
   std::size_t copied = 0;
-  for (std::size_t hit = lower.find(pattern); hit != std::string::npos;
-       hit = lower.find(pattern, copied)) {
+  for (std::size_t hit = FindIgnoringCase(text, pattern, 0); hit != std::string::npos;
+       hit = FindIgnoringCase(text, pattern, copied)) {
     out.append(text.substr(copied, hit - copied));
     out.append(replacement);
     copied = hit + pattern.size();
   }
   out.append(text.substr(copied));
   return out;
+}
+
+// The stretch from "href=" as the two quote removals leave it, up to the link's end.
+std::string RemoveQuotesAfterHref(std::string_view text) {
+  return ReplaceAllIgnoringCase(ReplaceAllIgnoringCase(text, "href=\"", kHref), "href='", kHref);
 }
 
 }  // namespace
@@ -64,10 +83,18 @@ std::size_t FindHref(std::string_view line) {
 std::optional<std::string> ExtractLineLink(std::string_view line) {
   const std::size_t start = FindHref(line);
   if (start == std::string_view::npos) return std::nullopt;
-  // A quote or an apostrophe right after "href=" is dropped.
-  std::string rest = ReplaceAllIgnoringCase(line.substr(start), "href=\"", kHref);
-  rest = ReplaceAllIgnoringCase(rest, "href='", kHref);
-  const std::size_t end = rest.find_first_of("'\">", kHref.size());
+  // A quote or an apostrophe right after "href=" is dropped. Each removal takes the last
+  // character of its pattern, so removing over a head of the line gives a head of what removing
+  // over the whole line gives: once the link's end is inside it, the rest of a long line (a
+  // page on one line) need not be looked at.
+  const std::string_view tail = line.substr(start);
+  std::string rest;
+  std::size_t end = std::string::npos;
+  for (std::size_t head = 256;; head *= 2) {
+    rest = RemoveQuotesAfterHref(tail.substr(0, head));
+    end = rest.find_first_of("'\">", kHref.size());
+    if (end != std::string::npos || head >= tail.size()) break;
+  }
   std::string link =
       rest.substr(kHref.size(), end == std::string::npos ? std::string::npos : end - kHref.size());
   link = ReplaceAllIgnoringCase(link, kHref, "");

@@ -75,7 +75,7 @@ void PageSteps::applyPage(const Page& page, const PreparedPage& prepared) {
   // line breaks when a Stop came first or the plain text could not be written.
   const bool converted = m_host.harvesting() && GetFaxes(page, prepared);
   m_host.database().endBatch();
-  if (!converted) WriteFileBytes(PageFilePath("html2", n), prepared.withoutBreaks + "\r\n");
+  if (!converted) WriteFileBytes(PageFilePath("html2", n), prepared.withoutBreaks, "\r\n");
 }
 
 void PageSteps::yieldOutsideBatch() {

@@ -11,25 +11,25 @@ namespace norvane {
 
 namespace {
 
-void PrepareLinks(PreparedPage& page, const PageAddress& address, const UrlRules& rules) {
-  const std::string& body = page.body;
+void PrepareLinks(PreparedPage& page, std::string_view body, const PageAddress& address,
+                  const UrlRules& rules) {
   // The lines of html<n>.txt as the file holds them (the body and a closing CR LF): a line ends
   // at CR or CR LF, a lone LF stays in it.
   for (std::size_t from = 0; from < body.size(); ++page.bodyLines) {
     std::size_t end = body.find('\r', from);
     if (end == std::string::npos) end = body.size();
-    const std::string_view line = std::string_view(body).substr(from, end - from);
+    const std::string_view line = body.substr(from, end - from);
     from = end + ((end + 1 < body.size() && body[end + 1] == '\n') ? 2 : 1);
     const auto link = ExtractLineLink(line);
     if (!link) continue;
     std::optional<QString> resolved = ResolveLink(QString::fromLatin1(*link), address, rules);
     if (!resolved) continue;
-    QString read = DecomposePageAddress(*resolved, rules).url;
+    QString read = PageAddressUrl(*resolved, rules);
     page.links.push_back({page.bodyLines, std::move(*resolved), std::move(read)});
   }
 }
 
-void PrepareFaxes(PreparedPage& page, bool allowInternational) {
+void PrepareFaxes(PreparedPage& page, std::string_view converted, bool allowInternational) {
   // The scan asks whether each number is stored before it weighs the letters around it, and
   // stores it only when both allow: the store's answer is left to the replay, the letters'
   // answer is kept here.
@@ -44,21 +44,23 @@ void PrepareFaxes(PreparedPage& page, bool allowInternational) {
     last.location = found.location;
     last.storable = true;
   };
-  ScanFaxText(page.converted, allowInternational, hooks);
+  ScanFaxText(converted, allowInternational, hooks);
 }
 
 }  // namespace
 
 PreparedPage PreparePage(PageJob job) {
+  // The body and the converted text stay here: the page steps need neither, and freeing them
+  // here spares the crawl's thread.
   PreparedPage page;
-  page.body = std::move(job.body);
-  WriteFileBytes(job.htmlFile, page.body + "\r\n");
-  page.withoutBreaks = RemoveLineBreaks(page.body);
-  PrepareLinks(page, job.address, job.rules);
-  page.converted =
+  const std::string body = std::move(job.body);
+  WriteFileBytes(job.htmlFile, body, "\r\n");
+  page.withoutBreaks = RemoveLineBreaks(body);
+  PrepareLinks(page, body, job.address, job.rules);
+  const std::string converted =
       ConvertUnbrokenPageForFaxScan(page.withoutBreaks, [&page] { ++page.conversionYields; });
-  page.convertedWritten = WriteFileBytes(job.textFile, page.converted);
-  PrepareFaxes(page, job.allowInternational);
+  page.convertedWritten = WriteFileBytes(job.textFile, converted);
+  PrepareFaxes(page, converted, job.allowInternational);
   return page;
 }
 

@@ -27,12 +27,10 @@ struct PreparedPage {
     bool storable = false;  // the letters around it allow storing it
   };
 
-  std::string body;           // as received
   std::string withoutBreaks;  // the body with every CR and LF removed
   std::size_t bodyLines = 0;  // the lines of html<n>.txt the link step walks
   std::vector<Link> links;
-  std::string converted;          // the text html2<n>.txt takes
-  bool convertedWritten = false;  // html2<n>.txt took it
+  bool convertedWritten = false;  // html2<n>.txt took the converted text
   // How often the conversion would have yielded (once per character of its input).
   std::size_t conversionYields = 0;
   std::size_t textLines = 0;  // the lines of the converted text the fax scan walks

@@ -97,6 +97,25 @@ bool AcceptQueuedEntry(const QString& entry) {
   return entry.indexOf(QLatin1Char('.'), dot + 1) >= 0;
 }
 
+namespace {
+
+QString PlainPageAddressUrl(const QString& website) {
+  const QStringView view =
+      website.endsWith(QLatin1Char('/')) ? QStringView(website).chopped(1) : QStringView(website);
+  // Most websites are stored without a scheme: nothing to remove, nothing to copy.
+  if (!view.contains(kScheme, Qt::CaseInsensitive))
+    return view.size() == website.size() ? website : view.toString();
+  return RemoveAll(view.toString(), kScheme, Qt::CaseInsensitive);
+}
+
+}  // namespace
+
+QString PageAddressUrl(const QString& website, const UrlRules& rules) {
+  if (rules.secure && StartsSecure(website))
+    return kSecureScheme + PlainPageAddressUrl(website.mid(kSecureScheme.size()));
+  return PlainPageAddressUrl(website);
+}
+
 PageAddress DecomposePageAddress(const QString& website, const UrlRules& rules) {
   if (rules.secure && StartsSecure(website)) {
     PageAddress a = DecomposePageAddress(website.mid(kSecureScheme.size()));
@@ -105,9 +124,7 @@ PageAddress DecomposePageAddress(const QString& website, const UrlRules& rules) 
     return a;
   }
   PageAddress a;
-  a.url = website;
-  if (a.url.endsWith(QLatin1Char('/'))) a.url.chop(1);
-  a.url = RemoveAll(a.url, kScheme, Qt::CaseInsensitive);
+  a.url = PlainPageAddressUrl(website);
   a.curUrl = a.url;
   a.curDir = a.url;
   if (!a.curDir.endsWith(QLatin1Char('/'))) {

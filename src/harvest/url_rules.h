@@ -38,6 +38,8 @@ struct PageAddress {
 // With rules.secure on, a website beginning with "https://" (any letter case) is secure: the rest
 // is split as a plain website is. Off, "https://" is no scheme the split knows.
 PageAddress DecomposePageAddress(const QString& website, const UrlRules& rules = {});
+// Its url alone, as DecomposePageAddress gives it, without the work of the rest of the split.
+QString PageAddressUrl(const QString& website, const UrlRules& rules = {});
 
 // The directory of an address: "H" gives "H/", "H/a/b" gives "H/a/", "http://H/a" gives
 // "http://H/"; a scheme without a slash after the host is lost ("http://H" gives "H/").

@@ -54,6 +54,33 @@ TEST(FileBytes, ARewriteLeavesExactlyTheNewBytes) {
   }
 }
 
+TEST(FileBytes, ATwoPartWriteLeavesHeadThenTail) {
+  // A page file takes the body and its closing line break; the file before was any length.
+  QTemporaryDir dir;
+  const std::string path = dir.filePath(QStringLiteral("two.txt")).toStdString();
+  const struct {
+    std::string head;
+    std::string tail;
+  } writes[] = {
+      {std::string(5000, 'a'), "\r\n"},
+      {"", "\r\n"},
+      {"body", ""},
+      {"", ""},
+      {"h", "t"},
+      {std::string(3 << 20, 'b'), "\r\n"},
+      {"x", std::string(70000, 'c')},
+      {"\r\n", std::string("\0z", 2)},
+  };
+  for (const auto& w : writes) {
+    SCOPED_TRACE(w.head.size());
+    ASSERT_TRUE(WriteFileBytes(path, w.head, w.tail));
+    std::string back = "stale";
+    ASSERT_TRUE(ReadFileBytes(path, back));
+    EXPECT_EQ(back, w.head + w.tail);
+  }
+  EXPECT_FALSE(WriteFileBytes(dir.path().toStdString() + "/no/such/folder/x.txt", "x", "y"));
+}
+
 TEST(FileNames, FileNameOfTakesTheTextAfterTheLastSeparator) {
   EXPECT_EQ(FileNameOf(QStringLiteral("C:\\app\\Help.rtf")), QStringLiteral("Help.rtf"));
   EXPECT_EQ(FileNameOf(QStringLiteral("/app/sounds/finished.wav")), QStringLiteral("finished.wav"));

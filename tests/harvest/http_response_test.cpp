@@ -207,8 +207,35 @@ TEST(LinkExtractionTest, OneLinkALine) {
       {"href=", ""},
       {"ref=g.html href", std::nullopt},
       {"hre=f.html", std::nullopt},
+      // The quote removals run again on the text they leave, and "href=" inside a link goes.
+      {"<a href=\"'x.html'>", "x.html"},
+      {"<a href=\"a.htmlhref=\"b.html\">", "a.htmlb.html"},
+      {"<a href=\"a.html HREF='b.html'>", "a.html b.html"},
   };
   for (const auto& c : cases) EXPECT_EQ(ExtractLineLink(c.line), c.link) << c.line;
+}
+
+// A page may stand on one line: the link is found however far into the line it ends, and an
+// "href=" with its quote at any distance from the first is still taken apart.
+TEST(LinkExtractionTest, LongLines) {
+  const std::string far(246, 'b');
+  const std::string text(100000, 't');
+  const struct {
+    const char* what;
+    std::string line;
+    std::optional<std::string> link;
+  } cases[] = {
+      {"link of 300 letters", "<a href=\"" + std::string(300, 'a') + "\">" + text,
+       std::string(300, 'a')},
+      {"link to the end of a long line", "<a href=" + text, text},
+      {"inner quote just past 256", "href=" + far + "href=\"tail'" + text, far + "tail"},
+      {"inner quote just before 256", "href=" + far.substr(1) + "href=\"tail'" + text,
+       far.substr(1) + "tail"},
+      {"inner apostrophe past 512", "href=" + std::string(505, 'c') + "href='d\"" + text,
+       std::string(505, 'c') + "d"},
+      {"far link dropped", "<a href=\"" + std::string(5000, 'a') + ".pdf\">" + text, std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ExtractLineLink(c.line), c.link) << c.what;
 }
 
 }  // namespace

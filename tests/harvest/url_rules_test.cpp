@@ -46,10 +46,36 @@ TEST(UrlRulesTest, DecomposePageAddress) {
   for (const auto& c : cases) {
     const PageAddress a = DecomposePageAddress(QString::fromLatin1(c.website));
     EXPECT_EQ(a.url, QLatin1String(c.url)) << c.website;
+    EXPECT_EQ(PageAddressUrl(QString::fromLatin1(c.website)), QLatin1String(c.url)) << c.website;
     EXPECT_EQ(a.curUrl, QLatin1String(c.url)) << c.website;
     EXPECT_EQ(a.curDir, QLatin1String(c.curDir)) << c.website;
     EXPECT_EQ(a.host, QLatin1String(c.host)) << c.website;
     EXPECT_EQ(a.path, QLatin1String(c.path)) << c.website;
+  }
+}
+
+// The url alone, on the texts the split tables above leave out: every "http://" goes wherever
+// it stands, one trailing "/" at most, nothing at all.
+TEST(UrlRulesTest, PageAddressUrl) {
+  const struct {
+    UrlRules rules;
+    const char* website;
+    const char* url;
+  } cases[] = {
+      {{}, "http://h.com/http://x/", "h.com/x"},
+      {{}, "Http://h.com/a//", "h.com/a/"},
+      {{}, "h.com/ahTTp://b", "h.com/ab"},
+      {{}, "hthttp://tp://h.com", "http://h.com"},  // one pass: the joined text stays
+      {{}, "", ""},
+      {{}, "/", ""},
+      {{true}, "https://http://h.com/", "https://h.com"},
+      {{true}, "https:/h.com/", "https:/h.com"},
+      {{}, "https://h.com/", "https://h.com"},
+  };
+  for (const auto& c : cases) {
+    const QString website = QString::fromLatin1(c.website);
+    EXPECT_EQ(PageAddressUrl(website, c.rules), QLatin1String(c.url)) << c.website;
+    EXPECT_EQ(DecomposePageAddress(website, c.rules).url, QLatin1String(c.url)) << c.website;
   }
 }
 
@@ -152,6 +178,8 @@ TEST(SecureUrlRulesTest, DecomposePageAddress) {
   for (const auto& c : cases) {
     const PageAddress a = DecomposePageAddress(QString::fromLatin1(c.website), c.rules);
     EXPECT_EQ(a.url, QLatin1String(c.url)) << c.website;
+    EXPECT_EQ(PageAddressUrl(QString::fromLatin1(c.website), c.rules), QLatin1String(c.url))
+        << c.website;
     EXPECT_EQ(a.curUrl, QLatin1String(c.url)) << c.website;
     EXPECT_EQ(a.curDir, QLatin1String(c.curDir)) << c.website;
     EXPECT_EQ(a.host, QLatin1String(c.host)) << c.website;

@@ -1,0 +1,118 @@
+// Speed of the page thread's work on one received page (PreparePage: both page files written,
+// the links resolved, the text converted and scanned for faxes) over the real pages of the
+// corpus, and over a page like those of the crawl bench's local web.
+
+#include <benchmark/benchmark.h>
+
+#include "corpus_pages.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "harvest/prepared_page.h"
+#include "harvest/url_rules.h"
+
+namespace {
+
+using norvane::bench::CorpusPagesOrSkip;
+using norvane::bench::TotalBytes;
+
+// The page files go to a folder of their own on the same disk as the program's files would.
+std::string PageFolder() {
+  static const std::string folder = [] {
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / "norvane_prepare_page_bench";
+    std::filesystem::create_directories(path);
+    return path.string();
+  }();
+  return folder;
+}
+
+norvane::PageJob JobFor(const std::string& body, bool secure) {
+  const norvane::UrlRules rules{secure};
+  const QString website = secure ? QStringLiteral("https://www.example.com/dir/sub/page.html")
+                                 : QStringLiteral("www.example.com/dir/sub/page.html");
+  return norvane::PageJob{body,
+                          norvane::DecomposePageAddress(website, rules),
+                          rules,
+                          true,
+                          PageFolder() + "/html1.txt",
+                          PageFolder() + "/html21.txt"};
+}
+
+void BM_PreparePageCorpus(benchmark::State& state) {
+  const std::vector<std::string>* corpus = CorpusPagesOrSkip(state);
+  if (!corpus) return;
+  const std::vector<std::string>& pages = *corpus;
+  const bool secure = state.range(0) != 0;
+  std::size_t links = 0;
+  std::size_t faxes = 0;
+  for (auto _ : state) {
+    links = 0;
+    faxes = 0;
+    for (const std::string& body : pages) {
+      norvane::PreparedPage page = norvane::PreparePage(JobFor(body, secure));
+      links += page.links.size();
+      faxes += page.faxes.size();
+      benchmark::DoNotOptimize(page);
+    }
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * TotalBytes(pages)));
+  state.counters["pages"] = static_cast<double>(pages.size());
+  state.counters["links"] = static_cast<double>(links);
+  state.counters["faxes"] = static_cast<double>(faxes);
+  state.counters["s/page"] = benchmark::Counter(
+      static_cast<double>(state.iterations() * pages.size()),
+      benchmark::Counter::kIsRate | benchmark::Counter::kInvert, benchmark::Counter::kIs1000);
+}
+BENCHMARK(BM_PreparePageCorpus)->Arg(0)->Arg(1)->ArgName("secure")->Unit(benchmark::kMillisecond);
+
+// A page as bench/crawl_bench.sh generates them: about 9 KB of short lines, nine links of the
+// kinds its web holds (root-relative, absolute, mailto:, javascript:, "#") and a fax number.
+std::string CrawlWebPage() {
+  const std::string crlf = "\r\n";
+  std::string out = "<html><head><title>h001.test page 3</title></head>" + crlf + "<body>" + crlf;
+  out += "<h1>Plumbing and heating, h001.test page 3</h1>" + crlf;
+  out += "<a href=\"#top\">top</a>" + crlf;
+  for (int k = 0; k < 45; ++k)
+    out += "<p>Line " + std::to_string(k) +
+           ": our engineers service boilers, radiators and drains across the county since " +
+           std::to_string(1950 + (28 + k) % 70) + ".</p>" + crlf;
+  out += "<ul>" + crlf;
+  out += "<li><a href=\"/p4.html\">next</a></li>" + crlf;
+  out += "<li><a href=\"http://h002.test/p3.html\">neighbour</a></li>" + crlf;
+  out += "<li><a href=\"http://h049.test/p10.html\">partner</a></li>" + crlf;
+  out += "<li><a href=\"http://h093.test/p1.html\">supplier</a></li>" + crlf;
+  out += "<li><a href=\"/\">home</a></li>" + crlf;
+  out += "<li><a href=\"/p8.html\">services</a></li>" + crlf;
+  out += "<li><a href=\"mailto:office@h001.test\">mail</a></li>" + crlf;
+  out += "<li><a href=\"javascript:void(0)\">menu</a></li>" + crlf;
+  out += "</ul>" + crlf;
+  out += "<p>Phone (201) 555-7000, Fax: (201) 555-0028</p>" + crlf;
+  for (int k = 45; k < 90; ++k)
+    out += "<p>Line " + std::to_string(k) +
+           ": free estimates, emergency call-outs and annual maintenance plans for homes and "
+           "offices.</p>" +
+           crlf;
+  out += "</body></html>" + crlf;
+  return out;
+}
+
+void BM_PreparePageCrawlWeb(benchmark::State& state) {
+  const std::string body = CrawlWebPage();
+  const bool secure = state.range(0) != 0;
+  std::size_t links = 0;
+  for (auto _ : state) {
+    norvane::PreparedPage page = norvane::PreparePage(JobFor(body, secure));
+    links = page.links.size();
+    benchmark::DoNotOptimize(page);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * body.size()));
+  state.counters["links"] = static_cast<double>(links);
+}
+BENCHMARK(BM_PreparePageCrawlWeb)->Arg(0)->Arg(1)->ArgName("secure")->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
