@@ -36,6 +36,9 @@ struct FetchConnection {
   State state = State::Idle;
   quint64 generation = 0;
   bool waitingForBudget = false;  // data left unread until the sockets hold less
+  // The connection came from the opener: its request was sent there, and the opener holds a
+  // duplicate of it until it is released.
+  bool opened = false;
   int hops = 0;                   // redirects followed in this fetch
   QStringList chain;              // the addresses this fetch was sent to, the asked one first
 

@@ -7,7 +7,10 @@
 #include <QStringBuilder>
 #include <QTcpSocket>
 #include <QTimer>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <utility>
@@ -52,10 +55,32 @@ qint64 ReadInto(QIODevice& socket, std::string& response, qint64 bytes) {
   return std::max<qint64>(read, 0);
 }
 
+// The socket error Qt reports for a failed connect's errno.
+QAbstractSocket::SocketError SocketErrorOf(int error) {
+  switch (error) {
+    case ECONNREFUSED: return QAbstractSocket::ConnectionRefusedError;
+    case ETIMEDOUT: return QAbstractSocket::SocketTimeoutError;
+    case ENETUNREACH:
+    case EHOSTUNREACH:
+    case ENETDOWN: return QAbstractSocket::NetworkError;
+    case EACCES:
+    case EPERM: return QAbstractSocket::SocketAccessError;
+    case EMFILE:
+    case ENFILE:
+    case ENOBUFS:
+    case ENOMEM: return QAbstractSocket::SocketResourceError;
+    case EAFNOSUPPORT: return QAbstractSocket::UnsupportedSocketOperationError;
+    default: return QAbstractSocket::UnknownSocketError;
+  }
+}
+
 }  // namespace
 
 PageFetcher::PageFetcher(HarvestHost& host, QObject* parent)
-    : QObject(parent), m_host(host), m_lookup(SystemLookup) {
+    : QObject(parent),
+      m_host(host),
+      m_lookup(SystemLookup),
+      m_opener([this](const ConnectionOpener::Opened& opened) { connectionOpened(opened); }) {
   for (int16_t i = 0; i < kSocketCount; ++i) {
     FetchConnection& c = m_connections[i];
     auto* plain = new QTcpSocket(this);
@@ -279,15 +304,43 @@ void PageFetcher::showDownloading(const FetchConnection& c) {
 
 void PageFetcher::connectTo(FetchConnection& c, const QString& hostOrAddress, quint16 port) {
   c.state = State::Connecting;
+  ++m_connectionsBegun;
   // The socket the fetch used before was aborted when its last hop or fetch ended.
   if (c.page.secure) {
     c.socket = c.secureSocket;
     // The server name sent and checked is the website's host wherever the connection goes.
     c.secureSocket->connectToHostEncrypted(hostOrAddress, port, c.slot.strHost);
-  } else {
-    c.socket = c.plainSocket;
-    c.plainSocket->connectToHost(hostOrAddress, port);
+    return;
   }
+  c.socket = c.plainSocket;
+  const QHostAddress address(hostOrAddress);
+  if (address.isNull()) {
+    c.plainSocket->connectToHost(hostOrAddress, port);
+    return;
+  }
+  c.opened = true;
+  m_opener.open(int16_t(&c - m_connections.data()), c.generation, address, port,
+                BuildPageRequest(c.slot.strHost, c.slot.strPath,
+                                 m_secureWeb ? CrawlUserAgent() : QByteArray()));
+}
+
+void PageFetcher::connectionOpened(const ConnectionOpener::Opened& opened) {
+  FetchConnection& c = m_connections[opened.socket];
+  // An answer for a fetch that ended or went on to another hop meanwhile.
+  if (c.generation != opened.generation || c.state != State::Connecting || c.page.secure) {
+    if (opened.descriptor >= 0) ::close(opened.descriptor);
+    return;
+  }
+  if (opened.descriptor < 0) return wscVersion_Error(opened.socket, SocketErrorOf(opened.error));
+  if (!c.plainSocket->setSocketDescriptor(opened.descriptor)) {
+    ::close(opened.descriptor);
+    return wscVersion_Error(opened.socket, c.plainSocket->error());
+  }
+  wscVersion_Connect(opened.socket);
+}
+
+void PageFetcher::releaseOpened(int16_t i, bool wakeNow) {
+  if (std::exchange(m_connections[i].opened, false)) m_opener.release(i, wakeNow);
 }
 
 void PageFetcher::connectSocket(const FetchTicket& t) {
@@ -320,6 +373,7 @@ void PageFetcher::CloseSocket(int16_t i) {
   FetchConnection& c = m_connections[i];
   endFetch(c);
   c.socket->abort();
+  releaseOpened(i);
   // What was received of an ended fetch is never read again; its memory goes back at once.
   c.slot.strData.clear();
   c.slot.strData.shrink_to_fit();
@@ -327,6 +381,8 @@ void PageFetcher::CloseSocket(int16_t i) {
 
 void PageFetcher::CloseAll() {
   for (int16_t i = 0; i < kSocketCount; ++i) CloseSocket(i);
+  // The closes queued above happen now, not at the next connection.
+  m_opener.flush();
 }
 
 void PageFetcher::wscVersion_Connect(int16_t i) {
@@ -335,6 +391,7 @@ void PageFetcher::wscVersion_Connect(int16_t i) {
   FetchConnection& c = m_connections[i];
   c.state = State::Receiving;
   m_host.setProgressValue(0);
+  if (c.opened) return;  // the opener sent the request
   c.socket->write(BuildPageRequest(c.slot.strHost, c.slot.strPath,
                                    m_secureWeb ? CrawlUserAgent() : QByteArray()));
 }
@@ -410,6 +467,7 @@ void PageFetcher::wscVersion_Close(int16_t i) {
       return followRedirect(i, LocationOf(data));
   }
   endFetch(c);
+  releaseOpened(i);
   if (m_host.TakeOverResponse(i, slot.strData)) return;
   m_host.RecordStatistic(Statistics::kPageScanned);
   std::string body = PageBody(slot.strData);
@@ -448,6 +506,7 @@ void PageFetcher::followRedirect(int16_t i, const std::optional<std::string>& lo
   wakeWaitingForBudget();
   c.state = State::Redirecting;
   c.socket->abort();
+  releaseOpened(i);
   showDownloading(c);
   connectSocket(ticket(i));
 }

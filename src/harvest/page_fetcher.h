@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 
+#include "harvest/connection_opener.h"
 #include "harvest/fetch_connection.h"
 #include "harvest/fetch_slot.h"
 #include "harvest/url_rules.h"
@@ -62,6 +63,8 @@ class PageFetcher : public QObject {
   bool isSlowHost(const QString& host) const;
   int slowHostCount() const { return int(m_slowHosts.size()); }
   bool timersArmed(int16_t i) const { return m_connections[i].timersArmed(); }
+  // Connections begun since construction, on any socket and by any route.
+  int connectionsBegun() const { return m_connectionsBegun; }
 
   // The socket and timers of index i under their fixed names; the socket is the one its fetch
   // uses (or last used): the plain one for http pages, the TLS one for https pages.
@@ -132,6 +135,10 @@ class PageFetcher : public QObject {
   void connectSocket(const FetchTicket& t);
   void connectToAddresses(int16_t i, const QList<QHostAddress>& addresses);
   void connectTo(FetchConnection& c, const QString& hostOrAddress, quint16 port);
+  // The opener's answer for a plain connection: the socket adopts it, or the fetch fails.
+  void connectionOpened(const ConnectionOpener::Opened& opened);
+  // A connection from the opener is over; its teardown happens on the opener's thread.
+  void releaseOpened(int16_t i, bool wakeNow = false);
   // The response on socket i is a redirect: its next hop, or the end of the fetch.
   void followRedirect(int16_t i, const std::optional<std::string>& location);
   // Ends the fetch on socket i without reading a page and without marking its host slow.
@@ -166,6 +173,9 @@ class PageFetcher : public QObject {
   // Per socket: where reading stops for the current fetch (0: only the memory limit).
   std::array<qsizetype, kSocketCount> m_readLimit{};
   qsizetype m_nextReadLimit = 0;
+  int m_connectionsBegun = 0;
+  // Last, so that it goes first: its answers refer to the connections above.
+  ConnectionOpener m_opener;
 };
 
 }  // namespace norvane
