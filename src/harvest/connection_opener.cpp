@@ -183,9 +183,8 @@ void ConnectionOpener::finishConnect(int16_t socket) {
   if (error == 0) {
     // A fresh connection's send buffer takes a request many times over; anything it does not
     // take ends the connection like a failed connect.
-    const ssize_t sent =
-        ::send(slot.descriptor, slot.request.constData(), std::size_t(slot.request.size()),
-               MSG_NOSIGNAL);
+    const ssize_t sent = ::send(slot.descriptor, slot.request.constData(),
+                                std::size_t(slot.request.size()), MSG_NOSIGNAL);
     if (sent != ssize_t(slot.request.size())) error = sent < 0 ? errno : EAGAIN;
   }
   if (error == 0) {

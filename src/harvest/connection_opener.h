@@ -64,10 +64,10 @@ class ConnectionOpener {
     QByteArray request;
   };
   struct Slot {
-    int descriptor = -1;   // the connection in progress, or the duplicate held after it
+    int descriptor = -1;  // the connection in progress, or the duplicate held after it
     bool connecting = false;
     quint64 generation = 0;
-    QByteArray request;    // sent once connected
+    QByteArray request;  // sent once connected
   };
 
   void run();
@@ -85,8 +85,8 @@ class ConnectionOpener {
   std::mutex m_mutex;
   std::deque<Request> m_requests;
   std::deque<Opened> m_answers;
-  bool m_sleeping = false;         // the thread waits in poll and needs a wake
-  bool m_handBackPosted = false;   // a call to handBack is on its way to the creating thread
+  bool m_sleeping = false;        // the thread waits in poll and needs a wake
+  bool m_handBackPosted = false;  // a call to handBack is on its way to the creating thread
   bool m_stopping = false;
 
   std::array<Slot, kSocketCount> m_slots{};  // the thread's own

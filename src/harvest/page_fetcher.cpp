@@ -1,5 +1,6 @@
 #include "harvest/page_fetcher.h"
 
+#include <unistd.h>
 #include <QHostInfo>
 #include <QNetworkProxy>
 #include <QSslConfiguration>
@@ -7,7 +8,6 @@
 #include <QStringBuilder>
 #include <QTcpSocket>
 #include <QTimer>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -58,19 +58,26 @@ qint64 ReadInto(QIODevice& socket, std::string& response, qint64 bytes) {
 // The socket error Qt reports for a failed connect's errno.
 QAbstractSocket::SocketError SocketErrorOf(int error) {
   switch (error) {
-    case ECONNREFUSED: return QAbstractSocket::ConnectionRefusedError;
-    case ETIMEDOUT: return QAbstractSocket::SocketTimeoutError;
+    case ECONNREFUSED:
+      return QAbstractSocket::ConnectionRefusedError;
+    case ETIMEDOUT:
+      return QAbstractSocket::SocketTimeoutError;
     case ENETUNREACH:
     case EHOSTUNREACH:
-    case ENETDOWN: return QAbstractSocket::NetworkError;
+    case ENETDOWN:
+      return QAbstractSocket::NetworkError;
     case EACCES:
-    case EPERM: return QAbstractSocket::SocketAccessError;
+    case EPERM:
+      return QAbstractSocket::SocketAccessError;
     case EMFILE:
     case ENFILE:
     case ENOBUFS:
-    case ENOMEM: return QAbstractSocket::SocketResourceError;
-    case EAFNOSUPPORT: return QAbstractSocket::UnsupportedSocketOperationError;
-    default: return QAbstractSocket::UnknownSocketError;
+    case ENOMEM:
+      return QAbstractSocket::SocketResourceError;
+    case EAFNOSUPPORT:
+      return QAbstractSocket::UnsupportedSocketOperationError;
+    default:
+      return QAbstractSocket::UnknownSocketError;
   }
 }
 
