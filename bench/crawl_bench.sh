@@ -347,7 +347,7 @@ awk -v whole_limit="$whole_time_limit" '
     if (v["whole_web"] == 1) {
       r = v["round"]; whole[r] = v["seconds"]; wholedry[r] = v["ran_dry"]; ++wholeruns
       wholelist = wholelist " " v["seconds"]; wholefetches = wholefetches " " v["fetches"]
-      wholecpu = wholecpu " " v["cpu_ms_per_page"]; wholerss = wholerss " " v["peak_rss_mb"]
+      wholecpu = wholecpu " " v["cpu_ms_per_page"]; wholewcpu = wholewcpu " " v["window_cpu_ms_per_page"]; wholerss = wholerss " " v["peak_rss_mb"]
       if (v["ran_dry"] != 1) ++notdry
       next
     }
@@ -355,6 +355,7 @@ awk -v whole_limit="$whole_time_limit" '
     if (!(key in runs)) keys[++n] = key
     runs[key]++
     pps[key] = pps[key] " " v["pages_per_s"]; cpu[key] = cpu[key] " " v["cpu_ms_per_page"]
+    wcpu[key] = wcpu[key] " " v["window_cpu_ms_per_page"]
     wall[key] = wall[key] " " v["wall_ms_per_page"]; rss[key] = rss[key] " " v["peak_rss_mb"]
     busy[key] = busy[key] " " v["busy_sockets"]
     byround[key, v["round"]] = v["pages_per_s"]
@@ -363,15 +364,15 @@ awk -v whole_limit="$whole_time_limit" '
   END {
     for (i = 1; i <= n; ++i) {
       k = keys[i]
-      P[k] = median(pps[k]); C[k] = median(cpu[k]); W[k] = median(wall[k])
+      P[k] = median(pps[k]); C[k] = median(cpu[k]); W[k] = median(wall[k]); WC[k] = median(wcpu[k])
       R[k] = median(rss[k]); B[k] = median(busy[k])
     }
     wpps = wruns ? median(wlist) : 0
     print ""
-    printf "%-44s %9s %12s %13s %9s %13s\n", "run (median of rounds)", "pages/s", "CPU ms/page", "wall ms/page", "peak MB", "busy sockets"
+    printf "%-44s %9s %12s %12s %13s %9s %13s\n", "run (median of rounds)", "pages/s", "CPU ms/page", "window thr ms", "wall ms/page", "peak MB", "busy sockets"
     for (i = 1; i <= n; ++i) {
       k = keys[i]; split(k, part, " ")
-      printf "%-44s %9.1f %12.3f %13.3f %9.1f %13.2f\n", "crawl, " part[1] " window, " part[2] " rows (" runs[k] "x)", P[k], C[k], W[k], R[k], B[k]
+      printf "%-44s %9.1f %12.3f %12.3f %13.3f %9.1f %13.2f\n", "crawl, " part[1] " window, " part[2] " rows (" runs[k] "x)", P[k], C[k], WC[k], W[k], R[k], B[k]
     }
     printf "%-44s %9.1f   (%s s in all)\n", "wget2, 10 threads, 100 roots (" wpages " pages, " wruns "x)", wpps, median(wseclist)
     print ""
@@ -389,7 +390,7 @@ awk -v whole_limit="$whole_time_limit" '
     if (wholeruns) {
       ratios = ""
       for (r in whole) if ((r in wsec) && wholedry[r] == 1) ratios = ratios " " whole[r] / wsec[r]
-      printf "whole web, shown window, skip pages read (%dx): %s s from Resume, fetches %s, CPU %.3f ms/page, peak %.1f MB\n", wholeruns, median(wholelist), median(wholefetches), median(wholecpu), median(wholerss)
+      printf "whole web, shown window, skip pages read (%dx): %s s from Resume, fetches %s, CPU %.3f ms/page (window thread %.3f), peak %.1f MB\n", wholeruns, median(wholelist), median(wholefetches), median(wholecpu), median(wholewcpu), median(wholerss)
       if (notdry)
         printf "whole web: did not run dry in %d of %d rounds (ended by the %s s limit or a stall); no ratio for those\n", notdry, wholeruns, whole_limit
       if (ratios != "")
