@@ -117,7 +117,22 @@ struct Usage {
   double cpuSeconds;
   long maxRssKb;
   double windowCpuSeconds;  // the window's thread alone, which sets the pace of all ten sockets
+  std::pair<double, double> machine;  // idle and total jiffies of the whole machine
 };
+
+// The machine's idle and total jiffies so far, from /proc/stat.
+std::pair<double, double> MachineJiffies() {
+  std::FILE* f = std::fopen("/proc/stat", "r");
+  if (!f) return {0, 0};
+  double v[8] = {};
+  const int n = std::fscanf(f, "cpu %lf %lf %lf %lf %lf %lf %lf %lf", &v[0], &v[1], &v[2], &v[3],
+                            &v[4], &v[5], &v[6], &v[7]);
+  std::fclose(f);
+  if (n < 5) return {0, 0};
+  double total = 0;
+  for (double x : v) total += x;
+  return {v[3] + v[4], total};
+}
 
 // Called on the window's thread.
 Usage Now() {
@@ -126,7 +141,7 @@ Usage Now() {
   rusage t{};
   getrusage(RUSAGE_THREAD, &t);
   return {Seconds(u.ru_utime) + Seconds(u.ru_stime), u.ru_maxrss,
-          Seconds(t.ru_utime) + Seconds(t.ru_stime)};
+          Seconds(t.ru_utime) + Seconds(t.ru_stime), MachineJiffies()};
 }
 
 void StoreSetting(const char* key, const char* value) {
@@ -350,18 +365,23 @@ int main(int argc, char** argv) {
   const double seconds = *doneAt;
   const double cpu = end.cpuSeconds - start.cpuSeconds;
   const double windowCpu = end.windowCpuSeconds - start.windowCpuSeconds;
+  // How much of both cores nothing used while the crawl ran (the server and X included).
+  const double machineTotal = end.machine.second - start.machine.second;
+  const double idle =
+      machineTotal > 0 ? (end.machine.first - start.machine.first) / machineTotal : 0.0;
   const qint32 tableRows = form.database().CountWebsites();
   std::printf(
       "RESULT window=%s extra_rows=%d fetches=%d seconds=%.3f pages_per_s=%.1f "
       "cpu_ms_per_page=%.3f window_cpu_ms_per_page=%.3f "
       "wall_ms_per_page=%.3f peak_rss_mb=%.1f rss_before_start_mb=%.1f found=%d faxes=%d "
-      "table_rows_at_end=%d busy_sockets=%.2f timed_out=%d whole_web=%d ran_dry=%d\n",
+      "table_rows_at_end=%d busy_sockets=%.2f machine_idle=%.2f timed_out=%d whole_web=%d "
+      "ran_dry=%d\n",
       o.hidden ? "hidden" : "shown", o.extraRows, fetched, seconds, fetched / seconds,
       fetched ? cpu * 1000.0 / fetched : 0.0, fetched ? windowCpu * 1000.0 / fetched : 0.0,
-      fetched ? seconds * 1000.0 / fetched : 0.0,
-      double(end.maxRssKb) / 1024.0, double(rssBeforeKb) / 1024.0,
-      form.controller().statistics().lSessionFound, form.controller().statistics().lSessionFaxes,
-      tableRows, busySamples ? double(busySum) / double(busySamples) : 0.0, int(timedOut),
+      fetched ? seconds * 1000.0 / fetched : 0.0, double(end.maxRssKb) / 1024.0,
+      double(rssBeforeKb) / 1024.0, form.controller().statistics().lSessionFound,
+      form.controller().statistics().lSessionFaxes, tableRows,
+      busySamples ? double(busySum) / double(busySamples) : 0.0, idle, int(timedOut),
       int(o.wholeWeb), int(ranDry));
   if (o.wholeWeb) {
     if (!ranDry) std::fprintf(stderr, "crawl_bench: the whole web did not run dry\n");
