@@ -3,7 +3,6 @@
 #include <QStringList>
 #include <QTimer>
 #include <cstdint>
-#include <string>
 
 #include "harvest/fetch_slot.h"
 #include "harvest/url_rules.h"
@@ -37,14 +36,11 @@ struct FetchConnection {
   State state = State::Idle;
   quint64 generation = 0;
   bool waitingForBudget = false;  // data left unread until the sockets hold less
-  // The connection runs on the plain connection thread, which sent the request and hands back
-  // what it reads: `pending` holds that until the fetch takes it, and `remoteClosed` says the
-  // server's close came after it. `socket` then stays unconnected.
-  bool threaded = false;
-  std::string pending;
-  bool remoteClosed = false;
-  int hops = 0;       // redirects followed in this fetch
-  QStringList chain;  // the addresses this fetch was sent to, the asked one first
+  // The connection came from the opener: its request was sent there, and the opener holds a
+  // duplicate of it until it is released.
+  bool opened = false;
+  int hops = 0;                   // redirects followed in this fetch
+  QStringList chain;              // the addresses this fetch was sent to, the asked one first
 
   bool busy() const { return state != State::Idle; }
   bool timersArmed() const { return idleTimer->isActive() || totalTimer->isActive(); }

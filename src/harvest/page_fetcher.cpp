@@ -87,8 +87,7 @@ PageFetcher::PageFetcher(HarvestHost& host, QObject* parent)
     : QObject(parent),
       m_host(host),
       m_lookup(SystemLookup),
-      m_plain([this](PlainConnectionThread::Event& event) { plainConnectionEvent(event); },
-              kReadAheadBytes) {
+      m_opener([this](const ConnectionOpener::Opened& opened) { connectionOpened(opened); }) {
   for (int16_t i = 0; i < kSocketCount; ++i) {
     FetchConnection& c = m_connections[i];
     auto* plain = new QTcpSocket(this);
@@ -219,7 +218,8 @@ void PageFetcher::readRestLater(int16_t i) {
   // never sent from within its own slot), and a socket whose read-ahead is full reads no more
   // until that data is taken: it would sit there until the time-out.
   const FetchConnection& c = m_connections[i];
-  if (!c.busy() || c.waitingForBudget || !m_host.harvesting() || available(c) <= 0) return;
+  if (!c.busy() || c.waitingForBudget || !m_host.harvesting() || c.socket->bytesAvailable() <= 0)
+    return;
   readLater(ticket(i));
 }
 
@@ -228,9 +228,8 @@ void PageFetcher::readLater(const FetchTicket& t) {
       this,
       [this, t] {
         if (!current(t) || !m_connections[t.socket].busy()) return;
-        wscVersion_DataArrival(t.socket, available(m_connections[t.socket]));
+        wscVersion_DataArrival(t.socket, m_connections[t.socket].socket->bytesAvailable());
         readRestLater(t.socket);
-        closeIfRemoteClosed(t);
       },
       Qt::QueuedConnection);
 }
@@ -326,71 +325,29 @@ void PageFetcher::connectTo(FetchConnection& c, const QString& hostOrAddress, qu
     c.plainSocket->connectToHost(hostOrAddress, port);
     return;
   }
-  c.threaded = true;
-  m_plain.open(int16_t(&c - m_connections.data()), c.generation, address, port,
-               BuildPageRequest(c.slot.strHost, c.slot.strPath,
-                                m_secureWeb ? CrawlUserAgent() : QByteArray()));
+  c.opened = true;
+  m_opener.open(int16_t(&c - m_connections.data()), c.generation, address, port,
+                BuildPageRequest(c.slot.strHost, c.slot.strPath,
+                                 m_secureWeb ? CrawlUserAgent() : QByteArray()));
 }
 
-void PageFetcher::plainConnectionEvent(PlainConnectionThread::Event& event) {
-  const int16_t i = event.socket;
-  FetchConnection& c = m_connections[i];
-  // An event of a fetch that ended or went on to another hop meanwhile.
-  if (c.generation != event.generation || !c.threaded ||
-      (c.state != State::Connecting && c.state != State::Receiving))
+void PageFetcher::connectionOpened(const ConnectionOpener::Opened& opened) {
+  FetchConnection& c = m_connections[opened.socket];
+  // An answer for a fetch that ended or went on to another hop meanwhile.
+  if (c.generation != opened.generation || c.state != State::Connecting || c.page.secure) {
+    if (opened.descriptor >= 0) ::close(opened.descriptor);
     return;
-  if (event.error != 0) return wscVersion_Error(i, SocketErrorOf(event.error));
-  const FetchTicket t = ticket(i);
-  // The first event of a connection says it is connected; the request went with it.
-  if (c.state == State::Connecting) {
-    wscVersion_Connect(i);
-    if (!current(t) || c.state != State::Receiving) return;
   }
-  if (c.pending.empty())
-    c.pending.swap(event.data);
-  else
-    c.pending.append(event.data);
-  c.remoteClosed = c.remoteClosed || event.closed;
-  if (!c.pending.empty()) {
-    wscVersion_DataArrival(i, qint64(c.pending.size()));
-    readRestLater(i);
+  if (opened.descriptor < 0) return wscVersion_Error(opened.socket, SocketErrorOf(opened.error));
+  if (!c.plainSocket->setSocketDescriptor(opened.descriptor)) {
+    ::close(opened.descriptor);
+    return wscVersion_Error(opened.socket, c.plainSocket->error());
   }
-  closeIfRemoteClosed(t);
+  wscVersion_Connect(opened.socket);
 }
 
-void PageFetcher::closeIfRemoteClosed(const FetchTicket& t) {
-  if (!current(t)) return;  // the fetch ended, perhaps with this close, while events ran
-  const FetchConnection& c = m_connections[t.socket];
-  // Data still held back for the memory budget comes before the close.
-  if (c.threaded && c.remoteClosed && c.busy() && c.pending.empty() && !c.waitingForBudget)
-    wscVersion_Close(t.socket);
-}
-
-void PageFetcher::releaseThreaded(int16_t i) {
-  FetchConnection& c = m_connections[i];
-  c.pending.clear();
-  c.pending.shrink_to_fit();
-  c.remoteClosed = false;
-  if (std::exchange(c.threaded, false)) m_plain.close(i);
-}
-
-qint64 PageFetcher::available(const FetchConnection& c) const {
-  return c.threaded ? qint64(c.pending.size()) : c.socket->bytesAvailable();
-}
-
-qint64 PageFetcher::readInto(int16_t i, std::string& response, qint64 bytes) {
-  FetchConnection& c = m_connections[i];
-  if (!c.threaded) return ReadInto(*c.socket, response, bytes);
-  bytes = std::min<qint64>(bytes, qint64(c.pending.size()));
-  if (bytes <= 0) return 0;
-  // Most pages come in one piece: the response takes it over without a copy.
-  if (response.empty() && bytes == qint64(c.pending.size()))
-    response.swap(c.pending);
-  else
-    response.append(c.pending, 0, std::size_t(bytes));
-  c.pending.erase(0, std::size_t(bytes));
-  m_plain.taken(i, qsizetype(bytes));
-  return bytes;
+void PageFetcher::releaseOpened(int16_t i, bool wakeNow) {
+  if (std::exchange(m_connections[i].opened, false)) m_opener.release(i, wakeNow);
 }
 
 void PageFetcher::connectSocket(const FetchTicket& t) {
@@ -423,7 +380,7 @@ void PageFetcher::CloseSocket(int16_t i) {
   FetchConnection& c = m_connections[i];
   endFetch(c);
   c.socket->abort();
-  releaseThreaded(i);
+  releaseOpened(i);
   // What was received of an ended fetch is never read again; its memory goes back at once.
   c.slot.strData.clear();
   c.slot.strData.shrink_to_fit();
@@ -432,7 +389,7 @@ void PageFetcher::CloseSocket(int16_t i) {
 void PageFetcher::CloseAll() {
   for (int16_t i = 0; i < kSocketCount; ++i) CloseSocket(i);
   // The closes queued above happen now, not at the next connection.
-  m_plain.flush();
+  m_opener.flush();
 }
 
 void PageFetcher::wscVersion_Connect(int16_t i) {
@@ -441,7 +398,7 @@ void PageFetcher::wscVersion_Connect(int16_t i) {
   FetchConnection& c = m_connections[i];
   c.state = State::Receiving;
   m_host.setProgressValue(0);
-  if (c.threaded) return;  // the plain connection thread sent the request
+  if (c.opened) return;  // the opener sent the request
   c.socket->write(BuildPageRequest(c.slot.strHost, c.slot.strPath,
                                    m_secureWeb ? CrawlUserAgent() : QByteArray()));
 }
@@ -454,7 +411,7 @@ void PageFetcher::wscVersion_DataArrival(int16_t i, qint64 bytesTotal) {
 
   FetchConnection& c = m_connections[i];
   FetchSlot& slot = c.slot;
-  const qint64 waiting = available(c);
+  const qint64 waiting = c.socket->bytesAvailable();
   if (waiting <= 0) return;
   // A response past its limit is given up before its bytes are copied.
   if (qsizetype(slot.strData.size()) + waiting > m_maxResponseBytes) {
@@ -470,7 +427,7 @@ void PageFetcher::wscVersion_DataArrival(int16_t i, qint64 bytesTotal) {
     return;
   }
   slot.iIdleTicks = 0;
-  const qint64 read = readInto(i, slot.strData, waiting);
+  const qint64 read = ReadInto(*c.socket, slot.strData, waiting);
   if (m_readLimit[i] > 0 && qsizetype(slot.strData.size()) >= m_readLimit[i])
     return wscVersion_Close(i);
   slot.lReceived += int32_t(read);
@@ -505,7 +462,7 @@ void PageFetcher::wscVersion_Close(int16_t i) {
   if (c.page.secure && c.state != State::Receiving) return giveUpLater(i);
   FetchSlot& slot = c.slot;
   // Bytes that arrived with the close and were not read yet belong to the page.
-  readInto(i, slot.strData, available(c));
+  ReadInto(*c.socket, slot.strData, c.socket->bytesAvailable());
   if (qsizetype(slot.strData.size()) > m_maxResponseBytes) {
     giveUp(i);
     return;
@@ -517,7 +474,7 @@ void PageFetcher::wscVersion_Close(int16_t i) {
       return followRedirect(i, LocationOf(data));
   }
   endFetch(c);
-  releaseThreaded(i);
+  releaseOpened(i);
   if (m_host.TakeOverResponse(i, slot.strData)) return;
   m_host.RecordStatistic(Statistics::kPageScanned);
   std::string body = PageBody(slot.strData);
@@ -556,7 +513,7 @@ void PageFetcher::followRedirect(int16_t i, const std::optional<std::string>& lo
   wakeWaitingForBudget();
   c.state = State::Redirecting;
   c.socket->abort();
-  releaseThreaded(i);
+  releaseOpened(i);
   showDownloading(c);
   connectSocket(ticket(i));
 }

@@ -15,9 +15,9 @@
 #include <optional>
 #include <string>
 
+#include "harvest/connection_opener.h"
 #include "harvest/fetch_connection.h"
 #include "harvest/fetch_slot.h"
-#include "harvest/plain_connection_thread.h"
 #include "harvest/url_rules.h"
 
 class QTcpSocket;
@@ -135,15 +135,10 @@ class PageFetcher : public QObject {
   void connectSocket(const FetchTicket& t);
   void connectToAddresses(int16_t i, const QList<QHostAddress>& addresses);
   void connectTo(FetchConnection& c, const QString& hostOrAddress, quint16 port);
-  // What the plain connection thread read, or how its connection failed.
-  void plainConnectionEvent(PlainConnectionThread::Event& event);
-  // The connection of socket i is over: the thread closes it, and what it handed back goes.
-  void releaseThreaded(int16_t i);
-  // The bytes socket i holds unread, and reading them onto the end of the response.
-  qint64 available(const FetchConnection& c) const;
-  qint64 readInto(int16_t i, std::string& response, qint64 bytes);
-  // A threaded connection whose server closed once its data was taken ends its page.
-  void closeIfRemoteClosed(const FetchTicket& t);
+  // The opener's answer for a plain connection: the socket adopts it, or the fetch fails.
+  void connectionOpened(const ConnectionOpener::Opened& opened);
+  // A connection from the opener is over; its teardown happens on the opener's thread.
+  void releaseOpened(int16_t i, bool wakeNow = false);
   // The response on socket i is a redirect: its next hop, or the end of the fetch.
   void followRedirect(int16_t i, const std::optional<std::string>& location);
   // Ends the fetch on socket i without reading a page and without marking its host slow.
@@ -179,8 +174,8 @@ class PageFetcher : public QObject {
   std::array<qsizetype, kSocketCount> m_readLimit{};
   qsizetype m_nextReadLimit = 0;
   int m_connectionsBegun = 0;
-  // Last, so that it goes first: its events refer to the connections above.
-  PlainConnectionThread m_plain;
+  // Last, so that it goes first: its answers refer to the connections above.
+  ConnectionOpener m_opener;
 };
 
 }  // namespace norvane
