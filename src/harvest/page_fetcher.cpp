@@ -311,7 +311,6 @@ void PageFetcher::showDownloading(const FetchConnection& c) {
 
 void PageFetcher::connectTo(FetchConnection& c, const QString& hostOrAddress, quint16 port) {
   c.state = State::Connecting;
-  ++m_connectionsBegun;
   // The socket the fetch used before was aborted when its last hop or fetch ended.
   if (c.page.secure) {
     c.socket = c.secureSocket;

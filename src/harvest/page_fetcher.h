@@ -63,8 +63,6 @@ class PageFetcher : public QObject {
   bool isSlowHost(const QString& host) const;
   int slowHostCount() const { return int(m_slowHosts.size()); }
   bool timersArmed(int16_t i) const { return m_connections[i].timersArmed(); }
-  // Connections begun since construction, on any socket and by any route.
-  int connectionsBegun() const { return m_connectionsBegun; }
 
   // The socket and timers of index i under their fixed names; the socket is the one its fetch
   // uses (or last used): the plain one for http pages, the TLS one for https pages.
@@ -173,7 +171,6 @@ class PageFetcher : public QObject {
   // Per socket: where reading stops for the current fetch (0: only the memory limit).
   std::array<qsizetype, kSocketCount> m_readLimit{};
   qsizetype m_nextReadLimit = 0;
-  int m_connectionsBegun = 0;
   // Last, so that it goes first: its answers refer to the connections above.
   ConnectionOpener m_opener;
 };
