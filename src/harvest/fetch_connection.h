@@ -3,10 +3,12 @@
 #include <QStringList>
 #include <QTimer>
 #include <cstdint>
+#include <string>
 
 #include "harvest/fetch_slot.h"
 #include "harvest/url_rules.h"
 
+class QSocketNotifier;
 class QSslSocket;
 class QTcpSocket;
 
@@ -37,10 +39,18 @@ struct FetchConnection {
   quint64 generation = 0;
   bool waitingForBudget = false;  // data left unread until the sockets hold less
   // The connection came from the opener: its request was sent there, and the opener holds a
-  // duplicate of it until it is released.
+  // duplicate of it until it is released. Such a connection is read here straight from its
+  // descriptor when `notifier` says it is readable, without a socket object around it: what was
+  // read waits in `pending` until the fetch takes it, and `remoteClosed` says the server's close
+  // came after it. `socket` then stays unconnected.
   bool opened = false;
-  int hops = 0;                   // redirects followed in this fetch
-  QStringList chain;              // the addresses this fetch was sent to, the asked one first
+  int descriptor = -1;
+  QSocketNotifier* notifier = nullptr;
+  std::string pending;
+  bool remoteClosed = false;
+  bool reading = false;  // the data handler runs: reads in its yields only fill `pending`
+  int hops = 0;          // redirects followed in this fetch
+  QStringList chain;     // the addresses this fetch was sent to, the asked one first
 
   bool busy() const { return state != State::Idle; }
   bool timersArmed() const { return idleTimer->isActive() || totalTimer->isActive(); }

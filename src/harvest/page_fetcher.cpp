@@ -3,6 +3,8 @@
 #include <unistd.h>
 #include <QHostInfo>
 #include <QNetworkProxy>
+#include <QScopedValueRollback>
+#include <QSocketNotifier>
 #include <QSslConfiguration>
 #include <QSslSocket>
 #include <QStringBuilder>
@@ -114,6 +116,9 @@ PageFetcher::PageFetcher(HarvestHost& host, QObject* parent)
     c.plainSocket = plain;
     c.secureSocket = secure;
     c.socket = plain;
+    c.notifier = new QSocketNotifier(QSocketNotifier::Read, this);
+    c.notifier->setEnabled(false);
+    connect(c.notifier, &QSocketNotifier::activated, this, [this, i] { openedReadable(i); });
 
     for (const auto& entry :
          {std::pair{&FetchConnection::idleTimer, &PageFetcher::timTimeout_Timer},
@@ -140,8 +145,10 @@ PageFetcher::PageFetcher(HarvestHost& host, QObject* parent)
 
 PageFetcher::~PageFetcher() {
   // Closing here sends no events to a host that is going away.
-  for (FetchConnection& c : m_connections) {
+  for (int16_t i = 0; i < kSocketCount; ++i) {
+    FetchConnection& c = m_connections[i];
     endFetch(c);
+    releaseOpened(i);
     for (QTcpSocket* socket : {c.plainSocket, static_cast<QTcpSocket*>(c.secureSocket)}) {
       socket->disconnect(this);
       socket->abort();
@@ -218,18 +225,23 @@ void PageFetcher::readRestLater(int16_t i) {
   // never sent from within its own slot), and a socket whose read-ahead is full reads no more
   // until that data is taken: it would sit there until the time-out.
   const FetchConnection& c = m_connections[i];
-  if (!c.busy() || c.waitingForBudget || !m_host.harvesting() || c.socket->bytesAvailable() <= 0)
-    return;
-  readLater(ticket(i));
+  if (!c.busy() || c.waitingForBudget || !m_host.harvesting()) return;
+  // A server's close that came during the handler's yields is seen there too.
+  if (available(c) > 0 || (c.opened && c.remoteClosed)) readLater(ticket(i));
 }
 
 void PageFetcher::readLater(const FetchTicket& t) {
   QMetaObject::invokeMethod(
       this,
       [this, t] {
-        if (!current(t) || !m_connections[t.socket].busy()) return;
-        wscVersion_DataArrival(t.socket, m_connections[t.socket].socket->bytesAvailable());
+        FetchConnection& c = m_connections[t.socket];
+        if (!current(t) || !c.busy()) return;
+        {
+          const QScopedValueRollback<bool> handling(c.reading, true);
+          if (available(c) > 0) wscVersion_DataArrival(t.socket, available(c));
+        }
         readRestLater(t.socket);
+        closeIfRemoteClosed(t);
       },
       Qt::QueuedConnection);
 }
@@ -338,15 +350,104 @@ void PageFetcher::connectionOpened(const ConnectionOpener::Opened& opened) {
     return;
   }
   if (opened.descriptor < 0) return wscVersion_Error(opened.socket, SocketErrorOf(opened.error));
-  if (!c.plainSocket->setSocketDescriptor(opened.descriptor)) {
-    ::close(opened.descriptor);
-    return wscVersion_Error(opened.socket, c.plainSocket->error());
-  }
+  c.descriptor = opened.descriptor;
+  const FetchTicket t = ticket(opened.socket);
   wscVersion_Connect(opened.socket);
+  // Data that comes during the connect handler's yields waits for it.
+  if (current(t) && c.state == State::Receiving && c.descriptor >= 0) {
+    c.notifier->setSocket(c.descriptor);
+    c.notifier->setEnabled(true);
+  }
 }
 
 void PageFetcher::releaseOpened(int16_t i, bool wakeNow) {
-  if (std::exchange(m_connections[i].opened, false)) m_opener.release(i, wakeNow);
+  FetchConnection& c = m_connections[i];
+  // The notifier goes off before its descriptor closes, or the event loop would watch a closed
+  // one.
+  c.notifier->setEnabled(false);
+  if (c.descriptor >= 0) ::close(std::exchange(c.descriptor, -1));
+  c.pending.clear();
+  c.pending.shrink_to_fit();
+  c.remoteClosed = false;
+  if (std::exchange(c.opened, false)) m_opener.release(i, wakeNow);
+}
+
+void PageFetcher::openedReadable(int16_t i) {
+  FetchConnection& c = m_connections[i];
+  if (!c.opened || c.descriptor < 0) return;
+  if (const int error = readOpened(c)) return wscVersion_Error(i, SocketErrorOf(error));
+  if (c.reading) return;  // the running handler takes it after its yield
+  const FetchTicket t = ticket(i);
+  {
+    const QScopedValueRollback<bool> handling(c.reading, true);
+    if (available(c) > 0) wscVersion_DataArrival(i, available(c));
+  }
+  readRestLater(i);
+  closeIfRemoteClosed(t);
+}
+
+int PageFetcher::readOpened(FetchConnection& c) {
+  // Read through a buffer on the stack: growing `pending` to read into it would clear the room
+  // first.
+  static thread_local std::array<char, 64 * 1024> buffer;
+  while (true) {
+    const qsizetype room = kReadAheadBytes - qsizetype(c.pending.size());
+    if (room <= 0) {
+      // The rest waits at the server until the fetch takes what was read.
+      c.notifier->setEnabled(false);
+      return 0;
+    }
+    const std::size_t piece = std::size_t(std::min<qsizetype>(room, qsizetype(buffer.size())));
+    const ssize_t read = ::read(c.descriptor, buffer.data(), piece);
+    if (read > 0) {
+      c.pending.append(buffer.data(), std::size_t(read));
+      continue;
+    }
+    const int error = read == 0 ? 0 : errno;
+    if (error == EINTR) continue;
+    if (error == EAGAIN || error == EWOULDBLOCK) return 0;
+    c.notifier->setEnabled(false);
+    // A reset after the response ends the page as a close does.
+    if (error == 0 || error == ECONNRESET || error == EPIPE) {
+      c.remoteClosed = true;
+      return 0;
+    }
+    return error;
+  }
+}
+
+void PageFetcher::closeIfRemoteClosed(const FetchTicket& t) {
+  if (!current(t)) return;  // the fetch ended, perhaps with this close, while events ran
+  FetchConnection& c = m_connections[t.socket];
+  // Data still held back for the memory budget comes before the close.
+  if (!c.opened || !c.remoteClosed || !c.busy() || !c.pending.empty() || c.waitingForBudget)
+    return;
+  // The close is handled once, like a socket's signal: its handler yields, and the events run
+  // there must not start it again.
+  c.remoteClosed = false;
+  wscVersion_Close(t.socket);
+}
+
+qint64 PageFetcher::available(const FetchConnection& c) const {
+  return c.opened ? qint64(c.pending.size()) : c.socket->bytesAvailable();
+}
+
+qint64 PageFetcher::readInto(int16_t i, std::string& response, qint64 bytes) {
+  FetchConnection& c = m_connections[i];
+  if (!c.opened) return ReadInto(*c.socket, response, bytes);
+  bytes = std::min<qint64>(bytes, qint64(c.pending.size()));
+  if (bytes <= 0) return 0;
+  // Most pages come in one piece: the response takes it over without a copy.
+  if (response.empty() && bytes == qint64(c.pending.size()))
+    response.swap(c.pending);
+  else
+    response.append(c.pending, 0, std::size_t(bytes));
+  c.pending.erase(0, std::size_t(bytes));
+  // A connection that stopped reading at the read-ahead goes on.
+  if (c.descriptor >= 0 && !c.remoteClosed && !c.notifier->isEnabled() &&
+      c.state == State::Receiving)
+    c.notifier->setEnabled(true);
+  return bytes;
 }
 
 void PageFetcher::connectSocket(const FetchTicket& t) {
@@ -410,7 +511,7 @@ void PageFetcher::wscVersion_DataArrival(int16_t i, qint64 bytesTotal) {
 
   FetchConnection& c = m_connections[i];
   FetchSlot& slot = c.slot;
-  const qint64 waiting = c.socket->bytesAvailable();
+  const qint64 waiting = available(c);
   if (waiting <= 0) return;
   // A response past its limit is given up before its bytes are copied.
   if (qsizetype(slot.strData.size()) + waiting > m_maxResponseBytes) {
@@ -426,7 +527,7 @@ void PageFetcher::wscVersion_DataArrival(int16_t i, qint64 bytesTotal) {
     return;
   }
   slot.iIdleTicks = 0;
-  const qint64 read = ReadInto(*c.socket, slot.strData, waiting);
+  const qint64 read = readInto(i, slot.strData, waiting);
   if (m_readLimit[i] > 0 && qsizetype(slot.strData.size()) >= m_readLimit[i])
     return wscVersion_Close(i);
   slot.lReceived += int32_t(read);
@@ -461,7 +562,7 @@ void PageFetcher::wscVersion_Close(int16_t i) {
   if (c.page.secure && c.state != State::Receiving) return giveUpLater(i);
   FetchSlot& slot = c.slot;
   // Bytes that arrived with the close and were not read yet belong to the page.
-  ReadInto(*c.socket, slot.strData, c.socket->bytesAvailable());
+  readInto(i, slot.strData, available(c));
   if (qsizetype(slot.strData.size()) > m_maxResponseBytes) {
     giveUp(i);
     return;
