@@ -112,8 +112,6 @@ SpiderDatabase::SpiderDatabase(QString filePath)
 SpiderDatabase::~SpiderDatabase() {
   commitBatch();
   m_statements.clear();
-  // Its hook and connection refer to the connection closed below.
-  m_checkpointer.reset();
   if (!QSqlDatabase::contains(m_connectionName)) return;
   {
     // Every handle to the connection must be gone before removeDatabase, or Qt warns that it
@@ -220,7 +218,6 @@ void SpiderDatabase::closeConnection() {
   m_ownTransaction = false;
   m_dataVersion = -1;
   invalidateMirrors();
-  m_checkpointer.reset();
   if (!QSqlDatabase::contains(m_connectionName)) return;
   QSqlDatabase db = connection();
   db.close();
@@ -328,10 +325,7 @@ void SpiderDatabase::chooseJournal() {
   query.finish();
   // Without WAL (the file is locked, or its folder takes no -wal file) the rollback journal
   // keeps SQLite's default synchronous=FULL, the safe setting for it.
-  if (mode != QLatin1String("wal")) return;
-  query.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
-  m_checkpointer = WalCheckpointer::Start(SqliteHandle(connection()),
-                                          QFile::encodeName(m_filePath).toStdString());
+  if (mode == QLatin1String("wal")) query.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
 }
 
 bool SpiderDatabase::isOpen() const {

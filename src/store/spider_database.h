@@ -14,7 +14,6 @@
 
 #include "store/fax_row.h"
 #include "store/store_fault.h"
-#include "store/wal_checkpointer.h"
 #include "store/website_mirror.h"
 
 namespace norvane {
@@ -98,8 +97,6 @@ class SpiderDatabase {
   }
   // Whether the last add or delete (or LoadWebsiteList's move) reached the file.
   bool lastChangeStored() const { return m_lastChangeStored; }
-  // What folds the -wal file back on a thread of its own; none outside WAL mode.
-  const WalCheckpointer* checkpointer() const { return m_checkpointer.get(); }
 
   bool AddWebsite(QString& site);
   bool AddSearch(QString& search);
@@ -225,8 +222,6 @@ class SpiderDatabase {
   StoreFault m_openFault = StoreFault::None;  // what the last failed open met
   bool m_lastChangeStored = false;
   std::function<void(StoreFault)> m_faultListener;
-  // Folds the -wal file back while the connection is open in WAL mode.
-  std::unique_ptr<WalCheckpointer> m_checkpointer;
 };
 
 }  // namespace norvane
