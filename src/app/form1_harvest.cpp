@@ -11,6 +11,7 @@
 #include "desktop/follow_list.h"
 #include "desktop/message_box.h"
 #include "desktop/play_wave.h"
+#include "desktop/preview_row_delegate.h"
 
 namespace norvane {
 void Form1::connectController() {
@@ -31,6 +32,11 @@ void Form1::connectController() {
   connect(c, &HarvestController::statisticsChanged, m_statsLater, &DeferredCall::request);
   FollowList(c, List2, &HarvestController::queueFrontRemoved, &HarvestController::queueAppended,
              &HarvestController::queueReset);
+  // The queue's preview moves on with every website taken: its entries are measured without
+  // laying out their text, and are as wide as the list, so they are measured again when it
+  // changes width.
+  List2->setItemDelegate(new PreviewRowDelegate(List2));
+  List2->setResizeMode(QListView::Adjust);
   FollowList(c, List3, &HarvestController::faxFrontRemoved, &HarvestController::faxAppended,
              &HarvestController::faxesReset);
   connect(c, &HarvestController::searchAppended, List1,
