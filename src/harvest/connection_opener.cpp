@@ -41,7 +41,9 @@ bool SocketAddressOf(const QHostAddress& address, quint16 port, sockaddr_storage
 }  // namespace
 
 ConnectionOpener::ConnectionOpener(Done done)
-    : m_done(std::move(done)), m_wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+    : m_wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+      // The answer's handler yields to events; answers that come meanwhile wait their turn.
+      m_answers([done = std::move(done)](Opened& opened) { done(opened); }) {
   m_thread = std::thread([this] { run(); });
 }
 
@@ -54,7 +56,7 @@ ConnectionOpener::~ConnectionOpener() {
   m_thread.join();
   ::close(m_wake);
   // Descriptors on their way back were never adopted by a socket.
-  for (const Opened& opened : m_answers)
+  for (const Opened& opened : m_answers.takeAll())
     if (opened.descriptor >= 0) ::close(opened.descriptor);
 }
 
@@ -208,28 +210,7 @@ void ConnectionOpener::closeSlot(Slot& slot) {
 }
 
 void ConnectionOpener::answer(const Opened& opened) {
-  std::lock_guard lock(m_mutex);
-  m_answers.push_back(opened);
-  if (!std::exchange(m_handBackPosted, true))
-    QMetaObject::invokeMethod(
-        &m_back, [this] { handBack(); }, Qt::QueuedConnection);
-}
-
-void ConnectionOpener::handBack() {
-  while (true) {
-    Opened opened;
-    {
-      std::lock_guard lock(m_mutex);
-      if (m_answers.empty()) {
-        m_handBackPosted = false;
-        return;
-      }
-      opened = m_answers.front();
-      m_answers.pop_front();
-    }
-    // The answer's handler yields to events; answers that come meanwhile wait their turn here.
-    m_done(opened);
-  }
+  m_answers.push(opened);
 }
 
 }  // namespace norvane

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "harvest/fetch_slot.h"
+#include "harvest/hand_back_queue.h"
 
 namespace norvane {
 
@@ -78,20 +79,16 @@ class ConnectionOpener {
   void finishConnect(int16_t socket);
   void closeSlot(Slot& slot);
   void answer(const Opened& opened);
-  void handBack();
 
-  Done m_done;
   int m_wake = -1;  // an eventfd the thread polls beside its connects
 
   std::mutex m_mutex;
   std::deque<Request> m_requests;
-  std::deque<Opened> m_answers;
-  bool m_sleeping = false;        // the thread waits in poll and needs a wake
-  bool m_handBackPosted = false;  // a call to handBack is on its way to the creating thread
+  bool m_sleeping = false;  // the thread waits in poll and needs a wake
   bool m_stopping = false;
 
   std::array<Slot, kSocketCount> m_slots{};  // the thread's own
-  QObject m_back;                            // lives with the creator: handBack is posted to it
+  HandBackQueue<Opened> m_answers;
   std::thread m_thread;
 };
 

@@ -13,7 +13,7 @@ PageWorker::~PageWorker() {
   }
   m_jobsWaiting.notify_one();
   m_thread.join();
-  // A handBack still on its way goes with m_back.
+  // Pages still on their way back go with m_results.
 }
 
 void PageWorker::prepare(PageJob job, Done done) {
@@ -36,29 +36,8 @@ void PageWorker::run() {
     m_jobs.pop_front();
     lock.unlock();
     PreparedPage page = PreparePage(std::move(job.page));
+    m_results.push({std::move(page), std::move(job.done)});
     lock.lock();
-    m_results.push_back({std::move(page), std::move(job.done)});
-    if (!std::exchange(m_handBackPosted, true))
-      QMetaObject::invokeMethod(
-          &m_back, [this] { handBack(); }, Qt::QueuedConnection);
-  }
-}
-
-void PageWorker::handBack() {
-  while (true) {
-    Result result;
-    {
-      std::lock_guard lock(m_mutex);
-      if (m_results.empty()) {
-        m_handBackPosted = false;
-        return;
-      }
-      result = std::move(m_results.front());
-      m_results.pop_front();
-    }
-    // The page's work yields to events; pages prepared meanwhile wait in the queue, handed back
-    // by this loop in their turn.
-    result.done(result.page);
   }
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "harvest/hand_back_queue.h"
 #include "harvest/prepared_page.h"
 #include "harvest/url_rules.h"
 
@@ -43,15 +44,14 @@ class PageWorker {
     Done done;
   };
   void run();
-  void handBack();
 
   std::mutex m_mutex;
   std::condition_variable m_jobsWaiting;
   std::deque<Job> m_jobs;
-  std::deque<Result> m_results;
-  bool m_handBackPosted = false;  // a call to handBack is on its way to the caller's thread
   bool m_stopping = false;
-  QObject m_back;  // lives with the caller: handBack is posted to it
+  // The page's work yields to events; pages prepared meanwhile wait in the queue, handed back in
+  // their turn.
+  HandBackQueue<Result> m_results{[](Result& result) { result.done(result.page); }};
   std::thread m_thread;
 };
 
