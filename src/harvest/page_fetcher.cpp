@@ -234,14 +234,7 @@ void PageFetcher::readLater(const FetchTicket& t) {
   QMetaObject::invokeMethod(
       this,
       [this, t] {
-        FetchConnection& c = m_connections[t.socket];
-        if (!current(t) || !c.busy()) return;
-        {
-          const QScopedValueRollback<bool> handling(c.reading, true);
-          if (available(c) > 0) wscVersion_DataArrival(t.socket, available(c));
-        }
-        readRestLater(t.socket);
-        closeIfRemoteClosed(t);
+        if (current(t) && m_connections[t.socket].busy()) takeData(t);
       },
       Qt::QueuedConnection);
 }
@@ -360,7 +353,7 @@ void PageFetcher::connectionOpened(const ConnectionOpener::Opened& opened) {
   }
 }
 
-void PageFetcher::releaseOpened(int16_t i, bool wakeNow) {
+void PageFetcher::releaseOpened(int16_t i) {
   FetchConnection& c = m_connections[i];
   // The notifier goes off before its descriptor closes, or the event loop would watch a closed
   // one.
@@ -369,7 +362,7 @@ void PageFetcher::releaseOpened(int16_t i, bool wakeNow) {
   c.pending.clear();
   c.pending.shrink_to_fit();
   c.remoteClosed = false;
-  if (std::exchange(c.opened, false)) m_opener.release(i, wakeNow);
+  if (std::exchange(c.opened, false)) m_opener.release(i);
 }
 
 void PageFetcher::openedReadable(int16_t i) {
@@ -377,12 +370,16 @@ void PageFetcher::openedReadable(int16_t i) {
   if (!c.opened || c.descriptor < 0) return;
   if (const int error = readOpened(c)) return wscVersion_Error(i, SocketErrorOf(error));
   if (c.reading) return;  // the running handler takes it after its yield
-  const FetchTicket t = ticket(i);
+  takeData(ticket(i));
+}
+
+void PageFetcher::takeData(const FetchTicket& t) {
+  FetchConnection& c = m_connections[t.socket];
   {
     const QScopedValueRollback<bool> handling(c.reading, true);
-    if (available(c) > 0) wscVersion_DataArrival(i, available(c));
+    if (available(c) > 0) wscVersion_DataArrival(t.socket, available(c));
   }
-  readRestLater(i);
+  readRestLater(t.socket);
   closeIfRemoteClosed(t);
 }
 
@@ -420,8 +417,7 @@ void PageFetcher::closeIfRemoteClosed(const FetchTicket& t) {
   if (!current(t)) return;  // the fetch ended, perhaps with this close, while events ran
   FetchConnection& c = m_connections[t.socket];
   // Data still held back for the memory budget comes before the close.
-  if (!c.opened || !c.remoteClosed || !c.busy() || !c.pending.empty() || c.waitingForBudget)
-    return;
+  if (!c.opened || !c.remoteClosed || !c.busy() || !c.pending.empty() || c.waitingForBudget) return;
   // The close is handled once, like a socket's signal: its handler yields, and the events run
   // there must not start it again.
   c.remoteClosed = false;

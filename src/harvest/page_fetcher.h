@@ -135,14 +135,18 @@ class PageFetcher : public QObject {
   void connectTo(FetchConnection& c, const QString& hostOrAddress, quint16 port);
   // The opener's answer for a plain connection: the fetch reads it, or fails.
   void connectionOpened(const ConnectionOpener::Opened& opened);
-  // A connection from the opener is over; its teardown happens on the opener's thread.
-  void releaseOpened(int16_t i, bool wakeNow = false);
+  // A connection from the opener is over; its teardown happens on the opener's thread, at its
+  // next piece of work.
+  void releaseOpened(int16_t i);
   // The opener's connection of socket i is readable: what it holds goes to `pending`, and the
   // data handler runs unless it runs already.
   void openedReadable(int16_t i);
   // Reads what the opener's connection holds into `pending`, up to the read-ahead; the errno of
   // a failed read, 0 otherwise.
   int readOpened(FetchConnection& c);
+  // The data handler for what the ticket's fetch holds unread, then what it left: the rest
+  // later, and a close that came after the data.
+  void takeData(const FetchTicket& t);
   // The bytes socket i holds unread, and reading them onto the end of the response.
   qint64 available(const FetchConnection& c) const;
   qint64 readInto(int16_t i, std::string& response, qint64 bytes);
