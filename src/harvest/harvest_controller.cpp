@@ -151,7 +151,7 @@ void HarvestController::SavePage(const std::string& body, int16_t i) {
 
 void HarvestController::PageReceived(std::string body, int16_t i) {
   if (m_options.politeCrawl) politeFetchEnded(i);
-  m_pageSteps->SavePageLater(std::move(body), i);
+  m_pageSteps->SaveReceivedPage(std::move(body), i);
 }
 
 QString HarvestController::currentSearch() const {

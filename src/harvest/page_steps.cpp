@@ -52,6 +52,18 @@ void PageSteps::SavePageLater(std::string body, int16_t n) {
   });
 }
 
+void PageSteps::SaveReceivedPage(std::string body, int16_t n) {
+  // On a fast network the way through the page thread and back costs more time than a small
+  // page's work: its two wakes left the socket idle for most of a millisecond, while a page of
+  // ten kilobytes takes about 50 microseconds to prepare. A page still on that way is worked on
+  // first, so a small page waits behind it.
+  if (body.size() > kAtOnceBytes || !m_worker->idle()) return SavePageLater(std::move(body), n);
+  if (!m_host.harvesting()) return;
+  const Page page = pageOf(n);
+  PreparedPage prepared = PreparePage(jobOf(page, std::move(body)));
+  applyPage(page, prepared);
+}
+
 PageJob PageSteps::jobOf(const Page& page, std::string body) const {
   return PageJob{std::move(body),
                  page.address,

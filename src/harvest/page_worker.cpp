@@ -17,6 +17,7 @@ PageWorker::~PageWorker() {
 }
 
 void PageWorker::prepare(PageJob job, Done done) {
+  ++m_outstanding;
   bool wasIdle = false;
   {
     std::lock_guard lock(m_mutex);

@@ -33,6 +33,8 @@ class PageWorker {
   PageWorker& operator=(const PageWorker&) = delete;
 
   void prepare(PageJob job, Done done);
+  // No page handed in is waiting to be prepared or to come back. On the creating thread.
+  bool idle() const { return m_outstanding == 0; }
 
  private:
   struct Job {
@@ -51,7 +53,11 @@ class PageWorker {
   bool m_stopping = false;
   // The page's work yields to events; pages prepared meanwhile wait in the queue, handed back in
   // their turn.
-  HandBackQueue<Result> m_results{[](Result& result) { result.done(result.page); }};
+  HandBackQueue<Result> m_results{[this](Result& result) {
+    --m_outstanding;
+    result.done(result.page);
+  }};
+  int m_outstanding = 0;  // pages handed in and not yet handed back; the creating thread's
   std::thread m_thread;
 };
 
