@@ -30,12 +30,21 @@ bool WriteFileBytes(const std::string& path, std::string_view bytes) {
 }
 
 bool WriteFileBytes(const std::string& path, std::string_view head, std::string_view tail) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  struct stat info {};
+  // A file whose length is unknown is cut to the new length in any case.
+  const off_t oldSize = ::fstat(fd, &info) == 0 ? info.st_size : -1;
+  bool ok = RewriteOpenFile(fd, oldSize, head, tail);
+  ok = ::close(fd) == 0 && ok;
+  return ok;
+}
+
+bool RewriteOpenFile(int fd, off_t oldSize, std::string_view head, std::string_view tail) {
   // The old content is overwritten and the file cut to the new length afterwards, never
   // truncated to zero first: on ext4 a file truncated to zero and rewritten is flushed to disk
   // when it is closed (the "replace by truncate" safeguard), which costs a disk write for every
   // page file of every page.
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
   // Both parts in one call: a page and its closing line break are not joined into a copy first.
   iovec parts[2] = {{const_cast<char*>(head.data()), head.size()},
                     {const_cast<char*>(tail.data()), tail.size()}};
@@ -49,7 +58,7 @@ bool WriteFileBytes(const std::string& path, std::string_view head, std::string_
       --left;
     }
     if (left == 0) break;
-    const ssize_t n = ::writev(fd, part, left);
+    const ssize_t n = ::pwritev(fd, part, left, off_t(done));
     if (n < 0 && errno == EINTR) continue;
     ok = n > 0;
     if (!ok) break;
@@ -67,10 +76,7 @@ bool WriteFileBytes(const std::string& path, std::string_view head, std::string_
   }
   // After a failed write the file holds what was written, nothing of the old content. A file
   // that was no longer than the new content has nothing to cut.
-  struct stat info {};
-  if (!ok || ::fstat(fd, &info) != 0 || info.st_size > off_t(done))
-    ok = ::ftruncate(fd, off_t(done)) == 0 && ok;
-  ok = ::close(fd) == 0 && ok;
+  if (!ok || oldSize < 0 || oldSize > off_t(done)) ok = ::ftruncate(fd, off_t(done)) == 0 && ok;
   return ok;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,5 +32,8 @@ bool ReadFileBytes(const std::string& path, std::string& bytes);
 bool WriteFileBytes(const std::string& path, std::string_view bytes);
 // The file takes head and then tail, as if they were one text.
 bool WriteFileBytes(const std::string& path, std::string_view head, std::string_view tail);
+// The same for a file open for writing that held oldSize bytes (-1: not known): head and tail
+// are written from its start and the file is cut to their length.
+bool RewriteOpenFile(int fd, off_t oldSize, std::string_view head, std::string_view tail);
 
 }  // namespace norvane

@@ -70,7 +70,8 @@ PageJob PageSteps::jobOf(const Page& page, std::string body) const {
                  m_fetcher.urlRules(),
                  m_host.allowInternational(),
                  PageFilePath("html", page.n),
-                 PageFilePath("html2", page.n)};
+                 PageFilePath("html2", page.n),
+                 &m_pageFiles};
 }
 
 void PageSteps::applyPage(const Page& page, const PreparedPage& prepared) {
@@ -87,7 +88,7 @@ void PageSteps::applyPage(const Page& page, const PreparedPage& prepared) {
   // line breaks when a Stop came first or the plain text could not be written.
   const bool converted = m_host.harvesting() && GetFaxes(page, prepared);
   m_host.database().endBatch();
-  if (!converted) WriteFileBytes(PageFilePath("html2", n), prepared.withoutBreaks, "\r\n");
+  if (!converted) m_pageFiles.write(PageFilePath("html2", n), prepared.withoutBreaks, "\r\n");
 }
 
 void PageSteps::yieldOutsideBatch() {

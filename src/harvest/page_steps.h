@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "common/rewritten_files.h"
 #include "harvest/prepared_page.h"
 #include "harvest/url_rules.h"
 
@@ -59,6 +60,9 @@ class PageSteps {
 
   HarvestHost& m_host;
   const PageFetcher& m_fetcher;
+  // The sockets' page files, open from one page to the next; the page thread writes them too,
+  // so they go after it.
+  mutable RewrittenFiles m_pageFiles;
   std::unique_ptr<PageWorker> m_worker;
 };
 

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "common/rewritten_files.h"
 #include "common/text_file.h"
 #include "harvest/fax_scan.h"
 #include "harvest/fax_scan_page.h"
@@ -54,12 +55,15 @@ PreparedPage PreparePage(PageJob job) {
   // here spares the crawl's thread.
   PreparedPage page;
   const std::string body = std::move(job.body);
-  WriteFileBytes(job.htmlFile, body, "\r\n");
+  const auto write = [&job](const std::string& path, std::string_view head, std::string_view tail) {
+    return job.files ? job.files->write(path, head, tail) : WriteFileBytes(path, head, tail);
+  };
+  write(job.htmlFile, body, "\r\n");
   page.withoutBreaks = RemoveLineBreaks(body);
   PrepareLinks(page, body, job.address, job.rules);
   const std::string converted =
       ConvertUnbrokenPageForFaxScan(page.withoutBreaks, [&page] { ++page.conversionYields; });
-  page.convertedWritten = WriteFileBytes(job.textFile, converted);
+  page.convertedWritten = write(job.textFile, converted, {});
   PrepareFaxes(page, converted, job.allowInternational);
   return page;
 }

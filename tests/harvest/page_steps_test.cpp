@@ -254,8 +254,7 @@ TEST_F(CrawlTest, SmallPagesAreWorkedOnAtOnceUnlessAPageIsOnItsWay) {
     options.continueAfterLastSearch = true;
     auto crawl = startCrawler();
     crawl->bHarvesting = true;
-    for (std::size_t k = 0; k < c.pages.size(); ++k)
-      crawl->PageReceived(c.pages[k], int16_t(k));
+    for (std::size_t k = 0; k < c.pages.size(); ++k) crawl->PageReceived(c.pages[k], int16_t(k));
     EXPECT_EQ(std::size_t(crawl->database().ReadAllFaxes().size()), c.rowsAtOnce);
     WaitFor([&] { return std::size_t(crawl->database().ReadAllFaxes().size()) >= c.pages.size(); },
             5000);
