@@ -12,6 +12,7 @@
 #include "desktop/message_box.h"
 #include "desktop/play_wave.h"
 #include "desktop/preview_row_delegate.h"
+#include "desktop/remembered_size_delegate.h"
 
 namespace norvane {
 void Form1::connectController() {
@@ -39,6 +40,8 @@ void Form1::connectController() {
   List2->setResizeMode(QListView::Adjust);
   FollowList(c, List3, &HarvestController::faxFrontRemoved, &HarvestController::faxAppended,
              &HarvestController::faxesReset);
+  // The fax preview is measured whenever a number comes: each entry's text only once.
+  List3->setItemDelegate(new RememberedSizeDelegate(List3));
   connect(c, &HarvestController::searchAppended, List1,
           [this](const QString& search) { List1->addItem(search); });
   connect(c, &HarvestController::searchRemoved, List1, [this](int row) {
