@@ -1,4 +1,5 @@
 #include "store/spider_database.h"
+#include "store/wal_write_coalescing.h"
 
 #include <QAtomicInteger>
 #include <QFile>
@@ -107,7 +108,10 @@ StoreFault FaultOfError(const QSqlError& error, StoreFault otherwise) {
 }  // namespace
 
 SpiderDatabase::SpiderDatabase(QString filePath)
-    : m_filePath(std::move(filePath)), m_connectionName(NextConnectionName()) {}
+    : m_filePath(std::move(filePath)), m_connectionName(NextConnectionName()) {
+  // Before the first connection: the layer is SQLite's default for every file opened after it.
+  InstallWalWriteCoalescing();
+}
 
 SpiderDatabase::~SpiderDatabase() {
   commitBatch();
