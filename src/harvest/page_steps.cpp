@@ -36,9 +36,13 @@ PageSteps::Page PageSteps::pageOf(int16_t n) const {
 }
 
 void PageSteps::SavePage(const std::string& body, int16_t n) {
+  saveNow(body, n);
+}
+
+void PageSteps::saveNow(std::string body, int16_t n) {
   if (!m_host.harvesting()) return;
   const Page page = pageOf(n);
-  PreparedPage prepared = PreparePage(jobOf(page, body));
+  PreparedPage prepared = PreparePage(jobOf(page, std::move(body)));
   applyPage(page, prepared);
 }
 
@@ -58,10 +62,7 @@ void PageSteps::SaveReceivedPage(std::string body, int16_t n) {
   // ten kilobytes takes about 50 microseconds to prepare. A page still on that way is worked on
   // first, so a small page waits behind it.
   if (body.size() > kAtOnceBytes || !m_worker->idle()) return SavePageLater(std::move(body), n);
-  if (!m_host.harvesting()) return;
-  const Page page = pageOf(n);
-  PreparedPage prepared = PreparePage(jobOf(page, std::move(body)));
-  applyPage(page, prepared);
+  saveNow(std::move(body), n);
 }
 
 PageJob PageSteps::jobOf(const Page& page, std::string body) const {

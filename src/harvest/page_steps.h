@@ -49,6 +49,8 @@ class PageSteps {
   };
   Page pageOf(int16_t n) const;
   PageJob jobOf(const Page& page, std::string body) const;
+  // Prepares the page on this thread and works on it.
+  void saveNow(std::string body, int16_t n);
   void applyPage(const Page& page, const PreparedPage& prepared);
   void GetLinks(const Page& page, const PreparedPage& prepared);
   // False when it did not write html2<n>.txt (stopped before, or the file would not take it).
