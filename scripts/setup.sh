@@ -16,6 +16,7 @@ packages=(
   dpkg-dev file ccache
   txt2man help2man desktop-file-utils appstream
   openssl
+  libphonenumber-dev libpsl-dev
 )
 for option in "$@"; do
   case "$option" in
