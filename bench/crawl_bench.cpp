@@ -5,12 +5,16 @@
 //
 //   crawl_bench --app-dir DIR (--root WEBSITE | --roots FILE) [--extra-rows N --extra-list FILE]
 //               [--fetches 2000] [--stall-limit 30] [--time-limit 600] [--hidden]
-//               [--whole-web]
+//               [--whole-web] [--connections N] [--lookup-delay MIN-MAX]
 //   crawl_bench --free-port    prints a TCP port on 127.0.0.1 where nothing listens
 //
 // --roots names a file of websites, one a line, queued in that order (every host's root, as
 // wget2 is given them). --whole-web turns "Skip Pages Already Read" on and runs until the queue
-// runs dry (or a limit ends the run): RESULT then says ran_dry=1 when it did.
+// runs dry (or a limit ends the run): RESULT then says ran_dry=1 when it did. --connections
+// chooses "Web" > "Connections". --lookup-delay looks every name up through the crawl's lookup
+// seam, answering after MIN to MAX milliseconds (the same for a host every time), as lookups
+// cost on the web; RESULT then says how many lookups there were, how many ran at once at most,
+// and how late (beyond their delay) they were answered on average.
 //
 // Every connection goes to NORVANE_CONNECT_TO (HOST:PORT), which must name 127.0.0.1: the run
 // refuses to start otherwise, so a mistake never sends the crawl out to the hosts of the web.
@@ -25,6 +29,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QHostAddress>
 #include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -60,6 +65,9 @@ struct Options {
   int timeLimitSeconds = 600;
   bool hidden = false;
   bool wholeWeb = false;
+  int connections = 0;   // 0: as the settings say
+  int lookupMinMs = -1;  // -1: no delayed lookups
+  int lookupMaxMs = -1;
 };
 
 std::optional<Options> ParseOptions(const QStringList& args) {
@@ -71,7 +79,8 @@ std::optional<Options> ParseOptions(const QStringList& args) {
   const std::pair<const char*, int*> numbers[] = {{"--extra-rows", &o.extraRows},
                                                   {"--fetches", &o.fetches},
                                                   {"--stall-limit", &o.stallLimitSeconds},
-                                                  {"--time-limit", &o.timeLimitSeconds}};
+                                                  {"--time-limit", &o.timeLimitSeconds},
+                                                  {"--connections", &o.connections}};
   for (qsizetype k = 1; k < args.size(); ++k) {
     const QString& a = args[k];
     if (a == QLatin1String("--hidden")) {
@@ -84,6 +93,14 @@ std::optional<Options> ParseOptions(const QStringList& args) {
     }
     if (k + 1 >= args.size()) return std::nullopt;
     const QString value = args[++k];
+    if (a == QLatin1String("--lookup-delay")) {
+      const QStringList range = value.split(QLatin1Char('-'));
+      if (range.size() != 2) return std::nullopt;
+      o.lookupMinMs = range[0].toInt();
+      o.lookupMaxMs = range[1].toInt();
+      if (o.lookupMinMs < 0 || o.lookupMaxMs < o.lookupMinMs) return std::nullopt;
+      continue;
+    }
     bool known = false;
     for (const auto& [name, field] : texts)
       if (a == QLatin1String(name)) *field = value, known = true;
@@ -254,6 +271,33 @@ bool SeedDatabase(const Options& o, QString* error) {
   return true;
 }
 
+struct LookupFigures {
+  int asked = 0;
+  int inFlight = 0;
+  int mostAtOnce = 0;
+  double lateMsSum = 0;  // beyond each lookup's own delay
+};
+
+// Every name resolves, after a delay of its own between the bounds; the address it gives is
+// never used, because every connection goes to NORVANE_CONNECT_TO.
+void InstallDelayedLookups(Form1& form, const Options& o, LookupFigures& figures) {
+  form.controller().fetcher().setHostLookup(
+      [&figures, o](const QString& host, QObject* context,
+                    std::function<void(const QList<QHostAddress>&)> done) {
+        const int span = o.lookupMaxMs - o.lookupMinMs + 1;
+        const int delay = o.lookupMinMs + int(qHash(host.toLower(), 7u) % uint(span));
+        ++figures.asked;
+        figures.mostAtOnce = std::max(figures.mostAtOnce, ++figures.inFlight);
+        QElapsedTimer asked;
+        asked.start();
+        QTimer::singleShot(delay, context, [&figures, done, delay, asked] {
+          --figures.inFlight;
+          figures.lateMsSum += double(asked.elapsed() - delay);
+          done({QHostAddress(QStringLiteral("192.0.2.1"))});
+        });
+      });
+}
+
 int FreePort() {
   QTcpServer probe;
   if (!probe.listen(QHostAddress::LocalHost, 0)) return 1;
@@ -293,6 +337,8 @@ int main(int argc, char** argv) {
   norvane::SetAppFolder(o.appDir);
   norvane::MessageBox::setTestMode(true);
   QuietSettings(o.wholeWeb);
+  if (o.connections > 0)
+    StoreSetting("crawlConnections", qPrintable(QString::number(o.connections)));
 
   QString error;
   if (!SeedDatabase(o, &error)) {
@@ -305,6 +351,8 @@ int main(int argc, char** argv) {
   // that the rule's cost can be told from robots.txt's.
   if (const int limit = qEnvironmentVariableIntValue("BENCH_HOST_LIMIT"); limit > 0)
     form.controller().setPoliteFetchesPerHost(limit);
+  LookupFigures lookups;
+  if (o.lookupMinMs >= 0) InstallDelayedLookups(form, o, lookups);
   form.Form_Load();
   if (!o.hidden) form.show();
   QApplication::processEvents();
@@ -333,7 +381,7 @@ int main(int argc, char** argv) {
   poll.setInterval(5);
   QObject::connect(&poll, &QTimer::timeout, [&] {
     if (doneAt) return;
-    for (int16_t i = 0; i < norvane::kSocketCount; ++i)
+    for (int16_t i = 0; i < form.controller().fetcher().socketCount(); ++i)
       busySum += form.controller().fetcher().isFetching(i);
     ++busySamples;
     const int now = form.controller().statistics().lSessionScanned;
@@ -375,14 +423,15 @@ int main(int argc, char** argv) {
       "cpu_ms_per_page=%.3f window_cpu_ms_per_page=%.3f "
       "wall_ms_per_page=%.3f peak_rss_mb=%.1f rss_before_start_mb=%.1f found=%d faxes=%d "
       "table_rows_at_end=%d busy_sockets=%.2f machine_idle=%.2f timed_out=%d whole_web=%d "
-      "ran_dry=%d\n",
+      "ran_dry=%d lookups=%d lookups_at_once=%d lookup_late_ms=%.1f\n",
       o.hidden ? "hidden" : "shown", o.extraRows, fetched, seconds, fetched / seconds,
       fetched ? cpu * 1000.0 / fetched : 0.0, fetched ? windowCpu * 1000.0 / fetched : 0.0,
       fetched ? seconds * 1000.0 / fetched : 0.0, double(end.maxRssKb) / 1024.0,
       double(rssBeforeKb) / 1024.0, form.controller().statistics().lSessionFound,
       form.controller().statistics().lSessionFaxes, tableRows,
       busySamples ? double(busySum) / double(busySamples) : 0.0, idle, int(timedOut),
-      int(o.wholeWeb), int(ranDry));
+      int(o.wholeWeb), int(ranDry), lookups.asked, lookups.mostAtOnce,
+      lookups.asked ? lookups.lateMsSum / lookups.asked : 0.0);
   if (o.wholeWeb) {
     if (!ranDry) std::fprintf(stderr, "crawl_bench: the whole web did not run dry\n");
     return ranDry ? 0 : 2;

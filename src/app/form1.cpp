@@ -52,6 +52,8 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
   mnuPolite = AddMenuOption(web, QStringLiteral("mnuPolite"), QStringLiteral("Polite Crawl"), true);
   for (QAction* item : {mnuSecureWeb, mnuSkipRead, mnuPolite})
     connect(item, &QAction::toggled, this, &Form1::pushOptions);
+  mnuConnections = AddConnectionsMenu(web);
+  connect(mnuConnections, &QMenu::triggered, this, &Form1::pushOptions);
   buildWidgets();
   connectOptionHandlers();
   connectSearchHandlers();
@@ -347,6 +349,7 @@ void Form1::pushOptions() {
   o.secureWeb = mnuSecureWeb->isChecked();
   o.skipPagesRead = mnuSkipRead->isChecked();
   o.politeCrawl = mnuPolite->isChecked();
+  o.connections = CheckedConnections(mnuConnections);
   m_controller->setOptions(o);
 }
 

@@ -1,10 +1,13 @@
 #include "app/web_menu.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
 
+#include "common/settings_keys.h"
 #include "common/settings_store.h"
+#include "harvest/fetch_slot.h"
 
 namespace norvane {
 
@@ -39,6 +42,31 @@ QAction* AddMenuOption(QMenu* menu, const QString& name, const QString& text,
     SaveSetting(name, checked ? QStringLiteral("1") : QStringLiteral("0"));
   });
   return item;
+}
+
+QMenu* AddConnectionsMenu(QMenu* web) {
+  QMenu* menu = web->addMenu(QStringLiteral("Connections"));
+  menu->setObjectName(QStringLiteral("mnuConnections"));
+  auto* group = new QActionGroup(menu);
+  group->setExclusive(true);
+  const int chosen = ConnectionsChoice(settings::crawlConnections.read(0, kMaxSocketCount));
+  for (const int count : kConnectionChoices) {
+    QAction* item = menu->addAction(QString::number(count));
+    item->setObjectName(QStringLiteral("mnuConnections%1").arg(count));
+    item->setCheckable(true);
+    item->setChecked(count == chosen);
+    group->addAction(item);
+    QObject::connect(item, &QAction::triggered, item,
+                     [count] { settings::crawlConnections.write(count); });
+  }
+  return menu;
+}
+
+int CheckedConnections(const QMenu* connections) {
+  for (const QAction* item : connections->actions()) {
+    if (item->isChecked()) return item->text().toInt();
+  }
+  return kSocketCount;
 }
 
 }  // namespace norvane

@@ -22,4 +22,12 @@ QMenu* AddWebMenu(QMenuBar* bar);
 QAction* AddMenuOption(QMenu* menu, const QString& name, const QString& text,
                        bool checkedByDefault);
 
+// "Connections" (object name "mnuConnections") at the end of `web`: one exclusive item for each
+// count of sockets the crawl offers (named "mnuConnections" and the count), checked as the
+// setting "crawlConnections" says (10 while it holds no offered count); a choice is stored at
+// once.
+QMenu* AddConnectionsMenu(QMenu* web);
+// The count checked in that menu.
+int CheckedConnections(const QMenu* connections);
+
 }  // namespace norvane

@@ -36,6 +36,8 @@ inline constexpr SettingKey cmbLastSearch{"cmbLastSearch", 0};
 inline constexpr SettingKey lHistEmailFound{"lHistEmailFound", 0};
 inline constexpr SettingKey lHistWebScanned{"lHistWebScanned", 0};
 inline constexpr SettingKey showHelp{"showHelp", 1};
+// "Web" > "Connections": how many sockets the crawl runs side by side.
+inline constexpr SettingKey crawlConnections{"crawlConnections", 10};
 
 // The option check boxes of the main window, each stored under its own name.
 inline constexpr SettingKey kCheckBoxes[] = {chkAuto,       chkAddFax,    chkNonUS,

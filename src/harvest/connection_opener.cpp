@@ -117,7 +117,7 @@ void ConnectionOpener::run() {
 
     polls.assign(1, pollfd{m_wake, POLLIN, 0});
     polled.clear();
-    for (int16_t i = 0; i < kSocketCount; ++i) {
+    for (int16_t i = 0; i < kMaxSocketCount; ++i) {
       if (!m_slots[i].connecting) continue;
       polls.push_back(pollfd{m_slots[i].descriptor, POLLOUT, 0});
       polled.push_back(i);

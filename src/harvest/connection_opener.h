@@ -87,7 +87,7 @@ class ConnectionOpener {
   bool m_sleeping = false;  // the thread waits in poll and needs a wake
   bool m_stopping = false;
 
-  std::array<Slot, kSocketCount> m_slots{};  // the thread's own
+  std::array<Slot, kMaxSocketCount> m_slots{};  // the thread's own
   HandBackQueue<Opened> m_answers;
   std::thread m_thread;
 };

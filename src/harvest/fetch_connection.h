@@ -48,9 +48,10 @@ struct FetchConnection {
   QSocketNotifier* notifier = nullptr;
   std::string pending;
   bool remoteClosed = false;
-  bool reading = false;  // the data handler runs: reads in its yields only fill `pending`
-  int hops = 0;          // redirects followed in this fetch
-  QStringList chain;     // the addresses this fetch was sent to, the asked one first
+  bool reading = false;     // the data handler runs: reads in its yields only fill `pending`
+  int hops = 0;             // redirects followed in this fetch
+  qsizetype readLimit = 0;  // where reading stops for this fetch (0: only the memory limit)
+  QStringList chain;        // the addresses this fetch was sent to, the asked one first
 
   bool busy() const { return state != State::Idle; }
   bool timersArmed() const { return idleTimer->isActive() || totalTimer->isActive(); }

@@ -145,12 +145,12 @@ void HarvestController::RecordStatistic(Statistics::Kind kind) {
 }
 
 void HarvestController::SavePage(const std::string& body, int16_t i) {
-  if (m_options.politeCrawl) politeFetchEnded(i);  // the host is free while the page is worked
+  if (limitsHosts()) politeFetchEnded(i);  // the host is free while the page is worked
   m_pageSteps->SavePage(body, i);
 }
 
 void HarvestController::PageReceived(std::string body, int16_t i) {
-  if (m_options.politeCrawl) politeFetchEnded(i);
+  if (limitsHosts()) politeFetchEnded(i);
   m_pageSteps->SaveReceivedPage(std::move(body), i);
 }
 
@@ -351,15 +351,18 @@ void HarvestController::StartSearch() {
     if (loadWebsiteList(websites)) resetPreview(websites);
   }
   m_parked.fill(true);
+  // The choice of connections takes effect here; the names looked up before are asked again.
+  m_fetcher->setSocketCount(m_options.connections);
+  m_fetcher->forgetLookups();
   m_database->setCrawlBatch(true);
   politeStartSearch();
-  const int k = std::min(int(m_preview.size()), 9);
+  const int k = std::min(int(m_preview.size()), m_fetcher->socketCount() - 1);
   for (int16_t i = 0; i <= k; ++i) TakeNextWebsite(i);
 }
 
 void HarvestController::TakeNextWebsite(int16_t i) {
   if (!bHarvesting) return;
-  if (m_options.politeCrawl && !m_fetcher->isFetching(i)) politeFetchEnded(i);
+  if (limitsHosts() && !m_fetcher->isFetching(i)) politeFetchEnded(i);
   if (lAdvanceCount < INT32_MAX) ++lAdvanceCount;
   if (lAdvanceCount > m_options.advanceAfter && m_options.autoAdvance) {
     lAdvanceCount = 0;
@@ -371,7 +374,7 @@ void HarvestController::TakeNextWebsite(int16_t i) {
   YieldToEvents();
   // Another take gave this socket work while the events ran.
   if (m_fetcher->isFetching(i)) return;
-  if (m_options.politeCrawl) return politeTake(i);
+  if (limitsHosts()) return politeTake(i);
 
   // Entry 0 is the website handed out last; it makes way for the next one.
   if (!m_preview.isEmpty()) dropPreviewFront();
@@ -447,21 +450,22 @@ void HarvestController::parkSocket(int16_t i) {
   if (m_fetcher->isFetching(i)) return;
   m_parked[i] = true;
   if (!bHarvesting) return;
-  if (std::all_of(m_parked.begin(), m_parked.end(), [](bool parked) { return parked; }))
+  if (std::all_of(m_parked.begin(), m_parked.begin() + m_fetcher->socketCount(),
+                  [](bool parked) { return parked; }))
     NextQueuedWebsite();
 }
 
 void HarvestController::wakeParkedSockets() {
   if (!bHarvesting) return;
-  if (m_options.politeCrawl) return politeWakeOneParkedSocket();
+  if (limitsHosts()) return politeWakeOneParkedSocket();
   // Entry 0 of the preview is taken already; with the table empty only the rest can be handed
   // out.
   qsizetype available = m_preview.size() - 1;
-  for (int16_t j = 0; j < kSocketCount; ++j) {
+  for (int16_t j = 0; j < m_fetcher->socketCount(); ++j) {
     if (!m_parked[j]) continue;
     if (available <= 0) {
       if (firstQueuedWebsite().isEmpty()) return;
-      available = kSocketCount;
+      available = m_fetcher->socketCount();
     }
     --available;
     wakeParked(j);

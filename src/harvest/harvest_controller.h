@@ -199,10 +199,13 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   QStringList m_searches;
   QStringList m_preview;
   QStringList m_faxPreview;
-  std::array<bool, kSocketCount> m_parked{};
+  std::array<bool, kMaxSocketCount> m_parked{};
 
   // The polite crawl (polite_take.cpp): which queued website a socket may take, robots.txt
-  // first, at most two sockets on one host, and hosts that asked to wait.
+  // first, at most two sockets on one host, and hosts that asked to wait. Its rule of two holds
+  // also with "Polite Crawl" off once more than the classic ten connections run, so that more
+  // connections never mean more load on one server.
+  bool limitsHosts() const { return m_options.politeCrawl || m_options.connections > kSocketCount; }
   void politeStartSearch();
   void politeTake(int16_t i);
   void politeFetchEnded(int16_t i);

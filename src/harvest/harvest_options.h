@@ -24,6 +24,7 @@ struct HarvestOptions {
   bool secureWeb = false;      // "Secure Sites and Redirects"
   bool skipPagesRead = false;  // "Skip Pages Already Read"
   bool politeCrawl = false;    // "Polite Crawl"
+  int connections = 10;        // "Connections": sockets side by side
 };
 
 // Which of the harvest's buttons are enabled. `faxData` stands for the three fax-number

@@ -1,7 +1,6 @@
 #include "harvest/page_fetcher.h"
 
 #include <unistd.h>
-#include <QHostInfo>
 #include <QNetworkProxy>
 #include <QScopedValueRollback>
 #include <QSocketNotifier>
@@ -28,12 +27,6 @@ namespace norvane {
 namespace {
 
 constexpr int kTickMilliseconds = 1000;
-
-void SystemLookup(const QString& host, QObject* context,
-                  std::function<void(const QList<QHostAddress>&)> done) {
-  QHostInfo::lookupHost(
-      host, context, [done = std::move(done)](const QHostInfo& info) { done(info.addresses()); });
-}
 
 // HOST:PORT from an environment variable; nothing when it is unset or malformed.
 std::optional<std::pair<QString, quint16>> HostAndPortFrom(const char* variable) {
@@ -88,10 +81,27 @@ QAbstractSocket::SocketError SocketErrorOf(int error) {
 PageFetcher::PageFetcher(HarvestHost& host, QObject* parent)
     : QObject(parent),
       m_host(host),
-      m_lookup(SystemLookup),
       m_opener([this](const ConnectionOpener::Opened& opened) { connectionOpened(opened); }) {
-  for (int16_t i = 0; i < kSocketCount; ++i) {
-    FetchConnection& c = m_connections[i];
+  m_tls = QSslConfiguration::defaultConfiguration();
+  const QString caFile = qEnvironmentVariable("NORVANE_CA_FILE");
+  if (!caFile.isEmpty()) m_tls.addCaCertificates(QSslCertificate::fromPath(caFile, QSsl::Pem));
+  m_connections.reserve(kMaxSocketCount);
+  setSocketCount(kSocketCount);
+  m_connections[0].idleTimer->setObjectName(QStringLiteral("timTimeout"));
+  m_connections[0].totalTimer->setObjectName(QStringLiteral("timTimeout2"));
+
+  if (const auto hook = HostAndPortFrom("NORVANE_CONNECT_TO"))
+    setConnectTo(hook->first, hook->second);
+  if (const auto hook = HostAndPortFrom("NORVANE_CONNECT_TO_TLS"))
+    setConnectToTls(hook->first, hook->second);
+}
+
+void PageFetcher::setSocketCount(int count) {
+  m_socketCount = std::clamp(count, 1, kMaxSocketCount);
+  // Sockets once made stay for the program's life; only the first m_socketCount take websites.
+  while (int(m_connections.size()) < m_socketCount) {
+    const auto i = int16_t(m_connections.size());
+    FetchConnection& c = m_connections.emplace_back();
     auto* plain = new QTcpSocket(this);
     auto* secure = new QSslSocket(this);
     for (QTcpSocket* socket : {plain, static_cast<QTcpSocket*>(secure)}) {
@@ -124,28 +134,19 @@ PageFetcher::PageFetcher(HarvestHost& host, QObject* parent)
          {std::pair{&FetchConnection::idleTimer, &PageFetcher::timTimeout_Timer},
           std::pair{&FetchConnection::totalTimer, &PageFetcher::timTimeout2_Timer}}) {
       auto* timer = new QTimer(this);
-      timer->setInterval(kTickMilliseconds);
       const auto handler = entry.second;
       connect(timer, &QTimer::timeout, this, [this, i, handler] { (this->*handler)(i); });
       c.*entry.first = timer;
     }
+    c.secureSocket->setSslConfiguration(m_tls);
+    c.idleTimer->setInterval(m_tickMs);
+    c.totalTimer->setInterval(m_tickMs);
   }
-  m_connections[0].idleTimer->setObjectName(QStringLiteral("timTimeout"));
-  m_connections[0].totalTimer->setObjectName(QStringLiteral("timTimeout2"));
-
-  if (const auto hook = HostAndPortFrom("NORVANE_CONNECT_TO"))
-    setConnectTo(hook->first, hook->second);
-  if (const auto hook = HostAndPortFrom("NORVANE_CONNECT_TO_TLS"))
-    setConnectToTls(hook->first, hook->second);
-  m_tls = QSslConfiguration::defaultConfiguration();
-  const QString caFile = qEnvironmentVariable("NORVANE_CA_FILE");
-  if (!caFile.isEmpty()) addCaCertificates(QSslCertificate::fromPath(caFile, QSsl::Pem));
-  for (FetchConnection& c : m_connections) c.secureSocket->setSslConfiguration(m_tls);
 }
 
 PageFetcher::~PageFetcher() {
   // Closing here sends no events to a host that is going away.
-  for (int16_t i = 0; i < kSocketCount; ++i) {
+  for (int16_t i = 0; i < int16_t(m_connections.size()); ++i) {
     FetchConnection& c = m_connections[i];
     endFetch(c);
     releaseOpened(i);
@@ -166,6 +167,7 @@ void PageFetcher::setTickLimits(int idleTicks, int totalTicks) {
 }
 
 void PageFetcher::setTickInterval(int milliseconds) {
+  m_tickMs = milliseconds;
   for (FetchConnection& c : m_connections) {
     c.idleTimer->setInterval(milliseconds);
     c.totalTimer->setInterval(milliseconds);
@@ -189,7 +191,8 @@ void PageFetcher::addCaCertificates(const QList<QSslCertificate>& authorities) {
 }
 
 void PageFetcher::setHostLookup(HostLookup lookup) {
-  m_lookup = lookup ? std::move(lookup) : HostLookup(SystemLookup);
+  m_ownLookup = bool(lookup);
+  m_lookups.setLookup(std::move(lookup));
 }
 
 bool PageFetcher::yieldKeeps(const FetchTicket& t) {
@@ -206,13 +209,14 @@ void PageFetcher::endFetch(FetchConnection& c) {
 
 qsizetype PageFetcher::bufferedBytes() const {
   qsizetype total = 0;
-  for (const FetchConnection& c : m_connections) total += qsizetype(c.slot.strData.size());
+  for (int16_t i = 0; i < m_socketCount; ++i)
+    total += qsizetype(m_connections[i].slot.strData.size());
   return total;
 }
 
 bool PageFetcher::holdsMost(int16_t i) const {
   const std::size_t mine = m_connections[i].slot.strData.size();
-  for (int16_t j = 0; j < kSocketCount; ++j) {
+  for (int16_t j = 0; j < m_socketCount; ++j) {
     const std::size_t other = m_connections[j].slot.strData.size();
     if (j != i && m_connections[j].busy() && (other > mine || (other == mine && j < i)))
       return false;
@@ -240,7 +244,7 @@ void PageFetcher::readLater(const FetchTicket& t) {
 }
 
 void PageFetcher::wakeWaitingForBudget() {
-  for (int16_t j = 0; j < kSocketCount; ++j) {
+  for (int16_t j = 0; j < m_socketCount; ++j) {
     FetchConnection& c = m_connections[j];
     if (!c.waitingForBudget) continue;
     c.waitingForBudget = false;
@@ -254,9 +258,9 @@ void PageFetcher::StartFetchReading(int16_t i, QString& strURL, qsizetype limit)
 }
 
 void PageFetcher::StartFetch(int16_t i, QString& strURL) {
-  m_readLimit[i] = std::exchange(m_nextReadLimit, 0);
-  if (!m_host.harvesting()) return;
   FetchConnection& c = m_connections[i];
+  c.readLimit = std::exchange(m_nextReadLimit, 0);
+  if (!m_host.harvesting()) return;
 
   const PageAddress address = DecomposePageAddress(strURL, urlRules());
   strURL = address.url;
@@ -449,18 +453,26 @@ qint64 PageFetcher::readInto(int16_t i, std::string& response, qint64 bytes) {
 void PageFetcher::connectSocket(const FetchTicket& t) {
   FetchConnection& c = m_connections[t.socket];
   const QString& hookHost = c.page.secure ? m_connectTlsHost : m_connectHost;
-  if (!hookHost.isEmpty()) {
+  // With the hook, a lookup set by hand still runs (a bench makes lookups cost what they cost on
+  // the web), but the connection goes to the hook.
+  if (!hookHost.isEmpty() && !m_ownLookup) {
     connectTo(c, hookHost, c.page.secure ? m_connectTlsPort : m_connectPort);
     return;
   }
   c.state = State::LookingUp;
-  m_lookup(c.slot.strHost, this, [this, t](const QList<QHostAddress>& addresses) {
+  m_lookups.lookUp(c.slot.strHost, this, [this, t](const QList<QHostAddress>& addresses) {
     if (current(t) && m_connections[t.socket].state == State::LookingUp)
       connectToAddresses(t.socket, addresses);
   });
 }
 
 void PageFetcher::connectToAddresses(int16_t i, const QList<QHostAddress>& addresses) {
+  FetchConnection& hooked = m_connections[i];
+  const QString& hookHost = hooked.page.secure ? m_connectTlsHost : m_connectHost;
+  if (!hookHost.isEmpty()) {
+    if (addresses.isEmpty()) return giveUpLater(i);
+    return connectTo(hooked, hookHost, hooked.page.secure ? m_connectTlsPort : m_connectPort);
+  }
   // A page decides which hosts the crawl visits, so no host may lead it into the user's own
   // machine or network: such a host is treated as one that cannot be reached.
   for (const QHostAddress& address : addresses) {
@@ -483,7 +495,7 @@ void PageFetcher::CloseSocket(int16_t i) {
 }
 
 void PageFetcher::CloseAll() {
-  for (int16_t i = 0; i < kSocketCount; ++i) CloseSocket(i);
+  for (int16_t i = 0; i < int16_t(m_connections.size()); ++i) CloseSocket(i);
   // The closes queued above happen now, not at the next connection.
   m_opener.flush();
 }
@@ -517,15 +529,14 @@ void PageFetcher::wscVersion_DataArrival(int16_t i, qint64 bytesTotal) {
   // A response within its share of the budget always goes on, so small pages never wait behind
   // large ones; a larger one grows while all sockets together stay within the budget, and the
   // largest always does, so that one of them finishes and frees its memory for the others.
-  if (qsizetype(slot.strData.size()) + waiting > kMaxBufferedBytes / kSocketCount &&
+  if (qsizetype(slot.strData.size()) + waiting > kMaxBufferedBytes / m_socketCount &&
       bufferedBytes() + waiting > kMaxBufferedBytes && !holdsMost(i)) {
     c.waitingForBudget = true;
     return;
   }
   slot.iIdleTicks = 0;
   const qint64 read = readInto(i, slot.strData, waiting);
-  if (m_readLimit[i] > 0 && qsizetype(slot.strData.size()) >= m_readLimit[i])
-    return wscVersion_Close(i);
+  if (c.readLimit > 0 && qsizetype(slot.strData.size()) >= c.readLimit) return wscVersion_Close(i);
   slot.lReceived += int32_t(read);
   // Built in one allocation: this runs for every piece of every page.
   m_host.setPanelText(1, QStringLiteral("Downloading: ") % slot.strHost % slot.strPath %
@@ -564,7 +575,7 @@ void PageFetcher::wscVersion_Close(int16_t i) {
     return;
   }
   // A robots.txt answer is the crawl's own business: its redirects are not followed.
-  if (m_secureWeb && m_readLimit[i] == 0) {
+  if (m_secureWeb && c.readLimit == 0) {
     const std::string_view data(slot.strData);
     if (const auto status = StatusCodeOf(data); status && IsFollowedRedirect(*status))
       return followRedirect(i, LocationOf(data));

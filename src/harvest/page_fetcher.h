@@ -9,15 +9,16 @@
 #include <QSslConfiguration>
 #include <QSslSocket>
 #include <QString>
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "harvest/connection_opener.h"
 #include "harvest/fetch_connection.h"
 #include "harvest/fetch_slot.h"
+#include "harvest/host_lookups.h"
 #include "harvest/url_rules.h"
 
 class QTcpSocket;
@@ -27,7 +28,8 @@ namespace norvane {
 
 class HarvestHost;
 
-// Downloads one page per socket over plain HTTP/1.1 on port 80, ten sockets side by side. With
+// Downloads one page per socket over plain HTTP/1.1 on port 80, ten sockets side by side (or as
+// many as "Web" > "Connections" chooses). With
 // the secure option on, "https://" websites are fetched over TLS on port 443 (certificates
 // checked against the system's authorities and NORVANE_CA_FILE), redirects are followed on the
 // same socket, and the request names the crawl in a User-Agent line. A
@@ -39,10 +41,7 @@ class PageFetcher : public QObject {
   Q_OBJECT
 
  public:
-  // Looks a host name up and calls done with its addresses (none when the lookup failed). The
-  // answer may come later through the event loop; context ends it early when destroyed.
-  using HostLookup = std::function<void(const QString& host, QObject* context,
-                                        std::function<void(const QList<QHostAddress>&)> done)>;
+  using HostLookup = norvane::HostLookup;
 
   explicit PageFetcher(HarvestHost& host, QObject* parent = nullptr);
   ~PageFetcher() override;
@@ -55,6 +54,13 @@ class PageFetcher : public QObject {
   // Ends whatever socket i is doing and disarms its timers.
   void CloseSocket(int16_t i);
   void CloseAll();
+  // Sockets 0 to count - 1 take websites from now on (1 to kMaxSocketCount); set between runs.
+  void setSocketCount(int count);
+  int socketCount() const { return m_socketCount; }
+  // A new run looks every name up again.
+  void forgetLookups() { m_lookups.clear(); }
+  // Names sent to the resolver so far.
+  int lookupsAsked() const { return m_lookups.asked(); }
 
   const FetchSlot& slot(int16_t i) const { return m_connections[i].slot; }
   // The address of the page being fetched (or last fetched) on socket i.
@@ -92,6 +98,8 @@ class PageFetcher : public QObject {
   void setSecureWeb(bool on) { m_secureWeb = on; }
   bool secureWeb() const { return m_secureWeb; }
   UrlRules urlRules() const { return UrlRules{m_secureWeb}; }
+  // Replaces the system's resolver (nothing: back to it). A lookup set here runs also when the
+  // connect-to hook is set; the hook then takes the connection of every name that resolves.
   void setHostLookup(HostLookup lookup);
   void setMaxResponseBytes(qsizetype bytes) { m_maxResponseBytes = bytes; }
 
@@ -105,10 +113,10 @@ class PageFetcher : public QObject {
 
   // A response may grow to this size; past it the fetch is given up like a time-out.
   static constexpr qsizetype kMaxResponseBytes = 16 * 1024 * 1024;
-  // What all sockets together hold of their responses: past it, a response larger than a tenth
-  // of it leaves its next piece in the socket (the server then waits) until another fetch ends,
-  // unless it is the largest of all, which goes on to its end or its limit. The sockets thus
-  // hold at most this plus one response's limit. A waiting socket's idle time-out still runs.
+  // What all sockets together hold of their responses: past it, a response larger than its
+  // socket's share of it leaves its next piece in the socket (the server then waits) until another
+  // fetch ends, unless it is the largest of all, which goes on to its end or its limit. The sockets
+  // thus hold at most this plus one response's limit. A waiting socket's idle time-out still runs.
   static constexpr qsizetype kMaxBufferedBytes = 64 * 1024 * 1024;
   // What a socket reads ahead of the crawl, so that unread data stays with the server.
   static constexpr qsizetype kReadAheadBytes = 256 * 1024;
@@ -171,7 +179,8 @@ class PageFetcher : public QObject {
   void readLater(const FetchTicket& t);
 
   HarvestHost& m_host;
-  std::array<FetchConnection, kSocketCount> m_connections{};
+  std::vector<FetchConnection> m_connections;  // never reallocated: reserved for the most
+  int m_socketCount = 0;
   QSet<QString> m_slowHosts;  // lower case
   int m_timeout = 10;
   int m_timeout2 = 30;
@@ -181,10 +190,10 @@ class PageFetcher : public QObject {
   quint16 m_connectTlsPort = 0;
   bool m_secureWeb = false;
   QSslConfiguration m_tls;
-  HostLookup m_lookup;
+  HostLookups m_lookups;
+  bool m_ownLookup = false;  // set by setHostLookup
+  int m_tickMs = 1000;
   qsizetype m_maxResponseBytes = kMaxResponseBytes;
-  // Per socket: where reading stops for the current fetch (0: only the memory limit).
-  std::array<qsizetype, kSocketCount> m_readLimit{};
   qsizetype m_nextReadLimit = 0;
   // Last, so that it goes first: its answers refer to the connections above.
   ConnectionOpener m_opener;

@@ -31,8 +31,8 @@ PoliteScheduler::Answer PoliteScheduler::choose(const QStringList& queue, TimePo
   for (qsizetype k = 0; k < queue.size(); ++k) {
     const Site site = siteOf(queue[k]);
     const auto rules = m_robots.constFind(site.origin);
-    const bool known = rules != m_robots.cend();
-    if (known && !rules->allows(site.path)) {
+    const bool known = !m_readsRobots || rules != m_robots.cend();
+    if (m_readsRobots && known && !rules->allows(site.path)) {
       answer.choice = Choice{k, Action::Drop};
       break;
     }
@@ -49,7 +49,7 @@ PoliteScheduler::Answer PoliteScheduler::choose(const QStringList& queue, TimePo
 }
 
 void PoliteScheduler::start(int16_t socket, const QString& website, bool robots, TimePoint now) {
-  if (socket < 0 || socket >= kSocketCount) return;
+  if (socket < 0 || socket >= kMaxSocketCount) return;
   fetchEnded(socket);  // a socket runs one fetch at a time
   const Site site = siteOf(website);
   m_sockets[socket] = SocketFetch{site.host, site.origin, website, robots};
@@ -66,7 +66,7 @@ void PoliteScheduler::robotsStarted(int16_t socket, const QString& website, Time
 }
 
 bool PoliteScheduler::fetchEnded(int16_t socket) {
-  if (socket < 0 || socket >= kSocketCount || !m_sockets[socket]) return false;
+  if (socket < 0 || socket >= kMaxSocketCount || !m_sockets[socket]) return false;
   const SocketFetch fetch = *m_sockets[socket];
   m_sockets[socket].reset();
   m_limits.finished(fetch.host);
@@ -76,7 +76,7 @@ bool PoliteScheduler::fetchEnded(int16_t socket) {
 }
 
 bool PoliteScheduler::takeRobotsResponse(int16_t socket, std::string_view received) {
-  if (socket < 0 || socket >= kSocketCount || !m_sockets[socket] || !m_sockets[socket]->robots)
+  if (socket < 0 || socket >= kMaxSocketCount || !m_sockets[socket] || !m_sockets[socket]->robots)
     return false;
   const SocketFetch fetch = *m_sockets[socket];
   const RobotsRules rules = RobotsRulesForResponse(received);
@@ -90,7 +90,7 @@ bool PoliteScheduler::takeRobotsResponse(int16_t socket, std::string_view receiv
 std::optional<QString> PoliteScheduler::takeSlowDown(int16_t socket, std::string_view received,
                                                      std::chrono::system_clock::time_point wallNow,
                                                      TimePoint now) {
-  if (socket < 0 || socket >= kSocketCount || !m_sockets[socket] || m_sockets[socket]->robots)
+  if (socket < 0 || socket >= kMaxSocketCount || !m_sockets[socket] || m_sockets[socket]->robots)
     return std::nullopt;
   const auto end = HeaderEndPosition(received);
   if (!end) return std::nullopt;

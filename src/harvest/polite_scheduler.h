@@ -56,6 +56,9 @@ class PoliteScheduler {
     m_siteCache.clear();
   }
 
+  // Off: robots.txt is neither fetched nor obeyed; only the limits per host hold.
+  void setReadsRobots(bool on) { m_readsRobots = on; }
+
   // Looks at the queue in order: the first website that robots.txt refuses is dropped, the first
   // whose host may start a fetch now is fetched (or its host's robots.txt, when not known yet).
   // A host whose robots.txt is being fetched waits for it.
@@ -110,7 +113,8 @@ class PoliteScheduler {
   QHash<QString, RobotsRules> m_robots;  // by origin
   QSet<QString> m_robotsPending;         // origins whose robots.txt is being fetched
   QSet<QString> m_putBack;               // websites queued again after a Retry-After
-  std::array<std::optional<SocketFetch>, kSocketCount> m_sockets;
+  std::array<std::optional<SocketFetch>, kMaxSocketCount> m_sockets;
+  bool m_readsRobots = true;
 };
 
 }  // namespace norvane

@@ -20,6 +20,8 @@ using Clock = PoliteScheduler::Clock;
 void HarvestController::politeStartSearch() {
   m_politeWake->stop();
   m_polite->setUrlRules(UrlRules{m_options.secureWeb});
+  // More connections than the classic ten keep the rule of two per host, robots.txt or not.
+  m_polite->setReadsRobots(m_options.politeCrawl);
   // The rules of a host hold for the rest of the search string, also across Stop and Resume.
   if (currentSearch() != m_politeSearch) {
     m_polite->reset();
@@ -123,9 +125,10 @@ void HarvestController::politeTake(int16_t i) {
 // One parked socket at a time, and only when the queue holds something one may take: a socket
 // that then takes a website wakes the next, so the sockets come back one by one as hosts free.
 void HarvestController::politeWakeOneParkedSocket() {
-  if (!bHarvesting || !m_options.politeCrawl) return;
-  const auto parked = std::find(m_parked.begin(), m_parked.end(), true);
-  if (parked == m_parked.end()) return;
+  if (!bHarvesting || !limitsHosts()) return;
+  const auto end = m_parked.begin() + m_fetcher->socketCount();
+  const auto parked = std::find(m_parked.begin(), end, true);
+  if (parked == end) return;
   const auto now = Clock::now();
   QStringList queue = m_preview;
   if (m_frontHandedOut && !queue.isEmpty()) queue.removeFirst();
