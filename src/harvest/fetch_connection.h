@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QAbstractSocket>
+#include <QObject>
 #include <QStringList>
 #include <QTimer>
 #include <cstdint>
@@ -9,6 +11,7 @@
 #include "harvest/url_rules.h"
 
 class QSocketNotifier;
+class QSslConfiguration;
 class QSslSocket;
 class QTcpSocket;
 
@@ -24,10 +27,23 @@ namespace norvane {
 // crawl's one thread dearly. `socket` is the one the fetch uses; the other one is always
 // unconnected, because a fetch changes sockets only when it connects, after its previous
 // connection was aborted.
-struct FetchConnection {
+//
+// It owns its sockets, timers and notifier and passes on their events by its signals; what a
+// fetch makes of them (the page, a redirect, a give-up) is the fetcher's, whose rules span the
+// sockets (the shared budget, the slow hosts).
+class FetchConnection : public QObject {
+  Q_OBJECT
+
+ public:
   // Redirecting: between the close of one hop and the connection of the next.
   enum class State { Idle, LookingUp, Connecting, Receiving, Redirecting };
 
+  // Socket `index` of the crawl: its sockets read at most `readAhead` bytes ahead, its TLS socket
+  // trusts `tls`, its timers tick every `tickMs`.
+  FetchConnection(int16_t index, qint64 readAhead, const QSslConfiguration& tls, int tickMs,
+                  QObject* parent);
+
+  const int16_t index;
   QTcpSocket* socket = nullptr;        // wscVersion(i): plainSocket or secureSocket
   QTcpSocket* plainSocket = nullptr;   // http pages
   QSslSocket* secureSocket = nullptr;  // https pages
@@ -65,6 +81,23 @@ struct FetchConnection {
     idleTimer->stop();
     totalTimer->stop();
   }
+  // A new page on this connection (a fetch or a redirect's next hop): nothing received yet.
+  void clearResponse() {
+    slot.strData.clear();
+    slot.bHeaderDone = false;
+    slot.lHeaderSearchFrom = 0;
+    slot.lContentLength = 0;
+    slot.lReceived = 0;
+  }
+
+ signals:
+  void connected();  // the plain connection is up, or a secure one finished its handshake
+  void dataArrived();
+  void closed();  // by the server
+  void failed(QAbstractSocket::SocketError error);
+  void descriptorReadable();  // the opener's connection holds data or its close
+  void idleTick();            // timTimeout
+  void totalTick();           // timTimeout2
 };
 
 // A fetch as it stood when a handler began. The crawl yields to the event loop inside its

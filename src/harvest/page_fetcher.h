@@ -62,19 +62,19 @@ class PageFetcher : public QObject {
   // Names sent to the resolver so far.
   int lookupsAsked() const { return m_lookups.asked(); }
 
-  const FetchSlot& slot(int16_t i) const { return m_connections[i].slot; }
+  const FetchSlot& slot(int16_t i) const { return m_connections[i]->slot; }
   // The address of the page being fetched (or last fetched) on socket i.
-  const PageAddress& pageAddress(int16_t i) const { return m_connections[i].page; }
-  bool isFetching(int16_t i) const { return m_connections[i].busy(); }
+  const PageAddress& pageAddress(int16_t i) const { return m_connections[i]->page; }
+  bool isFetching(int16_t i) const { return m_connections[i]->busy(); }
   bool isSlowHost(const QString& host) const;
   int slowHostCount() const { return int(m_slowHosts.size()); }
-  bool timersArmed(int16_t i) const { return m_connections[i].timersArmed(); }
+  bool timersArmed(int16_t i) const { return m_connections[i]->timersArmed(); }
 
   // The socket and timers of index i under their fixed names; the socket is the one its fetch
   // uses (or last used): the plain one for http pages, the TLS one for https pages.
-  QTcpSocket* wscVersion(int16_t i) const { return m_connections[i].socket; }
-  QTimer* timTimeout(int16_t i) const { return m_connections[i].idleTimer; }
-  QTimer* timTimeout2(int16_t i) const { return m_connections[i].totalTimer; }
+  QTcpSocket* wscVersion(int16_t i) const { return m_connections[i]->socket; }
+  QTimer* timTimeout(int16_t i) const { return m_connections[i]->idleTimer; }
+  QTimer* timTimeout2(int16_t i) const { return m_connections[i]->totalTimer; }
 
   // The address of the fetch started last on any socket.
   QString strCurUrl;
@@ -128,9 +128,9 @@ class PageFetcher : public QObject {
  private:
   using State = FetchConnection::State;
 
-  FetchTicket ticket(int16_t i) const { return {i, m_connections[i].generation}; }
+  FetchTicket ticket(int16_t i) const { return {i, m_connections[i]->generation}; }
   bool current(const FetchTicket& t) const {
-    return m_connections[t.socket].generation == t.generation;
+    return m_connections[t.socket]->generation == t.generation;
   }
   // Yields to the event loop once; true when the ticket's fetch is still the socket's and busy.
   bool yieldKeeps(const FetchTicket& t);
@@ -179,7 +179,7 @@ class PageFetcher : public QObject {
   void readLater(const FetchTicket& t);
 
   HarvestHost& m_host;
-  std::vector<FetchConnection> m_connections;  // never reallocated: reserved for the most
+  std::vector<FetchConnection*> m_connections;  // children of the fetcher
   int m_socketCount = 0;
   QSet<QString> m_slowHosts;  // lower case
   int m_timeout = 10;

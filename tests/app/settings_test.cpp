@@ -1,5 +1,6 @@
 // Options and counters through the real main window and a temporary settings store.
 #include <QAction>
+#include <QMenu>
 #include <QMenuBar>
 #include "common/settings_store.h"
 
@@ -59,6 +60,43 @@ TEST_F(SettingsTest, WebMenuFollowsFileAndEachItemIsKeptAtOnce) {
       form.reset();
       EXPECT_EQ(start()->findChild<QAction*>(QLatin1String(item.name))->isChecked(), !c.checked);
     }
+  }
+}
+
+TEST_F(SettingsTest, ConnectionsAreOneOfFiveCountsKeptAtOnce) {
+  const struct {
+    const char* storedValue;  // null: no key yet
+    int checked;
+    int chosen;  // then triggered
+  } cases[] = {
+      {nullptr, 10, 100}, {"200", 200, 25}, {"37", 10, 50}, {"x", 10, 200}, {"50", 50, 10}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.storedValue ? c.storedValue : "absent");
+    QSettings(QStringLiteral("Norvane"), QStringLiteral("Norvane")).clear();
+    if (c.storedValue) store(QStringLiteral("crawlConnections"), QLatin1String(c.storedValue));
+    auto form = start();
+    auto* menu = form->findChild<QMenu*>(QStringLiteral("mnuConnections"));
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(menu->title(), QStringLiteral("Connections"));
+    QStringList texts;
+    QStringList checked;
+    for (const QAction* item : menu->actions()) {
+      texts << item->text();
+      if (item->isChecked()) checked << item->text();
+    }
+    EXPECT_EQ(texts, QStringList({"10", "25", "50", "100", "200"}));
+    EXPECT_EQ(checked, QStringList{QString::number(c.checked)});
+    EXPECT_EQ(form->controller().options().connections, c.checked);
+    form->findChild<QAction*>(QStringLiteral("mnuConnections%1").arg(c.chosen))->trigger();
+    EXPECT_EQ(stored(QStringLiteral("crawlConnections")), QString::number(c.chosen));
+    EXPECT_EQ(form->controller().options().connections, c.chosen);
+    int nowChecked = 0;
+    for (const QAction* item : menu->actions()) nowChecked += item->isChecked();
+    EXPECT_EQ(nowChecked, 1);
+    form.reset();
+    EXPECT_TRUE(start()
+                    ->findChild<QAction*>(QStringLiteral("mnuConnections%1").arg(c.chosen))
+                    ->isChecked());
   }
 }
 
