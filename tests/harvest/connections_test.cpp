@@ -99,6 +99,61 @@ TEST_F(CrawlTest, TwoHundredConnectionsLookNamesUpOnceAndSideBySide) {
   EXPECT_TRUE(crawl->fetcher().isSlowHost(QStringLiteral("nowhere.test")));
 }
 
+TEST_F(CrawlTest, ConnectionObjectPassesOnItsSocketsEvents) {
+  server.setPage(QStringLiteral("plain.test/"), "<html>hello</html>");
+  server.setBehaviour(QStringLiteral("silent.test"), TestHttpServer::Behaviour::Silent);
+  server.setBehaviour(QStringLiteral("shut.test"), TestHttpServer::Behaviour::CloseAtOnce);
+  const struct {
+    const char* host;  // null: a port where nothing listens
+    bool securePage;   // a secure page is told of its connection only after the handshake
+    bool connected;
+    bool data;
+    bool closed;
+    QAbstractSocket::SocketError error;  // UnknownSocketError: none
+    bool idleTicks;
+  } cases[] = {
+      {"plain.test", false, true, true, true, QAbstractSocket::RemoteHostClosedError, false},
+      {"shut.test", false, true, false, true, QAbstractSocket::RemoteHostClosedError, false},
+      {"silent.test", false, true, false, false, QAbstractSocket::UnknownSocketError, true},
+      {"plain.test", true, false, false, false, QAbstractSocket::UnknownSocketError, true},
+      {nullptr, false, false, false, false, QAbstractSocket::ConnectionRefusedError, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.host ? c.host : "closed port") + (c.securePage ? " secure" : ""));
+    FetchConnection connection(0, PageFetcher::kReadAheadBytes,
+                               QSslConfiguration::defaultConfiguration(), 20, nullptr);
+    connection.page.secure = c.securePage;
+    int connected = 0, data = 0, closed = 0, idle = 0;
+    QList<QAbstractSocket::SocketError> failed;
+    QObject::connect(&connection, &FetchConnection::connected, [&] { ++connected; });
+    QObject::connect(&connection, &FetchConnection::dataArrived, [&] { ++data; });
+    QObject::connect(&connection, &FetchConnection::closed, [&] { ++closed; });
+    QObject::connect(&connection, &FetchConnection::failed,
+                     [&](QAbstractSocket::SocketError error) { failed << error; });
+    QObject::connect(&connection, &FetchConnection::idleTick, [&] { ++idle; });
+    QObject::connect(&connection, &FetchConnection::connected, [&] {
+      connection.socket->write("GET / HTTP/1.1\r\nHost: " + QByteArray(c.host) + "\r\n\r\n");
+    });
+    // Only a fetch that waits long enough sees its idle timer tick.
+    if (c.idleTicks) connection.idleTimer->start();
+    connection.socket->connectToHost(QStringLiteral("127.0.0.1"),
+                                     c.host ? server.port() : closedPort());
+    WaitFor([&] { return closed > 0 || failed.contains(QAbstractSocket::ConnectionRefusedError); },
+            500);
+    WaitFor([&] { return idle > 0; }, 100);  // a few ticks more
+    EXPECT_EQ(connected > 0, c.connected);
+    EXPECT_EQ(data > 0, c.data);
+    EXPECT_EQ(closed > 0, c.closed);
+    EXPECT_EQ(failed.isEmpty() ? QAbstractSocket::UnknownSocketError : failed.first(), c.error);
+    if (c.idleTicks) {
+      EXPECT_GT(idle, 0);
+    }
+    EXPECT_EQ(connection.objectName(), QString());
+    EXPECT_EQ(connection.idleTimer->objectName(), QStringLiteral("timTimeout"));
+    connection.socket->abort();
+  }
+}
+
 TEST(HostLookupsTest, EachNameIsAskedOnceARun) {
   QList<std::pair<QString, HostLookups::Done>> pending;
   HostLookups lookups([&](const QString& host, QObject*, HostLookups::Done done) {
