@@ -328,7 +328,8 @@ async def run_client(args, web, port, tool, n, tmp, display):
         if line.startswith("RESULT"):
             for field in line.split()[1:]:
                 name, _, value = field.partition("=")
-                if name in ("peak_rss_mb", "lookups", "lookup_late_ms", "lookups_at_once"):
+                if name in ("peak_rss_mb", "lookups", "lookup_late_ms", "lookups_at_once",
+                            "cpu_ms_per_page"):
                     figures[name] = float(value)
     shutil.rmtree(out, ignore_errors=True)
     return figures
