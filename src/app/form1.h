@@ -137,6 +137,7 @@ class Form1 : public QMainWindow {
   QAction* mnuSecureWeb = nullptr;  // "Web" > "Secure Sites and Redirects"
   QAction* mnuSkipRead = nullptr;   // "Web" > "Skip Pages Already Read"
   QAction* mnuPolite = nullptr;     // "Web" > "Polite Crawl"
+  QAction* mnuAllLinks = nullptr;   // "Web" > "All Links of a Page"
 
   int32_t lAdvanceAfter = 10000;  // from cmbAdvance
 

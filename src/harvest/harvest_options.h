@@ -24,6 +24,7 @@ struct HarvestOptions {
   bool secureWeb = false;      // "Secure Sites and Redirects"
   bool skipPagesRead = false;  // "Skip Pages Already Read"
   bool politeCrawl = false;    // "Polite Crawl"
+  bool allLinks = false;       // "All Links of a Page"
 };
 
 // Which of the harvest's buttons are enabled. `faxData` stands for the three fax-number

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "harvest/link_extraction.h"
 #include "harvest/url_rules.h"
 
 namespace norvane {
@@ -52,6 +53,8 @@ struct PageJob {
   std::string textFile;
   // Writes the two files when set; each write opens its file anew when it is not.
   RewrittenFiles* files = nullptr;
+  // How the page's links are read.
+  LinkReading reading;
 };
 
 // Thread-safe: touches nothing but its job and the job's two files.

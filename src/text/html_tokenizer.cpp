@@ -298,7 +298,7 @@ bool HtmlTokenizer::readTag(bool end) {
   m_pos = p;
   m_attributeCount = 0;
   m_token.selfClosing = false;
-  readAttributes();
+  readAttributes(!end && (!m_keepAttributesOf || m_keepAttributesOf(m_name)));
   if (m_pos > m_page.size()) {  // cut off by the end of the page: dropped
     m_pos = m_page.size();
     return false;
@@ -320,8 +320,8 @@ bool HtmlTokenizer::readTag(bool end) {
 }
 
 // The attributes from m_pos to the tag's ">", which m_pos ends after; beyond the page's end when
-// the page ends first. End tags read theirs too and drop them.
-void HtmlTokenizer::readAttributes() {
+// the page ends first. Kept only when `keep`.
+void HtmlTokenizer::readAttributes(bool keep) {
   const std::string_view page = m_page;
   std::size_t p = m_pos;
   for (;;) {
@@ -365,6 +365,7 @@ void HtmlTokenizer::readAttributes() {
       }
       hasValue = true;
     }
+    if (!keep) continue;
     if (m_attributeCount == m_attributes.size()) m_attributes.emplace_back();
     HtmlAttribute& attribute = m_attributes[m_attributeCount];
     attribute.name.assign(name);

@@ -53,6 +53,11 @@ class HtmlTokenizer {
  public:
   explicit HtmlTokenizer(std::string_view page);
 
+  // Start tags of elements the filter turns down come without their attributes, which spares
+  // a caller that reads only some elements (the links of a page) copying all the others'.
+  using ElementFilter = bool (*)(std::string_view name);
+  void keepAttributesOnlyOf(ElementFilter wanted) { m_keepAttributesOf = wanted; }
+
   // The next token into token(); false at the end of the page.
   bool next();
   const HtmlToken& token() const { return m_token; }
@@ -60,7 +65,7 @@ class HtmlTokenizer {
  private:
   bool readMarkup();
   bool readTag(bool end);
-  void readAttributes();
+  void readAttributes(bool keep);
   void skipBogusComment();
   void skipComment();
   void emitText(std::size_t from, std::size_t to, bool decode);
@@ -76,6 +81,7 @@ class HtmlTokenizer {
   // After the start tag of an element with raw or escaped contents: its name, until they are read.
   std::string m_specialElement;
   int m_foreignDepth = 0;  // open svg and math elements
+  ElementFilter m_keepAttributesOf = nullptr;
 };
 
 // Decodes the character references of a text as HTML5 does: "&amp;", "&#38;", "&#x26;" and the
