@@ -55,8 +55,7 @@ def as_bytes(text):
 
 
 def as_read(value):
-    value = value.strip(" \t\n\r\f").split("#", 1)[0]
-    return re.sub("[\t\n\r]", "", value)
+    return re.sub("[\t\n\r]", "", value.split("#", 1)[0].strip(" \t\n\r\f"))
 
 
 # HTML5 leaves a named reference without ";" in an attribute as written when a letter, digit or

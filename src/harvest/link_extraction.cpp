@@ -114,12 +114,12 @@ bool IsUrlSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
 
-// As a browser reads a link's text: spaces around it trimmed, tabs and line breaks inside it
-// removed, the fragment cut off.
+// As a browser reads a link's text: tabs and line breaks inside it removed, the fragment cut off,
+// and spaces around what is left trimmed (a space before the "#" is not sent either).
 std::string LinkAsRead(std::string_view value) {
+  value = value.substr(0, value.find('#'));
   while (!value.empty() && IsUrlSpace(value.front())) value.remove_prefix(1);
   while (!value.empty() && IsUrlSpace(value.back())) value.remove_suffix(1);
-  value = value.substr(0, value.find('#'));
   std::string link;
   link.reserve(value.size());
   for (char c : value)

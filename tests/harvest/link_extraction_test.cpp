@@ -57,8 +57,8 @@ TEST(PageLinksTest, BothReadingsWhereTheyDiffer) {
       {"references", "<a href=\"p.html?a=1&amp;b=2&copy=4\">\r\n<a href=\"q.html?x&#38;y\">",
        "h.test/dir/p.html?a=1&amp;b=2&copy=4\n",  // the "#" of "&#38;" drops the second
        "h.test/dir/p.html?a=1&b=2&copy=4\nh.test/dir/q.html?x&y\n"},
-      {"spaces and line breaks in a value", "<a href=\"  s.html\n \">\r\n",
-       "h.test/dir/  s.html\n \n", "h.test/dir/s.html\n"},
+      {"spaces and line breaks in a value", "<a href=\"  s.html\n \">\r\n<a href=\"t.html #x\">",
+       "h.test/dir/  s.html\n \n", "h.test/dir/s.html\nh.test/dir/t.html\n"},
       {"base", "<base href=\"http://o.test/x/\"><a href=\"y.html\"><a href=\"/z.html\">",
        "o.test/x/\n", "o.test/x/y.html\no.test/z.html\n"},
       {"protocol-relative", "<a href=\"//cdn.test/p.html\">", "h.test/cdn.test/p.html\n",
