@@ -26,7 +26,8 @@ enum class HtmlTokenKind {
 // call of HtmlTokenizer::next().
 struct HtmlToken {
   HtmlTokenKind kind = HtmlTokenKind::Text;
-  // A tag's name in lower case; for RawText the element whose contents it is.
+  // A tag's name in lower case; for RawText, and for the Text of a title or textarea, the
+  // element whose contents it is (empty for other text).
   std::string_view name;
   std::string_view text;
   // In the order written; an attribute named again in the same tag is dropped, as browsers do.
