@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -50,8 +51,14 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
   mnuSkipRead = AddMenuOption(web, QStringLiteral("mnuSkipRead"),
                               QStringLiteral("Skip Pages Already Read"), true);
   mnuPolite = AddMenuOption(web, QStringLiteral("mnuPolite"), QStringLiteral("Polite Crawl"), true);
-  for (QAction* item : {mnuSecureWeb, mnuSkipRead, mnuPolite})
+  mnuStaySites = AddMenuOption(web, settings::mnuStaySites.key(),
+                               QStringLiteral("Stay on Result Sites"), true);
+  mnuSitePages = AddMenuChoice(web, QStringLiteral("mnuSitePages"),
+                               QStringLiteral("Pages per Site"), settings::sitePageLimit,
+                               {{"20", 20}, {"50", 50}, {"200", 200}, {"No Limit", 0}});
+  for (QAction* item : {mnuSecureWeb, mnuSkipRead, mnuPolite, mnuStaySites})
     connect(item, &QAction::toggled, this, &Form1::pushOptions);
+  connect(mnuSitePages, &QActionGroup::triggered, this, &Form1::pushOptions);
   buildWidgets();
   connectOptionHandlers();
   connectSearchHandlers();
@@ -347,6 +354,8 @@ void Form1::pushOptions() {
   o.secureWeb = mnuSecureWeb->isChecked();
   o.skipPagesRead = mnuSkipRead->isChecked();
   o.politeCrawl = mnuPolite->isChecked();
+  o.staySites = mnuStaySites->isChecked();
+  o.sitePageLimit = CheckedChoice(mnuSitePages);
   m_controller->setOptions(o);
 }
 

@@ -24,6 +24,8 @@ struct HarvestOptions {
   bool secureWeb = false;      // "Secure Sites and Redirects"
   bool skipPagesRead = false;  // "Skip Pages Already Read"
   bool politeCrawl = false;    // "Polite Crawl"
+  bool staySites = false;      // "Stay on Result Sites"
+  int sitePageLimit = 50;      // "Pages per Site"; 0: no limit
 };
 
 // Which of the harvest's buttons are enabled. `faxData` stands for the three fax-number
