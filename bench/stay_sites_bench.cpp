@@ -1,11 +1,11 @@
 // "Stay on Result Sites" measured: the crawl (the harvest controller, as the window runs it with
-// "Polite Crawl" and "Skip Pages Already Read" on) over a local web of 30 result sites of 11
-// pages, each with a contact page carrying its fax number, hubs with endless pages and unrelated
-// organisations behind them (tests/support/result_site_web.h), with the item on and off, the
-// web written one link per CR LF line and as today's LF pages with one-line menus. Prints per
-// run: result sites whose number was stored, the share of stored numbers from result sites,
-// sites whose contact page came within their first 4 fetches, and the fetches until the crawl
-// ended by itself (or was stopped at --fetch-cap).
+// "Polite Crawl" and "Skip Pages Already Read" on, "All Links of a Page" on and off) over a local
+// web of 30 result sites of 11 pages, each with a contact page carrying its fax number, hubs with
+// endless pages and unrelated organisations behind them (tests/support/result_site_web.h), with the
+// item on and off, the web written one link per CR LF line and as today's LF pages with one-line
+// menus. Prints per run: result sites whose number was stored, the share of stored numbers from
+// result sites, sites whose contact page came within their first 4 fetches, and the fetches until
+// the crawl ended by itself (or was stopped at --fetch-cap).
 //
 //   stay_sites_bench [--fetch-cap 3000] [--time-limit 300] [--page-limit 50]
 //
@@ -42,6 +42,7 @@ void Wait(int milliseconds) {
 struct Run {
   bool stay;
   ResultSiteWeb::Layout layout;
+  bool allLinks;
 };
 
 struct Limits {
@@ -69,6 +70,7 @@ void Measure(const Run& run, const Limits& limits) {
   norvane::HarvestOptions options;
   options.politeCrawl = true;
   options.skipPagesRead = true;
+  options.allLinks = run.allLinks;
   options.staySites = run.stay;
   options.sitePageLimit = limits.pageLimit;
   crawl.setOptions(options);
@@ -88,9 +90,9 @@ void Measure(const Run& run, const Limits& limits) {
   const auto f = norvane::testing::MeasureResultSiteCrawl(web, server, faxes, limits.pageLimit);
   const double share = f.stored > 0 ? 100.0 * f.storedFromResults / f.stored : 0.0;
   std::printf(
-      "%-4s %-16s results_stored=%2d/30 stored=%4d from_results=%5.1f%% contact_first4=%2d/30 "
+      "%-9s %-4s %-17s results_stored=%2d/30 stored=%4d from_results=%5.1f%% contact_first4=%2d/30 "
       "fetches=%4d ended_by_itself=%s seconds=%.1f\n",
-      run.stay ? "on" : "off",
+      run.allLinks ? "all-links" : "classic", run.stay ? "on" : "off",
       run.layout == ResultSiteWeb::Layout::OneLinkPerLine ? "crlf-line-links" : "lf-one-line-menus",
       f.resultsStored, f.stored, share, f.contactEarly, f.fetches, endedByItself ? "yes" : "no",
       clock.elapsed() / 1000.0);
@@ -110,9 +112,10 @@ int main(int argc, char** argv) {
     if (args[k] == QLatin1String("--time-limit")) limits.timeLimitSeconds = value;
     if (args[k] == QLatin1String("--page-limit")) limits.pageLimit = value;
   }
-  for (const bool stay : {true, false})
-    for (const auto layout :
-         {ResultSiteWeb::Layout::OneLinkPerLine, ResultSiteWeb::Layout::MenusOnOneLine})
-      Measure(Run{stay, layout}, limits);
+  for (const bool allLinks : {true, false})
+    for (const bool stay : {true, false})
+      for (const auto layout :
+           {ResultSiteWeb::Layout::OneLinkPerLine, ResultSiteWeb::Layout::MenusOnOneLine})
+        Measure(Run{stay, layout, allLinks}, limits);
   return 0;
 }

@@ -16,6 +16,7 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SEEDS = {
     "html_to_text": (["tests/text/html_to_text_test.cpp", "tests/text/html_to_text_linear_test.cpp"],
                      True, False),
+    "html_tokenizer": (["tests/text/html_tokenizer_test.cpp"], True, False),
     "decode_entity": (["tests/text/entity_decoder_test.cpp"], False, True),
     "fax_scan": (["tests/harvest/fax_scan_test.cpp", "tests/harvest/fax_scan_page_test.cpp"],
                  True, False),

@@ -51,12 +51,16 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
   mnuSkipRead = AddMenuOption(web, QStringLiteral("mnuSkipRead"),
                               QStringLiteral("Skip Pages Already Read"), true);
   mnuPolite = AddMenuOption(web, QStringLiteral("mnuPolite"), QStringLiteral("Polite Crawl"), true);
-  mnuStaySites = AddMenuOption(web, settings::mnuStaySites.key(),
-                               QStringLiteral("Stay on Result Sites"), true);
+  mnuAllLinks =
+      AddMenuOption(web, settings::mnuAllLinks.key(), QStringLiteral("All Links of a Page"),
+                    settings::mnuAllLinks.defaultValue == 1);
+  mnuStaySites =
+      AddMenuOption(web, settings::mnuStaySites.key(), QStringLiteral("Stay on Result Sites"),
+                    settings::mnuStaySites.defaultValue == 1);
   mnuSitePages = AddMenuChoice(web, QStringLiteral("mnuSitePages"),
                                QStringLiteral("Pages per Site"), settings::sitePageLimit,
                                {{"20", 20}, {"50", 50}, {"200", 200}, {"No Limit", 0}});
-  for (QAction* item : {mnuSecureWeb, mnuSkipRead, mnuPolite, mnuStaySites})
+  for (QAction* item : {mnuSecureWeb, mnuSkipRead, mnuPolite, mnuAllLinks, mnuStaySites})
     connect(item, &QAction::toggled, this, &Form1::pushOptions);
   connect(mnuSitePages, &QActionGroup::triggered, this, &Form1::pushOptions);
   buildWidgets();
@@ -354,6 +358,7 @@ void Form1::pushOptions() {
   o.secureWeb = mnuSecureWeb->isChecked();
   o.skipPagesRead = mnuSkipRead->isChecked();
   o.politeCrawl = mnuPolite->isChecked();
+  o.allLinks = mnuAllLinks->isChecked();
   o.staySites = mnuStaySites->isChecked();
   o.sitePageLimit = CheckedChoice(mnuSitePages);
   m_controller->setOptions(o);

@@ -138,6 +138,7 @@ class Form1 : public QMainWindow {
   QAction* mnuSecureWeb = nullptr;  // "Web" > "Secure Sites and Redirects"
   QAction* mnuSkipRead = nullptr;   // "Web" > "Skip Pages Already Read"
   QAction* mnuPolite = nullptr;     // "Web" > "Polite Crawl"
+  QAction* mnuAllLinks = nullptr;   // "Web" > "All Links of a Page"
   QAction* mnuStaySites = nullptr;  // "Web" > "Stay on Result Sites"
   QActionGroup* mnuSitePages = nullptr;  // "Web" > "Pages per Site"
 

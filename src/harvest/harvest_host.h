@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/statistics.h"
+#include "harvest/link_extraction.h"
 
 namespace norvane {
 
@@ -44,6 +45,8 @@ class HarvestHost {
   virtual QString currentSearch() const = 0;            // List1 entry 0
   virtual bool allowInternational() const = 0;          // chkNonUS
   virtual bool foundFaxSoundOn() const = 0;             // chkAudioEmail
+  // How the page steps read a page's links: the classic way unless the host says otherwise.
+  virtual LinkReading linkReading() const { return {}; }
   // A number the page steps stored, for the fax preview (List3).
   virtual void showStoredFax(const QString& entry) = 0;
   virtual void playWave(const QString& path) = 0;

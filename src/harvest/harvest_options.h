@@ -24,6 +24,7 @@ struct HarvestOptions {
   bool secureWeb = false;      // "Secure Sites and Redirects"
   bool skipPagesRead = false;  // "Skip Pages Already Read"
   bool politeCrawl = false;    // "Polite Crawl"
+  bool allLinks = false;       // "All Links of a Page"
   bool staySites = false;      // "Stay on Result Sites"
   int sitePageLimit = 50;      // "Pages per Site"; 0: no limit
 };

@@ -2,6 +2,7 @@
 // sites, and which pages of a site go first.
 #include <gtest/gtest.h>
 
+#include "harvest/anchor_text.h"
 #include "harvest/contact_pages.h"
 #include "harvest/result_sites.h"
 #include "support/qt_printers.h"
@@ -155,6 +156,40 @@ INSTANTIATE_TEST_SUITE_P(
                       RankCase{"a.com/contractors", "", PageRank::Other},
                       RankCase{"contact.com/products", "", PageRank::Other},
                       RankCase{"a.com/?q=1", "", PageRank::Other}));
+
+struct AnchorCase {
+  const char* page;  // the link's tag begins at its first "<"
+  const char* text;
+};
+
+class AnchorTextTest : public ::testing::TestWithParam<AnchorCase> {};
+
+TEST_P(AnchorTextTest, IsWhatThePageShowsOfTheLink) {
+  const std::string page = GetParam().page;
+  EXPECT_EQ(AnchorTextAt(page, page.find('<')), QString::fromUtf8(GetParam().text)) << page;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Links, AnchorTextTest,
+    ::testing::Values(AnchorCase{"<a href=\"/k\">Kontakt</a> <a href=\"/x\">Other</a>", "Kontakt"},
+                      AnchorCase{"<A HREF=/k>\r\n  Get <b>in</b>\n touch  </A >", "Get in touch"},
+                      AnchorCase{"<a href=\"/k\"><img src=\"i.png\"></a>", ""},
+                      AnchorCase{"<a href=\"/k\" title=\"Contact us\"><img src=i.png></a>",
+                                 "Contact us"},
+                      AnchorCase{"<a href=\"/k\">Cont\xc3\xa1"
+                                 "ctenos</a>",
+                                 "Cont\xc3\xa1"
+                                 "ctenos"},
+                      AnchorCase{"<a href=\"/k\">Cont\xe1"
+                                 "ctenos</a>",
+                                 "Cont\xc3\xa1"
+                                 "ctenos"},
+                      AnchorCase{"<a href=\"/k\">Home</abbr> page</a>", "Home page"},
+                      AnchorCase{"<a href=\"/k\"", ""},
+                      AnchorCase{"<a href=\"/k\">Never closed and ever so long a text that goes "
+                                 "on past the eighty characters a link text may hold here",
+                                 "Never closed and ever so long a text that goes on past the "
+                                 "eighty characters a l"}));
 
 }  // namespace
 }  // namespace norvane
