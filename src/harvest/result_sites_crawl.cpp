@@ -44,8 +44,8 @@ void HarvestController::staySitesForget() {
 bool HarvestController::linkOnSites(const QString& website, const QString& linkText) {
   if (!m_staying) return true;
   const QString site = m_sites.siteOf(website);
-  const bool firstPage = RankOfPage(website, linkText) != PageRank::Other;
-  return !site.isEmpty() && m_sites.mayQueue(site, firstPage);
+  if (site.isEmpty()) return false;
+  return m_sites.mayQueue(site, RankOfPage(website, linkText) != PageRank::Other);
 }
 
 bool HarvestController::siteMayTake(const QString& website) const {
