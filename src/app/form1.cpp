@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -53,8 +54,15 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
   mnuAllLinks =
       AddMenuOption(web, settings::mnuAllLinks.key(), QStringLiteral("All Links of a Page"),
                     settings::mnuAllLinks.defaultValue == 1);
-  for (QAction* item : {mnuSecureWeb, mnuSkipRead, mnuPolite, mnuAllLinks})
+  mnuStaySites =
+      AddMenuOption(web, settings::mnuStaySites.key(), QStringLiteral("Stay on Result Sites"),
+                    settings::mnuStaySites.defaultValue == 1);
+  mnuSitePages = AddMenuChoice(web, QStringLiteral("mnuSitePages"),
+                               QStringLiteral("Pages per Site"), settings::sitePageLimit,
+                               {{"20", 20}, {"50", 50}, {"200", 200}, {"No Limit", 0}});
+  for (QAction* item : {mnuSecureWeb, mnuSkipRead, mnuPolite, mnuAllLinks, mnuStaySites})
     connect(item, &QAction::toggled, this, &Form1::pushOptions);
+  connect(mnuSitePages, &QActionGroup::triggered, this, &Form1::pushOptions);
   buildWidgets();
   connectOptionHandlers();
   connectSearchHandlers();
@@ -351,6 +359,8 @@ void Form1::pushOptions() {
   o.skipPagesRead = mnuSkipRead->isChecked();
   o.politeCrawl = mnuPolite->isChecked();
   o.allLinks = mnuAllLinks->isChecked();
+  o.staySites = mnuStaySites->isChecked();
+  o.sitePageLimit = CheckedChoice(mnuSitePages);
   m_controller->setOptions(o);
 }
 

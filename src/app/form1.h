@@ -11,6 +11,7 @@
 #include "harvest/harvest_controller.h"
 
 class QAction;
+class QActionGroup;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -138,6 +139,8 @@ class Form1 : public QMainWindow {
   QAction* mnuSkipRead = nullptr;   // "Web" > "Skip Pages Already Read"
   QAction* mnuPolite = nullptr;     // "Web" > "Polite Crawl"
   QAction* mnuAllLinks = nullptr;   // "Web" > "All Links of a Page"
+  QAction* mnuStaySites = nullptr;  // "Web" > "Stay on Result Sites"
+  QActionGroup* mnuSitePages = nullptr;  // "Web" > "Pages per Site"
 
   int32_t lAdvanceAfter = 10000;  // from cmbAdvance
 

@@ -1,8 +1,11 @@
 #include "app/web_menu.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
+
+#include <limits>
 
 #include "common/settings_store.h"
 
@@ -39,6 +42,34 @@ QAction* AddMenuOption(QMenu* menu, const QString& name, const QString& text,
     SaveSetting(name, checked ? QStringLiteral("1") : QStringLiteral("0"));
   });
   return item;
+}
+
+QActionGroup* AddMenuChoice(QMenu* menu, const QString& name, const QString& title,
+                            const SettingKey& key, std::initializer_list<MenuChoice> choices) {
+  QMenu* submenu = menu->addMenu(title);
+  submenu->setObjectName(name);
+  auto* group = new QActionGroup(submenu);
+  group->setExclusive(true);
+  const int stored = key.read(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+  bool known = false;
+  for (const MenuChoice& choice : choices) known = known || choice.value == stored;
+  const int checked = known ? stored : key.defaultValue;
+  for (const MenuChoice& choice : choices) {
+    QAction* item = submenu->addAction(QString::fromUtf8(choice.text));
+    item->setObjectName(name + QString::number(choice.value));
+    item->setCheckable(true);
+    item->setData(choice.value);
+    item->setChecked(choice.value == checked);
+    group->addAction(item);
+  }
+  QObject::connect(group, &QActionGroup::triggered, group,
+                   [key](QAction* item) { key.write(item->data().toInt()); });
+  return group;
+}
+
+int CheckedChoice(const QActionGroup* group) {
+  const QAction* item = group->checkedAction();
+  return item ? item->data().toInt() : 0;
 }
 
 }  // namespace norvane

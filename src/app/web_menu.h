@@ -1,8 +1,12 @@
 #pragma once
 
 #include <QString>
+#include <initializer_list>
+
+#include "common/settings_keys.h"
 
 class QAction;
+class QActionGroup;
 class QMenu;
 class QMenuBar;
 
@@ -21,5 +25,17 @@ QMenu* AddWebMenu(QMenuBar* bar);
 // `checkedByDefault` while it holds no usable value; every toggle is stored at once.
 QAction* AddMenuOption(QMenu* menu, const QString& name, const QString& text,
                        bool checkedByDefault);
+
+// A submenu `title` named `name` of exclusive items, one per choice (text and the number stored
+// under the key), each named `name` followed by its number. The stored number is checked, the
+// key's default while it holds none of them; every choice is stored at once.
+struct MenuChoice {
+  const char* text;
+  int value;
+};
+QActionGroup* AddMenuChoice(QMenu* menu, const QString& name, const QString& title,
+                            const SettingKey& key, std::initializer_list<MenuChoice> choices);
+// The number of the checked item of a group AddMenuChoice made.
+int CheckedChoice(const QActionGroup* group);
 
 }  // namespace norvane

@@ -59,6 +59,23 @@ class HarvestHost {
     return false;
   }
   virtual void recordRead(const QString& address) { (void)address; }
+
+  // "Stay on Result Sites": whether a link a page names may be queued at all (it leads onto one
+  // of the search's sites, which has room for another page); `linkText` as below. A host that
+  // does not stay on them answers true.
+  virtual bool linkOnSites(const QString& website, const QString& linkText) {
+    (void)website;
+    (void)linkText;
+    return true;
+  }
+  // A link that passed every test (website as WebsiteKnown normalised it), before it is queued;
+  // `linkText` is what the page shows of the link, empty when not known. True when the host
+  // queued it itself (ahead of other pages); false leaves it to the table's end.
+  virtual bool queueLinkAhead(const QString& website, const QString& linkText) {
+    (void)website;
+    (void)linkText;
+    return false;
+  }
 };
 
 }  // namespace norvane

@@ -124,10 +124,11 @@ void PageSteps::GetLinks(const Page& page, const PreparedPage& prepared) {
       QString website = link->website;
       // WebsiteKnown normalises the website as the store keeps it; the pages read are recorded
       // by the address the fetcher makes of that form.
-      if (!db.WebsiteKnown(website, m_host.queuePreview()) &&
+      if (m_host.linkOnSites(website, link->text) &&
+          !db.WebsiteKnown(website, m_host.queuePreview()) &&
           !m_host.alreadyRead(link->readAddress)) {
         m_host.RecordStatistic(Statistics::kWebsiteFound);
-        db.AddWebsite(website);
+        if (!m_host.queueLinkAhead(website, link->text)) db.AddWebsite(website);
       }
     }
     if (!m_host.harvesting()) break;

@@ -22,6 +22,7 @@ struct PreparedPage {
     std::size_t line = 0;  // which line of html<n>.txt holds it
     QString website;       // resolved against the page
     QString readAddress;   // the address the fetcher makes of it, as pages read are recorded
+    QString text;          // what the page shows of it; empty in the classic reading
   };
   struct Fax {
     std::size_t line = 0;   // which line of the converted text holds it

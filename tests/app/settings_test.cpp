@@ -1,5 +1,6 @@
 // Options and counters through the real main window and a temporary settings store.
 #include <QAction>
+#include <QMenu>
 #include <QMenuBar>
 #include "common/settings_store.h"
 
@@ -34,7 +35,8 @@ TEST_F(SettingsTest, WebMenuFollowsFileAndEachItemIsKeptAtOnce) {
   } items[] = {{"mnuSecureWeb", "Secure Sites and Redirects", &HarvestOptions::secureWeb},
                {"mnuSkipRead", "Skip Pages Already Read", &HarvestOptions::skipPagesRead},
                {"mnuPolite", "Polite Crawl", &HarvestOptions::politeCrawl},
-               {"mnuAllLinks", "All Links of a Page", &HarvestOptions::allLinks}};
+               {"mnuAllLinks", "All Links of a Page", &HarvestOptions::allLinks},
+               {"mnuStaySites", "Stay on Result Sites", &HarvestOptions::staySites}};
   const struct {
     const char* storedValue;  // null: no key yet
     bool checked;
@@ -60,6 +62,39 @@ TEST_F(SettingsTest, WebMenuFollowsFileAndEachItemIsKeptAtOnce) {
       form.reset();
       EXPECT_EQ(start()->findChild<QAction*>(QLatin1String(item.name))->isChecked(), !c.checked);
     }
+  }
+}
+
+TEST_F(SettingsTest, PagesPerSiteIsOneOfFourAndIsKeptAtOnce) {
+  const struct {
+    const char* storedValue;  // null: no key yet
+    int checked;
+    const char* pick;  // the item chosen then
+    int picked;
+  } cases[] = {{nullptr, 50, "mnuSitePages20", 20},
+               {"200", 200, "mnuSitePages0", 0},
+               {"0", 0, "mnuSitePages50", 50},
+               {"7", 50, "mnuSitePages200", 200},
+               {"x", 50, "mnuSitePages20", 20}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.storedValue ? c.storedValue : "absent");
+    QSettings(QStringLiteral("Norvane"), QStringLiteral("Norvane")).clear();
+    if (c.storedValue) store(QStringLiteral("sitePageLimit"), QLatin1String(c.storedValue));
+    auto form = start();
+    QStringList texts;
+    int checkedItems = 0;
+    for (QAction* item : form->findChild<QMenu*>(QStringLiteral("mnuSitePages"))->actions()) {
+      texts << item->text();
+      checkedItems += item->isChecked() ? 1 : 0;
+    }
+    EXPECT_EQ(texts, QStringList({"20", "50", "200", "No Limit"}));
+    EXPECT_EQ(checkedItems, 1);
+    EXPECT_EQ(form->controller().options().sitePageLimit, c.checked);
+    form->findChild<QAction*>(QLatin1String(c.pick))->trigger();
+    EXPECT_EQ(stored(QStringLiteral("sitePageLimit")), QString::number(c.picked));
+    EXPECT_EQ(form->controller().options().sitePageLimit, c.picked);
+    form.reset();
+    EXPECT_EQ(start()->controller().options().sitePageLimit, c.picked);
   }
 }
 
