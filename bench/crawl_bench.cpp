@@ -178,6 +178,9 @@ void QuietSettings(bool skipRead) {
   // BENCH_POLITE=1 turns "Polite Crawl" on, to measure what robots.txt and the rule of two cost.
   const QByteArray polite = qgetenv("BENCH_POLITE");
   if (polite == "0" || polite == "1") StoreSetting("mnuPolite", polite.constData());
+  // BENCH_ALL_LINKS=0 reads a link a line, as the crawl did before "All Links of a Page".
+  const QByteArray allLinks = qgetenv("BENCH_ALL_LINKS");
+  if (allLinks == "0" || allLinks == "1") StoreSetting("mnuAllLinks", allLinks.constData());
 }
 
 std::optional<QStringList> ReadLines(const QString& path, int limit) {

@@ -27,7 +27,9 @@
 # seconds without a completed page (30) and TIME_LIMIT seconds in all (600) end a crawl run,
 # WHOLE_TIME_LIMIT (60) a whole-web run, which reports "did not run dry" when a limit ended it;
 # BENCH_POLITE=1 runs the crawl with "Polite Crawl" on, and BENCH_HOST_LIMIT=10 then lifts its
-# rule of two sockets per host (to tell the rule's cost from robots.txt's); KEEP=1 keeps the temp folder; BENCH_TMP is where the temp folder goes (/var/tmp: the crawl's
+# rule of two sockets per host (to tell the rule's cost from robots.txt's); BENCH_ALL_LINKS=0
+# turns "All Links of a Page" off (a link a line), BENCH_WEB=classic writes the web's pages the
+# classic way only (CR LF, a link a line); KEEP=1 keeps the temp folder; BENCH_TMP is where the temp folder goes (/var/tmp: the crawl's
 # page files and database must be on a real disk, not in memory); BENCH_WRAP is put before the
 # crawl program, for example "perf record -g -o /tmp/crawl.perf".
 set -euo pipefail
@@ -124,15 +126,21 @@ trap 'exit 130' INT TERM
 # pages on; h000.test's root also links every host's root. Links are absolute or root-relative
 # only, so a copy of a page under /x/ finds the same links (see crawl_bench.cpp). A few links of
 # the kinds the crawl drops (mailto:, javascript:, #) and about 90 lines of text fill the page
-# to about 9 KB; every third page carries a fax number of its own.
+# to about 9 KB; every third page carries a fax number of its own. The pages of every odd host
+# are written as today's servers send them: lines ending in LF alone and the menu on one line
+# (BENCH_WEB=classic writes every host the classic way, CR LF and a link a line).
 echo "Generating the web in $tmp/web"
 mkdir -p "$tmp/web"
-awk -v hosts="$hosts" -v P="$pages_per_host" -v dir="$tmp/web" '
+today_hosts=1
+[ "${BENCH_WEB:-mixed}" = classic ] && today_hosts=0
+awk -v hosts="$hosts" -v P="$pages_per_host" -v dir="$tmp/web" -v today="$today_hosts" '
   function path(q) { return q == 0 ? "/" : "/p" q ".html" }
   function host(k) { return sprintf("h%03d.test", k % hosts) }
   BEGIN {
-    crlf = "\r\n"
     for (h = 0; h < hosts; ++h) {
+      lf = today && h % 2 == 1
+      crlf = lf ? "\n" : "\r\n"
+      item = lf ? "" : crlf  # what ends a menu item
       d = dir "/" host(h)
       system("mkdir -p " d)
       for (p = 0; p < P; ++p) {
@@ -142,17 +150,17 @@ awk -v hosts="$hosts" -v P="$pages_per_host" -v dir="$tmp/web" '
         out = out "<a href=\"#top\">top</a>" crlf
         for (k = 0; k < 45; ++k)
           out = out "<p>Line " k ": our engineers service boilers, radiators and drains across the county since " (1950 + (h * P + p + k) % 70) ".</p>" crlf
-        out = out "<ul>" crlf
-        out = out "<li><a href=\"" path((p + 1) % P) "\">next</a></li>" crlf
-        out = out "<li><a href=\"http://" host(h + 1) path(p) "\">neighbour</a></li>" crlf
-        out = out "<li><a href=\"http://" host(h * 7 + p * 13 + 3) path((p * 3 + 1) % P) "\">partner</a></li>" crlf
-        out = out "<li><a href=\"http://" host(h * 31 + p * 17 + 11) path((p * 7 + 5) % P) "\">supplier</a></li>" crlf
-        out = out "<li><a href=\"/\">home</a></li>" crlf
-        out = out "<li><a href=\"" path((p + 5) % P) "\">services</a></li>" crlf
-        out = out "<li><a href=\"mailto:office@" host(h) "\">mail</a></li>" crlf
-        out = out "<li><a href=\"javascript:void(0)\">menu</a></li>" crlf
+        out = out "<ul>" item
+        out = out "<li><a href=\"" path((p + 1) % P) "\">next</a></li>" item
+        out = out "<li><a href=\"http://" host(h + 1) path(p) "\">neighbour</a></li>" item
+        out = out "<li><a href=\"http://" host(h * 7 + p * 13 + 3) path((p * 3 + 1) % P) "\">partner</a></li>" item
+        out = out "<li><a href=\"http://" host(h * 31 + p * 17 + 11) path((p * 7 + 5) % P) "\">supplier</a></li>" item
+        out = out "<li><a href=\"/\">home</a></li>" item
+        out = out "<li><a href=\"" path((p + 5) % P) "\">services</a></li>" item
+        out = out "<li><a href=\"mailto:office@" host(h) "\">mail</a></li>" item
+        out = out "<li><a href=\"javascript:void(0)\">menu</a></li>" item
         if (h == 0 && p == 0)
-          for (k = 0; k < hosts; ++k) out = out "<li><a href=\"http://" host(k) "/\">member " k "</a></li>" crlf
+          for (k = 0; k < hosts; ++k) out = out "<li><a href=\"http://" host(k) "/\">member " k "</a></li>" item
         out = out "</ul>" crlf
         n = h * P + p
         if (n % 3 == 0) out = out "<p>Phone (201) 555-7000, Fax: (201) 555-" sprintf("%04d", n) "</p>" crlf

@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "harvest/link_extraction.h"
 #include "harvest/prepared_page.h"
 #include "harvest/url_rules.h"
+#include "text/html_tokenizer.h"
 
 namespace {
 
@@ -29,7 +31,7 @@ std::string PageFolder() {
   return folder;
 }
 
-norvane::PageJob JobFor(const std::string& body, bool secure) {
+norvane::PageJob JobFor(const std::string& body, bool secure, bool allLinks) {
   const norvane::UrlRules rules{secure};
   const QString website = secure ? QStringLiteral("https://www.example.com/dir/sub/page.html")
                                  : QStringLiteral("www.example.com/dir/sub/page.html");
@@ -38,7 +40,9 @@ norvane::PageJob JobFor(const std::string& body, bool secure) {
                           rules,
                           true,
                           PageFolder() + "/html1.txt",
-                          PageFolder() + "/html21.txt"};
+                          PageFolder() + "/html21.txt",
+                          nullptr,
+                          norvane::LinkReading{allLinks, true}};
 }
 
 void BM_PreparePageCorpus(benchmark::State& state) {
@@ -46,13 +50,14 @@ void BM_PreparePageCorpus(benchmark::State& state) {
   if (!corpus) return;
   const std::vector<std::string>& pages = *corpus;
   const bool secure = state.range(0) != 0;
+  const bool allLinks = state.range(1) != 0;
   std::size_t links = 0;
   std::size_t faxes = 0;
   for (auto _ : state) {
     links = 0;
     faxes = 0;
     for (const std::string& body : pages) {
-      norvane::PreparedPage page = norvane::PreparePage(JobFor(body, secure));
+      norvane::PreparedPage page = norvane::PreparePage(JobFor(body, secure, allLinks));
       links += page.links.size();
       faxes += page.faxes.size();
       benchmark::DoNotOptimize(page);
@@ -66,12 +71,41 @@ void BM_PreparePageCorpus(benchmark::State& state) {
       static_cast<double>(state.iterations() * pages.size()),
       benchmark::Counter::kIsRate | benchmark::Counter::kInvert, benchmark::Counter::kIs1000);
 }
-BENCHMARK(BM_PreparePageCorpus)->Arg(0)->Arg(1)->ArgName("secure")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PreparePageCorpus)
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->ArgNames({"secure", "all"})
+    ->Unit(benchmark::kMillisecond);
+
+// The part of the page work that reads every link of a page (before the links are resolved),
+// and the tokenizer alone beneath it.
+void BM_PageLinksCorpus(benchmark::State& state) {
+  const std::vector<std::string>* corpus = CorpusPagesOrSkip(state);
+  if (!corpus) return;
+  const bool tokensOnly = state.range(0) != 0;
+  std::size_t count = 0;
+  for (auto _ : state) {
+    count = 0;
+    for (const std::string& body : *corpus) {
+      if (tokensOnly) {
+        norvane::HtmlTokenizer tokenizer(body);
+        while (tokenizer.next()) ++count;
+      } else {
+        count += norvane::TakenPageLinks(body, true).size();
+      }
+    }
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * TotalBytes(*corpus)));
+  state.counters[tokensOnly ? "tokens" : "links"] = static_cast<double>(count);
+}
+BENCHMARK(BM_PageLinksCorpus)->Arg(0)->Arg(1)->ArgName("tokens")->Unit(benchmark::kMillisecond);
 
 // A page as bench/crawl_bench.sh generates them: about 9 KB of short lines, nine links of the
 // kinds its web holds (root-relative, absolute, mailto:, javascript:, "#") and a fax number.
-std::string CrawlWebPage() {
-  const std::string crlf = "\r\n";
+// The classic page ends its lines with CR LF and holds a link a line; today's (lf) ends them
+// with LF alone and holds its menu on one line.
+std::string CrawlWebPage(bool lf) {
+  const std::string crlf = lf ? "\n" : "\r\n";
+  const std::string item = lf ? "" : crlf;
   std::string out = "<html><head><title>h001.test page 3</title></head>" + crlf + "<body>" + crlf;
   out += "<h1>Plumbing and heating, h001.test page 3</h1>" + crlf;
   out += "<a href=\"#top\">top</a>" + crlf;
@@ -79,15 +113,15 @@ std::string CrawlWebPage() {
     out += "<p>Line " + std::to_string(k) +
            ": our engineers service boilers, radiators and drains across the county since " +
            std::to_string(1950 + (28 + k) % 70) + ".</p>" + crlf;
-  out += "<ul>" + crlf;
-  out += "<li><a href=\"/p4.html\">next</a></li>" + crlf;
-  out += "<li><a href=\"http://h002.test/p3.html\">neighbour</a></li>" + crlf;
-  out += "<li><a href=\"http://h049.test/p10.html\">partner</a></li>" + crlf;
-  out += "<li><a href=\"http://h093.test/p1.html\">supplier</a></li>" + crlf;
-  out += "<li><a href=\"/\">home</a></li>" + crlf;
-  out += "<li><a href=\"/p8.html\">services</a></li>" + crlf;
-  out += "<li><a href=\"mailto:office@h001.test\">mail</a></li>" + crlf;
-  out += "<li><a href=\"javascript:void(0)\">menu</a></li>" + crlf;
+  out += "<ul>" + item;
+  out += "<li><a href=\"/p4.html\">next</a></li>" + item;
+  out += "<li><a href=\"http://h002.test/p3.html\">neighbour</a></li>" + item;
+  out += "<li><a href=\"http://h049.test/p10.html\">partner</a></li>" + item;
+  out += "<li><a href=\"http://h093.test/p1.html\">supplier</a></li>" + item;
+  out += "<li><a href=\"/\">home</a></li>" + item;
+  out += "<li><a href=\"/p8.html\">services</a></li>" + item;
+  out += "<li><a href=\"mailto:office@h001.test\">mail</a></li>" + item;
+  out += "<li><a href=\"javascript:void(0)\">menu</a></li>" + item;
   out += "</ul>" + crlf;
   out += "<p>Phone (201) 555-7000, Fax: (201) 555-0028</p>" + crlf;
   for (int k = 45; k < 90; ++k)
@@ -100,18 +134,22 @@ std::string CrawlWebPage() {
 }
 
 void BM_PreparePageCrawlWeb(benchmark::State& state) {
-  const std::string body = CrawlWebPage();
+  const std::string body = CrawlWebPage(state.range(2) != 0);
   const bool secure = state.range(0) != 0;
+  const bool allLinks = state.range(1) != 0;
   std::size_t links = 0;
   for (auto _ : state) {
-    norvane::PreparedPage page = norvane::PreparePage(JobFor(body, secure));
+    norvane::PreparedPage page = norvane::PreparePage(JobFor(body, secure, allLinks));
     links = page.links.size();
     benchmark::DoNotOptimize(page);
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * body.size()));
   state.counters["links"] = static_cast<double>(links);
 }
-BENCHMARK(BM_PreparePageCrawlWeb)->Arg(0)->Arg(1)->ArgName("secure")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PreparePageCrawlWeb)
+    ->ArgsProduct({{0, 1}, {0, 1}, {0, 1}})
+    ->ArgNames({"secure", "all", "lf"})
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

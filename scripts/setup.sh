@@ -16,7 +16,7 @@ packages=(
   dpkg-dev file ccache
   txt2man help2man desktop-file-utils appstream
   openssl
-  libphonenumber-dev libpsl-dev
+  libphonenumber-dev libpsl-dev publicsuffix
 )
 for option in "$@"; do
   case "$option" in

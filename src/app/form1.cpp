@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -50,10 +51,22 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
   mnuSkipRead = AddMenuOption(web, QStringLiteral("mnuSkipRead"),
                               QStringLiteral("Skip Pages Already Read"), true);
   mnuPolite = AddMenuOption(web, QStringLiteral("mnuPolite"), QStringLiteral("Polite Crawl"), true);
-  for (QAction* item : {mnuSecureWeb, mnuSkipRead, mnuPolite})
+  mnuAllLinks =
+      AddMenuOption(web, settings::mnuAllLinks.key(), QStringLiteral("All Links of a Page"),
+                    settings::mnuAllLinks.defaultValue == 1);
+  mnuStaySites =
+      AddMenuOption(web, settings::mnuStaySites.key(), QStringLiteral("Stay on Result Sites"),
+                    settings::mnuStaySites.defaultValue == 1);
+  mnuSitePages = AddMenuChoice(web, QStringLiteral("mnuSitePages"),
+                               QStringLiteral("Pages per Site"), settings::sitePageLimit,
+                               {{"20", 20}, {"50", 50}, {"200", 200}, {"No Limit", 0}});
+  for (QAction* item : {mnuSecureWeb, mnuSkipRead, mnuPolite, mnuAllLinks, mnuStaySites})
     connect(item, &QAction::toggled, this, &Form1::pushOptions);
-  mnuConnections = AddConnectionsMenu(web);
-  connect(mnuConnections, &QMenu::triggered, this, &Form1::pushOptions);
+  connect(mnuSitePages, &QActionGroup::triggered, this, &Form1::pushOptions);
+  mnuConnections = AddMenuChoice(web, QStringLiteral("mnuConnections"),
+                                 QStringLiteral("Connections"), settings::crawlConnections,
+                                 {{"10", 10}, {"25", 25}, {"50", 50}, {"100", 100}, {"200", 200}});
+  connect(mnuConnections, &QActionGroup::triggered, this, &Form1::pushOptions);
   buildWidgets();
   connectOptionHandlers();
   connectSearchHandlers();
@@ -349,7 +362,10 @@ void Form1::pushOptions() {
   o.secureWeb = mnuSecureWeb->isChecked();
   o.skipPagesRead = mnuSkipRead->isChecked();
   o.politeCrawl = mnuPolite->isChecked();
-  o.connections = CheckedConnections(mnuConnections);
+  o.connections = CheckedChoice(mnuConnections);
+  o.allLinks = mnuAllLinks->isChecked();
+  o.staySites = mnuStaySites->isChecked();
+  o.sitePageLimit = CheckedChoice(mnuSitePages);
   m_controller->setOptions(o);
 }
 

@@ -11,6 +11,7 @@
 #include "harvest/harvest_controller.h"
 
 class QAction;
+class QActionGroup;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -134,10 +135,13 @@ class Form1 : public QMainWindow {
   QAction* mnuFileItem = nullptr;
   QAction* mnuHelpItem = nullptr;
   QAction* mnuAboutItem = nullptr;
-  QAction* mnuSecureWeb = nullptr;  // "Web" > "Secure Sites and Redirects"
-  QAction* mnuSkipRead = nullptr;   // "Web" > "Skip Pages Already Read"
-  QAction* mnuPolite = nullptr;     // "Web" > "Polite Crawl"
-  QMenu* mnuConnections = nullptr;  // "Web" > "Connections"
+  QAction* mnuSecureWeb = nullptr;         // "Web" > "Secure Sites and Redirects"
+  QAction* mnuSkipRead = nullptr;          // "Web" > "Skip Pages Already Read"
+  QAction* mnuPolite = nullptr;            // "Web" > "Polite Crawl"
+  QAction* mnuAllLinks = nullptr;          // "Web" > "All Links of a Page"
+  QAction* mnuStaySites = nullptr;         // "Web" > "Stay on Result Sites"
+  QActionGroup* mnuSitePages = nullptr;    // "Web" > "Pages per Site"
+  QActionGroup* mnuConnections = nullptr;  // "Web" > "Connections"
 
   int32_t lAdvanceAfter = 10000;  // from cmbAdvance
 

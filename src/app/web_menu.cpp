@@ -5,9 +5,9 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include "common/settings_keys.h"
+#include <limits>
+
 #include "common/settings_store.h"
-#include "harvest/fetch_slot.h"
 
 namespace norvane {
 
@@ -44,29 +44,32 @@ QAction* AddMenuOption(QMenu* menu, const QString& name, const QString& text,
   return item;
 }
 
-QMenu* AddConnectionsMenu(QMenu* web) {
-  QMenu* menu = web->addMenu(QStringLiteral("Connections"));
-  menu->setObjectName(QStringLiteral("mnuConnections"));
-  auto* group = new QActionGroup(menu);
+QActionGroup* AddMenuChoice(QMenu* menu, const QString& name, const QString& title,
+                            const SettingKey& key, std::initializer_list<MenuChoice> choices) {
+  QMenu* submenu = menu->addMenu(title);
+  submenu->setObjectName(name);
+  auto* group = new QActionGroup(submenu);
   group->setExclusive(true);
-  const int chosen = ConnectionsChoice(settings::crawlConnections.read(0, kMaxSocketCount));
-  for (const int count : kConnectionChoices) {
-    QAction* item = menu->addAction(QString::number(count));
-    item->setObjectName(QStringLiteral("mnuConnections%1").arg(count));
+  const int stored = key.read(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+  bool known = false;
+  for (const MenuChoice& choice : choices) known = known || choice.value == stored;
+  const int checked = known ? stored : key.defaultValue;
+  for (const MenuChoice& choice : choices) {
+    QAction* item = submenu->addAction(QString::fromUtf8(choice.text));
+    item->setObjectName(name + QString::number(choice.value));
     item->setCheckable(true);
-    item->setChecked(count == chosen);
+    item->setData(choice.value);
+    item->setChecked(choice.value == checked);
     group->addAction(item);
-    QObject::connect(item, &QAction::triggered, item,
-                     [count] { settings::crawlConnections.write(count); });
   }
-  return menu;
+  QObject::connect(group, &QActionGroup::triggered, group,
+                   [key](QAction* item) { key.write(item->data().toInt()); });
+  return group;
 }
 
-int CheckedConnections(const QMenu* connections) {
-  for (const QAction* item : connections->actions()) {
-    if (item->isChecked()) return item->text().toInt();
-  }
-  return kSocketCount;
+int CheckedChoice(const QActionGroup* group) {
+  const QAction* item = group->checkedAction();
+  return item ? item->data().toInt() : 0;
 }
 
 }  // namespace norvane

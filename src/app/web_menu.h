@@ -1,8 +1,12 @@
 #pragma once
 
 #include <QString>
+#include <initializer_list>
+
+#include "common/settings_keys.h"
 
 class QAction;
+class QActionGroup;
 class QMenu;
 class QMenuBar;
 
@@ -22,12 +26,16 @@ QMenu* AddWebMenu(QMenuBar* bar);
 QAction* AddMenuOption(QMenu* menu, const QString& name, const QString& text,
                        bool checkedByDefault);
 
-// "Connections" (object name "mnuConnections") at the end of `web`: one exclusive item for each
-// count of sockets the crawl offers (named "mnuConnections" and the count), checked as the
-// setting "crawlConnections" says (10 while it holds no offered count); a choice is stored at
-// once.
-QMenu* AddConnectionsMenu(QMenu* web);
-// The count checked in that menu.
-int CheckedConnections(const QMenu* connections);
+// A submenu `title` named `name` of exclusive items, one per choice (text and the number stored
+// under the key), each named `name` followed by its number. The stored number is checked, the
+// key's default while it holds none of them; every choice is stored at once.
+struct MenuChoice {
+  const char* text;
+  int value;
+};
+QActionGroup* AddMenuChoice(QMenu* menu, const QString& name, const QString& title,
+                            const SettingKey& key, std::initializer_list<MenuChoice> choices);
+// The number of the checked item of a group AddMenuChoice made.
+int CheckedChoice(const QActionGroup* group);
 
 }  // namespace norvane

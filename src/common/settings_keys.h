@@ -38,6 +38,11 @@ inline constexpr SettingKey lHistWebScanned{"lHistWebScanned", 0};
 inline constexpr SettingKey showHelp{"showHelp", 1};
 // "Web" > "Connections": how many sockets the crawl runs side by side.
 inline constexpr SettingKey crawlConnections{"crawlConnections", 10};
+// "Web" > "All Links of a Page".
+inline constexpr SettingKey mnuAllLinks{"mnuAllLinks", 1};
+// "Web" > "Stay on Result Sites", and "Web" > "Pages per Site" (a number of pages, 0: no limit).
+inline constexpr SettingKey mnuStaySites{"mnuStaySites", 1};
+inline constexpr SettingKey sitePageLimit{"sitePageLimit", 50};
 
 // The option check boxes of the main window, each stored under its own name.
 inline constexpr SettingKey kCheckBoxes[] = {chkAuto,       chkAddFax,    chkNonUS,

@@ -9,16 +9,7 @@ namespace norvane {
 // The classic crawl runs on this many sockets side by side; a socket index (0 to the count
 // minus 1) names one socket, its two timers, its slot and its two page files.
 constexpr int kSocketCount = 10;
-// "Web" > "Connections" offers these counts of sockets.
-inline constexpr int kConnectionChoices[] = {10, 25, 50, 100, 200};
-constexpr int kMaxSocketCount = 200;
-// The count a stored choice stands for: one of the choices, else the classic ten.
-constexpr int ConnectionsChoice(int stored) {
-  for (const int count : kConnectionChoices) {
-    if (count == stored) return count;
-  }
-  return kSocketCount;
-}
+constexpr int kMaxSocketCount = 200;  // the most "Web" > "Connections" offers
 
 // The download record of one socket, reset by every fetch.
 struct FetchSlot {

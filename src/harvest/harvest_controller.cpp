@@ -39,6 +39,7 @@ void HarvestController::setOptions(const HarvestOptions& options) {
   m_database->setKeepSecureScheme(options.secureWeb);
   m_fetcher->setSecureWeb(options.secureWeb);
   if (options.skipPagesRead) m_database->AddVisitedTable();
+  if (options.staySites) m_database->AddResultSitesTable();
 }
 
 void HarvestController::setPoliteFetchesPerHost(int limit) {
@@ -219,6 +220,7 @@ bool HarvestController::DeleteAllWebsites() {
   if (!m_database->DeleteAllWebsites()) return false;
   m_takenButKept.clear();
   resetPreview({});
+  staySitesForget();
   // The labels keep showing the old values until the next statistics event.
   m_stats.lSessionFound = 0;
   m_stats.lSessionScanned = 0;
@@ -350,6 +352,8 @@ void HarvestController::StartSearch() {
     QStringList websites;
     if (loadWebsiteList(websites)) resetPreview(websites);
   }
+  m_staying = m_options.staySites;
+  if (m_staying) staySitesStart();
   m_parked.fill(true);
   // The choice of connections takes effect here; the names looked up before are asked again.
   m_fetcher->setSocketCount(m_options.connections);
@@ -388,7 +392,7 @@ void HarvestController::TakeNextWebsite(int16_t i) {
   }
   while (true) {
     if (m_preview.isEmpty()) return parkSocket(i);
-    if (AcceptQueuedEntry(m_preview.first())) break;
+    if (AcceptQueuedEntry(m_preview.first()) && siteMayTake(m_preview.first())) break;
     dropPreviewFront();
     moveNextQueuedWebsite();
   }
@@ -396,6 +400,7 @@ void HarvestController::TakeNextWebsite(int16_t i) {
   moveNextQueuedWebsite();
   if (!bHarvesting) return;
   m_parked[i] = false;
+  staySitesTaken(i, strURL);
   m_fetcher->StartFetch(i, strURL);
   wakeParkedSockets();
 }
@@ -449,6 +454,7 @@ bool HarvestController::loadWebsiteList(QStringList& websites) {
 void HarvestController::parkSocket(int16_t i) {
   if (m_fetcher->isFetching(i)) return;
   m_parked[i] = true;
+  m_socketSites[i].clear();
   if (!bHarvesting) return;
   if (std::all_of(m_parked.begin(), m_parked.begin() + m_fetcher->socketCount(),
                   [](bool parked) { return parked; }))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -12,9 +13,11 @@
 #include <optional>
 
 #include "common/statistics.h"
+#include "harvest/contact_pages.h"
 #include "harvest/fetch_slot.h"
 #include "harvest/harvest_host.h"
 #include "harvest/harvest_options.h"
+#include "harvest/result_sites.h"
 #include "search/search_host.h"
 #include "store/store_fault.h"
 
@@ -109,11 +112,18 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   const QStringList& queuePreview() const override { return m_preview; }
   QString currentSearch() const override;
   bool allowInternational() const override { return m_options.allowInternational; }
+  LinkReading linkReading() const override { return {m_options.allLinks, !m_options.politeCrawl}; }
   bool foundFaxSoundOn() const override { return m_options.soundOnFax; }
   void showStoredFax(const QString& entry) override;
   void playWave(const QString& path) override { emit soundRequested(path); }
   bool alreadyRead(const QString& address) override;
   void recordRead(const QString& address) override;
+  bool linkOnSites(const QString& website, const QString& linkText) override;
+  bool queueLinkAhead(const QString& website, const QString& linkText) override;
+  // The sites the crawl of the current search string stays on; empty while it does not.
+  const ResultSites& resultSites() const { return m_sites; }
+  // How often panel 4 counts the sites done (it reads the queue); tests count at every take.
+  void setSitesPanelInterval(int milliseconds) { m_sitesPanelMs = milliseconds; }
 
   // SearchHost: what the search window reads and sets.
   QString currentSearchText() const override { return m_searchText; }
@@ -213,6 +223,29 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   // Parked socket j takes its next website soon.
   void wakeParked(int16_t j);
   void politeArmWake(const std::optional<std::chrono::steady_clock::time_point>& at);
+  // "Stay on Result Sites" (result_sites_crawl.cpp): the sites of the websites queued when Start
+  // Search or Resume begins the crawl, kept in the store for a Resume after a restart, and
+  // forgotten with the queue; a contact page goes ahead of its site's other pages.
+  void staySitesStart();
+  void staySitesForget();
+  void staySitesTaken(int16_t i, const QString& website);
+  // Panel 4: the site being read and how many of the sites are done (nothing of theirs queued
+  // or on a socket), at most every m_sitesPanelMs unless `now`.
+  void staySitesPanel(bool now);
+  PageRank rankOfQueued(const QString& website) const;
+  // Whether a queued website may be taken: always, unless its site has had its pages.
+  bool siteMayTake(const QString& website) const;
+  // The preview's entries from `from` on, contact pages first, then home pages, else in order.
+  void sortPreviewByRank(qsizetype from);
+  int m_sitesPanelMs = 250;
+  bool m_staying = false;  // the item was on when the crawl began
+  ResultSites m_sites;
+  QString m_sitesSearch;  // the search string the sites belong to
+  std::array<QString, kSocketCount> m_socketSites;
+  QString m_readingSite;
+  QSet<QString> m_namedContact;  // queued for a link text that names a contact page
+  QElapsedTimer m_sitesPanelAge;
+
   QSet<QString> m_takenButKept;
   StoreFault m_storeFault = StoreFault::None;
   QSet<int> m_faultsReported;   // StoreFault values said already

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/statistics.h"
+#include "harvest/link_extraction.h"
 
 namespace norvane {
 
@@ -44,6 +45,8 @@ class HarvestHost {
   virtual QString currentSearch() const = 0;            // List1 entry 0
   virtual bool allowInternational() const = 0;          // chkNonUS
   virtual bool foundFaxSoundOn() const = 0;             // chkAudioEmail
+  // How the page steps read a page's links: the classic way unless the host says otherwise.
+  virtual LinkReading linkReading() const { return {}; }
   // A number the page steps stored, for the fax preview (List3).
   virtual void showStoredFax(const QString& entry) = 0;
   virtual void playWave(const QString& path) = 0;
@@ -56,6 +59,23 @@ class HarvestHost {
     return false;
   }
   virtual void recordRead(const QString& address) { (void)address; }
+
+  // "Stay on Result Sites": whether a link a page names may be queued at all (it leads onto one
+  // of the search's sites, which has room for another page); `linkText` as below. A host that
+  // does not stay on them answers true.
+  virtual bool linkOnSites(const QString& website, const QString& linkText) {
+    (void)website;
+    (void)linkText;
+    return true;
+  }
+  // A link that passed every test (website as WebsiteKnown normalised it), before it is queued;
+  // `linkText` is what the page shows of the link, empty when not known. True when the host
+  // queued it itself (ahead of other pages); false leaves it to the table's end.
+  virtual bool queueLinkAhead(const QString& website, const QString& linkText) {
+    (void)website;
+    (void)linkText;
+    return false;
+  }
 };
 
 }  // namespace norvane

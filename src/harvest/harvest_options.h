@@ -25,6 +25,9 @@ struct HarvestOptions {
   bool skipPagesRead = false;  // "Skip Pages Already Read"
   bool politeCrawl = false;    // "Polite Crawl"
   int connections = 10;        // "Connections": sockets side by side
+  bool allLinks = false;       // "All Links of a Page"
+  bool staySites = false;      // "Stay on Result Sites"
+  int sitePageLimit = 50;      // "Pages per Site"; 0: no limit
 };
 
 // Which of the harvest's buttons are enabled. `faxData` stands for the three fax-number

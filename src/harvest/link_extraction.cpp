@@ -1,6 +1,9 @@
 #include "harvest/link_extraction.h"
 
+#include <algorithm>
 #include <array>
+
+#include "text/html_tokenizer.h"
 
 namespace norvane {
 namespace {
@@ -100,6 +103,147 @@ std::optional<std::string> ExtractLineLink(std::string_view line) {
   link = ReplaceAllIgnoringCase(link, kHref, "");
   if (LinkFilterDrops(link)) return std::nullopt;
   return link;
+}
+
+}  // namespace norvane
+
+namespace norvane {
+namespace {
+
+bool IsUrlSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+// As a browser reads a link's text: tabs and line breaks inside it removed, the fragment cut off,
+// and spaces around what is left trimmed (a space before the "#" is not sent either).
+std::string LinkAsRead(std::string_view value) {
+  value = value.substr(0, value.find('#'));
+  while (!value.empty() && IsUrlSpace(value.front())) value.remove_prefix(1);
+  while (!value.empty() && IsUrlSpace(value.back())) value.remove_suffix(1);
+  std::string link;
+  link.reserve(value.size());
+  for (char c : value)
+    if (c != '\t' && c != '\n' && c != '\r') link += c;
+  return link;
+}
+
+// Whether a rel attribute's space-separated words hold "nofollow", letter case ignored.
+bool SaysNofollow(std::string_view rel) {
+  const std::string lower = Lower(rel);
+  for (std::size_t at = lower.find("nofollow"); at != std::string::npos;
+       at = lower.find("nofollow", at + 1)) {
+    const bool startsWord = at == 0 || IsUrlSpace(lower[at - 1]);
+    const std::size_t end = at + 8;
+    if (startsWord && (end == lower.size() || IsUrlSpace(lower[end]))) return true;
+  }
+  return false;
+}
+
+// The attribute holding the link of an element, or null for an element that has none.
+const char* LinkAttributeOf(std::string_view element) {
+  if (element == "a" || element == "area" || element == "base") return "href";
+  if (element == "frame" || element == "iframe") return "src";
+  return nullptr;
+}
+
+// The scheme of a link in lower case ("http", "mailto"), empty when it names none: a letter,
+// then letters, digits, "+", "-" or "." up to a ":".
+std::string SchemeOf(std::string_view link) {
+  if (link.empty() || !((link[0] >= 'a' && link[0] <= 'z') || (link[0] >= 'A' && link[0] <= 'Z')))
+    return {};
+  for (std::size_t k = 1; k < link.size(); ++k) {
+    const char c = AsciiLower(link[k]);
+    if (c == ':') return Lower(link.substr(0, k));
+    const bool schemeChar =
+        (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+    if (!schemeChar) return {};
+  }
+  return {};
+}
+
+// The path of a link: without its scheme and host when it names them, up to its query.
+std::string_view PathOf(std::string_view link, bool hasScheme) {
+  link = link.substr(0, link.find_first_of("?#"));
+  if (hasScheme) link.remove_prefix(link.find(':') + 1);
+  if (link.starts_with("//")) {
+    const std::size_t slash = link.find('/', 2);
+    return slash == std::string_view::npos ? std::string_view{} : link.substr(slash);
+  }
+  return link;
+}
+
+bool NamesAFileThatIsNoPage(std::string_view path) {
+  static constexpr std::string_view kExtensions[] = {
+      // images
+      "jpg", "jpeg", "png", "gif", "bmp", "webp", "svg", "svgz", "ico", "tif", "tiff", "avif",
+      "heic",
+      // style sheets and scripts
+      "css", "js", "mjs",
+      // media
+      "mp3", "mp4", "m4a", "m4v", "wav", "avi", "mov", "mpg", "mpeg", "wmv", "wma", "flv", "swf",
+      "ogg", "ogv", "oga", "webm", "mkv", "aac", "flac", "ra", "rm", "ram", "mid", "midi", "3gp",
+      // fonts
+      "woff", "woff2", "ttf", "otf", "eot",
+      // archives and programs
+      "zip", "rar", "7z", "gz", "tgz", "tar", "bz2", "xz", "exe", "msi", "dmg", "apk", "deb", "rpm",
+      "iso", "jar",
+      // documents
+      "pdf", "doc", "docx", "xls", "xlsx", "ppt", "pptx"};
+  const std::size_t slash = path.rfind('/');
+  const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return false;
+  const std::string extension = Lower(name.substr(dot + 1));
+  return std::find(std::begin(kExtensions), std::end(kExtensions), extension) !=
+         std::end(kExtensions);
+}
+
+}  // namespace
+
+PageLinks ExtractPageLinks(std::string_view page, bool followNofollow) {
+  PageLinks out;
+  bool baseSeen = false;
+  int templateDepth = 0;  // a template's contents are not part of the page
+  HtmlTokenizer tokenizer(page);
+  tokenizer.keepAttributesOnlyOf(
+      [](std::string_view element) { return LinkAttributeOf(element) != nullptr; });
+  while (tokenizer.next()) {
+    const HtmlToken& token = tokenizer.token();
+    if (token.name == "template") {
+      if (token.kind == HtmlTokenKind::StartTag) ++templateDepth;
+      if (token.kind == HtmlTokenKind::EndTag && templateDepth > 0) --templateDepth;
+      continue;
+    }
+    if (token.kind != HtmlTokenKind::StartTag || templateDepth > 0) continue;
+    const char* attributeName = LinkAttributeOf(token.name);
+    if (!attributeName) continue;
+    const HtmlAttribute* attribute = token.attribute(attributeName);
+    if (!attribute) continue;
+    if (token.name == "base") {
+      if (!baseSeen) out.base = LinkAsRead(attribute->value);
+      baseSeen = true;
+      continue;
+    }
+    if (!followNofollow) {
+      const HtmlAttribute* rel = token.attribute("rel");
+      if (rel && SaysNofollow(rel->value)) continue;
+    }
+    std::string link = LinkAsRead(attribute->value);
+    if (!link.empty()) out.links.push_back({std::move(link), token.offset});
+  }
+  return out;
+}
+
+bool PageLinkFilterDrops(std::string_view link) {
+  const std::string scheme = SchemeOf(link);
+  if (!scheme.empty() && scheme != "http" && scheme != "https") return true;
+  return NamesAFileThatIsNoPage(PathOf(link, !scheme.empty()));
+}
+
+std::vector<PageLink> TakenPageLinks(std::string_view page, bool followNofollow) {
+  std::vector<PageLink> links = ExtractPageLinks(page, followNofollow).links;
+  std::erase_if(links, [](const PageLink& l) { return PageLinkFilterDrops(l.link); });
+  return links;
 }
 
 }  // namespace norvane

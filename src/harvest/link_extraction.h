@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace norvane {
 
@@ -15,5 +16,42 @@ bool LinkFilterDrops(std::string_view link);
 // quote or apostrophe right after it dropped, up to the first apostrophe, double quote or ">",
 // or to the end of the line. Nothing when the line has no "href=" or the filter drops the link.
 std::optional<std::string> ExtractLineLink(std::string_view line);
+
+// How the crawl reads the links of a page.
+struct LinkReading {
+  // "All Links of a Page": every link as a browser reads the page. Off: the first "href=" of
+  // each line, a line ending only at a CR.
+  bool allLinks = false;
+  // Links marked rel="nofollow" are taken too ("Polite Crawl" off).
+  bool followNofollow = true;
+};
+
+struct PageLink {
+  std::string link;        // as written: references decoded, spaces trimmed, fragment cut
+  std::size_t offset = 0;  // where its tag begins in the page
+};
+
+struct PageLinks {
+  std::vector<PageLink> links;  // in page order
+  // The first <base href> of the page, as its links are; empty when there is none.
+  std::string base;
+};
+
+// Every link of a page as an HTML5 tokenizer reads it: the href of each <a> and <area> outside
+// comments, scripts, styles and templates, the src of each <frame> and <iframe>, and the first
+// <base href>. A link that was only a fragment (or empty) is none. Nofollow links only when
+// `followNofollow`. The link filter is not applied here.
+PageLinks ExtractPageLinks(std::string_view page, bool followNofollow);
+
+// The filter of the links read the browser's way, by the link's scheme and path, not its host
+// or query: true for the schemes javascript, mailto, tel, fax and data (and any other that is
+// neither http nor https), and for a path ending in the extension of a file that is no page:
+// images, style sheets, scripts, media, fonts, archives, programs and documents such as ".pdf".
+// ".jsp" and ".json" pages and hosts holding ".ra" are kept.
+bool PageLinkFilterDrops(std::string_view link);
+
+// The links of a page the crawl takes in the all-links reading: those the filter keeps, in page
+// order, before they are resolved.
+std::vector<PageLink> TakenPageLinks(std::string_view page, bool followNofollow);
 
 }  // namespace norvane

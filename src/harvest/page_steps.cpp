@@ -72,7 +72,8 @@ PageJob PageSteps::jobOf(const Page& page, std::string body) const {
                  m_host.allowInternational(),
                  PageFilePath("html", page.n),
                  PageFilePath("html2", page.n),
-                 &m_pageFiles};
+                 &m_pageFiles,
+                 m_host.linkReading()};
 }
 
 void PageSteps::applyPage(const Page& page, const PreparedPage& prepared) {
@@ -114,16 +115,21 @@ void PageSteps::GetLinks(const Page& page, const PreparedPage& prepared) {
     // yield make a difference (the interval cannot pass on it), and asking the clock for every
     // line cost more than the line.
     if (everyYieldRuns || linked) yieldOutsideBatch();
-    if (linked) {
+    // A line holds one link in the classic reading, any number when every link is read: a
+    // yield, and a Stop in it, come between them.
+    for (bool first = true; link != prepared.links.end() && link->line == line;
+         ++link, first = false) {
+      if (!first) yieldOutsideBatch();
+      if (!first && !m_host.harvesting()) break;
       QString website = link->website;
       // WebsiteKnown normalises the website as the store keeps it; the pages read are recorded
       // by the address the fetcher makes of that form.
-      if (!db.WebsiteKnown(website, m_host.queuePreview()) &&
+      if (m_host.linkOnSites(website, link->text) &&
+          !db.WebsiteKnown(website, m_host.queuePreview()) &&
           !m_host.alreadyRead(link->readAddress)) {
         m_host.RecordStatistic(Statistics::kWebsiteFound);
-        db.AddWebsite(website);
+        if (!m_host.queueLinkAhead(website, link->text)) db.AddWebsite(website);
       }
-      ++link;
     }
     if (!m_host.harvesting()) break;
   }

@@ -68,7 +68,8 @@ void HarvestController::politeTake(int16_t i) {
     const bool inPreview = k < m_preview.size();
     QString website = queue[k];
 
-    if (answer.choice->action == PoliteScheduler::Action::Drop || !AcceptQueuedEntry(website)) {
+    if (answer.choice->action == PoliteScheduler::Action::Drop || !AcceptQueuedEntry(website) ||
+        !siteMayTake(website)) {
       if (answer.choice->action == PoliteScheduler::Action::Drop)
         setPanelText(2, QStringLiteral("Skipped by robots.txt"));
       if (inPreview) {
@@ -116,6 +117,7 @@ void HarvestController::politeTake(int16_t i) {
     if (!bHarvesting) return;
     m_polite->pageStarted(i, strURL, now);
     m_parked[i] = false;
+    staySitesTaken(i, strURL);
     m_fetcher->StartFetch(i, strURL);
     politeWakeOneParkedSocket();
     return;

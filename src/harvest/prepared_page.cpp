@@ -1,9 +1,13 @@
 #include "harvest/prepared_page.h"
 
+#include <QSet>
+#include <algorithm>
 #include <string_view>
+#include <unordered_set>
 
 #include "common/rewritten_files.h"
 #include "common/text_file.h"
+#include "harvest/anchor_text.h"
 #include "harvest/fax_scan.h"
 #include "harvest/fax_scan_page.h"
 #include "harvest/link_extraction.h"
@@ -28,6 +32,58 @@ void PrepareLinks(PreparedPage& page, std::string_view body, const PageAddress& 
     QString read = PageAddressUrl(*resolved, rules);
     page.links.push_back({page.bodyLines, std::move(*resolved), std::move(read)});
   }
+}
+
+// The lines of html<n>.txt the link step walks, counted as PrepareLinks counts them.
+std::size_t CountLines(std::string_view body) {
+  std::size_t lines = 0;
+  for (std::size_t from = 0; from < body.size(); ++lines) {
+    const std::size_t end = std::min(body.find('\r', from), body.size());
+    from = end + ((end + 1 < body.size() && body[end + 1] == '\n') ? 2 : 1);
+  }
+  return lines;
+}
+
+// The address a page's links are resolved against: the page's own, or its <base href> read as a
+// redirect from the page is (so "/x" goes to the host's root), keeping a directory it names.
+PageAddress BaseAddress(const std::string& base, const PageAddress& page, const UrlRules& rules) {
+  if (base.empty()) return page;
+  const std::optional<QString> resolved = ResolveRedirect(QString::fromLatin1(base), page, rules);
+  if (!resolved) return page;
+  PageAddress address = DecomposePageAddress(*resolved, rules);
+  if (resolved->endsWith(QLatin1Char('/'))) address.curDir = *resolved;
+  return address;
+}
+
+// Every link of the page, each given the line of html<n>.txt its tag begins on, so that the
+// page steps replay them where the classic reading would meet them. A website the page links to
+// twice is looked up once: the second would be known by then.
+void PrepareAllLinks(PreparedPage& page, std::string_view body, const PageAddress& address,
+                     const UrlRules& rules, bool followNofollow) {
+  const PageLinks found = ExtractPageLinks(body, followNofollow);
+  const PageAddress base = BaseAddress(found.base, address, rules);
+  QSet<QString> queued;
+  std::unordered_set<std::string_view> seen;  // links as written: each is resolved once
+  std::size_t line = 0;
+  std::size_t lineEnd = body.find('\r');
+  for (const PageLink& link : found.links) {
+    for (; lineEnd < link.offset; lineEnd = body.find('\r', lineEnd + 1)) {
+      ++line;
+      if (lineEnd + 1 < body.size() && body[lineEnd + 1] == '\n') ++lineEnd;
+    }
+    if (!seen.insert(link.link).second || PageLinkFilterDrops(link.link)) continue;
+    QString text = QString::fromLatin1(link.link);
+    // "//host/path" takes the scheme of the page.
+    if (text.startsWith(QLatin1String("//")))
+      text.prepend(base.secure ? QLatin1String("https:") : QLatin1String("http:"));
+    std::optional<QString> resolved = ResolveLink(text, base, rules);
+    if (!resolved || queued.contains(*resolved)) continue;
+    queued.insert(*resolved);
+    QString read = PageAddressUrl(*resolved, rules);
+    page.links.push_back(
+        {line, std::move(*resolved), std::move(read), AnchorTextAt(body, link.offset)});
+  }
+  page.bodyLines = CountLines(body);
 }
 
 void PrepareFaxes(PreparedPage& page, std::string_view converted, bool allowInternational) {
@@ -60,7 +116,11 @@ PreparedPage PreparePage(PageJob job) {
   };
   write(job.htmlFile, body, "\r\n");
   page.withoutBreaks = RemoveLineBreaks(body);
-  PrepareLinks(page, body, job.address, job.rules);
+  if (job.reading.allLinks) {
+    PrepareAllLinks(page, body, job.address, job.rules, job.reading.followNofollow);
+  } else {
+    PrepareLinks(page, body, job.address, job.rules);
+  }
   const std::string converted =
       ConvertUnbrokenPageForFaxScan(page.withoutBreaks, [&page] { ++page.conversionYields; });
   page.convertedWritten = write(job.textFile, converted, {});

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "harvest/link_extraction.h"
 #include "harvest/url_rules.h"
 
 namespace norvane {
@@ -21,6 +22,7 @@ struct PreparedPage {
     std::size_t line = 0;  // which line of html<n>.txt holds it
     QString website;       // resolved against the page
     QString readAddress;   // the address the fetcher makes of it, as pages read are recorded
+    QString text;          // what the page shows of it; empty in the classic reading
   };
   struct Fax {
     std::size_t line = 0;   // which line of the converted text holds it
@@ -52,6 +54,8 @@ struct PageJob {
   std::string textFile;
   // Writes the two files when set; each write opens its file anew when it is not.
   RewrittenFiles* files = nullptr;
+  // How the page's links are read.
+  LinkReading reading;
 };
 
 // Thread-safe: touches nothing but its job and the job's two files.

@@ -728,6 +728,72 @@ bool SpiderDatabase::DeleteVisited(const QString& search) {
   return done;
 }
 
+bool SpiderDatabase::AddResultSitesTable() {
+  if (!ready()) return false;
+  QSqlDatabase db = connection();
+  return norvane::AddResultSitesTable(db);
+}
+
+bool SpiderDatabase::SaveResultSites(const QString& search, const QList<ResultSite>& sites) {
+  if (!ready()) return false;
+  // Inside the crawl's transaction the rows join it; otherwise they go in one of their own.
+  const bool own = !m_ownTransaction;
+  QSqlQuery transaction(connection());
+  if (own && !transaction.exec(QStringLiteral("BEGIN IMMEDIATE"))) return false;
+  QSqlQuery* clear = prepared(QStringLiteral("DELETE FROM result_sites"));
+  QSqlQuery* insert = prepared(
+      QStringLiteral("INSERT INTO result_sites (site, search, queued, taken) VALUES (?, ?, ?, ?)"));
+  bool done = clear && insert && clear->exec();
+  if (clear) clear->finish();
+  for (const ResultSite& site : sites) {
+    if (!done) break;
+    insert->bindValue(0, site.site);
+    insert->bindValue(1, search);
+    insert->bindValue(2, site.queued);
+    insert->bindValue(3, site.taken);
+    done = insert->exec();
+    insert->finish();
+  }
+  if (!own) return done;
+  if (done && transaction.exec(QStringLiteral("COMMIT"))) return true;
+  transaction.exec(QStringLiteral("ROLLBACK"));
+  return false;
+}
+
+bool SpiderDatabase::SaveResultSitePages(const QString& search, const ResultSite& site) {
+  if (!ready()) return false;
+  QSqlQuery* query = prepared(QStringLiteral(
+      "UPDATE result_sites SET queued = ?, taken = ? WHERE site = ? AND search = ?"));
+  if (!query) return false;
+  query->bindValue(0, site.queued);
+  query->bindValue(1, site.taken);
+  query->bindValue(2, site.site);
+  query->bindValue(3, search);
+  const bool done = query->exec();
+  query->finish();
+  return done;
+}
+
+bool SpiderDatabase::LoadResultSites(const QString& search, QList<ResultSite>& sites) {
+  if (!ready()) return false;
+  QSqlQuery query(connection());
+  query.setForwardOnly(true);
+  if (!query.prepare(QStringLiteral("SELECT site, queued, taken FROM result_sites WHERE search = ? "
+                                    "ORDER BY rowid")))
+    return false;
+  query.addBindValue(search);
+  if (!query.exec()) return false;
+  while (query.next())
+    sites.append({query.value(0).toString(), query.value(1).toInt(), query.value(2).toInt()});
+  return true;
+}
+
+bool SpiderDatabase::DeleteResultSites() {
+  if (!ready()) return false;
+  QSqlQuery query(connection());
+  return query.exec(QStringLiteral("DELETE FROM result_sites"));
+}
+
 QString SpiderDatabase::FirstQueuedWebsite(const QSet<QString>& taken) {
   if (!ready()) return QString();
   if (!taken.isEmpty()) {

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "store/fax_row.h"
+#include "store/result_site.h"
 #include "store/store_fault.h"
 #include "store/website_mirror.h"
 
@@ -135,6 +136,19 @@ class SpiderDatabase {
   bool VisitedKnown(const QString& address, const QString& search);
   // Every row of the search string: it was dropped.
   bool DeleteVisited(const QString& search);
+
+  // The sites a search found (table `result_sites`), for "Stay on Result Sites": each site with
+  // the numbers of its pages the crawl queued and took, for one search string at a time. The
+  // table is added when the file lacks it, only when the crawl stays on the sites.
+  bool AddResultSitesTable();
+  // Replaces every row with these sites of the search string, in one transaction.
+  bool SaveResultSites(const QString& search, const QList<ResultSite>& sites);
+  bool SaveResultSitePages(const QString& search, const ResultSite& site);
+  // The sites of the search string in the order they were saved; false when the table cannot
+  // be read.
+  bool LoadResultSites(const QString& search, QList<ResultSite>& sites);
+  // Every row: the queue they belonged to was emptied.
+  bool DeleteResultSites();
 
   // Direct reads for the harvest controller and the export. Both give nothing (an empty text,
   // an empty list) when the table cannot be read.

@@ -43,6 +43,13 @@ bool AddVisitedTable(QSqlDatabase& db) {
   return true;
 }
 
+bool AddResultSitesTable(QSqlDatabase& db) {
+  QSqlQuery query(db);
+  return query.exec(QStringLiteral(
+      "CREATE TABLE IF NOT EXISTS result_sites (site TEXT, search TEXT, queued INTEGER, "
+      "taken INTEGER)"));
+}
+
 QString StoredNow() {
   // Asked for every queued link: the local time is formatted once a second, not every time.
   thread_local qint64 second = -1;

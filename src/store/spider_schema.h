@@ -18,6 +18,11 @@ void AddLookupIndexes(QSqlDatabase& db);
 // when it could not be made (a read-only file): the skipping of pages read then has no table.
 bool AddVisitedTable(QSqlDatabase& db);
 
+// The table `result_sites` (site, search, queued, taken) of the sites a search found, which the
+// crawl stays on, with the pages it queued and took of each, when the file lacks it. False when
+// it could not be made.
+bool AddResultSitesTable(QSqlDatabase& db);
+
 // The local date and time to the second, in the stored form.
 QString StoredNow();
 

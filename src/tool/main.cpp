@@ -61,6 +61,11 @@ constexpr std::string_view kUsage =
     "                                    when its link was https, the domain alone otherwise\n"
     "  links FILE                        list the link the crawl takes from each line of the\n"
     "                                    received page body in FILE, before it is resolved\n"
+    "  links --all [--polite] FILE       list every link the crawl takes from the page body in\n"
+    "                                    FILE with \"All Links of a Page\" on, in page order, as\n"
+    "                                    written (references decoded, spaces trimmed, fragment\n"
+    "                                    cut), before it is resolved; --polite: as with \"Polite\n"
+    "                                    Crawl\" on, which leaves out rel=\"nofollow\" links\n"
     "  resolve [--secure] PAGE LINK      write the website the crawl queues for LINK found on\n"
     "                                    the page at PAGE (a website such as host/dir/page.html),\n"
     "                                    nothing when it queues none; --secure: as the crawl that\n"
@@ -190,10 +195,33 @@ int ResultsCommand(const std::vector<std::string>& args) {
 }
 
 int LinksCommand(const std::vector<std::string>& args) {
-  if (args.size() != 1) UsageError("links takes one FILE");
-  // The crawl reads the body as its page file holds it: followed by CR LF.
-  const std::string body = ReadPageFile(args[0]) + "\r\n";
+  bool all = false;
+  bool polite = false;
+  std::string file;
+  for (const std::string& arg : args) {
+    if (arg == "--all") {
+      all = true;
+    } else if (arg == "--polite") {
+      polite = true;
+    } else if (arg.starts_with("--")) {
+      UsageError("unknown option " + arg);
+    } else if (!file.empty()) {
+      UsageError("links takes one FILE");
+    } else {
+      file = arg;
+    }
+  }
+  if (file.empty()) UsageError("links takes one FILE");
+  if (polite && !all) UsageError("--polite goes with --all");
   std::string out;
+  if (all) {
+    for (const norvane::PageLink& link : norvane::TakenPageLinks(ReadPageFile(file), !polite))
+      out += link.link + '\n';
+    WriteOut(out);
+    return kExitOk;
+  }
+  // The crawl reads the body as its page file holds it: followed by CR LF.
+  const std::string body = ReadPageFile(file) + "\r\n";
   for (const std::string& line : norvane::SplitTextLines(body)) {
     if (const auto link = norvane::ExtractLineLink(line)) out += *link + '\n';
   }

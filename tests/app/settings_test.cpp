@@ -34,7 +34,9 @@ TEST_F(SettingsTest, WebMenuFollowsFileAndEachItemIsKeptAtOnce) {
     bool HarvestOptions::*option;
   } items[] = {{"mnuSecureWeb", "Secure Sites and Redirects", &HarvestOptions::secureWeb},
                {"mnuSkipRead", "Skip Pages Already Read", &HarvestOptions::skipPagesRead},
-               {"mnuPolite", "Polite Crawl", &HarvestOptions::politeCrawl}};
+               {"mnuPolite", "Polite Crawl", &HarvestOptions::politeCrawl},
+               {"mnuAllLinks", "All Links of a Page", &HarvestOptions::allLinks},
+               {"mnuStaySites", "Stay on Result Sites", &HarvestOptions::staySites}};
   const struct {
     const char* storedValue;  // null: no key yet
     bool checked;
@@ -97,6 +99,39 @@ TEST_F(SettingsTest, ConnectionsAreOneOfFiveCountsKeptAtOnce) {
     EXPECT_TRUE(start()
                     ->findChild<QAction*>(QStringLiteral("mnuConnections%1").arg(c.chosen))
                     ->isChecked());
+  }
+}
+
+TEST_F(SettingsTest, PagesPerSiteIsOneOfFourAndIsKeptAtOnce) {
+  const struct {
+    const char* storedValue;  // null: no key yet
+    int checked;
+    const char* pick;  // the item chosen then
+    int picked;
+  } cases[] = {{nullptr, 50, "mnuSitePages20", 20},
+               {"200", 200, "mnuSitePages0", 0},
+               {"0", 0, "mnuSitePages50", 50},
+               {"7", 50, "mnuSitePages200", 200},
+               {"x", 50, "mnuSitePages20", 20}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.storedValue ? c.storedValue : "absent");
+    QSettings(QStringLiteral("Norvane"), QStringLiteral("Norvane")).clear();
+    if (c.storedValue) store(QStringLiteral("sitePageLimit"), QLatin1String(c.storedValue));
+    auto form = start();
+    QStringList texts;
+    int checkedItems = 0;
+    for (QAction* item : form->findChild<QMenu*>(QStringLiteral("mnuSitePages"))->actions()) {
+      texts << item->text();
+      checkedItems += item->isChecked() ? 1 : 0;
+    }
+    EXPECT_EQ(texts, QStringList({"20", "50", "200", "No Limit"}));
+    EXPECT_EQ(checkedItems, 1);
+    EXPECT_EQ(form->controller().options().sitePageLimit, c.checked);
+    form->findChild<QAction*>(QLatin1String(c.pick))->trigger();
+    EXPECT_EQ(stored(QStringLiteral("sitePageLimit")), QString::number(c.picked));
+    EXPECT_EQ(form->controller().options().sitePageLimit, c.picked);
+    form.reset();
+    EXPECT_EQ(start()->controller().options().sitePageLimit, c.picked);
   }
 }
 

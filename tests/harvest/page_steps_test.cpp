@@ -267,5 +267,55 @@ TEST_F(CrawlTest, SmallPagesAreWorkedOnAtOnceUnlessAPageIsOnItsWay) {
   }
 }
 
+// Small-business sites as today's servers send them: lines ending in LF alone, a script before
+// the body, and the whole menu on one line. The contact page, the only one with the fax number,
+// is reached through the menu alone.
+TEST_F(CrawlTest, AContactPageBehindAOneLineMenuIsReadWithAllLinks) {
+  const struct {
+    const char* name;
+    bool allLinks;
+    int contactPages;
+  } cases[] = {{"classic reading", false, 0}, {"all links of a page", true, 3}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    QDir(folder.path()).removeRecursively();
+    QDir().mkpath(folder.path());
+    TestHttpServer web;
+    QStringList homes;
+    for (int s = 0; s < 3; ++s) {
+      const QString host = QStringLiteral("s%1.test").arg(s);
+      homes << host;
+      web.setPage(
+          host + QStringLiteral("/"),
+          "<!DOCTYPE html>\n<html><head><title>Site</title>\n"
+          "<script>var u = location.href='x'; var v = \"<a href='y.html'>\";</script>\n"
+          "</head>\n<body><nav><a href=\"/news.html\">News</a> <a href=\"/about.html\">About</a> "
+          "<a href=\"/contact.html\">Contact</a> <a href=\"/logo.png\">Logo</a></nav>\n"
+          "<p>Welcome</p>\n</body></html>\n");
+      web.setPage(host + QStringLiteral("/about.html"),
+                  "<html><body><p>About us</p></body></html>\n");
+      web.setPage(
+          host + QStringLiteral("/contact.html"),
+          "<html><body><p>Fax: (201) 555-01" + QByteArray::number(10 + s) + "</p></body></html>\n");
+    }
+    seedQueue(homes);
+    options.allLinks = c.allLinks;
+    auto crawl = startCrawler();
+    crawl->fetcher().setConnectTo(QStringLiteral("127.0.0.1"), web.port());
+    crawl->StartSearch();
+    ASSERT_TRUE(WaitFor([&] { return dry(*crawl); }, 20000));
+
+    int contactPages = 0;
+    int logos = 0;
+    for (const auto& r : web.requests()) {
+      contactPages += r.path == QLatin1String("/contact.html");
+      logos += r.path == QLatin1String("/logo.png");
+    }
+    EXPECT_EQ(contactPages, c.contactPages);
+    EXPECT_EQ(logos, 0);
+    EXPECT_EQ(crawl->database().ReadAllFaxes().size(), c.contactPages);
+  }
+}
+
 }  // namespace
 }  // namespace norvane::testing

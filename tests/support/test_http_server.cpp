@@ -110,6 +110,10 @@ void TestHttpServer::setChunkedPage(const QString& hostAndPath, const QList<QByt
   setResponse(hostAndPath, raw);
 }
 
+void TestHttpServer::setPageMaker(const QString& host, PageMaker maker) {
+  m_pageMakers.insert(host.toLower(), std::move(maker));
+}
+
 void TestHttpServer::setBehaviour(const QString& host, Behaviour behaviour) {
   m_behaviours.insert(host.toLower(), behaviour);
 }
@@ -162,8 +166,15 @@ void TestHttpServer::respond(QTcpSocket* socket, const Request& request) {
     case Behaviour::Normal: {
       const QString key = (request.host + request.path).toLower();
       QByteArray raw = m_responses.value(key);
-      if (!m_responses.contains(key))
+      std::optional<QByteArray> made;
+      if (!m_responses.contains(key) && m_pageMakers.contains(request.host.toLower()))
+        made = m_pageMakers.value(request.host.toLower())(request.path);
+      if (made) {
+        raw = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
+              QByteArray::number(made->size()) + "\r\nConnection: close\r\n\r\n" + *made;
+      } else if (!m_responses.contains(key)) {
         raw = "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+      }
       if (m_firstResponses.contains(key)) raw = m_firstResponses.take(key);
       socket->write(raw);
       closeLater(socket);

@@ -7,7 +7,9 @@
 #include <QObject>
 #include <QString>
 #include <QTcpServer>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "support/test_certificates.h"
 
@@ -66,6 +68,10 @@ class TestHttpServer : public QObject {
   // stream early, as a last chunk.
   void setChunkedPage(const QString& hostAndPath, const QList<QByteArray>& chunks,
                       const QList<QByteArray>& trailers = {});
+  // Pages of a host made on request: the body for a path, or nothing for a 404. Pages set for
+  // the host by address go first. Serves endless webs.
+  using PageMaker = std::function<std::optional<QByteArray>(const QString& path)>;
+  void setPageMaker(const QString& host, PageMaker maker);
   void setBehaviour(const QString& host, Behaviour behaviour);
   void setTrickleInterval(int milliseconds) { m_trickleMs = milliseconds; }
 
@@ -91,6 +97,7 @@ class TestHttpServer : public QObject {
   bool m_secure = false;
   QHash<QString, QByteArray> m_responses;       // lower-case host + path
   QHash<QString, Behaviour> m_behaviours;       // lower-case host
+  QHash<QString, PageMaker> m_pageMakers;       // lower-case host
   QHash<QString, QByteArray> m_firstResponses;  // lower-case host + path, until asked once
   QHash<QString, int> m_openByHost;             // lower-case host
   QHash<QString, int> m_maxOpenByHost;

@@ -259,6 +259,21 @@ TEST_F(ToolTest, LinksAndResolveShowWhatTheCrawlQueues) {
   const ToolRun links = RunTool({QStringLiteral("links"), page});
   EXPECT_EQ(links.exitCode, 0);
   EXPECT_EQ(links.out, "a.html\nb.html\n/e.html\n");
+  // With --all every link of the page, in page order, as written; --polite leaves nofollow out.
+  const ToolRun all = RunTool({QStringLiteral("links"), QStringLiteral("--all"), page});
+  EXPECT_EQ(all.exitCode, 0);
+  EXPECT_EQ(all.out, "a.html\nb.html\nc.html\nd.html\n/e.html\n");
+  const QString marked = WriteFile(QStringLiteral("marked.html"),
+                                   "<a href=\" x.html?a=1&amp;b=2#top \">x</a>\n"
+                                   "<a rel=nofollow href=y.html>y</a><a href=#z>z</a>");
+  EXPECT_EQ(RunTool({QStringLiteral("links"), QStringLiteral("--all"), marked}).out,
+            "x.html?a=1&b=2\ny.html\n");
+  EXPECT_EQ(RunTool({QStringLiteral("links"), QStringLiteral("--all"), QStringLiteral("--polite"),
+                     marked})
+                .out,
+            "x.html?a=1&b=2\n");
+  EXPECT_EQ(RunTool({QStringLiteral("links"), QStringLiteral("--polite"), marked}).exitCode, 2);
+  EXPECT_EQ(RunTool({QStringLiteral("links"), QStringLiteral("--every"), marked}).exitCode, 2);
 
   const struct {
     const char* page;
