@@ -224,7 +224,7 @@ void Form3::EngineUnreached(const QString& reason) {
   WebBrowser1->stop();
   hide();
   m_host.setStatusPanel(1, QStringLiteral("Stopped"));
-  m_host.setStatusPanel(2, QStringLiteral("Search engine not reached"));
+  m_host.setStatusPanel(2, QStringLiteral("Engine not reached"));
   m_host.setStatusPanel(3, QString());
   m_host.searchEngineUnreached(EngineUnreachedMessage(reason));
   Unload();

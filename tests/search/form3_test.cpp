@@ -319,7 +319,7 @@ TEST_F(Form3Test, PageTheEngineDidNotServeEndsThePassAndKeepsTheSearchString) {
     EXPECT_EQ(host.found, 0);
     EXPECT_EQ(host.startSearchCalls + host.startNextSearchCalls, 0);
     EXPECT_EQ(host.searches, QStringList({"a", "b"}));
-    const QMap<int, QString> panels = {{1, "Stopped"}, {2, "Search engine not reached"}, {3, ""}};
+    const QMap<int, QString> panels = {{1, "Stopped"}, {2, "Engine not reached"}, {3, ""}};
     EXPECT_EQ(host.panels, panels);
     EXPECT_TRUE(WaitFor([this] { return host.form.isNull(); }));
   }
@@ -340,7 +340,7 @@ TEST_F(Form3Test, PageThatDoesNotLoadAtAllEndsThePass) {
   EXPECT_EQ(host.startSearchCalls + host.startNextSearchCalls, 0);
   EXPECT_EQ(host.searches, QStringList({"a", "b"}));
   EXPECT_TRUE(host.websites.isEmpty());
-  EXPECT_EQ(host.panels.value(2), "Search engine not reached");
+  EXPECT_EQ(host.panels.value(2), "Engine not reached");
 }
 
 TEST_F(Form3Test, SecurePassAsksEachEngineAndQueuesSitesInTheirSecureForm) {
