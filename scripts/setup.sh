@@ -15,7 +15,7 @@ packages=(
   html2text jq
   dpkg-dev file ccache
   txt2man help2man desktop-file-utils appstream
-  openssl
+  openssl dbus-daemon
   libphonenumber-dev libpsl-dev publicsuffix
 )
 for option in "$@"; do

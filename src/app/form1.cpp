@@ -32,6 +32,7 @@
 #include "desktop/option_settings.h"
 #include "desktop/product_page.h"
 #include "desktop/program_icon.h"
+#include "desktop/window_geometry.h"
 #include "export/frm_export.h"
 #include "search/form3.h"
 
@@ -47,24 +48,25 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
   buildMenus();
   QMenu* web = AddWebMenu(menuBar());
   mnuSecureWeb = AddMenuOption(web, QStringLiteral("mnuSecureWeb"),
-                               QStringLiteral("Secure Sites and Redirects"), true);
+                               QStringLiteral("&Secure Sites and Redirects"), true);
   mnuSkipRead = AddMenuOption(web, QStringLiteral("mnuSkipRead"),
-                              QStringLiteral("Skip Pages Already Read"), true);
-  mnuPolite = AddMenuOption(web, QStringLiteral("mnuPolite"), QStringLiteral("Polite Crawl"), true);
+                              QStringLiteral("S&kip Pages Already Read"), true);
+  mnuPolite =
+      AddMenuOption(web, QStringLiteral("mnuPolite"), QStringLiteral("&Polite Crawl"), true);
   mnuAllLinks =
-      AddMenuOption(web, settings::mnuAllLinks.key(), QStringLiteral("All Links of a Page"),
+      AddMenuOption(web, settings::mnuAllLinks.key(), QStringLiteral("&All Links of a Page"),
                     settings::mnuAllLinks.defaultValue == 1);
   mnuStaySites =
-      AddMenuOption(web, settings::mnuStaySites.key(), QStringLiteral("Stay on Result Sites"),
+      AddMenuOption(web, settings::mnuStaySites.key(), QStringLiteral("Stay on &Result Sites"),
                     settings::mnuStaySites.defaultValue == 1);
   mnuSitePages = AddMenuChoice(web, QStringLiteral("mnuSitePages"),
-                               QStringLiteral("Pages per Site"), settings::sitePageLimit,
+                               QStringLiteral("Pa&ges per Site"), settings::sitePageLimit,
                                {{"20", 20}, {"50", 50}, {"200", 200}, {"No Limit", 0}});
   for (QAction* item : {mnuSecureWeb, mnuSkipRead, mnuPolite, mnuAllLinks, mnuStaySites})
     connect(item, &QAction::toggled, this, &Form1::pushOptions);
   connect(mnuSitePages, &QActionGroup::triggered, this, &Form1::pushOptions);
   mnuConnections = AddMenuChoice(web, QStringLiteral("mnuConnections"),
-                                 QStringLiteral("Connections"), settings::crawlConnections,
+                                 QStringLiteral("&Connections"), settings::crawlConnections,
                                  {{"10", 10}, {"25", 25}, {"50", 50}, {"100", 100}, {"200", 200}});
   connect(mnuConnections, &QActionGroup::triggered, this, &Form1::pushOptions);
   buildWidgets();
@@ -72,6 +74,8 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
   connectSearchHandlers();
   resize(TwipsToPixels(11235),
          TwipsToPixels(7470) + menuBar()->sizeHint().height() + TwipsToPixels(kStatusBarTwips));
+  // Smaller, captions would be cut and the statistics hidden.
+  setMinimumSize(size());
   connectController();
   new FrameCap(this, 100);
   connect(Command1, &QToolButton::clicked, this, &Form1::Command1_Click);
@@ -92,16 +96,18 @@ Form1::~Form1() {
 
 void Form1::buildMenus() {
   QMenuBar* bar = menuBar();
-  mnuFileItem = AddMenuWithItem(bar, "mnuFile", "&File", "mnuFileItem", "Exit");
+  mnuFileItem = AddMenuWithItem(bar, "mnuFile", "&File", "mnuFileItem", "E&xit");
+  mnuFileItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));  // the desktops' Quit
   connect(mnuFileItem, &QAction::triggered, this, &Form1::mnuFileItem_Click);
   // File > Fax Table, above "Exit": every stored number in a window of its own.
   auto* mnuFaxTable = new QAction(QStringLiteral("Fax &Table"), this);
   mnuFaxTable->setObjectName(QStringLiteral("mnuFaxTable"));
   menuBar()->findChild<QMenu*>(QStringLiteral("mnuFile"))->insertAction(mnuFileItem, mnuFaxTable);
   connect(mnuFaxTable, &QAction::triggered, this, [this] { ShowFaxTable(this, database()); });
-  mnuHelpItem = AddMenuWithItem(bar, "mnuHelp", "&Help", "mnuHelpItem", "View Help File");
+  mnuHelpItem = AddMenuWithItem(bar, "mnuHelp", "&Help", "mnuHelpItem", "View &Help File");
+  mnuHelpItem->setShortcut(QKeySequence::HelpContents);
   connect(mnuHelpItem, &QAction::triggered, this, &Form1::mnuHelpItem_Click);
-  mnuAboutItem = AddMenuWithItem(bar, "mnuAbout", "&About", "mnuAboutItem", "About this software");
+  mnuAboutItem = AddMenuWithItem(bar, "mnuAbout", "&About", "mnuAboutItem", "&About this software");
   connect(mnuAboutItem, &QAction::triggered, this, &Form1::mnuAboutItem_Click);
 }
 
@@ -324,6 +330,7 @@ void Form1::Form_Load() {
   setWindowTitle(QString::fromUtf8(version::kProductName) + QStringLiteral(" by ") +
                  QString::fromUtf8(version::kCompanyName));
   cmdWebsite->setText(QStringLiteral("Visit ") + QString::fromUtf8(version::kComments));
+  RestoreWindowGeometry(this, settings::Form1Geometry);
 
   for (int i = 0; i < 3; ++i) m_panels->add();
   pb1->raise();
@@ -407,9 +414,12 @@ void Form1::resizeEvent(QResizeEvent* event) {
 void Form1::ArrangeControls() {
   if (isMinimized()) return;
   LayoutInput in;
-  const QRect outer = frameGeometry();
-  in.W = outer.width() * kTwipsPerPixel;
-  in.H = outer.height() * kTwipsPerPixel;
+  // The room the frames have: the client area down to the status bar. The window's outer size
+  // would count its title bar, menu bar and borders, and the frames' lower edges would then lie
+  // under the status bar.
+  const QSize client = centralWidget()->size();
+  in.W = client.width() * kTwipsPerPixel;
+  in.H = (client.height() + StatusBar1->height()) * kTwipsPerPixel;
   in.S = StatusBar1->height() * kTwipsPerPixel;
   in.frame3Top = m_twips[Frame3].top();
   in.frame3Width = m_twips[Frame3].width();
@@ -504,10 +514,12 @@ void Form1::closeEvent(QCloseEvent* event) {
 
 void Form1::Form_Unload() {
   m_controller->Shutdown();
+  SaveWindowGeometry(this, settings::Form1Geometry);
   FlushSettings();
   UnloadSearchWindow();
-  for (QWidget* window : {static_cast<QWidget*>(m_help), static_cast<QWidget*>(m_export),
-                          static_cast<QWidget*>(m_about)}) {
+  for (QWidget* window :
+       {static_cast<QWidget*>(m_help), static_cast<QWidget*>(m_export),
+        static_cast<QWidget*>(m_about), static_cast<QWidget*>(FindFaxTable(this))}) {
     if (window) window->close();
   }
   // The splash owns this window, so it is only closed here and deleted when the program ends.

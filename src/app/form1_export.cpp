@@ -15,6 +15,8 @@ void Form1::Command2_Click() {
     m_export = new frmExport(database(), this);
     connect(m_export, &frmExport::faxesDeleted, m_controller.get(),
             &HarvestController::FaxesDeleted);
+    connect(m_export, &frmExport::exported, this,
+            [this](const QString& text) { m_controller->setPanelText(1, text); });
   }
   m_export->show();
   m_export->raise();
@@ -23,7 +25,7 @@ void Form1::Command2_Click() {
 void Form1::Command3_Click() {
   if (MessageBox::show(
           this, QStringLiteral("Are you sure you want to delete all faxes from the database?"),
-          QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::NoButton,
+          QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel,
           QStringLiteral("Confirm")) != QMessageBox::Ok) {
     return;
   }

@@ -8,6 +8,7 @@
 #include <QToolButton>
 
 #include "app/form1.h"
+#include "app/harvest_notices.h"
 #include "desktop/follow_list.h"
 #include "desktop/message_box.h"
 #include "desktop/play_wave.h"
@@ -63,12 +64,17 @@ void Form1::connectController() {
       c, &HarvestController::storeFaultReported, this,
       [this](const QString& text) { MessageBox::show(this, text, QMessageBox::Warning); },
       Qt::QueuedConnection);
+  connect(
+      c, &HarvestController::failureReported, this,
+      [this](const QString& text) { MessageBox::show(this, text, QMessageBox::Warning); },
+      Qt::QueuedConnection);
   connect(c, &HarvestController::searchTextChanged, txtSearch, &QLineEdit::setText);
   connect(txtSearch, &QLineEdit::textChanged, c, &HarvestController::setCurrentSearchText);
   c->setCurrentSearchText(txtSearch->text());
   connect(c, &HarvestController::searchWindowLoadRequested, this, &Form1::LoadSearchWindow);
   connect(c, &HarvestController::searchWindowUnloadRequested, this, &Form1::UnloadSearchWindow);
   applyButtons(c->buttons());
+  new HarvestNotices(this, *c, [this] { return searchWindow() != nullptr; });
 }
 
 void Form1::applyButtons(const HarvestButtons& b) {

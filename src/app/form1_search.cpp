@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QShortcut>
 #include <QToolButton>
 
 #include "app/form1.h"
@@ -21,6 +22,10 @@ void Form1::connectSearchHandlers() {
   connect(cmdAdd, &QToolButton::clicked, this, &Form1::cmdAdd_Click);
   connect(cmbDel, &QToolButton::clicked, this, &Form1::cmbDel_Click);
   connect(Text1, &QLineEdit::returnPressed, this, [this] { Text1_KeyPress(kEnterKey); });
+  // Delete in the list does what the delete button does, with the same questions.
+  auto* deleteKey =
+      new QShortcut(QKeySequence::Delete, List1, nullptr, nullptr, Qt::WidgetShortcut);
+  connect(deleteKey, &QShortcut::activated, this, &Form1::cmbDel_Click);
 }
 
 void Form1::cmdAdd_Click() {
@@ -52,7 +57,7 @@ void Form1::cmbDel_Click() {
       break;
     case SearchDeletion::ConfirmDeleteCurrent:
       if (MessageBox::show(this, kConfirmDeleteCurrent, QMessageBox::NoIcon,
-                           QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::NoButton,
+                           QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel,
                            kConfirmDeleteTitle) == QMessageBox::Ok) {
         c.AbandonCurrentSearchString();
       }

@@ -5,13 +5,14 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/command_line.h"
 #include "app/form1.h"
 #include "app/windows/frm_splash.h"
 #include "common/app_folder.h"
 #include "common/settings_store.h"
 #include "common/version_info.h"
-#include "store/spider_database.h"
 #include "desktop/design_fonts.h"
+#include "store/spider_database.h"
 
 namespace norvane {
 namespace {
@@ -32,8 +33,9 @@ int RunProgram() {
   QApplication::setOrganizationName(QString::fromUtf8(version::kProductName));
   QApplication::setApplicationVersion(
       QStringLiteral("%1.%2").arg(version::kMajor).arg(version::kMinor));
+  const QStringList options = ParseCommandLine(QApplication::arguments());
   InstallDesignFontFallbacks();
-  SetAppFolder(ResolveAppFolder(QApplication::arguments()));
+  SetAppFolder(ResolveAppFolder(options));
   // Every file is "application folder + name", so a folder that lacks the help file or the
   // sounds (a fresh --app-dir, the per-user folder of an installed program) gets them; a file
   // the user already has there is never replaced.

@@ -55,7 +55,9 @@ QActionGroup* AddMenuChoice(QMenu* menu, const QString& name, const QString& tit
   for (const MenuChoice& choice : choices) known = known || choice.value == stored;
   const int checked = known ? stored : key.defaultValue;
   for (const MenuChoice& choice : choices) {
-    QAction* item = submenu->addAction(QString::fromUtf8(choice.text));
+    // The first character is the item's mnemonic; numbers may share one, as Alt and the key then
+    // steps through them.
+    QAction* item = submenu->addAction(QLatin1Char('&') + QString::fromUtf8(choice.text));
     item->setObjectName(name + QString::number(choice.value));
     item->setCheckable(true);
     item->setData(choice.value);

@@ -21,8 +21,10 @@ QAction* AddMenuWithItem(QMenuBar* bar, const char* name, const char* title, con
 // Puts the menu "Web" (object name "mnuWeb") right after the bar's first menu, "File".
 QMenu* AddWebMenu(QMenuBar* bar);
 
-// A checkable item of `menu` named `name`, checked as the setting `name` says ("1" or "0"), and
-// `checkedByDefault` while it holds no usable value; every toggle is stored at once.
+// A checkable item of `menu` named `name`, its `text` with "&" before the letter that picks it
+// from the open menu (one not taken by another item of the menu), checked as the setting `name`
+// says ("1" or "0"), and `checkedByDefault` while it holds no usable value; every toggle is stored
+// at once.
 QAction* AddMenuOption(QMenu* menu, const QString& name, const QString& text,
                        bool checkedByDefault);
 

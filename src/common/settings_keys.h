@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include "common/settings_store.h"
@@ -19,6 +20,28 @@ struct SettingKey {
   }
   bool readChecked() const { return read(0, 1) == 1; }
   void write(int value) const { SaveSetting(key(), QString::number(value)); }
+};
+
+// A key whose value is bytes kept as base64 text: a window's place and size, a table's columns.
+struct BytesSettingKey {
+  const char* name;
+
+  QString key() const { return QLatin1String(name); }
+  QByteArray read() const {
+    return QByteArray::fromBase64(GetSetting(key(), QString()).toLatin1());
+  }
+  void write(const QByteArray& value) const {
+    SaveSetting(key(), QString::fromLatin1(value.toBase64()));
+  }
+};
+
+// A key whose value is a text, empty when nothing is stored.
+struct TextSettingKey {
+  const char* name;
+
+  QString key() const { return QLatin1String(name); }
+  QString read() const { return GetSetting(key(), QString()); }
+  void write(const QString& value) const { SaveSetting(key(), value); }
 };
 
 // Every key of the settings section, in one place.
@@ -43,6 +66,14 @@ inline constexpr SettingKey mnuAllLinks{"mnuAllLinks", 1};
 // "Web" > "Stay on Result Sites", and "Web" > "Pages per Site" (a number of pages, 0: no limit).
 inline constexpr SettingKey mnuStaySites{"mnuStaySites", 1};
 inline constexpr SettingKey sitePageLimit{"sitePageLimit", 50};
+
+// Where the windows were left: size, position and maximised state, and the fax table's columns.
+inline constexpr BytesSettingKey Form1Geometry{"Form1Geometry"};
+inline constexpr BytesSettingKey frmFaxTableGeometry{"frmFaxTableGeometry"};
+inline constexpr BytesSettingKey grdFaxesColumns{"grdFaxesColumns"};
+// The export window's last choice of kind (its list index), and the folder last written to.
+inline constexpr SettingKey frmExportCombo1{"frmExportCombo1", -1};
+inline constexpr TextSettingKey frmExportFolder{"frmExportFolder"};
 
 // The option check boxes of the main window, each stored under its own name.
 inline constexpr SettingKey kCheckBoxes[] = {chkAuto,       chkAddFax,    chkNonUS,

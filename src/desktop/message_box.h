@@ -12,8 +12,9 @@ namespace norvane {
 // the product name as its title, like the desktop's plain message boxes, unless a title is given.
 class MessageBox {
  public:
-  // Shows a modal box and returns the button clicked. While a test has queued answers, the
-  // box is not shown: the next queued answer is returned and the text is recorded.
+  // Shows a modal box and returns the button clicked. A question that deletes names the
+  // answer that keeps the data as `defaultButton`, so Enter never deletes. While a test has queued
+  // answers, the box is not shown: the next queued answer is returned and the text is recorded.
   static QMessageBox::StandardButton show(
       QWidget* parent, const QString& text, QMessageBox::Icon icon = QMessageBox::NoIcon,
       QMessageBox::StandardButtons buttons = QMessageBox::Ok,

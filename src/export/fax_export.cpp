@@ -18,6 +18,27 @@ QString ExportSeparator(int comboIndex, bool spaceBetween) {
   }
 }
 
+QString ExportFileName(int comboIndex) {
+  return comboIndex == static_cast<int>(ExportChoice::kCsv) ? QStringLiteral("faxes.csv")
+                                                            : QStringLiteral("export.txt");
+}
+
+QString ExportFileFilter(int comboIndex) {
+  return comboIndex == static_cast<int>(ExportChoice::kCsv)
+             ? QStringLiteral("CSV files (*.csv);;All files (*)")
+             : QStringLiteral("Text files (*.txt);;All files (*)");
+}
+
+QString ExportDoneText(qsizetype numbers, const QString& file) {
+  return QStringLiteral("%1 %2 written to %3")
+      .arg(numbers)
+      .arg(numbers == 1 ? QStringLiteral("number") : QStringLiteral("numbers"), file);
+}
+
+bool SpaceChoiceApplies(int comboIndex) {
+  return comboIndex == -1 || comboIndex == static_cast<int>(ExportChoice::kSemicolon);
+}
+
 QByteArray ExportFileBytes(const QStringList& faxes, const QString& separator) {
   QString text;
   for (const QString& fax : faxes) text += fax + separator;

@@ -14,6 +14,17 @@ enum class ExportChoice { kSemicolon = 0, kTab = 1, kLineFeed = 2, kCsv = 3 };
 // choice or the semicolon choice, a tab, or CR LF. The space applies to the semicolon only.
 QString ExportSeparator(int comboIndex, bool spaceBetween);
 
+// The file name a save dialog offers for a choice, and the filter it shows: a .csv file for the
+// CSV choice, a .txt file for the others (and for no choice).
+QString ExportFileName(int comboIndex);
+QString ExportFileFilter(int comboIndex);
+
+// What the window says once a file is written: "N numbers written to FILE".
+QString ExportDoneText(qsizetype numbers, const QString& file);
+
+// "Put a space between each entry" applies to the semicolon choice (or no choice) only.
+bool SpaceChoiceApplies(int comboIndex);
+
 // The bytes of an export file: every number followed by the separator, the last one too, then
 // CR LF. Numbers are 8-bit text; a character outside it becomes "?".
 QByteArray ExportFileBytes(const QStringList& faxes, const QString& separator);

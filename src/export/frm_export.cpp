@@ -9,10 +9,12 @@
 #include <QStyle>
 #include <QToolButton>
 
-#include "common/app_folder.h"
+#include "common/settings_keys.h"
 #include "desktop/design_fonts.h"
 #include "desktop/message_box.h"
 #include "desktop/twips.h"
+#include "desktop/window_keys.h"
+#include "export/export_folder.h"
 #include "export/fax_csv.h"
 #include "export/fax_export.h"
 #include "store/spider_database.h"
@@ -25,9 +27,9 @@ frmExport::SaveDialog& Dialog() {
   return dialog;
 }
 
-QString ShowSaveDialog(QWidget* parent, const QString& offeredPath) {
+QString ShowSaveDialog(QWidget* parent, const QString& offeredPath, const QString& filter) {
   if (Dialog()) return Dialog()(parent, offeredPath);
-  return QFileDialog::getSaveFileName(parent, QStringLiteral("Save As"), offeredPath);
+  return QFileDialog::getSaveFileName(parent, QStringLiteral("Save As"), offeredPath, filter);
 }
 
 }  // namespace
@@ -73,6 +75,14 @@ frmExport::frmExport(SpiderDatabase& database, QWidget* parent)
   Command1->setFont(bold);
   PlaceInTwips(Command1, 2820, 1260, 2175, 675);
   connect(Command1, &QToolButton::clicked, this, &frmExport::Command1_Click);
+  // The kind chosen last time is chosen again.
+  const int kind = settings::frmExportCombo1.read(-1, Combo1->count() - 1);
+  if (kind >= 0) Combo1->setCurrentIndex(kind);
+  connect(Combo1, &QComboBox::activated, this,
+          [](int index) { settings::frmExportCombo1.write(index); });
+  connect(Combo1, &QComboBox::currentIndexChanged, this, &frmExport::enableChoices);
+  enableChoices();
+  CloseOnEscape(this);
 }
 
 void frmExport::setSaveDialog(SaveDialog dialog) {
@@ -80,7 +90,9 @@ void frmExport::setSaveDialog(SaveDialog dialog) {
 }
 
 void frmExport::Command1_Click() {
-  const QString target = ShowSaveDialog(this, AppFile(QStringLiteral("export.txt")));
+  const int kind = Combo1->currentIndex();
+  const QString target = ShowSaveDialog(this, QDir(ExportFolder()).filePath(ExportFileName(kind)),
+                                        ExportFileFilter(kind));
   // A cancelled dialog writes nothing and asks nothing.
   if (!target.isEmpty()) {
     const QString separator = ExportSeparator(Combo1->currentIndex(), Check2->isChecked());
@@ -90,15 +102,23 @@ void frmExport::Command1_Click() {
       // Without a copy in a file, the numbers must not be offered for deletion.
       MessageBox::show(this, QStringLiteral("Could not write ") + QDir::toNativeSeparators(target),
                        QMessageBox::Warning);
-    } else if (Check1->isChecked() &&
-               MessageBox::show(this, QStringLiteral("Are you sure you want to delete all faxes?"),
-                                QMessageBox::Question,
-                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
-      m_database.DeleteAllFaxes();
-      emit faxesDeleted();
+    } else {
+      RememberExportFolder(target);
+      emit exported(ExportDoneText(faxes.size(), QDir::toNativeSeparators(target)));
+      if (Check1->isChecked() &&
+          MessageBox::show(this, QStringLiteral("Are you sure you want to delete all faxes?"),
+                           QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+                           QMessageBox::No) == QMessageBox::Yes) {
+        m_database.DeleteAllFaxes();
+        emit faxesDeleted();
+      }
     }
   }
   close();
+}
+
+void frmExport::enableChoices() {
+  Check2->setEnabled(SpaceChoiceApplies(Combo1->currentIndex()));
 }
 
 // The CSV choice writes every field of the rows; the others the numbers with the separator.

@@ -40,8 +40,12 @@ class frmExport : public QWidget {
  signals:
   // Every stored number was deleted: the main window's preview and counter follow.
   void faxesDeleted();
+  // A file was written: what to tell the user ("N numbers written to FILE").
+  void exported(const QString& text);
 
  private:
+  // "Put a space between each entry" only where it applies.
+  void enableChoices();
   QByteArray exportBytes(const QStringList& faxes, const QString& separator) const;
   SpiderDatabase& m_database;
 };

@@ -370,6 +370,7 @@ void HarvestController::TakeNextWebsite(int16_t i) {
   if (lAdvanceCount < INT32_MAX) ++lAdvanceCount;
   if (lAdvanceCount > m_options.advanceAfter && m_options.autoAdvance) {
     lAdvanceCount = 0;
+    if (m_searches.size() >= 2 && !crawlFetchedAPage()) return stopNothingFetched();
     Next();
     // On the last search string with "Continue Until Stopped" the harvest goes on, and so
     // does this socket.
@@ -494,6 +495,11 @@ QString HarvestController::NextQueuedWebsite() {
   if (!first.isEmpty()) return first;
 
   if (m_searches.size() >= 2) {
+    if (!crawlFetchedAPage()) {
+      // Websites still wait to be handed out, or fetches run: the crawl is not over yet.
+      if (crawlIdle()) stopNothingFetched();
+      return QString();
+    }
     StopQueueEmpty();
     deleteCurrentSearchString();
     StartNextSearch();
@@ -527,6 +533,28 @@ void HarvestController::stopHarvest(const QString& panel2, const QString& panel3
   setPanelText(3, panel3);
   setPanelText(4, QString());
   if (m_options.soundOnFinished) playSound("finished.wav");
+}
+
+// A search string is dropped for good only once its crawl has fetched something: a crawl that
+// reached no website at all says more about the connection than about the search string.
+bool HarvestController::crawlFetchedAPage() const {
+  // The session's page count starts again with every new pass and queue.
+  return m_stats.lSessionScanned > 0;
+}
+
+bool HarvestController::crawlIdle() const {
+  if (!m_preview.isEmpty()) return false;
+  for (int16_t i = 0; i < kSocketCount; ++i) {
+    if (!m_parked[i] || m_fetcher->isFetching(i)) return false;
+  }
+  return true;
+}
+
+void HarvestController::stopNothingFetched() {
+  stopHarvest(QStringLiteral("No page could be fetched"), QStringLiteral("Check the connection"));
+  emit failureReported(QStringLiteral(
+      "None of the queued websites could be fetched.\n\nThe search string stays in the list. "
+      "Check the internet connection and click Start again."));
 }
 
 void HarvestController::StopQueueEmpty() {

@@ -69,6 +69,9 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   void TakeNextWebsite(int16_t i) override;
   QString NextQueuedWebsite();
   void StopQueueEmpty();
+  bool crawlFetchedAPage() const;
+  // Nothing is left to hand out and no socket fetches.
+  bool crawlIdle() const;
 
   // The search strings (List1); entry 0 is the current one.
   const QStringList& searchStrings() const { return m_searches; }
@@ -143,6 +146,7 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   void startNextSearch() override { StartNextSearch(); }
   // The search window is gone: a pass that started no crawl gives the fax-number buttons back.
   void searchPassEnded() override;
+  void searchEngineUnreached(const QString& message) override { emit failureReported(message); }
 
  signals:
   void panelTextChanged(int panel, const QString& text);
@@ -170,6 +174,8 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   // What is wrong with spider.mdb and where it is, said once for each kind of fault the store
   // meets; the window shows it in a message box.
   void storeFaultReported(const QString& text);
+  // The harvest stopped because nothing could be read from the web; the window tells the user.
+  void failureReported(const QString& text);
 
  private:
   bool StartChecks();
@@ -178,6 +184,7 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   // The pages read under a search string that is being dropped are forgotten with it.
   void forgetPagesRead(const QString& search);
   void stopHarvest(const QString& panel2, const QString& panel3);
+  void stopNothingFetched();
   void applyNextButtonRule();
   void setButton(HarvestButton button, bool enabled);
   void playSound(const char* name);

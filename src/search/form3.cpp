@@ -9,12 +9,14 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVariant>
+#include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineView>
 
 #include "desktop/twips.h"
 #include "search/browser_proxy.h"
+#include "search/engine_page_check.h"
 #include "search/result_extraction.h"
 #include "search/search_host.h"
 #include "search/search_query.h"
@@ -57,10 +59,28 @@ Form3::Form3(SearchHost& host, const QString& previousEngine, QWidget* parent)
     move(frame.topLeft());
   }
 
-  connect(WebBrowser1, &QWebEngineView::loadFinished, this, [this](bool ok) {
-    m_lastLoadOk = ok;
-    WebBrowser1_DocumentComplete();
-  });
+  // The end of every load, with the reason of a failure. A load cut short by the next one (a
+  // page that sends the browser on at once) holds no document: the next load's end does.
+  connect(WebBrowser1->page(), &QWebEnginePage::loadingChanged, this,
+          [this](const QWebEngineLoadingInfo& info) {
+            switch (info.status()) {
+              case QWebEngineLoadingInfo::LoadStartedStatus:
+              case QWebEngineLoadingInfo::LoadStoppedStatus:
+                return;
+              case QWebEngineLoadingInfo::LoadSucceededStatus:
+                m_lastLoadOk = true;
+                m_lastLoadError.clear();
+                break;
+              case QWebEngineLoadingInfo::LoadFailedStatus:
+                m_lastLoadOk = false;
+                m_lastLoadError =
+                    info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain
+                        ? QStringLiteral("it answered with HTTP status %1").arg(info.errorCode())
+                        : info.errorString();
+                break;
+            }
+            WebBrowser1_DocumentComplete();
+          });
 }
 
 Form3::~Form3() = default;
@@ -94,6 +114,16 @@ void Form3::WebBrowser1_DocumentComplete() {
   QPointer<Form3> self(this);
   const QUrl location = WebBrowser1->url();
   const bool loaded = m_lastLoadOk;
+  // A failed load shows the browser's own error page: nothing on it is the engine's.
+  if (!loaded) {
+    QTimer::singleShot(0, this,
+                       [this, reason = EngineUnreachedReason(false, m_lastLoadError, location)] {
+                         Busy busy(*this);
+                         EngineUnreached(reason);
+                         m_processing = false;
+                       });
+    return;
+  }
   // The body is read in a world of its own, so the page's scripts cannot change what is read.
   WebBrowser1->page()->runJavaScript(
       QStringLiteral("document.body ? document.body.innerHTML : null"),
@@ -112,9 +142,11 @@ void Form3::bodyArrived(const QVariant& body, const QUrl& location, bool loaded)
   // end in a crawl or in a new search window, which must not run inside the browser's own call.
   QTimer::singleShot(0, this, [this, html = body.toString(), location, loaded] {
     Busy busy(*this);
-    // A page that failed to load is read like any page and ends the pass, as without the option.
+    const QString unreached = EngineUnreachedReason(loaded, m_lastLoadError, location);
     if (bSecure && loaded && ShowsEnginePrompt(strEngine, location, html)) {
       waitForUser();
+    } else if (!unreached.isEmpty()) {
+      EngineUnreached(unreached);
     } else {
       bWaiting = false;
       ExtractResults(html);
@@ -180,6 +212,22 @@ void Form3::NextResultsPage() {
     m_host.setStatusPanel(3, QStringLiteral("Add more search terms"));
     Unload();
   }
+}
+
+// The pass ends without reading anything: the search string stays where it is, in the list
+// and in the table, and nothing moves on to the next one.
+void Form3::EngineUnreached(const QString& reason) {
+  if (bFinished || m_unloaded) return;
+  bFinished = true;
+  strFound.clear();
+  Text1->setText(QStringLiteral("The search engine could not be reached."));
+  WebBrowser1->stop();
+  hide();
+  m_host.setStatusPanel(1, QStringLiteral("Stopped"));
+  m_host.setStatusPanel(2, QStringLiteral("Engine not reached"));
+  m_host.setStatusPanel(3, QString());
+  m_host.searchEngineUnreached(EngineUnreachedMessage(reason));
+  Unload();
 }
 
 void Form3::Unload() {

@@ -60,6 +60,7 @@ class Form3 : public QWidget {
   void waitForUser();
   void ExtractResults(const QString& html);
   void NextResultsPage();
+  void EngineUnreached(const QString& reason);
   void navigate();
 
   // Marks the window's own work on the call stack. The pass hands over to the crawl or to a new
@@ -77,6 +78,7 @@ class Form3 : public QWidget {
   SearchHost& m_host;
   bool m_processing = false;  // a page is being read; notifications meanwhile are ignored
   bool m_lastLoadOk = true;   // whether the browser's latest document loaded without an error
+  QString m_lastLoadError;    // and why not, when the browser said
   bool m_unloaded = false;
   int m_busyDepth = 0;
   bool m_deletePending = false;

@@ -31,6 +31,9 @@ class SearchHost {
 
   virtual void startSearch() = 0;      // cmdDoSearch_Click: crawl the queued websites
   virtual void startNextSearch() = 0;  // StartNextSearch: a pass for the next search string
+  // The pass ended because no page of the engine could be read; `message` says why, for the
+  // user. The search string stays in the list and in the table.
+  virtual void searchEngineUnreached(const QString& message) = 0;
   // The search window has unloaded: its pass is over, whichever way it ended.
   virtual void searchPassEnded() {}
 };

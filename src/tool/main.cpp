@@ -86,7 +86,8 @@ constexpr std::string_view kUsage =
     "                                    stand for tab, CR, LF and backslash), then CR LF; or\n"
     "                                    with --csv a CSV file (number, region, website,\n"
     "                                    search, date) with a header row, in UTF-8\n"
-    "  --help                            show this text\n";
+    "  --help                            show this text\n"
+    "  --version                         show the version\n";
 
 class ToolError {
  public:
@@ -434,6 +435,11 @@ int Run(const std::vector<std::string>& argv) {
   const std::vector<std::string> args(argv.begin() + 1, argv.end());
   if (command == "--help" || command == "-h" || command == "help") {
     WriteOut(kUsage);
+    return kExitOk;
+  }
+  if (command == "--version" || command == "-v") {
+    WriteOut("norvane-tool " + std::to_string(norvane::version::kMajor) + "." +
+             std::to_string(norvane::version::kMinor) + "\n");
     return kExitOk;
   }
   if (command == "html2text") return HtmlToTextCommand(args);

@@ -1,6 +1,7 @@
 // The main window follows the crawl controller: Start's checks with their messages and focus,
 // the buttons, the queue preview and the panels through Stop and Resume, and closing the window
 // in the middle of a crawl.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <QToolButton>
 
 #include "crawl_fixture.h"
+#include "desktop/desktop_notice.h"
 
 namespace norvane::testing {
 namespace {
@@ -121,6 +123,50 @@ TEST_F(CrawlTest, ClosingTheWindowInTheMiddleOfACrawl) {
   QTest::qWait(50);  // nothing the sockets or timers still had may reach the window
   form.reset();
   EXPECT_TRUE(WaitFor([&] { return server.openConnections() == 0; }));
+}
+
+TEST_F(CrawlTest, DesktopIsToldWhenTheHarvestEndsOrMovesOnWhileTheWindowIsInactive) {
+  const struct {
+    const char* name;
+    QStringList searches;
+    bool active;
+    QString firstTitle;  // empty: nothing is told
+    QString bodyHas;
+  } cases[] = {
+      {"ends", {"plumbers"}, false, "Harvest finished", "1 fax number found. No more websites"},
+      {"ends in view", {"plumbers"}, true, "", ""},
+      {"moves on", {"plumbers", "roofers"}, false, "Next search string", "\"roofers\""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    QFile::remove(folder.file(QStringLiteral("spider.mdb")));
+    QStringList told;
+    SetDesktopNoticeSink(
+        [&told](const QString& title, const QString& body) { told << title << body; });
+    server.setPage(QStringLiteral("a.test/"), "<html><body>Fax: (201) 555-0123</body></html>");
+    seedQueue({QStringLiteral("a.test")}, c.searches);
+    auto form = startCrawler();
+    form->Combo1->setCurrentIndex(0);
+    form->Combo2->setCurrentIndex(0);
+    // A window shown offscreen becomes the active one; a hidden one is not.
+    if (c.active) {
+      form->show();
+      QApplication::setActiveWindow(form.get());
+      ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
+    form->cmdDoSearch_Click();
+    ASSERT_TRUE(WaitFor([&] { return !form->controller().bHarvesting; }));
+    QTest::qWait(50);
+    if (c.firstTitle.isEmpty()) {
+      EXPECT_EQ(told, QStringList());
+    } else {
+      ASSERT_GE(told.size(), 2);
+      EXPECT_EQ(told[0], c.firstTitle);
+      EXPECT_TRUE(told[1].contains(c.bodyHas)) << told[1].toStdString();
+      EXPECT_EQ(told.count("Harvest finished"), c.searches.size() == 1 ? 1 : 0);
+    }
+    SetDesktopNoticeSink({});
+  }
 }
 
 }  // namespace

@@ -2,8 +2,10 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QScreen>
 #include <QStatusBar>
 
 #include "common/version_info.h"
@@ -59,9 +61,9 @@ TEST_F(StartTest, WidgetsCarryTheirNamesCaptionsAndStates) {
   EXPECT_EQ(form->txtSearch->text(), QStringLiteral("Google Search"));
   EXPECT_TRUE(form->txtSearch->isHidden());
   EXPECT_TRUE(form->cmdDoSearch->isHidden());
-  EXPECT_EQ(form->mnuFileItem->text(), QStringLiteral("Exit"));
-  EXPECT_EQ(form->mnuHelpItem->text(), QStringLiteral("View Help File"));
-  EXPECT_EQ(form->mnuAboutItem->text(), QStringLiteral("About this software"));
+  EXPECT_EQ(form->mnuFileItem->iconText(), QStringLiteral("Exit"));
+  EXPECT_EQ(form->mnuHelpItem->iconText(), QStringLiteral("View Help File"));
+  EXPECT_EQ(form->mnuAboutItem->iconText(), QStringLiteral("About this software"));
   for (int i = 0; i < 5; ++i) {
     EXPECT_EQ(form->findChild<QLabel*>(QStringLiteral("LblStats(%1)").arg(i)), form->LblStats[i]);
   }
@@ -203,6 +205,62 @@ TEST_F(LayoutTest, TinyAndMinimisedWindowsDoNotFail) {
   QCoreApplication::processEvents();
   EXPECT_GT(form->List2->height(), 0);
   EXPECT_GE(form->pb1->x(), 0);
+}
+
+TEST_F(LayoutTest, NothingIsHiddenAtTheDefaultSizeWhichIsAlsoTheSmallest) {
+  auto form = start();
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  const QSize design = form->size();
+  EXPECT_EQ(form->minimumSize(), design);
+  for (const QSize asked : {design, QSize(500, 400)}) {
+    form->resize(asked);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->size(), design);
+    // Every frame ends above the status bar, and everything in a frame lies inside it.
+    const QRect client = form->centralWidget()->rect();
+    for (QGroupBox* frame : {form->Frame1, form->Frame2, form->Frame3, form->Frame4}) {
+      EXPECT_TRUE(client.contains(frame->geometry())) << frame->objectName().toStdString();
+      for (QWidget* child : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!child->isVisibleTo(frame)) continue;
+        EXPECT_TRUE(frame->rect().contains(child->geometry()))
+            << frame->objectName().toStdString() << " " << child->objectName().toStdString();
+      }
+    }
+    const QPoint barTop = form->StatusBar1->mapTo(form.get(), QPoint(0, 0));
+    EXPECT_LE(form->centralWidget()->mapTo(form.get(), client.bottomLeft()).y(), barTop.y());
+  }
+}
+
+TEST_F(LayoutTest, SizePlaceAndMaximisedStateAreKeptForTheNextStart) {
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  const QSize larger = screen.size() - QSize(40, 50);
+  QRect left;
+  {
+    auto form = start();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    form->resize(larger);
+    form->move(screen.topLeft() + QPoint(7, 9));
+    QCoreApplication::processEvents();
+    left = form->geometry();
+    form->mnuFileItem->trigger();
+  }
+  {
+    auto form = start();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    EXPECT_EQ(form->size(), larger);
+    // Back where it was left, give or take the frame the platform puts around it.
+    EXPECT_LE((form->pos() - left.topLeft()).manhattanLength(), 16);
+    EXPECT_FALSE(form->isMaximized());
+    form->showMaximized();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    form->mnuFileItem->trigger();
+  }
+  auto form = start();
+  form->show();
+  EXPECT_TRUE(form->windowState().testFlag(Qt::WindowMaximized));
 }
 
 }  // namespace

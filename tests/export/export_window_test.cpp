@@ -4,11 +4,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include "app/form1_fixture.h"
 #include "desktop/message_box.h"
 #include "desktop/open_url.h"
 #include "export/frm_export.h"
+#include "support/test_http_server.h"
 
 namespace norvane::testing {
 namespace {
@@ -69,6 +71,72 @@ TEST_F(ExportTest, ExportWindowStartsWithTheDesignedChoices) {
   EXPECT_EQ(form->exportWindow(), window);
 }
 
+// The save dialog starts in the documents folder, then where the last export went; the name
+// follows the kind, and the main window says what was written.
+TEST_F(ExportTest, DialogStartsInDocumentsThenTheLastFolderAndTheWindowSaysWhatWasWritten) {
+  QTemporaryDir home;
+  ScopedEnv homeVar("HOME", home.path().toUtf8());
+  ScopedEnv config("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
+  const QString documents = home.path() + "/Documents";
+  const QString elsewhere = folder.file("elsewhere");
+  ASSERT_TRUE(QDir().mkpath(elsewhere));
+  seed({}, {}, 3);
+  auto form = start();
+  const struct {
+    const char* name;
+    bool documentsExist;
+    int choice;
+    QString target;
+    QString offered;
+  } cases[] = {
+      {"no documents folder", false, -1, elsewhere + "/a.txt", home.path() + "/export.txt"},
+      {"the last folder", true, 0, elsewhere + "/b.txt", elsewhere + "/export.txt"},
+      {"csv in the last folder", true, 3, documents + "/c.csv", elsewhere + "/faxes.csv"},
+      {"documents once written to", true, 2, folder.file("gone/d.txt"), documents + "/export.txt"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.documentsExist) ASSERT_TRUE(QDir().mkpath(documents));
+    QDir(folder.file("gone")).removeRecursively();
+    if (c.target.contains("/gone/")) ASSERT_TRUE(QDir().mkpath(folder.file("gone")));
+    exportFaxes(*form, c.choice, false, false, c.target);
+    EXPECT_EQ(m_offered, c.offered);
+    EXPECT_EQ(form->panelText(1), "3 numbers written to " + c.target);
+  }
+  // The folder last written to is gone: the dialog starts in the documents folder again.
+  QDir(folder.file("gone")).removeRecursively();
+  exportFaxes(*form, -1, false, false, QString());
+  EXPECT_EQ(m_offered, documents + "/export.txt");
+}
+
+TEST_F(ExportTest, KindIsRememberedAndTheSpaceOnlyOffersItselfForSemicolons) {
+  auto form = start();
+  const struct {
+    int choice;
+    bool spaceEnabled;
+  } cases[] = {{1, false}, {2, false}, {3, false}, {0, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.choice);
+    form->Command2->click();
+    frmExport* window = form->exportWindow();
+    EXPECT_TRUE(window->Check2->isEnabled()) << "the last kind left it on";
+    window->Combo1->setCurrentIndex(c.choice);
+    emit window->Combo1->activated(c.choice);  // as the user picks it
+    EXPECT_EQ(window->Check2->isEnabled(), c.spaceEnabled);
+    window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    form.reset();
+    form = start();
+    form->Command2->click();
+    EXPECT_EQ(form->exportWindow()->Combo1->currentIndex(), c.choice);
+    EXPECT_EQ(form->exportWindow()->Check2->isEnabled(), c.spaceEnabled);
+    form->exportWindow()->Combo1->setCurrentIndex(0);
+    emit form->exportWindow()->Combo1->activated(0);
+    form->exportWindow()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+}
+
 TEST_F(ExportTest, WritesEveryStoredNumberWithTheChosenSeparator) {
   struct Case {
     const char* name;
@@ -100,7 +168,7 @@ TEST_F(ExportTest, WritesEveryStoredNumberWithTheChosenSeparator) {
     const QString target = fresh.file(QStringLiteral("out.txt"));
     exportFaxes(*form, c.choice, c.space, false, target);
     EXPECT_EQ(contents(target), c.expected) << c.name;
-    EXPECT_EQ(m_offered, fresh.file(QStringLiteral("export.txt"))) << c.name;
+    EXPECT_EQ(QFileInfo(m_offered).fileName(), QStringLiteral("export.txt")) << c.name;
     EXPECT_TRUE(MessageBox::takeShownTexts().isEmpty()) << c.name << ": no message on success";
     EXPECT_EQ(form->database().CountFaxes(), c.faxes) << c.name;
   }

@@ -26,6 +26,27 @@ TEST(FaxExportTest, SeparatorFollowsTheChoice) {
   }
 }
 
+TEST(FaxExportTest, NameFilterAndSpaceFollowTheKind) {
+  const struct {
+    int choice;
+    const char* name;
+    const char* firstFilter;
+    bool space;
+  } cases[] = {{-1, "export.txt", "Text files (*.txt)", true},
+               {0, "export.txt", "Text files (*.txt)", true},
+               {1, "export.txt", "Text files (*.txt)", false},
+               {2, "export.txt", "Text files (*.txt)", false},
+               {3, "faxes.csv", "CSV files (*.csv)", false}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(ExportFileName(c.choice), QLatin1String(c.name)) << c.choice;
+    EXPECT_TRUE(ExportFileFilter(c.choice).startsWith(QLatin1String(c.firstFilter))) << c.choice;
+    EXPECT_EQ(SpaceChoiceApplies(c.choice), c.space) << c.choice;
+  }
+  EXPECT_EQ(ExportDoneText(1, "/x/a.txt"), QStringLiteral("1 number written to /x/a.txt"));
+  EXPECT_EQ(ExportDoneText(0, "/x/a.txt"), QStringLiteral("0 numbers written to /x/a.txt"));
+  EXPECT_EQ(ExportDoneText(12, "/x/a.txt"), QStringLiteral("12 numbers written to /x/a.txt"));
+}
+
 TEST(FaxExportTest, EveryNumberIsFollowedByTheSeparatorThenALineBreak) {
   struct Case {
     QStringList faxes;

@@ -193,27 +193,80 @@ TEST_F(CrawlTest, DryQueueWithSeveralSearchStringsMovesToTheNext) {
 }
 
 TEST_F(CrawlTest, AutoAdvanceFiresOnTheTakeAfterTheThreshold) {
-  QStringList sites;
-  for (int i = 0; i < 30; ++i) sites << QStringLiteral("w%1.test").arg(i);
-  seedQueue(sites, {QStringLiteral("first"), QStringLiteral("second"), QStringLiteral("third")});
+  // Without a page fetched under the search string, the advance stops the harvest instead: a
+  // crawl that reached no website says nothing about the search string.
+  const struct {
+    bool pageFetched;
+    int searchWindowLoads;
+    QStringList searchesAfter;
+    const char* panel2;
+    int failures;
+  } cases[] = {
+      {true, 1, {"second", "third"}, "", 0},
+      {false, 0, {"first", "second", "third"}, "No page could be fetched", 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.pageFetched);
+    QFile::remove(folder.file(QStringLiteral("spider.mdb")));
+    searchWindowLoads = 0;
+    QStringList sites;
+    for (int i = 0; i < 30; ++i) sites << QStringLiteral("w%1.test").arg(i);
+    seedQueue(sites, {QStringLiteral("first"), QStringLiteral("second"), QStringLiteral("third")});
+    auto crawl = startCrawler();
+    crawl->fetcher().setConnectTo(QStringLiteral("127.0.0.1"), closedPort());
+    QStringList failures;
+    QObject::connect(crawl.get(), &HarvestController::failureReported,
+                     [&failures](const QString& text) { failures << text; });
+    options.autoAdvance = true;
+    options.advanceAfter = 1000;
+    options.searchTypeIndex = options.resultCountIndex = 0;
+    crawl->setOptions(options);
+    crawl->bHarvesting = true;
+    if (c.pageFetched) crawl->RecordStatistic(Statistics::kPageScanned);
+    crawl->lAdvanceCount = 999;
+    crawl->TakeNextWebsite(0);  // the 1000th take fetches
+    EXPECT_EQ(searchWindowLoads, 0);
+    EXPECT_TRUE(crawl->bHarvesting);
+    crawl->TakeNextWebsite(1);  // the 1001st advances
+    EXPECT_EQ(searchWindowLoads, c.searchWindowLoads);
+    EXPECT_FALSE(crawl->bHarvesting);
+    EXPECT_EQ(crawl->lAdvanceCount, 0);
+    EXPECT_EQ(crawl->searchStrings(), c.searchesAfter);
+    EXPECT_EQ(failures.size(), c.failures);
+    if (c.panel2[0] != 0) {
+      EXPECT_EQ(crawl->panelText(2), QLatin1String(c.panel2));
+    }
+    if (c.pageFetched) {
+      EXPECT_EQ(crawl->database().CountWebsites(), 0);
+      EXPECT_EQ(crawl->queuePreview().size(), 0);
+    }
+    crawl.reset();
+    // The table holds the same strings the list shows.
+    EXPECT_EQ(startCrawler()->searchStrings(), c.searchesAfter);
+  }
+}
+
+TEST_F(CrawlTest, DryQueueThatFetchedNothingKeepsTheSearchString) {
+  // Every queued website refuses the connection: no page is fetched before the queue runs dry.
+  seedQueue({QStringLiteral("a.test"), QStringLiteral("b.test")},
+            {QStringLiteral("first"), QStringLiteral("second")});
   auto crawl = startCrawler();
   crawl->fetcher().setConnectTo(QStringLiteral("127.0.0.1"), closedPort());
-  options.autoAdvance = true;
-  options.advanceAfter = 1000;
+  QStringList failures;
+  QObject::connect(crawl.get(), &HarvestController::failureReported,
+                   [&failures](const QString& text) { failures << text; });
   options.searchTypeIndex = options.resultCountIndex = 0;
   crawl->setOptions(options);
-  crawl->bHarvesting = true;
-  crawl->lAdvanceCount = 999;
-  crawl->TakeNextWebsite(0);  // the 1000th take fetches
+  crawl->StartSearch();
+  ASSERT_TRUE(WaitFor([&] { return !crawl->bHarvesting; }));
   EXPECT_EQ(searchWindowLoads, 0);
-  EXPECT_TRUE(crawl->bHarvesting);
-  crawl->TakeNextWebsite(1);  // the 1001st advances
-  EXPECT_EQ(searchWindowLoads, 1);
-  EXPECT_FALSE(crawl->bHarvesting);
-  EXPECT_EQ(crawl->lAdvanceCount, 0);
-  EXPECT_EQ(crawl->searchStrings(), (QStringList{"second", "third"}));
-  EXPECT_EQ(crawl->database().CountWebsites(), 0);
-  EXPECT_EQ(crawl->queuePreview().size(), 0);
+  EXPECT_EQ(crawl->searchStrings(), (QStringList{"first", "second"}));
+  EXPECT_EQ(crawl->panelText(2), QStringLiteral("No page could be fetched"));
+  ASSERT_EQ(failures.size(), 1);
+  EXPECT_TRUE(failures[0].contains("stays in the list"));
+  EXPECT_TRUE(crawl->buttons().start);
+  crawl.reset();
+  EXPECT_EQ(startCrawler()->searchStrings(), (QStringList{"first", "second"}));
 }
 
 TEST_F(CrawlTest, AutoAdvanceOnTheLastSearchStringFollowsAfterLastSearch) {

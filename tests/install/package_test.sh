@@ -32,7 +32,12 @@ dpkg-deb -x "$deb" "$root"
 check_installed_tree "$root/usr" "$version" "$man_pages"
 for program in norvane norvane-tool; do
   file -b "$root/usr/bin/$program" | grep -q ', stripped' || fail "not stripped: $program"
+  # Relocations resolved at start and read-only afterwards (Debian's bindnow and relro).
+  readelf -d "$root/usr/bin/$program" | grep -q 'BIND_NOW' || fail "not linked with -z now: $program"
+  readelf -l "$root/usr/bin/$program" | grep -q 'GNU_RELRO' || fail "no read-only relocations: $program"
 done
+# The font the windows are laid out for on a desktop without Verdana.
+dpkg-deb -f "$deb" Depends | grep -q 'fonts-dejavu-extra' || fail "no dependency on fonts-dejavu-extra"
 # Nothing outside /usr, and every path owned by root.
 dpkg-deb -c "$deb" | awk '$2 != "root/root" || $6 !~ /^\.\/usr\// {print; bad=1} END {exit bad}' ||
   fail "a path outside /usr or not owned by root"

@@ -2,6 +2,7 @@
 // the browser reaches as its proxy under the engines' own host names.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QLineEdit>
 #include <QTest>
 #include <QUrlQuery>
@@ -287,14 +288,59 @@ TEST_F(Form3Test, UnloadDuringTheHandOverWaitsForTheWindowsOwnWork) {
   }
 }
 
-TEST_F(Form3Test, FailedPageEndsThePassWithTheBrowsersErrorPage) {
-  ServePages({"404"});
+TEST_F(Form3Test, PageTheEngineDidNotServeEndsThePassAndKeepsTheSearchString) {
+  // Each reply would once have been read as a result page: the browser's error page, an error
+  // answer that names sites of its own, and a network's login page that links to plenty.
+  const QByteArray errorPage = GoogleResultPage(Firms(30)).toUtf8();
+  const struct {
+    const char* name;
+    LocalWeb::Reply reply;
+    const char* reason;
+  } cases[] = {
+      {"not found, empty", LocalWeb::Reply{}, "404"},
+      {"server error with a body", LocalWeb::Reply{503, errorPage, false, {}}, "503"},
+      {"another host's page", LocalWeb::redirect("http://login.hotel-wifi.com/portal"),
+       "login.hotel-wifi.com"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    host = RecordingSearchHost();
+    host.searches = {"a", "b"};
+    const LocalWeb::Reply reply = c.reply;
+    TestWeb().setHandler([reply, errorPage](const QUrl& url) {
+      if (url.host() == "login.hotel-wifi.com") return LocalWeb::page(errorPage);
+      return reply;
+    });
+    runPass();
+    ASSERT_EQ(host.unreached.size(), 1);
+    EXPECT_TRUE(host.unreached[0].startsWith("The search engine could not be reached"));
+    EXPECT_TRUE(host.unreached[0].contains(c.reason)) << host.unreached[0].toStdString();
+    EXPECT_TRUE(host.websites.isEmpty());
+    EXPECT_EQ(host.found, 0);
+    EXPECT_EQ(host.startSearchCalls + host.startNextSearchCalls, 0);
+    EXPECT_EQ(host.searches, QStringList({"a", "b"}));
+    const QMap<int, QString> panels = {{1, "Stopped"}, {2, "Engine not reached"}, {3, ""}};
+    EXPECT_EQ(host.panels, panels);
+    EXPECT_TRUE(WaitFor([this] { return host.form.isNull(); }));
+  }
+}
+
+TEST_F(Form3Test, PageThatDoesNotLoadAtAllEndsThePass) {
+  // The engine's first page never comes; the browser is sent to a local page that cannot load.
+  ServePages({"hold"});
   host.searches = {"a", "b"};
-  runPass();
-  EXPECT_EQ(host.startNextSearchCalls, 1);
-  EXPECT_EQ(host.panels.value(2), "Not enough results");
-  // The error page is read like any page; it adds at most the few sites it names itself.
-  EXPECT_LE(host.websites.size(), 20);
+  Form3* form = load();
+  const QString missing = QDir::temp().filePath("norvane-no-such-folder/results.html");
+  form->WebBrowser1->load(QUrl::fromLocalFile(missing));
+  ASSERT_TRUE(WaitFor([this] { return host.handedOver(); }, kPassTimeoutMs));
+  ASSERT_EQ(host.unreached.size(), 1);
+  // The browser's reason follows the fixed words.
+  EXPECT_GT(host.unreached[0].indexOf(": "), 0);
+  EXPECT_FALSE(host.unreached[0].contains(": ."));
+  EXPECT_EQ(host.startSearchCalls + host.startNextSearchCalls, 0);
+  EXPECT_EQ(host.searches, QStringList({"a", "b"}));
+  EXPECT_TRUE(host.websites.isEmpty());
+  EXPECT_EQ(host.panels.value(2), "Engine not reached");
 }
 
 TEST_F(Form3Test, SecurePassAsksEachEngineAndQueuesSitesInTheirSecureForm) {

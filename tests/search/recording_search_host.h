@@ -55,6 +55,8 @@ class RecordingSearchHost : public SearchHost {
   void recordStatistic(Statistics::Kind kind) override {
     if (kind == Statistics::kWebsiteFound) ++found;
   }
+  QStringList unreached;  // the messages of passes that could not reach the engine
+  void searchEngineUnreached(const QString& message) override { unreached << message; }
   void startSearch() override {
     ++startSearchCalls;
     noteStatus();

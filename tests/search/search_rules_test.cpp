@@ -9,6 +9,7 @@
 
 #include "result_pages.h"
 #include "search/browser_proxy.h"
+#include "search/engine_page_check.h"
 #include "search/result_extraction.h"
 #include "search/search_list.h"
 #include "search/search_query.h"
@@ -444,6 +445,38 @@ TEST(BrowserProxyTest, OnlyAHostAndPortMakeSwitches) {
                           "host:-1", "host:80 --flag", "http://host:80", "host\":80"}) {
     EXPECT_TRUE(BrowserProxySwitches(QLatin1String(bad)).isEmpty()) << bad;
   }
+}
+
+TEST(EnginePageCheckTest, OnlyALoadedPageOnTheEnginesOwnHostIsRead) {
+  const struct {
+    bool loaded;
+    const char* error;
+    const char* location;
+    const char* reason;  // empty: the page is read
+  } cases[] = {
+      {true, "", "http://www.google.com/search?q=a", ""},
+      {true, "", "https://www.google.co.uk/search?q=a", ""},
+      {true, "", "http://search.yahoo.com/search/dir?p=a", ""},
+      {true, "", "https://consent.google.com/ml", ""},
+      {true, "", "http://www.bing.com/search?q=a", ""},
+      {true, "", "http://login.hotel-wifi.com/portal",
+       "the answer came from login.hotel-wifi.com, not from the search engine"},
+      {true, "", "http://googlewatch.com/search", "the answer came from googlewatch.com"},
+      {false, "it answered with HTTP status 503", "http://www.google.com/search",
+       "it answered with HTTP status 503"},
+      {false, "", "http://www.google.com/search", "the page did not load"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.location);
+    const QString reason =
+        EngineUnreachedReason(c.loaded, QLatin1String(c.error), QUrl(QLatin1String(c.location)));
+    if (c.reason[0] == 0) {
+      EXPECT_TRUE(reason.isEmpty()) << reason.toStdString();
+    } else {
+      EXPECT_TRUE(reason.startsWith(QLatin1String(c.reason))) << reason.toStdString();
+    }
+  }
+  EXPECT_TRUE(EngineUnreachedMessage("x").startsWith("The search engine could not be reached: x."));
 }
 
 }  // namespace

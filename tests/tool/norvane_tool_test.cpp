@@ -13,6 +13,7 @@
 
 #include "areacodes/area_code_directory.h"
 #include "common/text_file.h"
+#include "common/version_info.h"
 #include "search/result_pages.h"
 #include "store/spider_database.h"
 #include "support/temp_app_folder.h"
@@ -175,6 +176,16 @@ TEST_F(ToolTest, ResultsSecureListsWhatTheSecurePassQueues) {
     // Without the option the classic pass finds none of them: a line naming an engine is
     // skipped whole, and https links are not read.
     EXPECT_EQ(RunTool({"results", path}).out, "");
+  }
+}
+
+TEST_F(ToolTest, VersionPrintsTheProgramsVersion) {
+  for (const char* option : {"--version", "-v"}) {
+    ToolRun run = RunTool({option});
+    EXPECT_EQ(run.exitCode, 0) << option;
+    EXPECT_EQ(run.out, "norvane-tool " + std::to_string(version::kMajor) + "." +
+                           std::to_string(version::kMinor) + "\n")
+        << option;
   }
 }
 

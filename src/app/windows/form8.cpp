@@ -5,12 +5,13 @@
 #include <QTextBrowser>
 #include <QTextCursor>
 
-#include "desktop/twips.h"
 #include "common/app_folder.h"
 #include "common/file_names.h"
 #include "common/settings_keys.h"
 #include "desktop/rtf_reader.h"
 #include "desktop/set_top_most.h"
+#include "desktop/twips.h"
+#include "desktop/window_keys.h"
 
 namespace norvane {
 
@@ -30,6 +31,7 @@ Form8::Form8(QWidget* parent)
   Check1->setObjectName(QStringLiteral("Check1"));
   PlaceInTwips(Check1, 60, 7620, 1995, 255);
   connect(Check1, &QCheckBox::clicked, this, &Form8::Check1_Click);
+  CloseOnEscape(this);
 }
 
 void Form8::Form_Load() {

@@ -5,10 +5,11 @@
 #include <QMouseEvent>
 
 #include "app/windows/artwork.h"
-#include "desktop/twips.h"
 #include "common/version_info.h"
 #include "desktop/design_fonts.h"
 #include "desktop/product_page.h"
+#include "desktop/twips.h"
+#include "desktop/window_keys.h"
 
 namespace norvane {
 namespace {
@@ -52,6 +53,7 @@ frmAbout::frmAbout(QWidget* parent)
   lblWebsite->setStyleSheet(QStringLiteral("color: blue;"));
   lblWebsite->setCursor(Qt::PointingHandCursor);
   lblWebsite->installEventFilter(this);
+  CloseOnEscape(this);
 }
 
 void frmAbout::Form_Load() {

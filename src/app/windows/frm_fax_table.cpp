@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCloseEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -20,8 +22,12 @@
 #include <algorithm>
 #include <set>
 
-#include "common/app_folder.h"
+#include "common/settings_keys.h"
+#include "desktop/column_fit.h"
 #include "desktop/message_box.h"
+#include "desktop/window_geometry.h"
+#include "desktop/window_keys.h"
+#include "export/export_folder.h"
 #include "export/fax_csv.h"
 #include "export/fax_export.h"
 #include "store/spider_database.h"
@@ -30,6 +36,8 @@ namespace norvane {
 namespace {
 
 constexpr int kRefreshDelayMs = 300;
+// No column is cut narrower than this when they are fitted to the window.
+constexpr int kNarrowestColumn = 60;
 
 frmFaxTable::SaveDialog& Dialog() {
   static frmFaxTable::SaveDialog dialog;
@@ -86,6 +94,7 @@ frmFaxTable::frmFaxTable(SpiderDatabase& database, QWidget* parent)
   grdFaxes->setSelectionMode(QAbstractItemView::ExtendedSelection);
   grdFaxes->setEditTriggers(QAbstractItemView::NoEditTriggers);
   grdFaxes->setAlternatingRowColors(true);
+  grdFaxes->setWordWrap(false);  // one line a row: a long field ends in "..."
   grdFaxes->verticalHeader()->hide();
   grdFaxes->horizontalHeader()->setStretchLastSection(true);
 
@@ -126,9 +135,32 @@ frmFaxTable::frmFaxTable(SpiderDatabase& database, QWidget* parent)
   auto* copyKey =
       new QShortcut(QKeySequence::Copy, grdFaxes, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
   connect(copyKey, &QShortcut::activated, this, &frmFaxTable::cmdCopy_Click);
+  CloseOnEscape(this);
   refresh();
-  // Widths for the rows there at the start; later refreshes keep what the user set.
+  RestoreWindowGeometry(this, settings::frmFaxTableGeometry);
+  // The widths the user left; otherwise they are fitted to the rows when first shown.
+  m_columnsSized = grdFaxes->horizontalHeader()->restoreState(settings::grdFaxesColumns.read());
+}
+
+void frmFaxTable::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (m_columnsSized) return;
+  m_columnsSized = true;
+  layout()->activate();
   grdFaxes->resizeColumnsToContents();
+  // Every column in view: a long region or website is cut, with its whole text as a tooltip.
+  QHeaderView* header = grdFaxes->horizontalHeader();
+  QList<int> needed;
+  for (int c = 0; c < kColumnCount; ++c) needed << header->sectionSize(c);
+  const QList<int> widths =
+      FitColumnWidths(needed, grdFaxes->viewport()->width(), kNarrowestColumn);
+  for (int c = 0; c < kColumnCount; ++c) header->resizeSection(c, widths[c]);
+}
+
+void frmFaxTable::closeEvent(QCloseEvent* event) {
+  SaveWindowGeometry(this, settings::frmFaxTableGeometry);
+  settings::grdFaxesColumns.write(grdFaxes->horizontalHeader()->saveState());
+  QWidget::closeEvent(event);
 }
 
 void frmFaxTable::refresh() {
@@ -143,7 +175,12 @@ void frmFaxTable::refresh() {
   for (int r = 0; r < stored.size(); ++r) {
     const FaxRow& row = stored[r];
     const QString fields[kColumnCount] = {row.fax, row.location, row.website, row.search, row.date};
-    for (int c = 0; c < kColumnCount; ++c) m_rows->setItem(r, c, new QStandardItem(fields[c]));
+    for (int c = 0; c < kColumnCount; ++c) {
+      auto* item = new QStandardItem(fields[c]);
+      // The whole text of a field the column may cut.
+      if (c == kRegion || c == kWebsite || c == kSearch) item->setToolTip(fields[c]);
+      m_rows->setItem(r, c, item);
+    }
   }
   m_shown->invalidate();
   m_shown->sort(m_shown->sortColumn(), m_shown->sortOrder());
@@ -213,16 +250,20 @@ void frmFaxTable::cmdCopy_Click() {
 }
 
 void frmFaxTable::cmdExportCsv_Click() {
-  const QString offered = AppFile(QStringLiteral("faxes.csv"));
+  const QString offered = QDir(ExportFolder()).filePath(QStringLiteral("faxes.csv"));
   const QString target =
       Dialog() ? Dialog()(this, offered)
                : QFileDialog::getSaveFileName(this, QStringLiteral("Export CSV"), offered,
                                               QStringLiteral("CSV files (*.csv);;All files (*)"));
   if (target.isEmpty()) return;
-  if (!WriteExportFile(target, FaxCsvBytes(shownRows()))) {
+  const QList<FaxRow> rows = shownRows();
+  if (!WriteExportFile(target, FaxCsvBytes(rows))) {
     MessageBox::show(this, QStringLiteral("The file could not be written:\n\n") + target,
                      QMessageBox::Warning);
+    return;
   }
+  RememberExportFolder(target);
+  lblCount->setText(ExportDoneText(rows.size(), QDir::toNativeSeparators(target)));
 }
 
 frmFaxTable* FindFaxTable(QWidget* owner) {

@@ -56,6 +56,11 @@ class frmFaxTable : public QWidget {
   void cmdCopy_Click();       // "Copy": the selected rows to the clipboard
   void cmdExportCsv_Click();  // "Export CSV...": the shown rows to a file
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+  // The window's place and the column widths are kept for the next time.
+  void closeEvent(QCloseEvent* event) override;
+
  private:
   void showCount();
   FaxRow rowAt(int proxyRow) const;
@@ -64,6 +69,7 @@ class frmFaxTable : public QWidget {
   QStandardItemModel* m_rows = nullptr;
   QSortFilterProxyModel* m_shown = nullptr;
   QTimer* m_refreshSoon = nullptr;
+  bool m_columnsSized = false;  // restored, or fitted at the first show
 };
 
 // The fax table of the owner window: shown and raised, loaded first when it is not open. It

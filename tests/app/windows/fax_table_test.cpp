@@ -2,6 +2,7 @@
 // export and following the numbers the crawl stores.
 #include <QApplication>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QTableView>
@@ -125,6 +126,11 @@ TEST_F(FaxTableTest, CopiesSelectedRowsAndExportsTheShownOnes) {
     return target;
   });
   table->cmdExportCsv->click();
+  // Not the application folder, which is hidden for an installed program.
+  EXPECT_EQ(QFileInfo(offered).fileName(), QStringLiteral("faxes.csv"));
+  EXPECT_NE(QFileInfo(offered).absolutePath(), folder.path());
+  EXPECT_EQ(table->lblCount->text(), QStringLiteral("2 numbers written to ") + target);
+  table->cmdExportCsv->click();  // the folder just written to comes next
   EXPECT_EQ(offered, folder.file(QStringLiteral("faxes.csv")));
   QFile file(target);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -161,6 +167,57 @@ TEST_F(FaxTableTest, FollowsStoredAndDeletedNumbersKeepingTheSelection) {
   form->controller().DeleteAllFaxes();
   QTRY_COMPARE(table->storedCount(), 0);
   EXPECT_EQ(table->lblCount->text(), QStringLiteral("0 of 0 numbers shown"));
+}
+
+TEST_F(FaxTableTest, AllFiveColumnsShowWithALongRegionCutAndItsTextAsTooltip) {
+  const QString longRegion = QStringLiteral("NJ  ") + QString(60, QLatin1Char('x')) +
+                             QStringLiteral(" Newark, Jersey City, Elizabeth and Bayonne ");
+  {
+    SpiderDatabase db(folder.file(QStringLiteral("spider.mdb")));
+    ASSERT_TRUE(db.open());
+    QString fax = QStringLiteral("1-201-555-0199");
+    QString search = QStringLiteral("dentists");
+    db.AddFax(fax, QStringLiteral("long.example"), search, longRegion);
+  }
+  auto form = start();
+  form->findChild<QAction*>(QStringLiteral("mnuFaxTable"))->trigger();
+  frmFaxTable* table = FindFaxTable(form.get());
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(table));
+  const QHeaderView* header = table->grdFaxes->horizontalHeader();
+  const int room = table->grdFaxes->viewport()->width();
+  for (int c = 0; c < frmFaxTable::kColumnCount; ++c) {
+    EXPECT_GE(header->sectionSize(c), 40) << c;
+    EXPECT_LE(header->sectionViewportPosition(c) + header->sectionSize(c), room) << c;
+  }
+  // The filter matches only what the user can see a column of.
+  table->txtFilter->setText(QStringLiteral("Bayonne"));
+  ASSERT_EQ(table->shownCount(), 1);
+  const QModelIndex region = table->grdFaxes->model()->index(0, frmFaxTable::kRegion);
+  EXPECT_EQ(region.data(Qt::ToolTipRole).toString(), longRegion);
+  EXPECT_LT(header->sectionSize(frmFaxTable::kRegion),
+            table->grdFaxes->fontMetrics().horizontalAdvance(longRegion));
+}
+
+TEST_F(FaxTableTest, PlaceSizeAndColumnWidthsAreKept) {
+  auto form = start();
+  auto open = [&form] {
+    form->findChild<QAction*>(QStringLiteral("mnuFaxTable"))->trigger();
+    frmFaxTable* table = FindFaxTable(form.get());
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(table));
+    return table;
+  };
+  frmFaxTable* table = open();
+  table->resize(640, 420);
+  table->grdFaxes->horizontalHeader()->resizeSection(frmFaxTable::kWebsite, 123);
+  table->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_EQ(FindFaxTable(form.get()), nullptr);
+  // Kept across a restart of the program as well.
+  form.reset();
+  form = start();
+  table = open();
+  EXPECT_EQ(table->size(), QSize(640, 420));
+  EXPECT_EQ(table->grdFaxes->horizontalHeader()->sectionSize(frmFaxTable::kWebsite), 123);
 }
 
 }  // namespace

@@ -22,15 +22,17 @@ const QMap<int, QStringList> kPanelTexts = {
     {1,
      {"Stopped", "Downloading: http://www.example-company.com/contact.html",
       "Downloading: www.example-company.com/contact.html (123456)",
-      "Finished: www.example-company.com/contact.html"}},
+      "Finished: www.example-company.com/contact.html",
+      "1234 numbers written to /home/user/Documents/export.txt"}},
     {2,
      {"Saving to HTML", "Getting Links", "Getting Faxes", "No more websites queued",
       "Not enough results", StoreFaultPanelText(StoreFault::CannotWrite),
       StoreFaultPanelText(StoreFault::InUse), StoreFaultPanelText(StoreFault::NotADatabase),
-      StoreFaultPanelText(StoreFault::CannotOpen)}},
+      StoreFaultPanelText(StoreFault::CannotOpen), "Engine not reached",
+      "No page could be fetched"}},
     {3,
-     {"Found 99999 faxes", "Trying next search", "Try a different search",
-      "Add more search terms"}}};
+     {"Found 99999 faxes", "Trying next search", "Try a different search", "Add more search terms",
+      "Check the connection"}}};
 
 QString Describe(const QWidget* w, const QString& text, int need, int room) {
   return QStringLiteral("%1 \"%2\": needs %3 px, has %4")

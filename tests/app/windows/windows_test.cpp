@@ -13,6 +13,7 @@
 #include "app/windows/frm_about.h"
 #include "app/windows/frm_splash.h"
 #include "common/app_folder.h"
+#include "common/version_info.h"
 #include "desktop/message_box.h"
 #include "desktop/open_url.h"
 #include "export/frm_export.h"
@@ -296,6 +297,34 @@ TEST_F(WindowsTest, WhatTheDesktopCannotOpenIsShownByItsAddress) {
     }
   }
   MessageBox::setTestMode(false);
+}
+
+TEST(CommandLineTest, HelpAndVersionAnswerWithoutOpeningAWindow) {
+  const struct {
+    QStringList arguments;
+    int exitCode;
+    QStringList printed;  // on standard output, or on standard error for a failure
+  } cases[] = {
+      {{"--version"},
+       0,
+       {QStringLiteral("Norvane %1.%2\n").arg(version::kMajor).arg(version::kMinor)}},
+      {{"-v"}, 0, {QStringLiteral("Norvane %1.%2\n").arg(version::kMajor).arg(version::kMinor)}},
+      {{"--help"}, 0, {"Usage:", "--app-dir <DIR>", "--version", "--help", "fax numbers"}},
+      {{"--no-such-option"}, 1, {"Unknown option 'no-such-option'"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments.join(' ').toStdString());
+    QProcess program;
+    program.start(QStringLiteral(NORVANE_PROGRAM), c.arguments);
+    ASSERT_TRUE(program.waitForFinished(20000));
+    EXPECT_EQ(program.exitCode(), c.exitCode);
+    const QString out = QString::fromUtf8(c.exitCode == 0 ? program.readAllStandardOutput()
+                                                          : program.readAllStandardError());
+    for (const QString& text : c.printed) EXPECT_TRUE(out.contains(text)) << out.toStdString();
+    if (c.printed.size() == 1 && c.exitCode == 0) {
+      EXPECT_EQ(out, c.printed[0]);
+    }
+  }
 }
 
 }  // namespace
