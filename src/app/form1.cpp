@@ -50,7 +50,10 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
   mnuSkipRead = AddMenuOption(web, QStringLiteral("mnuSkipRead"),
                               QStringLiteral("Skip Pages Already Read"), true);
   mnuPolite = AddMenuOption(web, QStringLiteral("mnuPolite"), QStringLiteral("Polite Crawl"), true);
-  for (QAction* item : {mnuSecureWeb, mnuSkipRead, mnuPolite})
+  mnuThoroughScan =
+      AddMenuOption(web, settings::mnuThoroughScan.key(), QStringLiteral("Thorough Fax Scan"),
+                    settings::mnuThoroughScan.defaultValue == 1);
+  for (QAction* item : {mnuSecureWeb, mnuSkipRead, mnuPolite, mnuThoroughScan})
     connect(item, &QAction::toggled, this, &Form1::pushOptions);
   buildWidgets();
   connectOptionHandlers();
@@ -347,6 +350,7 @@ void Form1::pushOptions() {
   o.secureWeb = mnuSecureWeb->isChecked();
   o.skipPagesRead = mnuSkipRead->isChecked();
   o.politeCrawl = mnuPolite->isChecked();
+  o.thoroughFaxScan = mnuThoroughScan->isChecked();
   m_controller->setOptions(o);
 }
 

@@ -134,9 +134,10 @@ class Form1 : public QMainWindow {
   QAction* mnuFileItem = nullptr;
   QAction* mnuHelpItem = nullptr;
   QAction* mnuAboutItem = nullptr;
-  QAction* mnuSecureWeb = nullptr;  // "Web" > "Secure Sites and Redirects"
-  QAction* mnuSkipRead = nullptr;   // "Web" > "Skip Pages Already Read"
-  QAction* mnuPolite = nullptr;     // "Web" > "Polite Crawl"
+  QAction* mnuSecureWeb = nullptr;     // "Web" > "Secure Sites and Redirects"
+  QAction* mnuSkipRead = nullptr;      // "Web" > "Skip Pages Already Read"
+  QAction* mnuPolite = nullptr;        // "Web" > "Polite Crawl"
+  QAction* mnuThoroughScan = nullptr;  // "Web" > "Thorough Fax Scan"
 
   int32_t lAdvanceAfter = 10000;  // from cmbAdvance
 

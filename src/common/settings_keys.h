@@ -36,6 +36,8 @@ inline constexpr SettingKey cmbLastSearch{"cmbLastSearch", 0};
 inline constexpr SettingKey lHistEmailFound{"lHistEmailFound", 0};
 inline constexpr SettingKey lHistWebScanned{"lHistWebScanned", 0};
 inline constexpr SettingKey showHelp{"showHelp", 1};
+// "Web" > "Thorough Fax Scan", on until the user turns it off.
+inline constexpr SettingKey mnuThoroughScan{"mnuThoroughScan", 1};
 
 // The option check boxes of the main window, each stored under its own name.
 inline constexpr SettingKey kCheckBoxes[] = {chkAuto,       chkAddFax,    chkNonUS,

@@ -109,6 +109,7 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   const QStringList& queuePreview() const override { return m_preview; }
   QString currentSearch() const override;
   bool allowInternational() const override { return m_options.allowInternational; }
+  bool thoroughFaxScan() const override { return m_options.thoroughFaxScan; }
   bool foundFaxSoundOn() const override { return m_options.soundOnFax; }
   void showStoredFax(const QString& entry) override;
   void playWave(const QString& path) override { emit soundRequested(path); }

@@ -43,7 +43,9 @@ class HarvestHost {
   virtual const QStringList& queuePreview() const = 0;  // List2: queued, out of the table
   virtual QString currentSearch() const = 0;            // List1 entry 0
   virtual bool allowInternational() const = 0;          // chkNonUS
-  virtual bool foundFaxSoundOn() const = 0;             // chkAudioEmail
+  // "Thorough Fax Scan"; a host without the option scans the classic way.
+  virtual bool thoroughFaxScan() const { return false; }
+  virtual bool foundFaxSoundOn() const = 0;  // chkAudioEmail
   // A number the page steps stored, for the fax preview (List3).
   virtual void showStoredFax(const QString& entry) = 0;
   virtual void playWave(const QString& path) = 0;

@@ -21,9 +21,10 @@ struct HarvestOptions {
   int resultCountIndex = -1;             // Combo2, -1 when nothing is chosen
   // The "Web" menu. The window's items are on by default; off here, so that a controller made
   // without a window crawls the classic plain-HTTP way unless told otherwise.
-  bool secureWeb = false;      // "Secure Sites and Redirects"
-  bool skipPagesRead = false;  // "Skip Pages Already Read"
-  bool politeCrawl = false;    // "Polite Crawl"
+  bool secureWeb = false;        // "Secure Sites and Redirects"
+  bool skipPagesRead = false;    // "Skip Pages Already Read"
+  bool politeCrawl = false;      // "Polite Crawl"
+  bool thoroughFaxScan = false;  // "Thorough Fax Scan"
 };
 
 // Which of the harvest's buttons are enabled. `faxData` stands for the three fax-number
