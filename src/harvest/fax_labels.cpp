@@ -59,12 +59,15 @@ bool OneOf(std::string_view word, std::initializer_list<std::string_view> words)
   return false;
 }
 
-// "F:", "F." or "F 450 ..." (a letter alone before a number).
+// "F:", "F." or "F 450 ..." (a letter alone before a number). The text before a number ends
+// where the number begins, so a letter followed by spaces alone stands before it.
 bool StandsForLabel(std::string_view rest) {
   if (rest.empty()) return false;
   if (rest[0] == ':' || rest[0] == '.') return true;
-  return rest.size() > 1 && rest[0] == ' ' &&
-         (ascii::IsDigit(rest[1]) || rest[1] == '(' || rest[1] == '+');
+  if (rest[0] != ' ') return false;
+  const std::size_t next = rest.find_first_not_of(' ');
+  return next == std::string_view::npos || ascii::IsDigit(rest[next]) || rest[next] == '(' ||
+         rest[next] == '+';
 }
 
 WordKind Classify(std::string_view word, std::string_view rest) {

@@ -59,11 +59,12 @@ void AppendUtf8(unsigned code, std::string& out) {
 }
 
 // Appends one character, with the spaces and dashes of typesetting written as a plain space or
-// hyphen, so that labels and numbers read the same whichever a page uses.
+// hyphen, so that labels and numbers read the same whichever a page uses. Runs of white space
+// become one space, as a browser shows them.
 void AppendCharacter(unsigned code, std::string& out) {
-  if (code == 0xA0 || (code >= 0x2000 && code <= 0x200A) || code == 0x202F || code == 0x3000 ||
-      code == '\t' || code == '\r' || code == '\n') {
-    out.push_back(' ');
+  if (code == ' ' || code == 0xA0 || (code >= 0x2000 && code <= 0x200A) || code == 0x202F ||
+      code == 0x3000 || code == '\t' || code == '\r' || code == '\n' || code == '\f') {
+    if (!out.empty() && out.back() != ' ') out.push_back(' ');
   } else if ((code >= 0x2010 && code <= 0x2015) || code == 0x2212) {
     out.push_back('-');
   } else if (code == 0xAD || code == 0x200B || code == 0x200C || code == 0x200D || code == 0xFEFF) {
@@ -82,7 +83,7 @@ std::size_t TypesettingReference(std::string_view text, std::size_t at, std::str
       {"&numsp;", ' '}, {"&puncsp;", ' '}, {"&hairsp;", ' '}, {"&NonBreakingSpace;", ' '}};
   for (const auto& [reference, character] : kReferences) {
     if (text.substr(at, reference.size()) == reference) {
-      out.push_back(character);
+      AppendCharacter(static_cast<unsigned char>(character), out);
       return reference.size();
     }
   }
@@ -310,7 +311,7 @@ class PageTextReader {
     }
     if (!fax) return;
     if (m_link) m_link->labelledFax = true;
-    if (token.name != "a") m_block.append(kFaxLabel);
+    m_block.append(kFaxLabel);
   }
 
   void startLink(const HtmlToken& token) {

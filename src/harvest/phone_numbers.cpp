@@ -2,8 +2,6 @@
 
 #include <phonenumbers/geocoding/phonenumber_offline_geocoder.h>
 #include <phonenumbers/phonenumber.pb.h>
-#include <phonenumbers/phonenumbermatch.h>
-#include <phonenumbers/phonenumbermatcher.h>
 #include <phonenumbers/phonenumberutil.h>
 #include <unicode/locid.h>
 #include <unicode/unistr.h>
@@ -17,15 +15,10 @@ namespace norvane {
 
 namespace {
 
-using i18n::phonenumbers::PhoneNumberMatch;
-using i18n::phonenumbers::PhoneNumberMatcher;
 using i18n::phonenumbers::PhoneNumberUtil;
 using LibraryNumber = i18n::phonenumbers::PhoneNumber;
 
 constexpr int kNorthAmericanCode = 1;
-// The matcher gives up on a text after this many candidates that fail; one block of a page
-// holds a few numbers at most.
-constexpr int kMaxTries = 64;
 
 const PhoneNumberUtil& Util() {
   return *PhoneNumberUtil::GetInstance();
@@ -92,23 +85,47 @@ PhoneNumber StoredForm(LibraryNumber number) {
   return out;
 }
 
-// "00" that opens a run of digits, rewritten as " +" of the same length, for a North-American
-// reader.
-std::string WithInternationalPrefix(std::string_view text) {
-  std::string out(text);
-  for (std::size_t at = 0; at + 2 < out.size(); ++at) {
-    if (out[at] != '0' || out[at + 1] != '0') continue;
-    const bool opens = at == 0 || !(ascii::IsAlnum(out[at - 1]) || out[at - 1] == '.' ||
-                                    out[at - 1] == ',' || out[at - 1] == '-');
-    std::size_t next = at + 2;
-    while (next < out.size() && (out[next] == ' ' || out[next] == '-')) ++next;
-    if (opens && next < out.size() && out[next] >= '1' && out[next] <= '9') {
-      out[at] = ' ';
-      out[at + 1] = '+';
+// The text as the library reads it: a "+" set apart from its digits ("+ 351 21 ...") joined to
+// them, and for a North-American reader "00" before a country code written as "+".
+std::string ForParsing(std::string_view text, bool northAmerican) {
+  std::string out;
+  std::size_t at = 0;
+  if (!text.empty() && text[0] == '+') {
+    out.push_back('+');
+    at = text.find_first_not_of(' ', 1);
+    if (at == std::string_view::npos) at = text.size();
+  } else if (northAmerican && text.substr(0, 2) == "00") {
+    std::size_t next = text.find_first_not_of(" -", 2);
+    if (next != std::string_view::npos && text[next] >= '1' && text[next] <= '9') {
+      out.push_back('+');
+      at = next;
     }
   }
+  out.append(text.substr(at));
   return out;
 }
+
+std::optional<LibraryNumber> ParseValid(const std::string& text, const std::string& region) {
+  LibraryNumber number;
+  if (Util().Parse(text, region, &number) != PhoneNumberUtil::NO_PARSING_ERROR) return {};
+  if (!Util().IsValidNumber(number)) return {};
+  return number;
+}
+
+bool IsSeparator(char c) {
+  return c == ' ' || c == '-' || c == '.' || c == '/' || c == '(' || c == ')';
+}
+
+std::size_t CountDigits(std::string_view text) {
+  std::size_t digits = 0;
+  for (char c : text) digits += ascii::IsDigit(c) ? 1 : 0;
+  return digits;
+}
+
+constexpr std::size_t kMinDigits = 7;
+constexpr std::size_t kMaxDigits = 17;
+// How often a number with digits run on after it is cut back by a group and asked again.
+constexpr int kMaxCutBacks = 3;
 
 }  // namespace
 
@@ -116,27 +133,54 @@ bool IsNorthAmericanRegion(const std::string& region) {
   return Util().GetCountryCodeForRegion(region) == kNorthAmericanCode;
 }
 
-std::vector<PhoneNumberInText> FindPhoneNumbers(std::string_view utf8, const std::string& region) {
-  std::vector<PhoneNumberInText> found;
-  const std::string text =
-      IsNorthAmericanRegion(region) ? WithInternationalPrefix(utf8) : std::string(utf8);
-  PhoneNumberMatcher matcher(Util(), text, region, PhoneNumberMatcher::VALID, kMaxTries);
-  PhoneNumberMatch match;
-  while (matcher.HasNext() && matcher.Next(&match)) {
-    const auto start = static_cast<std::size_t>(match.start());
-    found.push_back(
-        {start, start + static_cast<std::size_t>(match.length()), StoredForm(match.number())});
+std::vector<NumberCandidate> FindNumberCandidates(std::string_view text) {
+  std::vector<NumberCandidate> found;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const char c = text[at];
+    const bool opens = ascii::IsDigit(c) || c == '+' || c == '(';
+    if (!opens || (at > 0 && ascii::IsAlnum(text[at - 1]))) {
+      ++at;
+      continue;
+    }
+    std::size_t end = at + 1;
+    std::size_t lastDigit = ascii::IsDigit(c) ? at + 1 : 0;
+    while (end < text.size()) {
+      const char d = text[end];
+      if (ascii::IsDigit(d)) {
+        lastDigit = end + 1;
+      } else if (d == '+' && end == at + 1 && c == '(') {
+        // "(+44) ..."
+      } else if (!IsSeparator(d)) {
+        break;
+      } else if (d == '/' && end > 0 &&
+                 (text[end - 1] == ' ' || (end + 1 < text.size() && text[end + 1] == ' '))) {
+        break;  // " / " between two numbers; "080/5019521" is one
+      }
+      ++end;
+    }
+    // A letter glued to the digits ("12345abc") makes no number.
+    const bool gluedLetter = end < text.size() && lastDigit == end && ascii::IsAlpha(text[end]);
+    const std::size_t digits = lastDigit > at ? CountDigits(text.substr(at, lastDigit - at)) : 0;
+    if (!gluedLetter && digits >= kMinDigits && digits <= kMaxDigits)
+      found.push_back({at, lastDigit});
+    at = std::max(end, at + 1);
   }
   return found;
 }
 
 std::optional<PhoneNumber> ParsePhoneNumber(std::string_view utf8, const std::string& region) {
-  const std::string text =
-      IsNorthAmericanRegion(region) ? WithInternationalPrefix(utf8) : std::string(utf8);
-  LibraryNumber number;
-  if (Util().Parse(text, region, &number) != PhoneNumberUtil::NO_PARSING_ERROR) return {};
-  if (!Util().IsValidNumber(number)) return {};
-  return StoredForm(number);
+  std::string text = ForParsing(ascii::TrimBlanks(utf8), IsNorthAmericanRegion(region));
+  for (int cut = 0; cut <= kMaxCutBacks; ++cut) {
+    if (std::optional<LibraryNumber> number = ParseValid(text, region)) return StoredForm(*number);
+    // Drop the last group of digits and the separators before it.
+    std::size_t end = text.size();
+    while (end > 0 && ascii::IsDigit(text[end - 1])) --end;
+    while (end > 0 && !ascii::IsDigit(text[end - 1])) --end;
+    if (end == 0 || CountDigits(std::string_view(text).substr(0, end)) < kMinDigits) break;
+    text.resize(end);
+  }
+  return {};
 }
 
 namespace {

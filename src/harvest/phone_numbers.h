@@ -17,19 +17,21 @@ struct PhoneNumber {
   bool northAmerican = false;
 };
 
-// A number found in a text, with the byte range of what was written.
-struct PhoneNumberInText {
+// Where a text may hold a telephone number: a run of 7 to 17 digits with the separators people
+// write between them (spaces, "-", ".", "/", brackets, a leading "+"), ended by a letter, by
+// other punctuation or by " / " and the like between two numbers. Extensions ("x12", "ext. 12")
+// stay outside. Cheap: the phone-number library is asked only about the runs that matter.
+struct NumberCandidate {
   std::size_t start = 0;
   std::size_t end = 0;
-  PhoneNumber number;
 };
+std::vector<NumberCandidate> FindNumberCandidates(std::string_view text);
 
-// The valid numbers written in a UTF-8 text, read in `region` (two letters, such as "US") when
-// they carry no country code. An international prefix "00" is read as such also in the
-// North-American plan, whose own prefix is "011", as people abroad write it.
-std::vector<PhoneNumberInText> FindPhoneNumbers(std::string_view utf8, const std::string& region);
-
-// One number written alone (the target of a "fax:" link, a site's faxNumber), if it is valid.
+// A number as written (a candidate's text, the target of a "fax:" link, a site's faxNumber), if
+// the phone-number library finds it valid, read in `region` (two letters, such as "US") when it
+// carries no country code. An international prefix "00" is read as such also in the
+// North-American plan, whose own prefix is "011", as people abroad write it. Digits run on after
+// a number ("613-562-5801 60 Main St") are cut off group by group until it is valid.
 std::optional<PhoneNumber> ParsePhoneNumber(std::string_view utf8, const std::string& region);
 
 // The region whose numbers a page gives without country code: the country of its host's

@@ -17,6 +17,8 @@ constexpr std::size_t kLabelReach = 64;
 // How much text may follow a label that ends a block for it to label the next block
 // ("Fax:", "Sales fax number:").
 constexpr std::size_t kTrailingLabelSlack = 24;
+// The longest heading over lines of numbers, spaces not counted ("Fax numbers:").
+constexpr std::size_t kHeadingLength = 16;
 
 bool HasAlnum(std::string_view text) {
   return std::any_of(text.begin(), text.end(), [](char c) { return ascii::IsAlnum(c); });
@@ -30,6 +32,16 @@ std::string_view Tail(std::string_view text, std::size_t reach) {
   return text.substr(from);
 }
 
+// A block that holds a label and little else ("Fax:", "Fax numbers").
+bool IsHeading(std::string_view block) {
+  std::size_t length = 0;
+  for (char c : block) {
+    if (ascii::IsDigit(c)) return false;
+    if (c != ' ') ++length;
+  }
+  return length <= kHeadingLength;
+}
+
 // Words that join two numbers under one label ("Fax: 555-0100 or 555-0101", "/ 30").
 bool JoinsNumbers(std::string_view between) {
   std::string letters;
@@ -40,23 +52,6 @@ bool JoinsNumbers(std::string_view between) {
   return letters.empty() || letters == "or" || letters == "and" || letters == "ou" ||
          letters == "oder" || letters == "und" || letters == "et" || letters == "o" ||
          letters == "y" || letters == "e";
-}
-
-// The numbers of a block: read in the page's region, and as North-American numbers where the
-// region has other numbering, since pages abroad give their offices in the Americas that way.
-std::vector<PhoneNumberInText> NumbersOf(std::string_view block, const std::string& region,
-                                         bool regionIsNorthAmerican) {
-  std::vector<PhoneNumberInText> numbers = FindPhoneNumbers(block, region);
-  if (regionIsNorthAmerican) return numbers;
-  for (PhoneNumberInText& extra : FindPhoneNumbers(block, "US")) {
-    const bool overlaps = std::any_of(numbers.begin(), numbers.end(), [&](const auto& n) {
-      return extra.start < n.end && n.start < extra.end;
-    });
-    if (!overlaps) numbers.push_back(std::move(extra));
-  }
-  std::sort(numbers.begin(), numbers.end(),
-            [](const auto& a, const auto& b) { return a.start < b.start; });
-  return numbers;
 }
 
 class ThoroughScan {
@@ -84,11 +79,15 @@ class ThoroughScan {
     m_found.push_back({number.stored, number.location});
   }
 
-  void addMarked(const FaxPageText::MarkedFax& marked) {
-    std::optional<PhoneNumber> number = ParsePhoneNumber(marked.number, m_region);
-    if (!number && !m_regionIsNorthAmerican) number = ParsePhoneNumber(marked.number, "US");
+  // Read in the page's region, and as a North-American number where the region has other
+  // numbering, since pages abroad give their offices in the Americas that way.
+  void addWritten(std::string_view written) {
+    std::optional<PhoneNumber> number = ParsePhoneNumber(written, m_region);
+    if (!number && !m_regionIsNorthAmerican) number = ParsePhoneNumber(written, "US");
     if (number) add(*number);
   }
+
+  void addMarked(const FaxPageText::MarkedFax& marked) { addWritten(marked.number); }
 
   // The short labels "F:" and "Fx" count where a phone label stands in the block or in the
   // non-empty blocks beside it.
@@ -111,24 +110,29 @@ class ThoroughScan {
     if (!HasAlnum(block)) return;  // an empty cell keeps the label before it
     const NumberLabel pending = m_pending;
     m_pending = NumberLabel::None;
+    const NumberLabel heading = m_heading;
+    m_heading = NumberLabel::None;
+    const bool faxBefore = pending == NumberLabel::Fax || heading == NumberLabel::Fax;
     const FaxMention mention = MentionOfFax(block);
     bool shortLabels = false;
     if (mention == FaxMention::ShortLabel) {
       shortLabels = shortFaxLabels(i) || nextHasPhoneLabel(i);
-      if (!shortLabels && pending != NumberLabel::Fax) return;
-    } else if (mention == FaxMention::None && pending != NumberLabel::Fax) {
+      if (!shortLabels && !faxBefore) return;
+    } else if (mention == FaxMention::None && !faxBefore) {
       return;
     }
 
-    const std::vector<PhoneNumberInText> numbers =
-        NumbersOf(block, m_region, m_regionIsNorthAmerican);
+    // Each candidate's label is settled first; only a fax is asked of the phone-number library.
+    const std::vector<NumberCandidate> numbers = FindNumberCandidates(block);
     std::size_t previousEnd = 0;
     NumberLabel previous = pending;
+    bool ownLabels = false;
     for (std::size_t k = 0; k < numbers.size(); ++k) {
-      const PhoneNumberInText& number = numbers[k];
+      const NumberCandidate& number = numbers[k];
       const std::string_view before =
           std::string_view(block).substr(previousEnd, number.start - previousEnd);
       NumberLabel label = LabelBefore(Tail(before, kLabelReach), shortLabels);
+      ownLabels = ownLabels || label != NumberLabel::None;
       // A number joined to the one before ("Fax: 555-0100, 555-0101"), or first in a block
       // after a label that stood alone, takes that label.
       if (label == NumberLabel::None && JoinsNumbers(before)) label = previous;
@@ -138,7 +142,10 @@ class ThoroughScan {
             std::string_view(block).substr(number.end, afterEnd - number.end);
         if (FaxLabelAfter(after, k + 1 < numbers.size())) label = NumberLabel::Fax;
       }
-      if (label == NumberLabel::Fax) add(number.number);
+      // Under a heading of its own ("Fax:" over "Admissions: 555-0100", "Records: ...").
+      if (label == NumberLabel::None) label = heading;
+      if (label == NumberLabel::Fax)
+        addWritten(std::string_view(block).substr(number.start, number.end - number.start));
       previous = label;
       previousEnd = number.end;
     }
@@ -148,6 +155,9 @@ class ThoroughScan {
     const NumberLabel trailing = LabelBefore(tail, shortLabels, &labelEnd);
     if (trailing != NumberLabel::None && tail.size() - labelEnd <= kTrailingLabelSlack)
       m_pending = trailing;
+    // A heading holds over the lines of numbers under it that carry no label of their own.
+    if (numbers.empty() && IsHeading(block)) m_heading = trailing;
+    if (!numbers.empty() && !ownLabels) m_heading = heading;
   }
 
   const FaxPageText& m_page;
@@ -155,6 +165,7 @@ class ThoroughScan {
   const bool m_regionIsNorthAmerican;
   const bool m_allowInternational;
   NumberLabel m_pending = NumberLabel::None;
+  NumberLabel m_heading = NumberLabel::None;
   std::unordered_set<std::string> m_stored;
   std::vector<FoundFax> m_found;
 };

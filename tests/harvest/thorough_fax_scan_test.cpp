@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -129,11 +130,20 @@ INSTANTIATE_TEST_SUITE_P(
                     "<p>P: 613.562.5800<br>F: 613.562.5801</p>",
                     {"1-613-562-5801"},
                     {}},
+        SnippetCase{"LetterLabelsWithoutStops",
+                    "<p>T 450 267.9335 | F 450 267.0907</p>",
+                    {"1-450-267-0907"},
+                    {}},
         SnippetCase{"ShortLabelWithoutPhoneLabel", "<p>F. Scott, 613.562.5801</p>", {}, {}},
         SnippetCase{"TwoNumbersUnderOneLabel",
                     "<p>Fax: 416-530-6050 or 416-530-6051</p>",
                     {"1-416-530-6050", "1-416-530-6051"},
                     {"1-416-530-6050"}},
+        SnippetCase{"HeadingOverSeveralLines",
+                    "<p>Phone: (413) 545-0722</p><p>Fax:<br>Admissions: (413) 577-0010<br>"
+                    "Records: (413) 577-0386</p><p>Email:<br>Admissions: (413) 545-0723</p>",
+                    {"1-413-577-0010", "1-413-577-0386"},
+                    {}},
         SnippetCase{"OtherTextBetweenCellAndNumber",
                     "<table><tr><td>Fax</td><td>Hours</td><td>613-562-5801</td></tr></table>",
                     {},
@@ -171,6 +181,17 @@ INSTANTIATE_TEST_SUITE_P(
                     {"1-613-562-5801"},
                     {}},
         SnippetCase{"Icon", "<i class=\"fa fa-fax\"></i> 613-562-5801", {"1-613-562-5801"}, {}},
+        SnippetCase{"IconFile",
+                    "<a href=\"tel:6135625800\"><img src=\"i/phone.png\"> 613.562.5800</a> "
+                    "<a href=\"tel:6135625801\"><img src=\"i/footer-fax.png\"> 613.562.5801</a>",
+                    {"1-613-562-5801"},
+                    {}},
+        SnippetCase{"LinkClassOnly",
+                    "<a class=\"contact--fax\" href=\"tel:+389 2 3217076\">+389 2 3217076</a>",
+                    {"+389-2-321-7076"},
+                    {}},
+        SnippetCase{
+            "CustomElementsAreNoIcons", "<wa-color class=\"fax\"></wa-color> 613-562-5801", {}, {}},
         SnippetCase{"ScriptStyleAndCommentAreNotText",
                     "<script>var fax = '613-562-5801';</script><style>.fax{}</style>"
                     "<!-- Fax: 613-562-5802 -->",
@@ -194,6 +215,10 @@ INSTANTIATE_TEST_SUITE_P(
                     "Street</p>",
                     {"1-705-728-4322"},
                     {"+7057284322-60"}},
+        SnippetCase{"PlusSetApart",
+                    "<p>Tel : + 351 21 791 00 32<br>Fax : + 351 21 791 00 43</p>",
+                    {"+351-21-791-0043"},
+                    {"+351-21-791-00-43"}},
         SnippetCase{"InvalidNumber", "<p>Fax: 123-456-7890</p>", {}, {"1-123-456-7890"}},
         SnippetCase{"TooFewDigits", "<p>Fax: 562-5801</p>", {}, {}},
         SnippetCase{"HalifaxIsNoLabel", "<p>Halifax 902-494-2211</p>", {}, {"1-902-494-2211"}},
@@ -304,6 +329,39 @@ TEST(ThoroughFaxScanTest, LabelsOfTheFiveLanguages) {
   for (const auto& c : cases) EXPECT_EQ(LabelBefore(c.before, false), c.label) << c.before;
   EXPECT_EQ(LabelBefore("F: ", true), NumberLabel::Fax);
   EXPECT_EQ(LabelBefore("F: ", false), NumberLabel::None);
+}
+
+TEST(ThoroughFaxScanTest, NumberCandidatesAreRunsOfDigitsWithTheirSeparators) {
+  const struct {
+    const char* text;
+    std::vector<std::string> candidates;
+  } cases[] = {
+      {"Fax: (614) 292-6447.", {"(614) 292-6447"}},
+      {"Tel 030/12345678 ext. 12", {"030/12345678"}},
+      {"416-530-6050 / 416-530-6000 x3536", {"416-530-6050", "416-530-6000"}},
+      {"+ 351 21 791 00 43, Lisboa", {"+ 351 21 791 00 43"}},
+      {"(+44) 20 7946 0958", {"(+44) 20 7946 0958"}},
+      {"Suite 2052, zip 30303, 12-34", {}},
+      {"ISBN978316148410abc 1234567890123456789", {}},
+  };
+  for (const auto& c : cases) {
+    const std::string_view text = c.text;
+    std::vector<std::string> found;
+    for (const NumberCandidate& candidate : FindNumberCandidates(text))
+      found.emplace_back(text.substr(candidate.start, candidate.end - candidate.start));
+    EXPECT_EQ(found, c.candidates) << c.text;
+  }
+}
+
+TEST(ThoroughFaxScanTest, DigitsRunOnAfterANumberAreCutOff) {
+  const auto stored = [](const char* text) {
+    const std::optional<PhoneNumber> number = ParsePhoneNumber(text, "CA");
+    return number ? number->stored : std::string("invalid");
+  };
+  EXPECT_EQ(stored("7057284322 60"), "1-705-728-4322");
+  EXPECT_EQ(stored("613-562-5801 613-562-5802"), "1-613-562-5801");
+  EXPECT_EQ(stored("613-562"), "invalid");
+  EXPECT_EQ(stored("0031 43 343 5788"), "+31-43-343-5788");
 }
 
 TEST(ThoroughFaxScanTest, PagesWithoutAnyFaxWordAreNotRead) {
