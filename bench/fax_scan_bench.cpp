@@ -1,5 +1,5 @@
 // Speed of the fax scan over the real pages of the corpus: the recognition alone over converted
-// text, and the whole page steps from the received body.
+// text, the whole page steps from the received body, and the thorough scan.
 
 #include <benchmark/benchmark.h>
 
@@ -13,6 +13,7 @@
 #include "common/text_file.h"
 #include "harvest/fax_scan.h"
 #include "harvest/fax_scan_page.h"
+#include "harvest/thorough_fax_scan.h"
 
 namespace {
 
@@ -68,6 +69,28 @@ void BM_FaxPageSteps(benchmark::State& state) {
   state.counters["numbers"] = static_cast<double>(numbers);
 }
 BENCHMARK(BM_FaxPageSteps)->Unit(benchmark::kMillisecond);
+
+// The thorough scan of each received body (tokenizer, labels, the phone-number library), which
+// runs beside the conversion above when "Thorough Fax Scan" is on.
+void BM_ThoroughFaxScan(benchmark::State& state) {
+  const std::vector<std::string>* corpus = CorpusPagesOrSkip(state);
+  if (!corpus) return;
+  const std::vector<std::string>& pages = *corpus;
+  std::size_t numbers = 0;
+  for (auto _ : state) {
+    numbers = 0;
+    for (const std::string& body : pages) {
+      std::vector<norvane::FoundFax> found =
+          norvane::FindFaxesThoroughly(body, "www.example.com", true);
+      numbers += found.size();
+      benchmark::DoNotOptimize(found);
+    }
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * TotalSize(pages)));
+  state.counters["pages"] = static_cast<double>(pages.size());
+  state.counters["numbers"] = static_cast<double>(numbers);
+}
+BENCHMARK(BM_ThoroughFaxScan)->Unit(benchmark::kMillisecond);
 
 // The line-break steps alone, which run on the whole received body before the converter.
 void BM_FaxPageLineBreakSteps(benchmark::State& state) {

@@ -29,7 +29,7 @@ std::string PageFolder() {
   return folder;
 }
 
-norvane::PageJob JobFor(const std::string& body, bool secure) {
+norvane::PageJob JobFor(const std::string& body, bool secure, bool thorough) {
   const norvane::UrlRules rules{secure};
   const QString website = secure ? QStringLiteral("https://www.example.com/dir/sub/page.html")
                                  : QStringLiteral("www.example.com/dir/sub/page.html");
@@ -37,6 +37,7 @@ norvane::PageJob JobFor(const std::string& body, bool secure) {
                           norvane::DecomposePageAddress(website, rules),
                           rules,
                           true,
+                          thorough,
                           PageFolder() + "/html1.txt",
                           PageFolder() + "/html21.txt"};
 }
@@ -46,13 +47,14 @@ void BM_PreparePageCorpus(benchmark::State& state) {
   if (!corpus) return;
   const std::vector<std::string>& pages = *corpus;
   const bool secure = state.range(0) != 0;
+  const bool thorough = state.range(1) != 0;
   std::size_t links = 0;
   std::size_t faxes = 0;
   for (auto _ : state) {
     links = 0;
     faxes = 0;
     for (const std::string& body : pages) {
-      norvane::PreparedPage page = norvane::PreparePage(JobFor(body, secure));
+      norvane::PreparedPage page = norvane::PreparePage(JobFor(body, secure, thorough));
       links += page.links.size();
       faxes += page.faxes.size();
       benchmark::DoNotOptimize(page);
@@ -66,7 +68,10 @@ void BM_PreparePageCorpus(benchmark::State& state) {
       static_cast<double>(state.iterations() * pages.size()),
       benchmark::Counter::kIsRate | benchmark::Counter::kInvert, benchmark::Counter::kIs1000);
 }
-BENCHMARK(BM_PreparePageCorpus)->Arg(0)->Arg(1)->ArgName("secure")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PreparePageCorpus)
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->ArgNames({"secure", "thorough"})
+    ->Unit(benchmark::kMillisecond);
 
 // A page as bench/crawl_bench.sh generates them: about 9 KB of short lines, nine links of the
 // kinds its web holds (root-relative, absolute, mailto:, javascript:, "#") and a fax number.
@@ -102,16 +107,20 @@ std::string CrawlWebPage() {
 void BM_PreparePageCrawlWeb(benchmark::State& state) {
   const std::string body = CrawlWebPage();
   const bool secure = state.range(0) != 0;
+  const bool thorough = state.range(1) != 0;
   std::size_t links = 0;
   for (auto _ : state) {
-    norvane::PreparedPage page = norvane::PreparePage(JobFor(body, secure));
+    norvane::PreparedPage page = norvane::PreparePage(JobFor(body, secure, thorough));
     links = page.links.size();
     benchmark::DoNotOptimize(page);
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * body.size()));
   state.counters["links"] = static_cast<double>(links);
 }
-BENCHMARK(BM_PreparePageCrawlWeb)->Arg(0)->Arg(1)->ArgName("secure")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PreparePageCrawlWeb)
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->ArgNames({"secure", "thorough"})
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
