@@ -1,5 +1,6 @@
 #include "harvest/fax_labels.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -185,10 +186,24 @@ bool HasPhoneLabel(std::string_view text) {
 }
 
 FaxMention MentionOfFax(std::string_view text) {
+  // Asked of every block of a page: words are read in place, and only those that begin as every
+  // fax label does ("f...", "t...") are weighed.
   FaxMention mention = FaxMention::None;
-  for (const Word& word : Words(text)) {
-    if (word.kind == WordKind::Fax) return FaxMention::Label;
-    if (word.kind == WordKind::ShortFax) mention = FaxMention::ShortLabel;
+  std::string folded;
+  for (std::size_t at = 0; at < text.size();) {
+    const char first = ascii::Lower(text[at]);
+    if ((first != 'f' && first != 't') || (at > 0 && ascii::IsAlpha(text[at - 1]))) {
+      ++at;
+      continue;
+    }
+    const std::size_t end = ReadWord(text, at, folded);
+    const std::string_view word = folded;
+    const bool mayBeFax = word.size() <= 2 || word.find("fax") != std::string_view::npos ||
+                          word.starts_with("fac") || word.starts_with("telec");
+    const WordKind kind = mayBeFax ? Classify(word, text.substr(end)) : WordKind::Other;
+    if (kind == WordKind::Fax) return FaxMention::Label;
+    if (kind == WordKind::ShortFax) mention = FaxMention::ShortLabel;
+    at = std::max(end, at + 1);
   }
   return mention;
 }

@@ -218,7 +218,7 @@ INSTANTIATE_TEST_SUITE_P(
         SnippetCase{"PlusSetApart",
                     "<p>Tel : + 351 21 791 00 32<br>Fax : + 351 21 791 00 43</p>",
                     {"+351-21-791-0043"},
-                    {"+351-21-791-00-43"}},
+                    {"+-351-21-791-00-43"}},
         SnippetCase{"InvalidNumber", "<p>Fax: 123-456-7890</p>", {}, {"1-123-456-7890"}},
         SnippetCase{"TooFewDigits", "<p>Fax: 562-5801</p>", {}, {}},
         SnippetCase{"HalifaxIsNoLabel", "<p>Halifax 902-494-2211</p>", {}, {"1-902-494-2211"}},
