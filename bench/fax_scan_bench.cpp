@@ -51,37 +51,21 @@ void BM_FaxScanConvertedText(benchmark::State& state) {
 }
 BENCHMARK(BM_FaxScanConvertedText)->Unit(benchmark::kMillisecond);
 
+// The fax step from the received body: the classic scan (conversion and scan), or with
+// thorough:1 the thorough scan alone (tokenizer, labels, the phone-number library), which runs
+// beside the conversion when "Thorough Fax Scan" is on.
 void BM_FaxPageSteps(benchmark::State& state) {
   const std::vector<std::string>* corpus = CorpusPagesOrSkip(state);
   if (!corpus) return;
   const std::vector<std::string>& pages = *corpus;
-  std::size_t numbers = 0;
-  for (auto _ : state) {
-    numbers = 0;
-    for (const std::string& body : pages) {
-      std::vector<norvane::FoundFax> found = norvane::FindFaxesInPage(body, true);
-      numbers += found.size();
-      benchmark::DoNotOptimize(found);
-    }
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * TotalSize(pages)));
-  state.counters["pages"] = static_cast<double>(pages.size());
-  state.counters["numbers"] = static_cast<double>(numbers);
-}
-BENCHMARK(BM_FaxPageSteps)->Unit(benchmark::kMillisecond);
-
-// The thorough scan of each received body (tokenizer, labels, the phone-number library), which
-// runs beside the conversion above when "Thorough Fax Scan" is on.
-void BM_ThoroughFaxScan(benchmark::State& state) {
-  const std::vector<std::string>* corpus = CorpusPagesOrSkip(state);
-  if (!corpus) return;
-  const std::vector<std::string>& pages = *corpus;
+  const bool thorough = state.range(0) != 0;
   std::size_t numbers = 0;
   for (auto _ : state) {
     numbers = 0;
     for (const std::string& body : pages) {
       std::vector<norvane::FoundFax> found =
-          norvane::FindFaxesThoroughly(body, "www.example.com", true);
+          thorough ? norvane::FindFaxesThoroughly(body, "www.example.com", true)
+                   : norvane::FindFaxesInPage(body, true);
       numbers += found.size();
       benchmark::DoNotOptimize(found);
     }
@@ -90,7 +74,7 @@ void BM_ThoroughFaxScan(benchmark::State& state) {
   state.counters["pages"] = static_cast<double>(pages.size());
   state.counters["numbers"] = static_cast<double>(numbers);
 }
-BENCHMARK(BM_ThoroughFaxScan)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FaxPageSteps)->Arg(0)->Arg(1)->ArgName("thorough")->Unit(benchmark::kMillisecond);
 
 // The line-break steps alone, which run on the whole received body before the converter.
 void BM_FaxPageLineBreakSteps(benchmark::State& state) {

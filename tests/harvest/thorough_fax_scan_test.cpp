@@ -8,18 +8,13 @@
 #include <vector>
 
 #include "areacodes/area_code_directory.h"
+#include "found_faxes.h"
 #include "harvest/fax_labels.h"
 #include "harvest/fax_scan_page.h"
 #include "harvest/phone_numbers.h"
 
 namespace norvane {
 namespace {
-
-std::vector<std::string> FaxesOf(const std::vector<FoundFax>& found) {
-  std::vector<std::string> faxes;
-  for (const FoundFax& fax : found) faxes.push_back(fax.fax);
-  return faxes;
-}
 
 using Faxes = std::vector<std::string>;
 
