@@ -161,6 +161,9 @@ void QuietSettings(bool skipRead) {
   // BENCH_POLITE=1 turns "Polite Crawl" on, to measure what robots.txt and the rule of two cost.
   const QByteArray polite = qgetenv("BENCH_POLITE");
   if (polite == "0" || polite == "1") StoreSetting("mnuPolite", polite.constData());
+  // BENCH_THOROUGH=0 runs the classic fax scan instead of "Thorough Fax Scan", the window's
+  // default, to compare the two.
+  StoreSetting("mnuThoroughScan", qgetenv("BENCH_THOROUGH") == "0" ? "0" : "1");
 }
 
 std::optional<QStringList> ReadLines(const QString& path, int limit) {

@@ -33,7 +33,8 @@ TEST_F(SettingsTest, WebMenuFollowsFileAndEachItemIsKeptAtOnce) {
     bool HarvestOptions::*option;
   } items[] = {{"mnuSecureWeb", "Secure Sites and Redirects", &HarvestOptions::secureWeb},
                {"mnuSkipRead", "Skip Pages Already Read", &HarvestOptions::skipPagesRead},
-               {"mnuPolite", "Polite Crawl", &HarvestOptions::politeCrawl}};
+               {"mnuPolite", "Polite Crawl", &HarvestOptions::politeCrawl},
+               {"mnuThoroughScan", "Thorough Fax Scan", &HarvestOptions::thoroughFaxScan}};
   const struct {
     const char* storedValue;  // null: no key yet
     bool checked;
