@@ -220,9 +220,13 @@ bool MayMentionFax(std::string_view body) {
                                                 "t\xc3\xa9l\xc3\xa9"
                                                 "c",
                                                 "t&eacute;l&eacute;c"};
-  for (std::size_t at = 0; at < body.size(); ++at) {
+  for (std::size_t at = 0; at + 1 < body.size(); ++at) {
     const char c = ascii::Lower(body[at]);
     if (c != 'f' && c != 't') continue;
+    // Most "f" and "t" of a page start none of the stems: the byte after tells at once.
+    const char next = ascii::Lower(body[at + 1]);
+    if (c == 't' && next != 'e' && next != '\xe9' && next != '\xc3' && next != '&') continue;
+    if (c == 'f' && next != 'a' && next != ':' && next != '.' && next != ' ') continue;
     for (std::string_view stem : kStems) {
       if (at + stem.size() <= body.size() &&
           ascii::EqualsIgnoringCase(body.substr(at, stem.size()), stem))

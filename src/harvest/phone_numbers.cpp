@@ -133,6 +133,14 @@ bool IsNorthAmericanRegion(const std::string& region) {
   return Util().GetCountryCodeForRegion(region) == kNorthAmericanCode;
 }
 
+bool LacksTrunkPrefix(std::string_view written, const std::string& region) {
+  std::string trunk;
+  Util().GetNddPrefixForRegion(region, true, &trunk);
+  const std::size_t first = written.find_first_not_of(" ()");
+  if (trunk.empty() || first == std::string_view::npos || written[first] == '+') return false;
+  return !written.substr(first).starts_with(trunk);
+}
+
 std::vector<NumberCandidate> FindNumberCandidates(std::string_view text) {
   std::vector<NumberCandidate> found;
   std::size_t at = 0;

@@ -44,6 +44,11 @@ std::string PageRegion(std::string_view host, std::string_view language,
 // domains and those sold to anyone (".com", ".tv").
 std::string HostRegion(std::string_view host);
 
+// True when a number written without country code lacks the trunk prefix that `region` dials
+// before its national numbers ("201 555 0123" on a British page, where people write "020 ..."):
+// such a number is more likely North-American.
+bool LacksTrunkPrefix(std::string_view written, const std::string& region);
+
 // True when numbers read in `region` belong to the North-American plan.
 bool IsNorthAmericanRegion(const std::string& region);
 

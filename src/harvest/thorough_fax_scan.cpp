@@ -82,8 +82,12 @@ class ThoroughScan {
   // Read in the page's region, and as a North-American number where the region has other
   // numbering, since pages abroad give their offices in the Americas that way.
   void addWritten(std::string_view written) {
-    std::optional<PhoneNumber> number = ParsePhoneNumber(written, m_region);
-    if (!number && !m_regionIsNorthAmerican) number = ParsePhoneNumber(written, "US");
+    std::optional<PhoneNumber> number;
+    const bool northAmericanFirst = !m_regionIsNorthAmerican && LacksTrunkPrefix(written, m_region);
+    if (northAmericanFirst) number = ParsePhoneNumber(written, "US");
+    if (!number) number = ParsePhoneNumber(written, m_region);
+    if (!number && !m_regionIsNorthAmerican && !northAmericanFirst)
+      number = ParsePhoneNumber(written, "US");
     if (number) add(*number);
   }
 

@@ -276,6 +276,18 @@ TEST(ThoroughFaxScanTest, CountryOfThePageFromItsAddressItsOwnAddressOrItsLangua
   }
 }
 
+TEST(ThoroughFaxScanTest, NumbersWithoutTrunkPrefixAbroadAreNorthAmerican) {
+  const std::string body =
+      "<p>Fax 020 7946 0958</p><p>US office fax (201) 555-0123</p>"
+      "<p>Fax 0031 43 343 5788</p>";
+  EXPECT_EQ(FaxesOf(FindFaxesThoroughly(body, "www.example.co.uk", true)),
+            (Faxes{"+44-20-7946-0958", "1-201-555-0123", "+31-43-343-5788"}));
+  EXPECT_TRUE(LacksTrunkPrefix("(201) 555-0123", "GB"));
+  EXPECT_FALSE(LacksTrunkPrefix("(020) 7946 0958", "GB"));
+  EXPECT_FALSE(LacksTrunkPrefix("+1 201 555 0123", "GB"));
+  EXPECT_FALSE(LacksTrunkPrefix("915 55 12 34", "ES"));  // Spain dials no trunk prefix
+}
+
 TEST(ThoroughFaxScanTest, PageRegion) {
   const struct {
     const char* host;
