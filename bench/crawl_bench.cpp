@@ -181,6 +181,9 @@ void QuietSettings(bool skipRead) {
   // BENCH_ALL_LINKS=0 reads a link a line, as the crawl did before "All Links of a Page".
   const QByteArray allLinks = qgetenv("BENCH_ALL_LINKS");
   if (allLinks == "0" || allLinks == "1") StoreSetting("mnuAllLinks", allLinks.constData());
+  // BENCH_THOROUGH=0 runs the classic fax scan instead of "Thorough Fax Scan", the window's
+  // default, to compare the two.
+  StoreSetting("mnuThoroughScan", qgetenv("BENCH_THOROUGH") == "0" ? "0" : "1");
 }
 
 std::optional<QStringList> ReadLines(const QString& path, int limit) {

@@ -1,5 +1,5 @@
 // Speed of the fax scan over the real pages of the corpus: the recognition alone over converted
-// text, and the whole page steps from the received body.
+// text, the whole page steps from the received body, and the thorough scan.
 
 #include <benchmark/benchmark.h>
 
@@ -13,6 +13,7 @@
 #include "common/text_file.h"
 #include "harvest/fax_scan.h"
 #include "harvest/fax_scan_page.h"
+#include "harvest/thorough_fax_scan.h"
 
 namespace {
 
@@ -50,15 +51,21 @@ void BM_FaxScanConvertedText(benchmark::State& state) {
 }
 BENCHMARK(BM_FaxScanConvertedText)->Unit(benchmark::kMillisecond);
 
+// The fax step from the received body: the classic scan (conversion and scan), or with
+// thorough:1 the thorough scan alone (tokenizer, labels, the phone-number library), which runs
+// beside the conversion when "Thorough Fax Scan" is on.
 void BM_FaxPageSteps(benchmark::State& state) {
   const std::vector<std::string>* corpus = CorpusPagesOrSkip(state);
   if (!corpus) return;
   const std::vector<std::string>& pages = *corpus;
+  const bool thorough = state.range(0) != 0;
   std::size_t numbers = 0;
   for (auto _ : state) {
     numbers = 0;
     for (const std::string& body : pages) {
-      std::vector<norvane::FoundFax> found = norvane::FindFaxesInPage(body, true);
+      std::vector<norvane::FoundFax> found =
+          thorough ? norvane::FindFaxesThoroughly(body, "www.example.com", true)
+                   : norvane::FindFaxesInPage(body, true);
       numbers += found.size();
       benchmark::DoNotOptimize(found);
     }
@@ -67,7 +74,7 @@ void BM_FaxPageSteps(benchmark::State& state) {
   state.counters["pages"] = static_cast<double>(pages.size());
   state.counters["numbers"] = static_cast<double>(numbers);
 }
-BENCHMARK(BM_FaxPageSteps)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FaxPageSteps)->Arg(0)->Arg(1)->ArgName("thorough")->Unit(benchmark::kMillisecond);
 
 // The line-break steps alone, which run on the whole received body before the converter.
 void BM_FaxPageLineBreakSteps(benchmark::State& state) {

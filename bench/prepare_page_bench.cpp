@@ -31,7 +31,8 @@ std::string PageFolder() {
   return folder;
 }
 
-norvane::PageJob JobFor(const std::string& body, bool secure, bool allLinks) {
+norvane::PageJob JobFor(const std::string& body, bool secure, bool allLinks,
+                        bool thorough = false) {
   const norvane::UrlRules rules{secure};
   const QString website = secure ? QStringLiteral("https://www.example.com/dir/sub/page.html")
                                  : QStringLiteral("www.example.com/dir/sub/page.html");
@@ -39,6 +40,7 @@ norvane::PageJob JobFor(const std::string& body, bool secure, bool allLinks) {
                           norvane::DecomposePageAddress(website, rules),
                           rules,
                           true,
+                          thorough,
                           PageFolder() + "/html1.txt",
                           PageFolder() + "/html21.txt",
                           nullptr,
@@ -137,9 +139,10 @@ void BM_PreparePageCrawlWeb(benchmark::State& state) {
   const std::string body = CrawlWebPage(state.range(2) != 0);
   const bool secure = state.range(0) != 0;
   const bool allLinks = state.range(1) != 0;
+  const bool thorough = state.range(3) != 0;
   std::size_t links = 0;
   for (auto _ : state) {
-    norvane::PreparedPage page = norvane::PreparePage(JobFor(body, secure, allLinks));
+    norvane::PreparedPage page = norvane::PreparePage(JobFor(body, secure, allLinks, thorough));
     links = page.links.size();
     benchmark::DoNotOptimize(page);
   }
@@ -147,8 +150,8 @@ void BM_PreparePageCrawlWeb(benchmark::State& state) {
   state.counters["links"] = static_cast<double>(links);
 }
 BENCHMARK(BM_PreparePageCrawlWeb)
-    ->ArgsProduct({{0, 1}, {0, 1}, {0, 1}})
-    ->ArgNames({"secure", "all", "lf"})
+    ->ArgsProduct({{0, 1}, {0, 1}, {0, 1}, {0, 1}})
+    ->ArgNames({"secure", "all", "lf", "thorough"})
     ->Unit(benchmark::kMicrosecond);
 
 }  // namespace

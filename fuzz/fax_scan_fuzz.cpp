@@ -1,5 +1,6 @@
 // Any received page body through the page steps and the fax scan, with and without
-// international numbers; also the scan over the raw bytes as converted text.
+// international numbers; also the scan over the raw bytes as converted text, and the thorough
+// scan over the body.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include "fuzz_check.h"
 #include "harvest/fax_scan.h"
 #include "harvest/fax_scan_page.h"
+#include "harvest/thorough_fax_scan.h"
 
 namespace {
 
@@ -46,11 +48,36 @@ void CheckScan(std::string_view text) {
   }
 }
 
+// The thorough scan stores exactly "1-NNN-NNN-NNNN" or "+" and digit groups joined by single
+// dashes, each number once.
+bool IsThoroughForm(const std::string& fax) {
+  if (fax.starts_with("1-"))
+    return fax.size() == 14 && norvane::IsUsNumber(fax) && HasOnly(fax, "0123456789-");
+  return fax.size() > 2 && fax[0] == '+' && fax[1] != '1' &&
+         HasOnly(fax.substr(1), "0123456789-") && fax.find("--") == std::string::npos &&
+         fax.back() != '-' && fax[1] != '-';
+}
+
+void CheckThoroughScan(std::string_view body) {
+  const std::vector<norvane::FoundFax> all = norvane::FindFaxesThoroughly(body, {}, true);
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    FUZZ_CHECK(IsThoroughForm(all[i].fax));
+    FUZZ_CHECK(!all[i].location.empty());
+    for (std::size_t k = 0; k < i; ++k) FUZZ_CHECK(all[k].fax != all[i].fax);
+  }
+  std::vector<norvane::FoundFax> northAmerican;
+  for (const norvane::FoundFax& found : all) {
+    if (found.fax.starts_with("1-")) northAmerican.push_back(found);
+  }
+  FUZZ_CHECK(norvane::FindFaxesThoroughly(body, {}, false) == northAmerican);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view body(reinterpret_cast<const char*>(data), size);
   CheckScan(norvane::ConvertPageForFaxScan(body, [] {}));
   CheckScan(body);
+  CheckThoroughScan(body);
   return 0;
 }

@@ -62,7 +62,11 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
   mnuSitePages = AddMenuChoice(web, QStringLiteral("mnuSitePages"),
                                QStringLiteral("Pa&ges per Site"), settings::sitePageLimit,
                                {{"20", 20}, {"50", 50}, {"200", 200}, {"No Limit", 0}});
-  for (QAction* item : {mnuSecureWeb, mnuSkipRead, mnuPolite, mnuAllLinks, mnuStaySites})
+  mnuThoroughScan =
+      AddMenuOption(web, settings::mnuThoroughScan.key(), QStringLiteral("&Thorough Fax Scan"),
+                    settings::mnuThoroughScan.defaultValue == 1);
+  for (QAction* item :
+       {mnuSecureWeb, mnuSkipRead, mnuPolite, mnuAllLinks, mnuStaySites, mnuThoroughScan})
     connect(item, &QAction::toggled, this, &Form1::pushOptions);
   connect(mnuSitePages, &QActionGroup::triggered, this, &Form1::pushOptions);
   mnuConnections = AddMenuChoice(web, QStringLiteral("mnuConnections"),
@@ -373,6 +377,7 @@ void Form1::pushOptions() {
   o.allLinks = mnuAllLinks->isChecked();
   o.staySites = mnuStaySites->isChecked();
   o.sitePageLimit = CheckedChoice(mnuSitePages);
+  o.thoroughFaxScan = mnuThoroughScan->isChecked();
   m_controller->setOptions(o);
 }
 

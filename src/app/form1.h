@@ -142,6 +142,7 @@ class Form1 : public QMainWindow {
   QAction* mnuStaySites = nullptr;         // "Web" > "Stay on Result Sites"
   QActionGroup* mnuSitePages = nullptr;    // "Web" > "Pages per Site"
   QActionGroup* mnuConnections = nullptr;  // "Web" > "Connections"
+  QAction* mnuThoroughScan = nullptr;      // "Web" > "Thorough Fax Scan"
 
   int32_t lAdvanceAfter = 10000;  // from cmbAdvance
 

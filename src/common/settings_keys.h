@@ -59,6 +59,8 @@ inline constexpr SettingKey cmbLastSearch{"cmbLastSearch", 0};
 inline constexpr SettingKey lHistEmailFound{"lHistEmailFound", 0};
 inline constexpr SettingKey lHistWebScanned{"lHistWebScanned", 0};
 inline constexpr SettingKey showHelp{"showHelp", 1};
+// "Web" > "Thorough Fax Scan", on until the user turns it off.
+inline constexpr SettingKey mnuThoroughScan{"mnuThoroughScan", 1};
 // "Web" > "Connections": how many sockets the crawl runs side by side.
 inline constexpr SettingKey crawlConnections{"crawlConnections", 10};
 // "Web" > "All Links of a Page".

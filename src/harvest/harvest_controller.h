@@ -116,6 +116,7 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   QString currentSearch() const override;
   bool allowInternational() const override { return m_options.allowInternational; }
   LinkReading linkReading() const override { return {m_options.allLinks, !m_options.politeCrawl}; }
+  bool thoroughFaxScan() const override { return m_options.thoroughFaxScan; }
   bool foundFaxSoundOn() const override { return m_options.soundOnFax; }
   void showStoredFax(const QString& entry) override;
   void playWave(const QString& path) override { emit soundRequested(path); }

@@ -47,6 +47,8 @@ class HarvestHost {
   virtual bool foundFaxSoundOn() const = 0;             // chkAudioEmail
   // How the page steps read a page's links: the classic way unless the host says otherwise.
   virtual LinkReading linkReading() const { return {}; }
+  // "Thorough Fax Scan"; a host without the option scans the classic way.
+  virtual bool thoroughFaxScan() const { return false; }
   // A number the page steps stored, for the fax preview (List3).
   virtual void showStoredFax(const QString& entry) = 0;
   virtual void playWave(const QString& path) = 0;

@@ -28,6 +28,7 @@ struct HarvestOptions {
   bool allLinks = false;       // "All Links of a Page"
   bool staySites = false;      // "Stay on Result Sites"
   int sitePageLimit = 50;      // "Pages per Site"; 0: no limit
+  bool thoroughFaxScan = false;  // "Thorough Fax Scan"
 };
 
 // Which of the harvest's buttons are enabled. `faxData` stands for the three fax-number

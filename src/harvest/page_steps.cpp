@@ -70,6 +70,7 @@ PageJob PageSteps::jobOf(const Page& page, std::string body) const {
                  page.address,
                  m_fetcher.urlRules(),
                  m_host.allowInternational(),
+                 m_host.thoroughFaxScan(),
                  PageFilePath("html", page.n),
                  PageFilePath("html2", page.n),
                  &m_pageFiles,

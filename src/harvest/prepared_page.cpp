@@ -11,6 +11,7 @@
 #include "harvest/fax_scan.h"
 #include "harvest/fax_scan_page.h"
 #include "harvest/link_extraction.h"
+#include "harvest/thorough_fax_scan.h"
 
 namespace norvane {
 
@@ -104,6 +105,18 @@ void PrepareFaxes(PreparedPage& page, std::string_view converted, bool allowInte
   ScanFaxText(converted, allowInternational, hooks);
 }
 
+// The thorough scan reads the body itself; its numbers are stored after the converted text's
+// last line, in the order they stand on the page, each asked of the store first as the classic
+// scan does.
+void PrepareThoroughFaxes(PreparedPage& page, std::string_view body, std::string_view converted,
+                          const PageAddress& address, bool allowInternational) {
+  ForEachTextLine(converted, [&page](std::string_view) { ++page.textLines; });
+  const std::size_t lastLine = page.textLines > 0 ? page.textLines - 1 : 0;
+  const std::string host = address.host.toStdString();
+  for (FoundFax& found : FindFaxesThoroughly(body, host, allowInternational))
+    page.faxes.push_back({lastLine, std::move(found.fax), std::move(found.location), true});
+}
+
 }  // namespace
 
 PreparedPage PreparePage(PageJob job) {
@@ -124,7 +137,11 @@ PreparedPage PreparePage(PageJob job) {
   const std::string converted =
       ConvertUnbrokenPageForFaxScan(page.withoutBreaks, [&page] { ++page.conversionYields; });
   page.convertedWritten = write(job.textFile, converted, {});
-  PrepareFaxes(page, converted, job.allowInternational);
+  if (job.thoroughFaxScan) {
+    PrepareThoroughFaxes(page, body, converted, job.address, job.allowInternational);
+  } else {
+    PrepareFaxes(page, converted, job.allowInternational);
+  }
   return page;
 }
 

@@ -47,6 +47,9 @@ struct PageJob {
   PageAddress address;
   UrlRules rules;
   bool allowInternational = false;
+  // The thorough fax scan instead of the classic one; the converted text is made and written
+  // either way.
+  bool thoroughFaxScan = false;
   // The socket's page files: html<n>.txt takes the body and a CR LF, html2<n>.txt the converted
   // text. Written here, beside the sockets; a page that is not worked on to its fax step (a Stop
   // came first) has html2<n>.txt written again with the body without its line breaks.

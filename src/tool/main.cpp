@@ -31,6 +31,7 @@
 #include "harvest/harvest_host.h"
 #include "harvest/link_extraction.h"
 #include "harvest/page_fetcher.h"
+#include "harvest/thorough_fax_scan.h"
 #include "harvest/url_rules.h"
 #include "search/result_extraction.h"
 #include "search/secure_result_extraction.h"
@@ -52,6 +53,11 @@ constexpr std::string_view kUsage =
     "  faxes FILE [--no-international]   list the fax numbers the harvest would store from the\n"
     "                                    received page body in FILE, one a line: the number,\n"
     "                                    a tab and its region\n"
+    "  faxes --thorough [--page ADDRESS] FILE\n"
+    "                                    the same with \"Thorough Fax Scan\" on; ADDRESS (the\n"
+    "                                    page's website) gives the country of numbers written\n"
+    "                                    without one, else the address the page names for\n"
+    "                                    itself, else its language\n"
     "  areacode NUMBER                   write the region of a number such as 1-201-555-0123\n"
     "  results FILE                      list the domains a search pass would queue from the\n"
     "                                    result page (the body's HTML) in FILE, one a line,\n"
@@ -135,9 +141,17 @@ int HtmlToTextCommand(const std::vector<std::string>& args) {
 int FaxesCommand(const std::vector<std::string>& args) {
   std::string file;
   bool allowInternational = true;
-  for (const std::string& arg : args) {
+  bool thorough = false;
+  std::optional<std::string> pageAddress;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
     if (arg == "--no-international") {
       allowInternational = false;
+    } else if (arg == "--thorough") {
+      thorough = true;
+    } else if (arg == "--page") {
+      if (i + 1 == args.size()) UsageError("--page needs an ADDRESS");
+      pageAddress = args[++i];
     } else if (arg.starts_with("--")) {
       UsageError("unknown option " + arg);
     } else if (file.empty()) {
@@ -147,9 +161,14 @@ int FaxesCommand(const std::vector<std::string>& args) {
     }
   }
   if (file.empty()) UsageError("faxes needs a FILE");
+  if (pageAddress && !thorough) UsageError("--page goes with --thorough");
   const std::string body = ReadPageFile(file);
   std::string out;
-  for (const norvane::FoundFax& found : norvane::FindFaxesInPage(body, allowInternational)) {
+  const std::vector<norvane::FoundFax> faxes =
+      thorough ? norvane::FindFaxesThoroughly(body, pageAddress.value_or(std::string()),
+                                              allowInternational)
+               : norvane::FindFaxesInPage(body, allowInternational);
+  for (const norvane::FoundFax& found : faxes) {
     out += found.fax + '\t' + found.location + '\n';
   }
   WriteOut(out);

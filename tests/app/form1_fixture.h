@@ -27,8 +27,8 @@ class Form1Test : public ::testing::Test {
   // "Secure Sites and Redirects" off unless a test stores it on.
   // The classic crawl and search pass unless a test turns the "Web" menu's items on.
   Form1Test() {
-    for (const char* item :
-         {"mnuSecureWeb", "mnuSkipRead", "mnuPolite", "mnuAllLinks", "mnuStaySites"})
+    for (const char* item : {"mnuSecureWeb", "mnuSkipRead", "mnuPolite", "mnuAllLinks",
+                             "mnuStaySites", "mnuThoroughScan"})
       store(QLatin1String(item), QStringLiteral("0"));
   }
 

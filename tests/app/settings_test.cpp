@@ -36,7 +36,9 @@ TEST_F(SettingsTest, WebMenuFollowsFileAndEachItemIsKeptAtOnce) {
                {"mnuSkipRead", "Skip Pages Already Read", &HarvestOptions::skipPagesRead},
                {"mnuPolite", "Polite Crawl", &HarvestOptions::politeCrawl},
                {"mnuAllLinks", "All Links of a Page", &HarvestOptions::allLinks},
-               {"mnuStaySites", "Stay on Result Sites", &HarvestOptions::staySites}};
+               {"mnuStaySites", "Stay on Result Sites", &HarvestOptions::staySites},
+
+               {"mnuThoroughScan", "Thorough Fax Scan", &HarvestOptions::thoroughFaxScan}};
   const struct {
     const char* storedValue;  // null: no key yet
     bool checked;

@@ -12,16 +12,11 @@
 
 #include "areacodes/area_code_directory.h"
 #include "common/text_file.h"
+#include "found_faxes.h"
 #include "support/temp_app_folder.h"
 
 namespace norvane {
 namespace {
-
-std::vector<std::string> FaxesOf(const std::vector<FoundFax>& found) {
-  std::vector<std::string> faxes;
-  for (const FoundFax& fax : found) faxes.push_back(fax.fax);
-  return faxes;
-}
 
 struct PageCase {
   const char* name;

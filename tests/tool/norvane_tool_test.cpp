@@ -117,6 +117,25 @@ TEST_F(ToolTest, FaxesListsNumbersWithRegions) {
   EXPECT_EQ(RunTool({"faxes", "--no-international", path}).out, us);
 }
 
+TEST_F(ToolTest, ThoroughFaxesReadNumbersInTheCountryOfThePage) {
+  // A British page: its own address names the country of the national form, unless --page
+  // names another.
+  const QString path = WriteFile(
+      "uk.html",
+      "<html><head><link rel=\"canonical\" href=\"https://www.example.co.uk/contact\"></head>"
+      "<body><p>Tel 020 7946 0957</p><table><tr><td>Fax</td><td>020 7946 0958</td></tr>"
+      "<tr><td>US office fax</td><td>(201) 555-0123</td></tr></table></body></html>");
+  const std::string us = "1-201-555-0123\t" + RegionOf("201-555-0123") + "\n";
+  ToolRun run = RunTool({"faxes", "--thorough", path});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, "+44-20-7946-0958\tLondon, United Kingdom\n" + us);
+  EXPECT_EQ(RunTool({"faxes", "--thorough", "--no-international", path}).out, us);
+  // Read as a North-American page, the national form is no valid number.
+  EXPECT_EQ(RunTool({"faxes", "--thorough", "--page", "www.example.com", path}).out, us);
+  EXPECT_EQ(RunTool({"faxes", "--page", "www.example.com", path}).exitCode, 2);
+  EXPECT_EQ(RunTool({"faxes", "--thorough", path, "--page"}).exitCode, 2);
+}
+
 TEST_F(ToolTest, FaxesOfPageWithoutNumbersPrintsNothing) {
   ToolRun run = RunTool({"faxes", WriteFile("plain.html", "<body>Fax us a letter</body>")});
   EXPECT_EQ(run.exitCode, 0);
