@@ -1,5 +1,4 @@
 #include "store/spider_database.h"
-#include "store/wal_write_coalescing.h"
 
 #include <QAtomicInteger>
 #include <QFile>
@@ -108,10 +107,7 @@ StoreFault FaultOfError(const QSqlError& error, StoreFault otherwise) {
 }  // namespace
 
 SpiderDatabase::SpiderDatabase(QString filePath)
-    : m_filePath(std::move(filePath)), m_connectionName(NextConnectionName()) {
-  // Before the first connection: the layer is SQLite's default for every file opened after it.
-  InstallWalWriteCoalescing();
-}
+    : m_filePath(std::move(filePath)), m_connectionName(NextConnectionName()) {}
 
 SpiderDatabase::~SpiderDatabase() {
   commitBatch();

@@ -236,5 +236,56 @@ TEST_F(SpiderFaults, KilledWriterLosesNoStoredRow) {
   EXPECT_EQ(db.CountWebsites(), sites.size());
 }
 
+// Starts the writer in a mode, waits for its line that begins with `prefix` and kills it
+// (SIGKILL) at once: the line's words after the prefix.
+QStringList KillWriterAfter(const QString& path, const QString& mode, const QByteArray& prefix) {
+  QProcess writer;
+  writer.start(QStringLiteral(NORVANE_SPIDER_WRITER), {path, mode});
+  if (!writer.waitForStarted(10000)) return {QStringLiteral("not started")};
+  QByteArray line;
+  QElapsedTimer clock;
+  clock.start();
+  while (!line.startsWith(prefix) && clock.elapsed() < 60000) {
+    if (writer.canReadLine()) {
+      line = writer.readLine().trimmed();
+    } else if (!writer.waitForReadyRead(1000) && writer.state() != QProcess::Running) {
+      break;
+    }
+  }
+  writer.kill();
+  writer.waitForFinished(10000);
+  if (!line.startsWith(prefix)) return {QString::fromLocal8Bit(writer.readAllStandardError())};
+  return QString::fromLatin1(line.mid(prefix.size())).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+// A transaction larger than the page cache is written to the WAL before its commit, and changing
+// those pages again makes SQLite rewrite frames behind the commit frame: killed right after
+// COMMIT returned, every row of it is there.
+TEST_F(SpiderFaults, KilledRightAfterASpillingCommitKeepsEveryRow) {
+  const QStringList words = KillWriterAfter(path, QStringLiteral("spill"), "COMMITTED ");
+  ASSERT_EQ(words.size(), 2) << words.join(' ').toStdString();
+  EXPECT_GT(words.at(1).toInt(), 0) << "the transaction did not spill";
+  EXPECT_EQ(probe.column(QStringLiteral("PRAGMA integrity_check")), QStringList{"ok"});
+  EXPECT_EQ(probe.column(QStringLiteral("SELECT count(*) FROM bulk WHERE v GLOB 'X*'")),
+            QStringList{words.at(0)});
+  EXPECT_EQ(probe.column(QStringLiteral("SELECT count(*) FROM bulk")), QStringList{words.at(0)});
+}
+
+// Killed right after AddFax returned: the number is in the file, and so are the websites the
+// crawl's batch queued before it.
+TEST_F(SpiderFaults, KilledRightAfterAddFaxKeepsTheNumber) {
+  const QStringList words = KillWriterAfter(path, QStringLiteral("fax"), "STORED ");
+  ASSERT_EQ(words, QStringList{"yes"});
+  EXPECT_EQ(probe.column(QStringLiteral("SELECT fax FROM faxes ORDER BY rowid")),
+            (QStringList{"1-201-555-0100", "1-973-555-0199"}));
+  EXPECT_EQ(probe.column(QStringLiteral("SELECT count(*) FROM websites WHERE website GLOB "
+                                        "'queued*'")),
+            QStringList{"5"});
+  SpiderDatabase db(path);
+  ASSERT_TRUE(db.open());
+  QString fax = QStringLiteral("1-973-555-0199");
+  EXPECT_TRUE(db.FaxExists(fax));
+}
+
 }  // namespace
 }  // namespace norvane
