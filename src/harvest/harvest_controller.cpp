@@ -119,11 +119,40 @@ void HarvestController::setPanelText(int panel, const QString& text) {
 
 void HarvestController::storeFaultChanged(StoreFault fault) {
   m_storeFault = fault;
+  if (fault == StoreFault::DiskFull && bHarvesting) {
+    // Nothing found could be kept: the crawl stops rather than fetch for nothing, and says why
+    // each time. The stop runs once the store's operation is over; until then no step goes on.
+    bHarvesting = false;
+    m_faultsReported.remove(int(fault));
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          if (!bHarvesting) stopForFullDisk();
+        },
+        Qt::QueuedConnection);
+  }
   if (fault != StoreFault::None && !m_faultsReported.contains(int(fault))) {
     m_faultsReported.insert(int(fault));
     emit storeFaultReported(StoreFaultMessage(fault, m_database->filePath()));
   }
   setPanelText(2, m_panel2);
+}
+
+void HarvestController::stopForFullDisk() {
+  QStringList unfinished;
+  for (QString& website : m_unfinished)
+    if (!website.isEmpty()) unfinished << std::exchange(website, QString());
+  stopHarvest(QString(), QString());
+  // Behind entry 0, the website handed out last, which the next take passes over.
+  const qsizetype at = std::min<qsizetype>(m_preview.size(), 1);
+  for (qsizetype k = 0; k < unfinished.size(); ++k) m_preview.insert(at + k, unfinished[k]);
+  if (!unfinished.isEmpty()) emit queueReset(m_preview);
+  setButton(HarvestButton::Resume, !m_preview.isEmpty());
+}
+
+void HarvestController::startPage(int16_t i) {
+  m_unfinished[i] = strURL;
+  m_fetcher->StartFetch(i, strURL);
 }
 
 void HarvestController::setProgressValue(int value) {
@@ -359,6 +388,7 @@ void HarvestController::StartSearch() {
 
 void HarvestController::TakeNextWebsite(int16_t i) {
   if (!bHarvesting) return;
+  m_unfinished[i].clear();  // the socket's page is done
   if (m_options.politeCrawl && !m_fetcher->isFetching(i)) politeFetchEnded(i);
   if (lAdvanceCount < INT32_MAX) ++lAdvanceCount;
   if (lAdvanceCount > m_options.advanceAfter && m_options.autoAdvance) {
@@ -393,7 +423,7 @@ void HarvestController::TakeNextWebsite(int16_t i) {
   moveNextQueuedWebsite();
   if (!bHarvesting) return;
   m_parked[i] = false;
-  m_fetcher->StartFetch(i, strURL);
+  startPage(i);
   wakeParkedSockets();
 }
 
@@ -507,6 +537,7 @@ void HarvestController::stopHarvest(const QString& panel2, const QString& panel3
   applyNextButtonRule();
   if (m_database->CountWebsites() > m_takenButKept.size()) setButton(HarvestButton::Resume, true);
   m_fetcher->CloseAll();
+  m_unfinished.fill(QString());
   m_database->setCrawlBatch(false);
   m_parked.fill(true);
   m_polite->endAll();

@@ -189,6 +189,11 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   void deleteTakenWebsite(const QString& website);
   bool loadWebsiteList(QStringList& websites);
   void storeFaultChanged(StoreFault fault);
+  // A full disk: the harvest stops, and the websites whose pages were on their way or being
+  // worked on go back to the front of the queue, as their numbers could not be kept.
+  void stopForFullDisk();
+  // Socket i starts the page of the website it took (not robots.txt).
+  void startPage(int16_t i);
 
   HarvestOptions m_options;
   HarvestButtons m_buttons;
@@ -200,6 +205,8 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   QStringList m_preview;
   QStringList m_faxPreview;
   std::array<bool, kSocketCount> m_parked{};
+  // The website each socket took last, until its page is done (its next take while harvesting).
+  std::array<QString, kSocketCount> m_unfinished;
 
   // The polite crawl (polite_take.cpp): which queued website a socket may take, robots.txt
   // first, at most two sockets on one host, and hosts that asked to wait.

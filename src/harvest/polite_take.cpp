@@ -114,7 +114,7 @@ void HarvestController::politeTake(int16_t i) {
     if (!bHarvesting) return;
     m_polite->pageStarted(i, strURL, now);
     m_parked[i] = false;
-    m_fetcher->StartFetch(i, strURL);
+    startPage(i);
     politeWakeOneParkedSocket();
     return;
   }

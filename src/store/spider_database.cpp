@@ -95,9 +95,10 @@ StoreFault FaultOfError(const QSqlError& error, StoreFault otherwise) {
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
       return StoreFault::NotADatabase;
+    case SQLITE_FULL:
+      return StoreFault::DiskFull;
     case SQLITE_READONLY:
     case SQLITE_PERM:
-    case SQLITE_FULL:
       return StoreFault::CannotWrite;
     default:
       return otherwise;
@@ -224,7 +225,8 @@ void SpiderDatabase::closeConnection() {
 }
 
 void SpiderDatabase::setFault(StoreFault fault) {
-  if (fault == m_fault) return;
+  // A full disk is told at every change it keeps out: the crawl stops on it each time.
+  if (fault == m_fault && fault != StoreFault::DiskFull) return;
   m_fault = fault;
   if (m_faultListener) m_faultListener(fault);
 }

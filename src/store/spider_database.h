@@ -88,7 +88,8 @@ class SpiderDatabase {
   static constexpr int kCrawlCommitMs = 50;
   void setCrawlBatch(bool on);
   // What keeps the file from holding the harvest, as the last open or change found it; a
-  // change that is stored ends it. The listener hears every change of it. A file that cannot be
+  // change that is stored ends it. The listener hears every change of it, and every change a
+  // full disk keeps out. A file that cannot be
   // written is opened read-only without locks (SQLite's immutable mode) when nothing waits in a
   // -wal file beside it, so that reading it leaves no -wal or -shm file behind.
   StoreFault fault() const { return m_fault; }

@@ -1,5 +1,6 @@
 // spider.mdb under faults from outside: another program's locks, and the program being killed.
 #include <gtest/gtest.h>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
@@ -234,6 +235,44 @@ TEST_F(SpiderFaults, KilledWriterLosesNoStoredRow) {
   ASSERT_TRUE(db.open());
   EXPECT_EQ(db.CountFaxes(), faxes.size());
   EXPECT_EQ(db.CountWebsites(), sites.size());
+}
+
+// SQLITE_FULL, made here by capping the file's pages (the crawl's test fills a real disk): a
+// full disk is told as such, not as a file that cannot be written, each time it keeps a change
+// out, and storing goes on once there is room.
+TEST_F(SpiderFaults, FullDiskIsToldAsSuchUntilThereIsRoom) {
+  SpiderDatabase db(path);
+  ASSERT_TRUE(db.open());
+  int faultsHeard = 0;
+  db.setFaultListener([&](StoreFault fault) { faultsHeard += fault == StoreFault::DiskFull; });
+  QSqlQuery cap(QSqlDatabase::database(
+      QSqlDatabase::connectionNames().filter(QStringLiteral("norvane-spider-")).value(0), false));
+  ASSERT_TRUE(cap.exec(QStringLiteral("PRAGMA page_count")) && cap.next());
+  const int pages = cap.value(0).toInt();
+  ASSERT_TRUE(cap.exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pages)));
+  const QString big(8000, QLatin1Char('x'));  // a row that needs pages of its own
+  for (int attempt = 1; attempt <= 2; ++attempt) {
+    QString fax = QStringLiteral("1-201-555-010%1").arg(attempt);
+    QString search = QStringLiteral("plumbers");
+    db.AddFax(fax, big, search, QStringLiteral("NJ"));
+    EXPECT_FALSE(db.lastChangeStored());
+    EXPECT_EQ(db.fault(), StoreFault::DiskFull);
+    EXPECT_EQ(faultsHeard, attempt);
+  }
+  EXPECT_TRUE(StoreFaultMessage(db.fault(), path)
+                  .startsWith(QStringLiteral("The disk of ") +
+                              QDir::toNativeSeparators(QFileInfo(path).absolutePath()) +
+                              QStringLiteral(" is full")));
+  EXPECT_EQ(StoreFaultPanelText(db.fault()), QStringLiteral("disk full"));
+
+  ASSERT_TRUE(cap.exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pages * 100)));
+  QString fax = QStringLiteral("1-201-555-0109");
+  QString search = QStringLiteral("plumbers");
+  db.AddFax(fax, big, search, QStringLiteral("NJ"));
+  EXPECT_TRUE(db.lastChangeStored());
+  EXPECT_EQ(db.fault(), StoreFault::None);
+  EXPECT_EQ(probe.column(QStringLiteral("SELECT fax FROM faxes ORDER BY rowid")),
+            (QStringList{"1-201-555-0100", "1-201-555-0109"}));
 }
 
 // Starts the writer in a mode, waits for its line that begins with `prefix` and kills it
