@@ -1,41 +1,21 @@
-#include "store/website_mirror.h"
+#include "store/lookup_cache.h"
 
 namespace norvane {
 
-void WebsiteMirror::invalidate() {
-  m_rows = {};
-  m_loaded = false;
+std::optional<bool> LookupCache::known(const QString& text) const {
+  const auto it = m_answers.constFind(Key(text));
+  if (it == m_answers.cend()) return std::nullopt;
+  return *it;
 }
 
-void WebsiteMirror::clearLoaded() {
-  m_rows = {};
-  m_loaded = true;
+void LookupCache::remember(const QString& text, bool present) {
+  QByteArray key = Key(text);
+  if (m_answers.size() >= kMaxAnswers && !m_answers.contains(key)) m_answers = {};
+  m_answers.insert(std::move(key), present);
 }
 
-void WebsiteMirror::add(const QString& website) {
-  if (m_loaded) addKey(Key(website));
-}
-
-void WebsiteMirror::addKey(const QByteArray& key) {
-  if (m_loaded) ++m_rows[key];
-}
-
-void WebsiteMirror::remove(const QString& website) {
-  if (!m_loaded) return;
-  const auto it = m_rows.find(Key(website));
-  if (it == m_rows.end()) return;
-  if (--it.value() <= 0) m_rows.erase(it);
-}
-
-bool WebsiteMirror::contains(const QString& website) const {
-  return m_rows.contains(Key(website));
-}
-
-QByteArray WebsiteMirror::Key(const QString& website) {
-  return FoldKey(website.toUtf8());
-}
-
-QByteArray WebsiteMirror::FoldKey(QByteArray utf8) {
+QByteArray LookupCache::Key(const QString& text) {
+  QByteArray utf8 = text.toUtf8();
   // Bytes of multi-byte UTF-8 sequences are all 0x80 or above and stay as they are.
   for (char& c : utf8)
     if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');

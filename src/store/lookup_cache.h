@@ -3,37 +3,39 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <optional>
 
 namespace norvane {
 
-// The `website` column of the websites table, held in memory so that WebsiteKnown, asked for
-// every link of every page, needs no statement. It counts rows per text (the table may hold a
-// text twice, and DeleteWebsite removes one row), and folds letter case as the table's lookups
-// do (SQLite's NOCASE: the ASCII letters only), so it answers exactly as the lookup would.
-// The store keeps it in step with every row it adds or deletes and throws it away when it may
-// differ from the file (a change another program made, a transaction that did not commit);
-// it is filled again from the table on the next question.
-class WebsiteMirror {
+// The latest answers of one lookup of the store (is this website queued, was this page read),
+// so that the crawl, which asks for every link of every page, needs no statement for a text it
+// asked about or stored lately. It holds answers, not the table: it stays small however big the
+// file grows, and a text it does not hold is looked up in the table's index. Texts are folded
+// as the lookups compare them (SQLite's NOCASE: the ASCII letters only), so it answers exactly
+// as the lookup would. The store keeps it in step with its own changes and empties it when the
+// file may differ (another program's change, a transaction that did not commit).
+class LookupCache {
  public:
-  bool loaded() const { return m_loaded; }
-  // Forgets every row; the next question fills it again.
-  void invalidate();
-  // Starts over with an empty table, known to be empty.
-  void clearLoaded();
-  void add(const QString& website);
-  // A row by its key (see Key).
-  void addKey(const QByteArray& key);
-  void remove(const QString& website);
-  bool contains(const QString& website) const;
+  // Answers beyond this many make it start over: a crawl asks about the links of the last few
+  // dozen pages again and again, and rarely about older ones.
+  static constexpr qsizetype kMaxAnswers = 1 << 16;
+
+  // The answer held for the text; none when it must be looked up.
+  std::optional<bool> known(const QString& text) const;
+  // The table's answer for the text.
+  void remember(const QString& text, bool present);
+  // A row with the text was stored: it is present.
+  void added(const QString& text) { remember(text, true); }
+  // A row with the text was deleted: others with the same text may remain.
+  void removed(const QString& text) { m_answers.remove(Key(text)); }
+  void clear() { m_answers = {}; }
+  qsizetype size() const { return m_answers.size(); }
 
   // The text as the lookups compare it: UTF-8, ASCII letters in lower case.
-  static QByteArray Key(const QString& website);
-  // The same for a text already in UTF-8.
-  static QByteArray FoldKey(QByteArray utf8);
+  static QByteArray Key(const QString& text);
 
  private:
-  QHash<QByteArray, int> m_rows;
-  bool m_loaded = false;
+  QHash<QByteArray, bool> m_answers;
 };
 
 }  // namespace norvane
