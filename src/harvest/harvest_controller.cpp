@@ -139,9 +139,13 @@ void HarvestController::storeFaultChanged(StoreFault fault) {
 }
 
 void HarvestController::stopForFullDisk() {
+  // A page stored whole before the disk filled is read again after Resume; its numbers are
+  // known by then and not stored twice.
+  // Entry 0 of the preview was handed out already: the next take passes over it.
+  const QStringList waiting = m_preview.mid(1);
   QStringList unfinished;
-  for (QString& website : m_unfinished)
-    if (!website.isEmpty()) unfinished << std::exchange(website, QString());
+  for (const QString& website : std::as_const(m_recentPages))
+    if (!waiting.contains(website) && !unfinished.contains(website)) unfinished << website;
   stopHarvest(QString(), QString());
   // Behind entry 0, the website handed out last, which the next take passes over.
   const qsizetype at = std::min<qsizetype>(m_preview.size(), 1);
@@ -151,7 +155,8 @@ void HarvestController::stopForFullDisk() {
 }
 
 void HarvestController::startPage(int16_t i) {
-  m_unfinished[i] = strURL;
+  m_recentPages << strURL;
+  if (m_recentPages.size() > kRecentPages) m_recentPages.removeFirst();
   m_fetcher->StartFetch(i, strURL);
 }
 
@@ -388,7 +393,6 @@ void HarvestController::StartSearch() {
 
 void HarvestController::TakeNextWebsite(int16_t i) {
   if (!bHarvesting) return;
-  m_unfinished[i].clear();  // the socket's page is done
   if (m_options.politeCrawl && !m_fetcher->isFetching(i)) politeFetchEnded(i);
   if (lAdvanceCount < INT32_MAX) ++lAdvanceCount;
   if (lAdvanceCount > m_options.advanceAfter && m_options.autoAdvance) {
@@ -537,7 +541,7 @@ void HarvestController::stopHarvest(const QString& panel2, const QString& panel3
   applyNextButtonRule();
   if (m_database->CountWebsites() > m_takenButKept.size()) setButton(HarvestButton::Resume, true);
   m_fetcher->CloseAll();
-  m_unfinished.fill(QString());
+  m_recentPages.clear();
   m_database->setCrawlBatch(false);
   m_parked.fill(true);
   m_polite->endAll();

@@ -189,8 +189,8 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   void deleteTakenWebsite(const QString& website);
   bool loadWebsiteList(QStringList& websites);
   void storeFaultChanged(StoreFault fault);
-  // A full disk: the harvest stops, and the websites whose pages were on their way or being
-  // worked on go back to the front of the queue, as their numbers could not be kept.
+  // A full disk: the harvest stops, and the websites of the latest pages go back to the front of
+  // the queue, as their numbers may not have been kept.
   void stopForFullDisk();
   // Socket i starts the page of the website it took (not robots.txt).
   void startPage(int16_t i);
@@ -205,8 +205,10 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   QStringList m_preview;
   QStringList m_faxPreview;
   std::array<bool, kSocketCount> m_parked{};
-  // The website each socket took last, until its page is done (its next take while harvesting).
-  std::array<QString, kSocketCount> m_unfinished;
+  // The websites of the latest pages started: those on their way and those being worked on
+  // (a socket takes its next website while its last page is still worked on), and a few more.
+  static constexpr qsizetype kRecentPages = 4 * kSocketCount;
+  QStringList m_recentPages;
 
   // The polite crawl (polite_take.cpp): which queued website a socket may take, robots.txt
   // first, at most two sockets on one host, and hosts that asked to wait.
