@@ -19,10 +19,16 @@ fi
 
 bash "$root/scripts/setup.sh" --fuzz
 
+# ccache, as scripts/build.sh uses it: CI builds the targets on every run.
+launcher=()
+if command -v ccache >/dev/null 2>&1; then
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1 CCACHE_MAXSIZE="${CCACHE_MAXSIZE:-5G}"
+fi
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 -DNORVANE_FUZZ=ON \
-    -DNORVANE_BUILD_TESTS=OFF -DNORVANE_BUILD_BENCH=OFF
+    -DNORVANE_BUILD_TESTS=OFF -DNORVANE_BUILD_BENCH=OFF "${launcher[@]}"
 fi
 cmake --build "$build" -j2 --target fuzzers
 

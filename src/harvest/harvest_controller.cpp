@@ -120,11 +120,47 @@ void HarvestController::setPanelText(int panel, const QString& text) {
 
 void HarvestController::storeFaultChanged(StoreFault fault) {
   m_storeFault = fault;
+  if (fault == StoreFault::DiskFull && bHarvesting) {
+    // Nothing found could be kept: the crawl stops rather than fetch for nothing, and says why
+    // each time. The stop runs once the store's operation is over; until then no step goes on.
+    bHarvesting = false;
+    m_faultsReported.remove(int(fault));
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          if (!bHarvesting) stopForFullDisk();
+        },
+        Qt::QueuedConnection);
+  }
   if (fault != StoreFault::None && !m_faultsReported.contains(int(fault))) {
     m_faultsReported.insert(int(fault));
     emit storeFaultReported(StoreFaultMessage(fault, m_database->filePath()));
   }
   setPanelText(2, m_panel2);
+}
+
+void HarvestController::stopForFullDisk() {
+  // A page stored whole before the disk filled is read again after Resume; its numbers are
+  // known by then and not stored twice.
+  // Entry 0 of the preview was handed out already: the next take passes over it.
+  const QStringList waiting = m_preview.mid(1);
+  QStringList unfinished;
+  for (const QString& website : std::as_const(m_recentPages))
+    if (!waiting.contains(website) && !unfinished.contains(website)) unfinished << website;
+  stopHarvest(QString(), QString());
+  // Behind entry 0, the website handed out last, which the next take passes over.
+  const qsizetype at = std::min<qsizetype>(m_preview.size(), 1);
+  for (qsizetype k = 0; k < unfinished.size(); ++k) m_preview.insert(at + k, unfinished[k]);
+  if (!unfinished.isEmpty()) emit queueReset(m_preview);
+  setButton(HarvestButton::Resume, !m_preview.isEmpty());
+}
+
+void HarvestController::startPage(int16_t i) {
+  m_recentPages << strURL;
+  if (m_recentPages.size() > kRecentPagesPerSocket * m_fetcher->socketCount())
+    m_recentPages.removeFirst();
+  staySitesTaken(i, strURL);
+  m_fetcher->StartFetch(i, strURL);
 }
 
 void HarvestController::setProgressValue(int value) {
@@ -401,8 +437,7 @@ void HarvestController::TakeNextWebsite(int16_t i) {
   moveNextQueuedWebsite();
   if (!bHarvesting) return;
   m_parked[i] = false;
-  staySitesTaken(i, strURL);
-  m_fetcher->StartFetch(i, strURL);
+  startPage(i);
   wakeParkedSockets();
 }
 
@@ -523,6 +558,7 @@ void HarvestController::stopHarvest(const QString& panel2, const QString& panel3
   applyNextButtonRule();
   if (m_database->CountWebsites() > m_takenButKept.size()) setButton(HarvestButton::Resume, true);
   m_fetcher->CloseAll();
+  m_recentPages.clear();
   m_database->setCrawlBatch(false);
   m_parked.fill(true);
   m_polite->endAll();

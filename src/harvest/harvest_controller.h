@@ -207,6 +207,11 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   void deleteTakenWebsite(const QString& website);
   bool loadWebsiteList(QStringList& websites);
   void storeFaultChanged(StoreFault fault);
+  // A full disk: the harvest stops, and the websites of the latest pages go back to the front of
+  // the queue, as their numbers may not have been kept.
+  void stopForFullDisk();
+  // Socket i starts the page of the website it took (not robots.txt).
+  void startPage(int16_t i);
 
   HarvestOptions m_options;
   HarvestButtons m_buttons;
@@ -218,6 +223,10 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   QStringList m_preview;
   QStringList m_faxPreview;
   std::array<bool, kMaxSocketCount> m_parked{};
+  // The websites of the latest pages started: those on their way and those being worked on
+  // (a socket takes its next website while its last page is still worked on), and a few more.
+  static constexpr qsizetype kRecentPagesPerSocket = 4;
+  QStringList m_recentPages;
 
   // The polite crawl (polite_take.cpp): which queued website a socket may take, robots.txt
   // first, at most two sockets on one host, and hosts that asked to wait. Its rule of two holds

@@ -238,8 +238,11 @@ void PageFetcher::StartFetch(int16_t i, QString& strURL) {
 
   CloseSocket(i);
   const FetchTicket t = ticket(i);
+  // robots.txt (read up to a limit) is no page of the crawl: it is fetched once per host and
+  // run, and neither skipped as read nor recorded as read.
+  const bool robots = m_readLimit[i] > 0;
   // A page read already under this search string is not read again.
-  if (isSlowHost(slot.strHost) || m_host.alreadyRead(address.url)) {
+  if (isSlowHost(slot.strHost) || (!robots && m_host.alreadyRead(address.url))) {
     // Through the event loop rather than directly: a long run of slow hosts must not nest one
     // take inside the other.
     QMetaObject::invokeMethod(
@@ -253,7 +256,7 @@ void PageFetcher::StartFetch(int16_t i, QString& strURL) {
 
   c.hops = 0;
   c.chain = QStringList{address.url};
-  m_host.recordRead(address.url);
+  if (!robots) m_host.recordRead(address.url);
   c.clearResponse();
   showDownloading(c);
   c.state = State::LookingUp;

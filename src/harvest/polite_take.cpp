@@ -117,8 +117,7 @@ void HarvestController::politeTake(int16_t i) {
     if (!bHarvesting) return;
     m_polite->pageStarted(i, strURL, now);
     m_parked[i] = false;
-    staySitesTaken(i, strURL);
-    m_fetcher->StartFetch(i, strURL);
+    startPage(i);
     politeWakeOneParkedSocket();
     return;
   }

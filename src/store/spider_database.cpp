@@ -1,5 +1,4 @@
 #include "store/spider_database.h"
-#include "store/wal_write_coalescing.h"
 
 #include <QAtomicInteger>
 #include <QFile>
@@ -12,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <iterator>
+#include <optional>
 #include <thread>
 #include <utility>
 
@@ -56,33 +56,6 @@ sqlite3* SqliteHandle(const QSqlDatabase& db) {
   return *static_cast<sqlite3* const*>(handle.constData());
 }
 
-// Every website of the table into the mirror, straight from SQLite's UTF-8 text: a table of
-// 100,000 rows is read in a few milliseconds, with no conversion through QVariant and UTF-16.
-// Fills the mirror from the first column of `sql`, with `search` (UTF-8) bound to its one
-// parameter when it has one.
-bool FillMirror(sqlite3* db, WebsiteMirror& mirror,
-                const char* sql = "SELECT website FROM websites", const QByteArray& search = {}) {
-  sqlite3_stmt* statement = nullptr;
-  if (!db || sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK) return false;
-  if (sqlite3_bind_parameter_count(statement) > 0 &&
-      sqlite3_bind_text(statement, 1, search.constData(), int(search.size()), SQLITE_TRANSIENT) !=
-          SQLITE_OK) {
-    sqlite3_finalize(statement);
-    return false;
-  }
-  mirror.clearLoaded();
-  int step = SQLITE_ROW;
-  while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-    mirror.addKey(
-        WebsiteMirror::FoldKey(QByteArray(text ? text : "", sqlite3_column_bytes(statement, 0))));
-  }
-  sqlite3_finalize(statement);
-  if (step == SQLITE_DONE) return true;
-  mirror.invalidate();
-  return false;
-}
-
 // The fault an SQLite error stands for (the driver gives SQLite's result code as its native
 // code; the low byte is the primary code).
 StoreFault FaultOfError(const QSqlError& error, StoreFault otherwise) {
@@ -96,9 +69,10 @@ StoreFault FaultOfError(const QSqlError& error, StoreFault otherwise) {
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
       return StoreFault::NotADatabase;
+    case SQLITE_FULL:
+      return StoreFault::DiskFull;
     case SQLITE_READONLY:
     case SQLITE_PERM:
-    case SQLITE_FULL:
       return StoreFault::CannotWrite;
     default:
       return otherwise;
@@ -108,10 +82,7 @@ StoreFault FaultOfError(const QSqlError& error, StoreFault otherwise) {
 }  // namespace
 
 SpiderDatabase::SpiderDatabase(QString filePath)
-    : m_filePath(std::move(filePath)), m_connectionName(NextConnectionName()) {
-  // Before the first connection: the layer is SQLite's default for every file opened after it.
-  InstallWalWriteCoalescing();
-}
+    : m_filePath(std::move(filePath)), m_connectionName(NextConnectionName()) {}
 
 SpiderDatabase::~SpiderDatabase() {
   commitBatch();
@@ -221,14 +192,15 @@ void SpiderDatabase::closeConnection() {
   // A new connection counts data versions of its own, and may see another file.
   m_ownTransaction = false;
   m_dataVersion = -1;
-  invalidateMirrors();
+  forgetAnswers();
   if (!QSqlDatabase::contains(m_connectionName)) return;
   QSqlDatabase db = connection();
   db.close();
 }
 
 void SpiderDatabase::setFault(StoreFault fault) {
-  if (fault == m_fault) return;
+  // A full disk is told at every change it keeps out: the crawl stops on it each time.
+  if (fault == m_fault && fault != StoreFault::DiskFull) return;
   m_fault = fault;
   if (m_faultListener) m_faultListener(fault);
 }
@@ -305,10 +277,7 @@ bool SpiderDatabase::openFile() {
     QSqlDatabase db = connection();
     AddLookupIndexes(db);
   }
-  // The websites mirror is read with the file, at the program's start, rather than at the
-  // first link of the crawl (a queue of 100,000 rows takes a few dozen milliseconds).
   m_dataVersion = dataVersion();
-  FillMirror(SqliteHandle(connection()), m_websites);
   setFault(immutable || !folderWritable || readOnlyConnection() ? StoreFault::CannotWrite
                                                                 : StoreFault::None);
   return true;
@@ -349,8 +318,8 @@ void SpiderDatabase::joinBatch() {
   // Inside a transaction of another operation (LoadWebsiteList's) its own rules hold.
   if (!db || !sqlite3_get_autocommit(db)) return;
   // IMMEDIATE: the write lock now, so that no other program's commit can come between the
-  // batch's read of the mirror's data version and its writes. Without it (the file is locked
-  // or read-only) the operations run one by one, as outside a batch.
+  // batch's read of the data version (for the answers held) and its writes. Without it (the file is
+  // locked or read-only) the operations run one by one, as outside a batch.
   QSqlQuery* begin = prepared(QStringLiteral("BEGIN IMMEDIATE"));
   if (!begin || !begin->exec()) return;
   begin->finish();
@@ -358,7 +327,7 @@ void SpiderDatabase::joinBatch() {
   m_transactionAge.start();
   if (m_crawlBatch) m_commitTimer->start();
   const qint64 version = dataVersion();
-  if (version < 0 || version != m_dataVersion) invalidateMirrors();
+  if (version < 0 || version != m_dataVersion) forgetAnswers();
   m_dataVersion = version;
 }
 
@@ -371,11 +340,11 @@ void SpiderDatabase::commitBatch() {
     commit->finish();
     return;
   }
-  // What did not commit is not in the file, but it is in the mirror, and the last change was
-  // not stored after all.
+  // What did not commit is not in the file, but the answers held may count it, and the last
+  // change was not stored after all.
   if (commit) noteChange(false, *commit);
   QSqlQuery(connection()).exec(QStringLiteral("ROLLBACK"));
-  invalidateMirrors();
+  forgetAnswers();
 }
 
 void SpiderDatabase::endBatch() {
@@ -404,29 +373,20 @@ qint64 SpiderDatabase::dataVersion() {
   return version;
 }
 
-void SpiderDatabase::invalidateMirrors() {
-  m_websites.invalidate();
-  m_visited.invalidate();
+void SpiderDatabase::forgetAnswers() {
+  m_websites.clear();
+  m_visited.clear();
 }
 
-bool SpiderDatabase::visitedMirrorReady(const QString& search) {
-  if (!websiteMirrorReady()) return false;
-  if (m_visited.loaded() && m_visitedSearch == search) return true;
-  m_visitedSearch = search;
-  return FillMirror(SqliteHandle(connection()), m_visited,
-                    "SELECT website FROM visited WHERE search = ?", search.toUtf8());
-}
-
-bool SpiderDatabase::websiteMirrorReady() {
+bool SpiderDatabase::answersCurrent() {
   if (!ready()) return false;
   // Inside the batch's transaction nobody else can have committed since it began.
-  if (!m_ownTransaction) {
-    const qint64 version = dataVersion();
-    if (version < 0) return false;
-    if (version != m_dataVersion) invalidateMirrors();
-    m_dataVersion = version;
-  }
-  return m_websites.loaded() || FillMirror(SqliteHandle(connection()), m_websites);
+  if (m_ownTransaction) return true;
+  const qint64 version = dataVersion();
+  if (version < 0) return false;
+  if (version != m_dataVersion) forgetAnswers();
+  m_dataVersion = version;
+  return true;
 }
 
 QSqlDatabase SpiderDatabase::connection() const {
@@ -519,7 +479,7 @@ bool SpiderDatabase::AddWebsite(QString& site) {
           prepared(QStringLiteral("INSERT INTO websites (website, Date) VALUES (?, ?)"))) {
     query->bindValue(0, site);
     query->bindValue(1, StoredNow());
-    if (noteChange(query->exec(), *query)) m_websites.add(site);
+    if (noteChange(query->exec(), *query)) m_websites.added(site);
     query->finish();
   }
   return true;
@@ -549,7 +509,7 @@ bool SpiderDatabase::DeleteWebsite(QString& site) {
   site = NormaliseWebsite(site, m_keepSecureScheme);
   m_lastChangeStored = false;
   if (deleteFirstMatch(QStringLiteral("websites"), QStringLiteral("website"), site))
-    m_websites.remove(site);
+    m_websites.removed(site);
   return true;
 }
 
@@ -558,7 +518,7 @@ bool SpiderDatabase::DeleteAllWebsites() {
   if (!ready()) return false;
   QSqlQuery query(connection());
   if (!noteChange(query.exec(QStringLiteral("DELETE FROM websites")), query)) return false;
-  m_websites.clearLoaded();
+  m_websites.clear();
   return true;
 }
 
@@ -594,8 +554,15 @@ bool SpiderDatabase::FaxExists(QString& fax) {
 bool SpiderDatabase::WebsiteKnown(QString& site, const QStringList& queued) {
   site = NormaliseWebsite(site, m_keepSecureScheme);
   // A website that cannot be looked up counts as known, so it is not queued.
-  if (!websiteMirrorReady() || m_websites.contains(site)) return true;
-  return queued.contains(site, Qt::CaseSensitive);
+  if (!answersCurrent()) return true;
+  std::optional<bool> inTable = m_websites.known(site);
+  if (!inTable) {
+    bool found = false;
+    if (!lookup(QStringLiteral("websites"), QStringLiteral("website"), site, found)) return true;
+    m_websites.remember(site, found);
+    inTable = found;
+  }
+  return *inTable || queued.contains(site, Qt::CaseSensitive);
 }
 
 bool SpiderDatabase::LoadFaxList(QStringList& shown) {
@@ -637,7 +604,7 @@ bool SpiderDatabase::LoadWebsiteList(QStringList& shown) {
   if (!transaction.exec(QStringLiteral("COMMIT"))) {
     noteChange(false, transaction);
     transaction.exec(QStringLiteral("ROLLBACK"));
-    invalidateMirrors();
+    forgetAnswers();
   } else if (!moved) {
     m_lastChangeStored = false;
   } else {
@@ -685,9 +652,9 @@ bool SpiderDatabase::AddVisitedTable() {
 }
 
 bool SpiderDatabase::AddVisited(const QString& address, const QString& search) {
-  if (!ready()) return false;
-  const bool mirrored = visitedMirrorReady(search);
-  if (mirrored && m_visited.contains(address)) return true;
+  if (!answersCurrent()) return false;
+  const bool current = m_visitedSearch == search;
+  if (current && m_visited.known(address).value_or(false)) return true;
   QSqlQuery* query = prepared(
       QStringLiteral("INSERT INTO visited (website, search) SELECT ?, ? WHERE NOT EXISTS "
                      "(SELECT 1 FROM visited WHERE website = ? COLLATE NOCASE AND search = ?)"));
@@ -697,15 +664,19 @@ bool SpiderDatabase::AddVisited(const QString& address, const QString& search) {
     query->bindValue(i + 1, search);
   }
   const bool done = query->exec();
-  if (done && mirrored && query->numRowsAffected() > 0) m_visited.add(address);
+  if (done && current) m_visited.added(address);
   query->finish();
   return done;
 }
 
 bool SpiderDatabase::VisitedKnown(const QString& address, const QString& search) {
-  if (!ready()) return false;
   // Asked for every page the crawl is about to read: answered from memory where it can be.
-  if (visitedMirrorReady(search)) return m_visited.contains(address);
+  if (!answersCurrent()) return false;
+  if (m_visitedSearch != search) {
+    m_visited.clear();
+    m_visitedSearch = search;
+  }
+  if (const std::optional<bool> known = m_visited.known(address)) return *known;
   QSqlQuery* query = prepared(QStringLiteral(
       "SELECT 1 FROM visited WHERE website = ? COLLATE NOCASE AND search = ? LIMIT 1"));
   if (!query) return false;
@@ -714,6 +685,7 @@ bool SpiderDatabase::VisitedKnown(const QString& address, const QString& search)
   if (!query->exec()) return false;
   const bool found = query->next();
   query->finish();
+  m_visited.remember(address, found);
   return found;
 }
 
@@ -724,7 +696,7 @@ bool SpiderDatabase::DeleteVisited(const QString& search) {
   query->bindValue(0, search);
   const bool done = query->exec();
   query->finish();
-  if (done && m_visitedSearch == search) m_visited.invalidate();
+  if (done && m_visitedSearch == search) m_visited.clear();
   return done;
 }
 

@@ -14,8 +14,8 @@
 
 #include "store/fax_row.h"
 #include "store/result_site.h"
+#include "store/lookup_cache.h"
 #include "store/store_fault.h"
-#include "store/website_mirror.h"
 
 namespace norvane {
 
@@ -89,7 +89,8 @@ class SpiderDatabase {
   static constexpr int kCrawlCommitMs = 50;
   void setCrawlBatch(bool on);
   // What keeps the file from holding the harvest, as the last open or change found it; a
-  // change that is stored ends it. The listener hears every change of it. A file that cannot be
+  // change that is stored ends it. The listener hears every change of it, and every change a
+  // full disk keeps out. A file that cannot be
   // written is opened read-only without locks (SQLite's immutable mode) when nothing waits in a
   // -wal file beside it, so that reading it leaves no -wal or -shm file behind.
   StoreFault fault() const { return m_fault; }
@@ -205,15 +206,10 @@ class SpiderDatabase {
   void joinBatch();
   // PRAGMA data_version: changes when another connection commits to the file. -1 on failure.
   qint64 dataVersion();
-  // The mirror of `websites`, current with the file: emptied when another program changed
-  // the file since it was last looked at, filled from the table when empty. False when the
-  // table cannot be read.
-  bool websiteMirrorReady();
-  // The same for the pages read under `search` (the only search string held at a time); false
-  // when the table cannot be read, or the file lacks it.
-  bool visitedMirrorReady(const QString& search);
-  // Both mirrors may differ from the file.
-  void invalidateMirrors();
+  // Whether the answers held may stand: false when the file cannot be read; the answers are
+  // forgotten when another program changed the file since they were last asked for.
+  bool answersCurrent();
+  void forgetAnswers();
 
   QString m_filePath;
   QString m_connectionName;
@@ -226,9 +222,9 @@ class SpiderDatabase {
   bool m_ownTransaction = false;  // the batch's transaction is open
   QElapsedTimer m_transactionAge;
   std::unique_ptr<QTimer> m_commitTimer;  // commits an idle crawl's transaction
-  qint64 m_dataVersion = -1;              // when the mirror was last known current
-  WebsiteMirror m_websites;
-  WebsiteMirror m_visited;  // the `website` column of visited for m_visitedSearch
+  qint64 m_dataVersion = -1;              // when the answers were last known current
+  LookupCache m_websites;                 // is the website in `websites`
+  LookupCache m_visited;                  // was the page read under m_visitedSearch
   QString m_visitedSearch;
   QElapsedTimer m_sinceLockMissed;  // started when a lock or an open last made the store give up
   QElapsedTimer m_lockWait;

@@ -16,6 +16,12 @@ QString StoreFaultMessage(StoreFault fault, const QString& filePath) {
       return where + QStringLiteral(
                          " cannot be written: numbers found now will not be kept. Make the file "
                          "and its folder writable, then start the program again.");
+    case StoreFault::DiskFull:
+      return QStringLiteral("The disk of ") + QDir::toNativeSeparators(info.absolutePath()) +
+             QStringLiteral(" is full: ") + info.fileName() +
+             QStringLiteral(
+                 " cannot take the websites and numbers found now. Make room on the disk, then "
+                 "click Resume to go on.");
     case StoreFault::InUse:
       return where + QStringLiteral(
                          " is in use by another program: numbers found while it is will not be "
@@ -38,6 +44,8 @@ QString StoreFaultPanelText(StoreFault fault) {
       return QString();
     case StoreFault::CannotWrite:
       return QStringLiteral("spider.mdb read-only");
+    case StoreFault::DiskFull:
+      return QStringLiteral("disk full");
     case StoreFault::InUse:
       return QStringLiteral("spider.mdb in use");
     case StoreFault::NotADatabase:

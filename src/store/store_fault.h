@@ -9,6 +9,7 @@ namespace norvane {
 enum class StoreFault {
   None,
   CannotWrite,   // read-only file or folder, or a file that cannot be created
+  DiskFull,      // the disk that holds it has no room left for what is stored
   InUse,         // another program holds a lock on it
   NotADatabase,  // other bytes than a database, or a folder of that name
   CannotOpen,    // anything else that keeps it from being read

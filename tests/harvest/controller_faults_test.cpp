@@ -1,5 +1,6 @@
 // The crawl's limits and guards at their edges: each case fails when its rule slips by one
 // (a tick, a byte, a letter's case, a guard that is dropped).
+#include <QElapsedTimer>
 #include <QFile>
 #include <functional>
 
@@ -61,6 +62,55 @@ TEST_F(CrawlTest, FetchIsGivenUpExactlyAtItsLimits) {
     EXPECT_EQ(crawl->fetcher().isSlowHost(host), c.givenUp);
     crawl.reset();
   }
+}
+
+// A server that sends a byte more often than the idle limit keeps its fetch going past that
+// limit, within the total one: the page arrives whole, with the number at its very end.
+TEST_F(CrawlTest, ByteByByteWithinTheIdleLimitThePageArrivesWhole) {
+  constexpr int kTickMs = 100;  // idle limit 1 s, total limit 3 s
+  const QByteArray raw =
+      "HTTP/1.1 200 OK\r\n\r\n<body><p>Open daily.</p>Fax: (201) 555-0142</body>";
+  server.setResponse(QStringLiteral("trickle.test/"), raw);
+  server.setBehaviour(QStringLiteral("trickle.test"), TestHttpServer::Behaviour::TrickleWhole);
+  server.setTrickleInterval(25);  // about 1.5 s for the whole response
+  seedQueue({QStringLiteral("trickle.test")});
+  auto crawl = startCrawler(kTickMs);
+  QElapsedTimer clock;
+  clock.start();
+  crawl->StartSearch();
+  ASSERT_TRUE(WaitFor([&] { return dry(*crawl); }, 10000));
+  EXPECT_GT(clock.elapsed(), 10 * kTickMs);  // it did outlast the idle limit
+  EXPECT_FALSE(crawl->fetcher().isSlowHost(QStringLiteral("trickle.test")));
+  EXPECT_EQ(crawl->statistics().lSessionScanned, 1);
+  QString fax = QStringLiteral("1-201-555-0142");
+  EXPECT_TRUE(crawl->database().FaxExists(fax));
+}
+
+// robots.txt is the polite crawl's own fetch, not a take of a website: of the five takes of
+// Start Search, three start robots.txt of a host each and two find every host waiting for its
+// robots.txt, so only those two count towards the auto advance.
+TEST_F(CrawlTest, PoliteAutoAdvanceCountsNoRobotsTxtFetch) {
+  server.setResponseDelay(3000);  // no robots.txt answers while the takes run
+  QStringList queue;
+  for (const char* host : {"a.test", "b.test", "c.test"}) queue << QLatin1String(host);
+  seedQueue(queue, {QStringLiteral("first"), QStringLiteral("second")});
+  options.politeCrawl = true;
+  options.autoAdvance = true;
+  options.advanceAfter = 3;
+  options.searchTypeIndex = options.resultCountIndex = 0;
+  auto crawl = startCrawler();
+  // No events between the takes: a parked socket woken meanwhile would take once more.
+  const auto interval = YieldInterval();
+  YieldToEvents();
+  SetYieldInterval(std::chrono::hours(1));
+  crawl->StartSearch();
+  SetYieldInterval(interval);
+  EXPECT_EQ(crawl->lAdvanceCount, 2);
+  EXPECT_TRUE(crawl->bHarvesting);
+  EXPECT_EQ(searchWindowLoads, 0);
+  ASSERT_TRUE(WaitFor([&] { return server.requests().size() == 3; }));
+  EXPECT_EQ(requested(),
+            (QStringList{"a.test/robots.txt", "b.test/robots.txt", "c.test/robots.txt"}));
 }
 
 TEST_F(CrawlTest, LateEventsAndOtherSpellingsLeaveTheCrawlOnCourse) {

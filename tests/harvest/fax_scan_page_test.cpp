@@ -56,6 +56,14 @@ INSTANTIATE_TEST_SUITE_P(
         PageCase{"NonBreakingSpacesBetweenDigits",
                  "<body>Fax 201&nbsp;555&nbsp;0123</body>",
                  {"+2015550123"}},
+        // Letters after a number of fewer than ten digits count against it: six leave it
+        // stored, the seventh (the limit) rules it out.
+        PageCase{
+            "NumberThenSixLetters", "<body><p>Fax 201-555-012 abcdef</p></body>", {"+201-555-012"}},
+        PageCase{"NumberThenTheLetterLimit", "<body><p>Fax 201-555-012 abcdefg</p></body>", {}},
+        PageCase{"NumberThenTheLetterLimitWithinATag",
+                 "<body><p>Fax 201-555-012 <b>abc</b>defg</p></body>",
+                 {}},
         PageCase{"NoBody", "<html>Fax 201-555-0123</html>", {}},
         PageCase{"NoFax", "<body>Phone 201-555-0123</body>", {}}, PageCase{"Empty", "", {}}),
     [](const auto& info) { return std::string(info.param.name); });

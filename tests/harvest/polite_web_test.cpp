@@ -1,6 +1,7 @@
 // The polite crawl against a local web server: robots.txt fetched first and obeyed, at most two
 // connections to one host while all ten sockets stay in use, and servers asking to wait.
 #include <QDateTime>
+#include <QFile>
 #include <QLocale>
 #include <cstdlib>
 
@@ -140,6 +141,56 @@ INSTANTIATE_TEST_SUITE_P(
         RobotsCase{"OffNeverAsks", false, Response("200 OK", "User-agent: *\nDisallow: /\n"),
                    Behaviour::Normal, kRobotsPages, 0}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A second session on the same file asks for robots.txt again: what the first one read is no
+// answer of this run, and robots.txt is no page read. Only this run's answer may drop websites.
+TEST_F(CrawlTest, SecondSessionFetchesRobotsTxtAgainBeforeDroppingAnything) {
+  const struct {
+    const char* name;
+    QByteArray secondRobots;  // the answer the second session gets
+    QStringList fetched;      // pages of the second session
+  } cases[] = {
+      {"allowed",
+       Response("200 OK", "User-agent: *\nDisallow: /private\n"),
+       {"/b.html", "/c.html"}},
+      {"refused now", Response("200 OK", "User-agent: *\nDisallow: /\n"), {}},
+      {"server error now", Response("503 Service Unavailable", "busy"), {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (const char* name : {"spider.mdb", "spider.mdb-wal", "spider.mdb-shm"})
+      QFile::remove(folder.file(QLatin1String(name)));
+    server.clearRequests();
+    options.politeCrawl = true;
+    options.skipPagesRead = true;
+    server.setResponse(QStringLiteral("r.test/robots.txt"),
+                       Response("200 OK", "User-agent: *\nDisallow: /private\n"));
+    for (const char* page : {"/a.html", "/b.html", "/c.html"})
+      server.setPage(QStringLiteral("r.test") + page, "<p>page</p>");
+    seedQueue({QStringLiteral("r.test/a.html")});
+    {
+      auto first = startCrawler(20);
+      first->StartSearch();
+      ASSERT_TRUE(WaitFor([&] { return dry(*first); }, 15000));
+    }
+    ASSERT_EQ(PathsOf(server, QStringLiteral("r.test")), (QStringList{"/robots.txt", "/a.html"}));
+
+    server.setResponse(QStringLiteral("r.test/robots.txt"), c.secondRobots);
+    seed({}, {QStringLiteral("first.dropped"), QStringLiteral("r.test/b.html"),
+              QStringLiteral("r.test/c.html")});
+    auto second = startCrawler(20);
+    ASSERT_EQ(second->database().CountWebsites(), 0);  // all three in the preview
+    second->StartSearch();
+    ASSERT_TRUE(WaitFor([&] { return dry(*second); }, 15000));
+    QStringList asked = PathsOf(server, QStringLiteral("r.test")).mid(2);
+    ASSERT_FALSE(asked.isEmpty());
+    EXPECT_EQ(asked.takeFirst(), QStringLiteral("/robots.txt"));
+    asked.sort();  // two sockets fetch the pages side by side
+    EXPECT_EQ(asked, c.fetched);
+    EXPECT_FALSE(second->database().VisitedKnown(QStringLiteral("r.test/robots.txt"),
+                                                 QStringLiteral("plumbers")));
+  }
+}
 
 struct HostsCase {
   const char* name;

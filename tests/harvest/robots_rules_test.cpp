@@ -84,7 +84,8 @@ TEST(RobotsRulesTest, GroupForNorvane) {
 
 TEST(RobotsRulesTest, PatternMatching) {
   const struct {
-    std::string_view rules, path;
+    std::string_view rules;
+    std::string path;  // owned: one is made at run time
     bool allowed;
   } cases[] = {
       {"Disallow: /fish", "/fish.html", false},

@@ -13,6 +13,7 @@
 #include "result_pages.h"
 #include "search/form3.h"
 #include "support/qt_printers.h"
+#include "support/wait_for.h"
 
 namespace norvane::testing {
 namespace {
@@ -59,8 +60,8 @@ TEST_F(EndToEndTest, OneClickRunsSearchCrawlAndTheNextSearchString) {
   }
 
   QTest::mouseClick(form->Command1, Qt::LeftButton);
-  QTRY_VERIFY_WITH_TIMEOUT(form->panelText(3) == "Add more search terms", 60000);
-  QTRY_VERIFY(form->searchWindow() == nullptr);
+  ASSERT_TRUE(WaitFor([&] { return form->panelText(3) == "Add more search terms"; }, 60000));
+  ASSERT_TRUE(WaitFor([&] { return form->searchWindow() == nullptr; }));
 
   // Twenty sites wait in the table once Start Search has filled its list; every take moves one
   // more, and the take that finds the table empty stops the crawl. The pages finished before

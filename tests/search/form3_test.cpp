@@ -94,7 +94,7 @@ class Form3Test : public ::testing::Test {
   // Runs a pass to its hand-over: the crawl, the next search string or the window's unload.
   void runPass(const QString& previousEngine = QString()) {
     load(previousEngine);
-    QTRY_VERIFY_WITH_TIMEOUT(host.handedOver(), kPassTimeoutMs);
+    ASSERT_TRUE(WaitFor([&] { return host.handedOver(); }, kPassTimeoutMs));
     QTest::qWait(0);
   }
 
@@ -153,7 +153,7 @@ TEST_F(Form3Test, PagesAreAskedWithTheQueryAndEachEnginesOffsets) {
     EXPECT_EQ(host.panels, panels);
     EXPECT_EQ(host.searches, QStringList{"plumbers nj"});
     EXPECT_EQ(host.startSearchCalls + host.startNextSearchCalls, 0);
-    QTRY_VERIFY(host.form.isNull());
+    ASSERT_TRUE(WaitFor([&] { return host.form.isNull(); }));
   }
 }
 
@@ -202,7 +202,7 @@ TEST_F(Form3Test, PassHandsOverByTheNumberOfDomainsFound) {
     EXPECT_EQ(host.panels, c.panels);
     EXPECT_EQ(host.statusAtHandOver, QString("Finished! Extracted %1 results.").arg(c.domains));
     if (c.unloadsItself) {
-      QTRY_VERIFY(host.form.isNull());
+      ASSERT_TRUE(WaitFor([&] { return host.form.isNull(); }));
     } else {
       ASSERT_FALSE(host.form.isNull());
       EXPECT_TRUE(host.form->bFinished);
@@ -233,7 +233,7 @@ TEST_F(Form3Test, WantedNumberAndEmptyPagesEndThePass) {
     EXPECT_EQ(ResultPageRequests().size(), c.requests);
     EXPECT_EQ(host.websites.size(), c.domains);
     EXPECT_EQ(host.startSearchCalls, 1);
-    QTRY_VERIFY(host.form.isNull());
+    ASSERT_TRUE(WaitFor([&] { return host.form.isNull(); }));
   }
 }
 
@@ -243,9 +243,10 @@ TEST_F(Form3Test, ClosingWhileWaitingForAPageEndsThePassAndKeepsTheQueue) {
   host.searches = {"a", "b"};
   Form3* form = load();
   QStringList requests;
-  QTRY_VERIFY_WITH_TIMEOUT((requests << ResultPageRequests()).size() == 2, kPassTimeoutMs);
+  ASSERT_TRUE(
+      WaitFor([&] { return (requests << ResultPageRequests()).size() == 2; }, kPassTimeoutMs));
   form->close();
-  QTRY_VERIFY(host.form.isNull());
+  ASSERT_TRUE(WaitFor([&] { return host.form.isNull(); }));
   TestWeb().release();
   QTest::qWait(50);
   EXPECT_EQ(host.websites, FirmDomains(5));
@@ -284,7 +285,7 @@ TEST_F(Form3Test, UnloadDuringTheHandOverWaitsForTheWindowsOwnWork) {
     ServePages({GoogleResultPage(Firms(domains))});
     runPass();
     EXPECT_EQ(host.startSearchCalls + host.startNextSearchCalls, 1);
-    QTRY_VERIFY(host.form.isNull());
+    ASSERT_TRUE(WaitFor([&] { return host.form.isNull(); }));
   }
 }
 

@@ -12,6 +12,7 @@
 #include "result_pages.h"
 #include "search/form3.h"
 #include "support/qt_printers.h"
+#include "support/wait_for.h"
 
 namespace norvane::testing {
 namespace {
@@ -204,7 +205,7 @@ TEST_F(SearchListTest, SearchWindowRunsAPassForTxtSearchAndReportsTooFewResults)
   EXPECT_EQ(form->List2->count(), 0);
   EXPECT_EQ(form->searchWindowLoads(), 1);
 
-  QTRY_VERIFY_WITH_TIMEOUT(form->searchWindow() == nullptr, 30000);
+  ASSERT_TRUE(WaitFor([&] { return form->searchWindow() == nullptr; }, 30000));
   EXPECT_EQ(form->panelText(1), "Stopped");
   EXPECT_EQ(form->panelText(2), "Not enough results");
   EXPECT_EQ(form->panelText(3), "Add more search terms");
@@ -259,10 +260,11 @@ TEST_F(SearchListTest, PassThatStartsNoCrawlGivesTheNumberButtonsBack) {
     form->Command1->click();
     EXPECT_FALSE(form->Command2->isEnabled());  // while the pass runs
     if (c.firms < 0) {
-      QTRY_VERIFY(TestWeb().requestCount() > 0);
+      ASSERT_TRUE(WaitFor([&] { return TestWeb().requestCount() > 0; }));
       form->searchWindow()->close();
     }
-    QTRY_VERIFY_WITH_TIMEOUT(form->searchWindow() == nullptr && !crawl.bHarvesting, 30000);
+    ASSERT_TRUE(
+        WaitFor([&] { return form->searchWindow() == nullptr && !crawl.bHarvesting; }, 30000));
     EXPECT_EQ(faxData, c.faxData);
     EXPECT_FALSE(setWhileHarvesting);
     for (QToolButton* b : {form->cmdViewDatabase, form->Command2, form->Command3})
@@ -283,7 +285,7 @@ TEST_F(SearchListTest, LoadingAgainReplacesAWindowStillWaiting) {
   QPointer<Form3> first = form->searchWindow();
   form->txtSearch->setText("b");
   form->LoadSearchWindow();
-  QTRY_VERIFY(first.isNull());
+  ASSERT_TRUE(WaitFor([&] { return first.isNull(); }));
   ASSERT_NE(form->searchWindow(), nullptr);
   EXPECT_EQ(form->searchWindow()->strQuery, "b+fax");
   EXPECT_EQ(form->searchWindowLoads(), 2);
@@ -300,7 +302,7 @@ TEST_F(SearchListTest, ClosingTheMainWindowUnloadsTheSearchWindow) {
   ASSERT_FALSE(window.isNull());
   form->close();
   EXPECT_EQ(form->searchWindow(), nullptr);
-  QTRY_VERIFY(window.isNull());
+  ASSERT_TRUE(WaitFor([&] { return window.isNull(); }));
   TestWeb().setHandler({});
   TestWeb().release();
 }

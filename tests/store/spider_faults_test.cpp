@@ -1,5 +1,6 @@
 // spider.mdb under faults from outside: another program's locks, and the program being killed.
 #include <gtest/gtest.h>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
@@ -234,6 +235,95 @@ TEST_F(SpiderFaults, KilledWriterLosesNoStoredRow) {
   ASSERT_TRUE(db.open());
   EXPECT_EQ(db.CountFaxes(), faxes.size());
   EXPECT_EQ(db.CountWebsites(), sites.size());
+}
+
+// SQLITE_FULL, made here by capping the file's pages (the crawl's test fills a real disk): a
+// full disk is told as such, not as a file that cannot be written, each time it keeps a change
+// out, and storing goes on once there is room.
+TEST_F(SpiderFaults, FullDiskIsToldAsSuchUntilThereIsRoom) {
+  SpiderDatabase db(path);
+  ASSERT_TRUE(db.open());
+  int faultsHeard = 0;
+  db.setFaultListener([&](StoreFault fault) { faultsHeard += fault == StoreFault::DiskFull; });
+  QSqlQuery cap(QSqlDatabase::database(
+      QSqlDatabase::connectionNames().filter(QStringLiteral("norvane-spider-")).value(0), false));
+  ASSERT_TRUE(cap.exec(QStringLiteral("PRAGMA page_count")) && cap.next());
+  const int pages = cap.value(0).toInt();
+  ASSERT_TRUE(cap.exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pages)));
+  const QString big(8000, QLatin1Char('x'));  // a row that needs pages of its own
+  for (int attempt = 1; attempt <= 2; ++attempt) {
+    QString fax = QStringLiteral("1-201-555-010%1").arg(attempt);
+    QString search = QStringLiteral("plumbers");
+    db.AddFax(fax, big, search, QStringLiteral("NJ"));
+    EXPECT_FALSE(db.lastChangeStored());
+    EXPECT_EQ(db.fault(), StoreFault::DiskFull);
+    EXPECT_EQ(faultsHeard, attempt);
+  }
+  EXPECT_TRUE(StoreFaultMessage(db.fault(), path)
+                  .startsWith(QStringLiteral("The disk of ") +
+                              QDir::toNativeSeparators(QFileInfo(path).absolutePath()) +
+                              QStringLiteral(" is full")));
+  EXPECT_EQ(StoreFaultPanelText(db.fault()), QStringLiteral("disk full"));
+
+  ASSERT_TRUE(cap.exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pages * 100)));
+  QString fax = QStringLiteral("1-201-555-0109");
+  QString search = QStringLiteral("plumbers");
+  db.AddFax(fax, big, search, QStringLiteral("NJ"));
+  EXPECT_TRUE(db.lastChangeStored());
+  EXPECT_EQ(db.fault(), StoreFault::None);
+  EXPECT_EQ(probe.column(QStringLiteral("SELECT fax FROM faxes ORDER BY rowid")),
+            (QStringList{"1-201-555-0100", "1-201-555-0109"}));
+}
+
+// Starts the writer in a mode, waits for its line that begins with `prefix` and kills it
+// (SIGKILL) at once: the line's words after the prefix.
+QStringList KillWriterAfter(const QString& path, const QString& mode, const QByteArray& prefix) {
+  QProcess writer;
+  writer.start(QStringLiteral(NORVANE_SPIDER_WRITER), {path, mode});
+  if (!writer.waitForStarted(10000)) return {QStringLiteral("not started")};
+  QByteArray line;
+  QElapsedTimer clock;
+  clock.start();
+  while (!line.startsWith(prefix) && clock.elapsed() < 60000) {
+    if (writer.canReadLine()) {
+      line = writer.readLine().trimmed();
+    } else if (!writer.waitForReadyRead(1000) && writer.state() != QProcess::Running) {
+      break;
+    }
+  }
+  writer.kill();
+  writer.waitForFinished(10000);
+  if (!line.startsWith(prefix)) return {QString::fromLocal8Bit(writer.readAllStandardError())};
+  return QString::fromLatin1(line.mid(prefix.size())).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+// A transaction larger than the page cache is written to the WAL before its commit, and changing
+// those pages again makes SQLite rewrite frames behind the commit frame: killed right after
+// COMMIT returned, every row of it is there.
+TEST_F(SpiderFaults, KilledRightAfterASpillingCommitKeepsEveryRow) {
+  const QStringList words = KillWriterAfter(path, QStringLiteral("spill"), "COMMITTED ");
+  ASSERT_EQ(words.size(), 2) << words.join(' ').toStdString();
+  EXPECT_GT(words.at(1).toInt(), 0) << "the transaction did not spill";
+  EXPECT_EQ(probe.column(QStringLiteral("PRAGMA integrity_check")), QStringList{"ok"});
+  EXPECT_EQ(probe.column(QStringLiteral("SELECT count(*) FROM bulk WHERE v GLOB 'X*'")),
+            QStringList{words.at(0)});
+  EXPECT_EQ(probe.column(QStringLiteral("SELECT count(*) FROM bulk")), QStringList{words.at(0)});
+}
+
+// Killed right after AddFax returned: the number is in the file, and so are the websites the
+// crawl's batch queued before it.
+TEST_F(SpiderFaults, KilledRightAfterAddFaxKeepsTheNumber) {
+  const QStringList words = KillWriterAfter(path, QStringLiteral("fax"), "STORED ");
+  ASSERT_EQ(words, QStringList{"yes"});
+  EXPECT_EQ(probe.column(QStringLiteral("SELECT fax FROM faxes ORDER BY rowid")),
+            (QStringList{"1-201-555-0100", "1-973-555-0199"}));
+  EXPECT_EQ(probe.column(QStringLiteral("SELECT count(*) FROM websites WHERE website GLOB "
+                                        "'queued*'")),
+            QStringList{"5"});
+  SpiderDatabase db(path);
+  ASSERT_TRUE(db.open());
+  QString fax = QStringLiteral("1-973-555-0199");
+  EXPECT_TRUE(db.FaxExists(fax));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QSslSocket>
 #include <QTcpSocket>
 #include <QTimer>
+#include <memory>
 
 namespace norvane::testing {
 namespace {
@@ -160,24 +161,37 @@ void TestHttpServer::onReadyRead(QTcpSocket* socket) {
   respond(socket, request);
 }
 
+QByteArray TestHttpServer::usualResponse(const Request& request) {
+  const QString key = (request.host + request.path).toLower();
+  if (m_firstResponses.contains(key)) return m_firstResponses.take(key);
+  if (m_responses.contains(key)) return m_responses.value(key);
+  if (m_pageMakers.contains(request.host.toLower())) {
+    if (const std::optional<QByteArray> made =
+            m_pageMakers.value(request.host.toLower())(request.path))
+      return "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
+             QByteArray::number(made->size()) + "\r\nConnection: close\r\n\r\n" + *made;
+  }
+  return "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+}
+
 void TestHttpServer::respond(QTcpSocket* socket, const Request& request) {
   const Behaviour behaviour = m_behaviours.value(request.host.toLower(), Behaviour::Normal);
   switch (behaviour) {
-    case Behaviour::Normal: {
-      const QString key = (request.host + request.path).toLower();
-      QByteArray raw = m_responses.value(key);
-      std::optional<QByteArray> made;
-      if (!m_responses.contains(key) && m_pageMakers.contains(request.host.toLower()))
-        made = m_pageMakers.value(request.host.toLower())(request.path);
-      if (made) {
-        raw = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
-              QByteArray::number(made->size()) + "\r\nConnection: close\r\n\r\n" + *made;
-      } else if (!m_responses.contains(key)) {
-        raw = "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
-      }
-      if (m_firstResponses.contains(key)) raw = m_firstResponses.take(key);
-      socket->write(raw);
+    case Behaviour::Normal:
+      socket->write(usualResponse(request));
       closeLater(socket);
+      return;
+    case Behaviour::TrickleWhole: {
+      auto* timer = new QTimer(socket);
+      auto left = std::make_shared<QByteArray>(usualResponse(request));
+      connect(timer, &QTimer::timeout, socket, [this, socket, timer, left] {
+        socket->write(left->left(1));
+        left->remove(0, 1);
+        if (!left->isEmpty()) return;
+        timer->stop();
+        closeLater(socket);
+      });
+      timer->start(m_trickleMs);
       return;
     }
     case Behaviour::Silent:

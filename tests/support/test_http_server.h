@@ -32,6 +32,7 @@ class TestHttpServer : public QObject {
     HeadersThenStall,  // a header block with Content-Length 500, a moment later 250
                        // body bytes, then nothing
     Trickle,           // one byte per trickle interval, never ending
+    TrickleWhole,      // the usual response one byte per trickle interval, then close
     Endless,           // a body that never ends, as fast as the socket takes it
     Garbage,           // binary bytes with NULs, then close
     CloseAtOnce,       // close as soon as the request arrived
@@ -90,6 +91,8 @@ class TestHttpServer : public QObject {
  private:
   void onNewConnection();
   void onReadyRead(QTcpSocket* socket);
+  // The response set for the request's address (the first-time one first), or a 404.
+  QByteArray usualResponse(const Request& request);
   void respond(QTcpSocket* socket, const Request& request);
   void closeLater(QTcpSocket* socket);
 

@@ -10,6 +10,7 @@
 #include "app/form1_fixture.h"
 #include "app/windows/frm_fax_table.h"
 #include "desktop/message_box.h"
+#include "support/wait_for.h"
 
 namespace norvane::testing {
 namespace {
@@ -159,13 +160,13 @@ TEST_F(FaxTableTest, FollowsStoredAndDeletedNumbersKeepingTheSelection) {
   QString search = QStringLiteral("plumbers");
   form->database().AddFax(fax, QStringLiteral("new.example"), search, QStringLiteral("NJ"));
   emit form->controller().faxAppended(fax);
-  QTRY_COMPARE(table->storedCount(), 4);
+  ASSERT_TRUE(WaitFor([&] { return table->storedCount() == 4; })) << table->storedCount();
   EXPECT_EQ(column(*table, frmFaxTable::kNumber).first(), fax);
   EXPECT_EQ(table->selectedRowsText().section(QLatin1Char('\t'), 0, 0),
             QStringLiteral("1-212-555-0102"));
 
   form->controller().DeleteAllFaxes();
-  QTRY_COMPARE(table->storedCount(), 0);
+  ASSERT_TRUE(WaitFor([&] { return table->storedCount() == 0; })) << table->storedCount();
   EXPECT_EQ(table->lblCount->text(), QStringLiteral("0 of 0 numbers shown"));
 }
 

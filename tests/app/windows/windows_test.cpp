@@ -17,6 +17,7 @@
 #include "desktop/message_box.h"
 #include "desktop/open_url.h"
 #include "export/frm_export.h"
+#include "support/wait_for.h"
 
 namespace norvane::testing {
 namespace {
@@ -169,7 +170,8 @@ TEST_F(WindowsTest, SplashTimerShowsTheMainWindowWithinAboutASecond) {
   splash.Form_Load();
   EXPECT_TRUE(splash.Timer2->isActive());
   EXPECT_EQ(splash.Timer2->interval(), kSplashTickMilliseconds);
-  QTRY_VERIFY_WITH_TIMEOUT(splash.mainWindow() && splash.mainWindow()->isVisible(), 5000);
+  ASSERT_TRUE(
+      WaitFor([&] { return splash.mainWindow() && splash.mainWindow()->isVisible(); }, 5000));
   // 75 ticks that never come early: the splash is up for about a second, not a quarter.
   EXPECT_GE(shown.elapsed(), 75 * kSplashTickMilliseconds);
   EXPECT_FALSE(splash.isVisible());

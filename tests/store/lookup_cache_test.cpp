@@ -1,5 +1,6 @@
-// WebsiteKnown answers from memory and the crawl's page work runs in one transaction: both must
-// stay what the file says, whoever changed it, and a stored number must be in the file at once.
+// WebsiteKnown and VisitedKnown answer from memory where they can, and the crawl's page work runs
+// in one transaction: both must stay what the file says, whoever changed it, and a stored number
+// must be in the file at once.
 #include <gtest/gtest.h>
 #include <QStringList>
 #include <QTest>
@@ -7,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "store/lookup_cache.h"
 #include "store/spider_database.h"
 #include "store/spider_probe.h"
 #include "support/temp_app_folder.h"
@@ -27,12 +29,12 @@ bool InFile(SpiderProbe& probe, const QString& site) {
               .isEmpty();
 }
 
-struct MirrorStep {
+struct LookupStep {
   const char* what;
   std::function<void(SpiderDatabase&, SpiderProbe&)> run;
 };
 
-TEST(WebsiteMirror, WebsiteKnownFollowsEveryChangeToTheTable) {
+TEST(StoreLookups, WebsiteKnownFollowsEveryChangeToTheTable) {
   norvane::testing::TempAppFolder folder;
   const QString path = folder.file(QStringLiteral("spider.mdb"));
   SpiderDatabase db(path);
@@ -55,7 +57,7 @@ TEST(WebsiteMirror, WebsiteKnownFollowsEveryChangeToTheTable) {
       ASSERT_TRUE(p.exec({QString::fromUtf8(sql)})) << sql;
     };
   };
-  const MirrorStep steps[] = {
+  const LookupStep steps[] = {
       {"empty table", [](SpiderDatabase&, SpiderProbe&) {}},
       {"ours: add", add("a.com/x")},
       {"ours: add the same in other letters", add("A.COM/X")},
@@ -99,7 +101,7 @@ TEST(WebsiteMirror, WebsiteKnownFollowsEveryChangeToTheTable) {
                              QStringLiteral("d.NET"),
                              QStringLiteral("e.com"),
                              QStringLiteral("never.com")};
-  for (const MirrorStep& step : steps) {
+  for (const LookupStep& step : steps) {
     step.run(db, probe);
     for (QString site : asked) {
       const bool truth = InFile(probe, site);
@@ -110,7 +112,7 @@ TEST(WebsiteMirror, WebsiteKnownFollowsEveryChangeToTheTable) {
 }
 
 // The pages read are answered from memory too, one search string at a time.
-TEST(WebsiteMirror, VisitedKnownFollowsEveryChangeToThePagesRead) {
+TEST(StoreLookups, VisitedKnownFollowsEveryChangeToThePagesRead) {
   norvane::testing::TempAppFolder folder;
   const QString path = folder.file(QStringLiteral("spider.mdb"));
   SpiderDatabase db(path);
@@ -127,7 +129,7 @@ TEST(WebsiteMirror, VisitedKnownFollowsEveryChangeToThePagesRead) {
       ASSERT_TRUE(p.exec({QString::fromUtf8(sql)})) << sql;
     };
   };
-  const MirrorStep steps[] = {
+  const LookupStep steps[] = {
       {"nothing read", [](SpiderDatabase&, SpiderProbe&) {}},
       {"ours: read under fax", read("a.com/x", "fax")},
       {"ours: the same page in other letters", read("A.COM/X", "fax")},
@@ -151,7 +153,7 @@ TEST(WebsiteMirror, VisitedKnownFollowsEveryChangeToThePagesRead) {
   };
   const char* const pages[] = {"a.com/x", "A.com/X", "b.org", "c.net", "d.NET", "e.com", "x.com"};
   const char* const searches[] = {"fax", "Fax"};
-  for (const MirrorStep& step : steps) {
+  for (const LookupStep& step : steps) {
     step.run(db, probe);
     for (const char* search : searches) {
       for (const char* page : pages) {
@@ -169,7 +171,7 @@ TEST(WebsiteMirror, VisitedKnownFollowsEveryChangeToThePagesRead) {
   }
 }
 
-TEST(WebsiteMirror, ABatchIsReadableMeanwhileAndOnDiskAtItsCommits) {
+TEST(StoreLookups, ABatchIsReadableMeanwhileAndOnDiskAtItsCommits) {
   norvane::testing::TempAppFolder folder;
   const QString path = folder.file(QStringLiteral("spider.mdb"));
   SpiderDatabase db(path);
@@ -215,7 +217,7 @@ TEST(WebsiteMirror, ABatchIsReadableMeanwhileAndOnDiskAtItsCommits) {
 
 // The crawl's operations share a transaction across pages and takes; what ends it decides when
 // another program sees the queued websites.
-TEST(WebsiteMirror, TheCrawlsSharedTransactionReachesTheDiskWhenItEnds) {
+TEST(StoreLookups, TheCrawlsSharedTransactionReachesTheDiskWhenItEnds) {
   enum class End { PageEndWhileYoung, PageEndWhenOld, Idle, AddFax, CrawlStops, StoreCloses };
   const struct {
     const char* name;
@@ -273,6 +275,42 @@ TEST(WebsiteMirror, TheCrawlsSharedTransactionReachesTheDiskWhenItEnds) {
     EXPECT_FALSE(probe.failed());
     EXPECT_EQ(onDisk, c.onDisk ? QStringList{website} : QStringList{});
   }
+}
+
+// The answers held stay few however many websites the crawl asks about, and the lookups stay
+// exact past that bound: what is not held is looked up in the table.
+TEST(StoreLookups, AnswersHeldStayFewAndExactPastTheirBound) {
+  LookupCache cache;
+  for (qsizetype k = 0; k <= LookupCache::kMaxAnswers; ++k)
+    cache.remember(QStringLiteral("s%1.example").arg(k), k % 2 == 0);
+  EXPECT_LE(cache.size(), LookupCache::kMaxAnswers);
+  EXPECT_EQ(cache.known(QStringLiteral("S0.example")), std::nullopt);  // started over
+  cache.added(QStringLiteral("New.Example"));
+  EXPECT_EQ(cache.known(QStringLiteral("new.example")), std::optional<bool>(true));
+  cache.removed(QStringLiteral("NEW.example"));
+  EXPECT_EQ(cache.known(QStringLiteral("new.example")), std::nullopt);
+
+  norvane::testing::TempAppFolder folder;
+  SpiderDatabase db(folder.file(QStringLiteral("spider.mdb")));
+  ASSERT_TRUE(db.open());
+  const int count = int(LookupCache::kMaxAnswers) + 100;
+  db.beginBatch();
+  for (int k = 0; k < count; ++k) {
+    QString site = QStringLiteral("w%1.example").arg(k);
+    db.AddWebsite(site);
+  }
+  db.endBatch();
+  QString gone = QStringLiteral("w7.example");
+  db.DeleteWebsite(gone);
+  for (int k = 0; k < count; k += 997) {
+    QString site = QStringLiteral("W%1.example").arg(k);
+    EXPECT_TRUE(db.WebsiteKnown(site)) << k;
+    QString other = QStringLiteral("w%1.other").arg(k);
+    EXPECT_FALSE(db.WebsiteKnown(other)) << k;
+  }
+  QString last = QStringLiteral("w%1.example").arg(count - 1);
+  EXPECT_TRUE(db.WebsiteKnown(last));
+  EXPECT_FALSE(db.WebsiteKnown(gone));
 }
 
 }  // namespace
