@@ -229,6 +229,9 @@ void PageFetcher::StartFetchReading(int16_t i, QString& strURL, qsizetype limit)
 void PageFetcher::StartFetch(int16_t i, QString& strURL) {
   FetchConnection& c = *m_connections[i];
   c.readLimit = std::exchange(m_nextReadLimit, 0);
+  // robots.txt (read up to a limit) is no page of the crawl: it is fetched once per host and
+  // run, and neither skipped as read nor recorded as read.
+  const bool robots = c.readLimit > 0;
   if (!m_host.harvesting()) return;
 
   const PageAddress address = DecomposePageAddress(strURL, urlRules());
@@ -238,9 +241,6 @@ void PageFetcher::StartFetch(int16_t i, QString& strURL) {
 
   CloseSocket(i);
   const FetchTicket t = ticket(i);
-  // robots.txt (read up to a limit) is no page of the crawl: it is fetched once per host and
-  // run, and neither skipped as read nor recorded as read.
-  const bool robots = m_readLimit[i] > 0;
   // A page read already under this search string is not read again.
   if (isSlowHost(slot.strHost) || (!robots && m_host.alreadyRead(address.url))) {
     // Through the event loop rather than directly: a long run of slow hosts must not nest one
