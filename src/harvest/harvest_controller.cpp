@@ -580,7 +580,7 @@ bool HarvestController::crawlFetchedAPage() const {
 
 bool HarvestController::crawlIdle() const {
   if (!m_preview.isEmpty()) return false;
-  for (int16_t i = 0; i < kSocketCount; ++i) {
+  for (int16_t i = 0; i < m_fetcher->socketCount(); ++i) {
     if (!m_parked[i] || m_fetcher->isFetching(i)) return false;
   }
   return true;

@@ -258,7 +258,7 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   bool m_staying = false;  // the item was on when the crawl began
   ResultSites m_sites;
   QString m_sitesSearch;  // the search string the sites belong to
-  std::array<QString, kSocketCount> m_socketSites;
+  std::array<QString, kMaxSocketCount> m_socketSites;
   QString m_readingSite;
   QSet<QString> m_namedContact;  // queued for a link text that names a contact page
   QElapsedTimer m_sitesPanelAge;

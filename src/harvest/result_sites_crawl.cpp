@@ -84,7 +84,7 @@ bool HarvestController::queueLinkAhead(const QString& website, const QString& li
 }
 
 void HarvestController::staySitesTaken(int16_t i, const QString& website) {
-  if (!m_staying || i < 0 || i >= kSocketCount) return;
+  if (!m_staying || i < 0 || i >= kMaxSocketCount) return;
   m_socketSites[i] = m_sites.siteOf(website);
   if (!m_socketSites[i].isEmpty()) {
     m_readingSite = m_socketSites[i];
