@@ -181,8 +181,9 @@ class FarWeb:
             return
         rtt, lookup, kind = PROFILES[k]
         key = host_name(k)
-        self.open_per_host[key] = self.open_per_host.get(key, 0) + 1
-        self.max_per_host = max(self.max_per_host, self.open_per_host[key])
+        open_now = self.open_per_host  # a request still open at a reset counts in its own run
+        open_now[key] = open_now.get(key, 0) + 1
+        self.max_per_host = max(self.max_per_host, open_now[key])
         try:
             # A proxy looks the name up for its client, once a run.
             if proxied and key not in self.looked_up:
@@ -247,7 +248,7 @@ class FarWeb:
         except (ConnectionError, OSError):
             pass
         finally:
-            self.open_per_host[key] -= 1
+            open_now[key] -= 1
 
     def figures(self, seconds, connections):
         if self.first_request is None:
