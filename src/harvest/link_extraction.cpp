@@ -1,5 +1,8 @@
 #include "harvest/link_extraction.h"
 
+#include <QByteArray>
+#include <QUtf8StringView>
+
 #include <algorithm>
 #include <array>
 
@@ -204,6 +207,15 @@ PageLinks ExtractPageLinks(std::string_view page, bool followNofollow) {
   PageLinks out;
   bool baseSeen = false;
   int templateDepth = 0;  // a template's contents are not part of the page
+  constexpr std::size_t kNone = std::size_t(-1);
+  std::size_t anchor = kNone;  // the index of the <a> whose text is being read
+  std::string anchorTitle;
+  bool spaceDue = false;
+  const auto endAnchor = [&] {
+    if (anchor != kNone && out.links[anchor].text.empty())
+      out.links[anchor].text = anchorTitle.substr(0, kLinkTextMax);
+    anchor = kNone;
+  };
   HtmlTokenizer tokenizer(page);
   tokenizer.keepAttributesOnlyOf(
       [](std::string_view element) { return LinkAttributeOf(element) != nullptr; });
@@ -214,7 +226,25 @@ PageLinks ExtractPageLinks(std::string_view page, bool followNofollow) {
       if (token.kind == HtmlTokenKind::EndTag && templateDepth > 0) --templateDepth;
       continue;
     }
-    if (token.kind != HtmlTokenKind::StartTag || templateDepth > 0) continue;
+    if (templateDepth > 0) continue;
+    if (token.kind == HtmlTokenKind::Text && token.name.empty() && anchor != kNone) {
+      std::string& text = out.links[anchor].text;
+      for (const char c : token.text) {
+        if (text.size() >= kLinkTextMax) break;
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f') {
+          spaceDue = true;
+        } else {
+          if (spaceDue && !text.empty()) text += ' ';
+          spaceDue = false;
+          text += c;
+        }
+      }
+      continue;
+    }
+    if (token.name == "a" && token.kind != HtmlTokenKind::Text) endAnchor();
+    if (token.kind == HtmlTokenKind::StartTag || token.kind == HtmlTokenKind::EndTag)
+      spaceDue = true;  // the words either side of a tag inside a link stay apart
+    if (token.kind != HtmlTokenKind::StartTag) continue;
     const char* attributeName = LinkAttributeOf(token.name);
     if (!attributeName) continue;
     const HtmlAttribute* attribute = token.attribute(attributeName);
@@ -229,9 +259,22 @@ PageLinks ExtractPageLinks(std::string_view page, bool followNofollow) {
       if (rel && SaysNofollow(rel->value)) continue;
     }
     std::string link = LinkAsRead(attribute->value);
-    if (!link.empty()) out.links.push_back({std::move(link), token.offset});
+    if (link.empty()) continue;
+    out.links.push_back({std::move(link), token.offset, {}});
+    if (token.name == "a") {
+      anchor = out.links.size() - 1;
+      const HtmlAttribute* title = token.attribute("title");
+      anchorTitle = title ? title->value : std::string();
+      spaceDue = false;
+    }
   }
+  endAnchor();
   return out;
+}
+
+QString ShownLinkText(const std::string& bytes) {
+  const QByteArray raw = QByteArray::fromStdString(bytes);
+  return QUtf8StringView(raw).isValidUtf8() ? QString::fromUtf8(raw) : QString::fromLatin1(raw);
 }
 
 bool PageLinkFilterDrops(std::string_view link) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,7 +30,15 @@ struct LinkReading {
 struct PageLink {
   std::string link;        // as written: references decoded, spaces trimmed, fragment cut
   std::size_t offset = 0;  // where its tag begins in the page
+  // What the page shows of an <a> link: its text up to "</a>" (white space run together, at
+  // most kLinkTextMax bytes), or its title when it holds no text.
+  std::string text;
 };
+
+inline constexpr std::size_t kLinkTextMax = 80;
+
+// A link's text as the page shows it: UTF-8 when its bytes are, else one byte a character.
+QString ShownLinkText(const std::string& bytes);
 
 struct PageLinks {
   std::vector<PageLink> links;  // in page order

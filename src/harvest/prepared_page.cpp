@@ -7,7 +7,6 @@
 
 #include "common/rewritten_files.h"
 #include "common/text_file.h"
-#include "harvest/anchor_text.h"
 #include "harvest/fax_scan.h"
 #include "harvest/fax_scan_page.h"
 #include "harvest/link_extraction.h"
@@ -81,8 +80,7 @@ void PrepareAllLinks(PreparedPage& page, std::string_view body, const PageAddres
     if (!resolved || queued.contains(*resolved)) continue;
     queued.insert(*resolved);
     QString read = PageAddressUrl(*resolved, rules);
-    page.links.push_back(
-        {line, std::move(*resolved), std::move(read), AnchorTextAt(body, link.offset)});
+    page.links.push_back({line, std::move(*resolved), std::move(read), ShownLinkText(link.text)});
   }
   page.bodyLines = CountLines(body);
 }
