@@ -274,6 +274,7 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
 
   // Rows of the table looked at when the preview holds nothing a socket may take.
   static constexpr int kPoliteLookAhead = 200;
+  static constexpr int kAheadLimit = 200;  // pages of result sites waiting in the preview
   std::unique_ptr<PoliteScheduler> m_polite;
   QTimer* m_politeWake = nullptr;
   QString m_politeSearch;        // the search string the scheduler's hosts belong to

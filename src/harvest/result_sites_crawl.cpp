@@ -72,6 +72,10 @@ bool HarvestController::queueLinkAhead(const QString& website, const QString& li
   const bool named = !linkText.isEmpty() && NamesContactPage(linkText);
   const PageRank rank = named ? PageRank::Contact : RankOfPage(website);
   if (rank == PageRank::Other) return false;
+  // The preview is searched and shown whole at every change; past this many pages waiting
+  // ahead, the rest queue in the table in the order they were found. Without the bound the
+  // preview grew to thousands on a crawl of a hundred sites and cost half its CPU.
+  if (m_preview.size() >= kAheadLimit) return false;
   // Ahead of the site's other pages: into the preview, behind the pages of its own rank or
   // better, so that the next takes find it before anything in the table. Entry 0 is the
   // website handed out last (always, unless the polite take says otherwise).
