@@ -29,7 +29,7 @@
 # BENCH_POLITE=1 runs the crawl with "Polite Crawl" on, and BENCH_HOST_LIMIT=10 then lifts its
 # rule of two sockets per host (to tell the rule's cost from robots.txt's); BENCH_ALL_LINKS=0
 # turns "All Links of a Page" off (a link a line), BENCH_WEB=classic writes the web's pages the
-# classic way only (CR LF, a link a line); KEEP=1 keeps the temp folder; BENCH_TMP is where the temp folder goes (/var/tmp: the crawl's
+# classic way only (CR LF, a link a line), BENCH_WEB=today pages of today's size and links; KEEP=1 keeps the temp folder; BENCH_TMP is where the temp folder goes (/var/tmp: the crawl's
 # page files and database must be on a real disk, not in memory); BENCH_WRAP is put before the
 # crawl program, for example "perf record -g -o /tmp/crawl.perf".
 set -euo pipefail
@@ -133,12 +133,16 @@ echo "Generating the web in $tmp/web"
 mkdir -p "$tmp/web"
 today_hosts=1
 [ "${BENCH_WEB:-mixed}" = classic ] && today_hosts=0
-awk -v hosts="$hosts" -v P="$pages_per_host" -v dir="$tmp/web" -v today="$today_hosts" '
+# BENCH_WEB=today: every host as today's servers send pages, and pages of today's size and links
+# (about 20 KB and 100 links: a footer of 92 more links, half to the own host, and twice the text).
+big=0
+[ "${BENCH_WEB:-mixed}" = today ] && big=1
+awk -v hosts="$hosts" -v P="$pages_per_host" -v dir="$tmp/web" -v today="$today_hosts" -v big="$big" '
   function path(q) { return q == 0 ? "/" : "/p" q ".html" }
   function host(k) { return sprintf("h%03d.test", k % hosts) }
   BEGIN {
     for (h = 0; h < hosts; ++h) {
-      lf = today && h % 2 == 1
+      lf = today && (h % 2 == 1 || big)
       crlf = lf ? "\n" : "\r\n"
       item = lf ? "" : crlf  # what ends a menu item
       d = dir "/" host(h)
@@ -165,7 +169,13 @@ awk -v hosts="$hosts" -v P="$pages_per_host" -v dir="$tmp/web" -v today="$today_
         n = h * P + p
         if (n % 3 == 0) out = out "<p>Phone (201) 555-7000, Fax: (201) 555-" sprintf("%04d", n) "</p>" crlf
         else out = out "<p>Phone (201) 555-7000, no fax</p>" crlf
-        for (k = 45; k < 90; ++k)
+        if (big) {
+          out = out "<footer><nav>"
+          for (k = 0; k < 92; ++k)
+            out = out "<a href=\"" (k % 2 ? "http://" host(h + 3 * k + p) : "") path((p + 7 * k + 1) % P) "\">section " k "</a> "
+          out = out "</nav></footer>" crlf
+        }
+        for (k = 45; k < (big ? 200 : 90); ++k)
           out = out "<p>Line " k ": free estimates, emergency call-outs and annual maintenance plans for homes and offices.</p>" crlf
         out = out "</body></html>" crlf
         printf "%s", out > f

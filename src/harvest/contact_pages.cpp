@@ -26,6 +26,10 @@ constexpr std::array kWords = {
 
 // Lower case without accents: "Contáctenos" reads "contactenos".
 QString Plain(const QString& text) {
+  // Most addresses and link texts are ASCII, with no accents to take off: decomposing them cost
+  // a twentieth of the crawl's CPU per page.
+  if (std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; }))
+    return text.toLower();
   const QString decomposed = text.toLower().normalized(QString::NormalizationForm_D);
   QString out;
   out.reserve(decomposed.size());
@@ -34,7 +38,7 @@ QString Plain(const QString& text) {
   return out;
 }
 
-bool WordNamesContactPage(const QString& word) {
+bool WordNamesContactPage(QStringView word) {
   for (const char* prefix : kPrefixes)
     if (word.startsWith(QLatin1String(prefix))) return true;
   for (const char* whole : kWords)
@@ -70,7 +74,7 @@ bool NamesContactPage(const QString& text) {
     const bool inWord = k < plain.size() && plain[k].isLetter();
     if (inWord && start < 0) start = k;
     if (!inWord && start >= 0) {
-      if (WordNamesContactPage(plain.mid(start, k - start))) return true;
+      if (WordNamesContactPage(QStringView(plain).mid(start, k - start))) return true;
       start = -1;
     }
   }

@@ -93,9 +93,20 @@ std::size_t TypesettingReference(std::string_view text, std::size_t at, std::str
 // Page text is UTF-8 or Windows-1252, and a decoded reference gives its Latin-1 byte even in a
 // UTF-8 page: each byte that opens no UTF-8 sequence is read as Windows-1252.
 void AppendText(std::string_view text, std::string& out) {
+  // Plain ASCII letters and signs, most of any page, go in as a run: a character at a time cost
+  // a tenth of the crawl's CPU per page.
+  const auto plain = [](unsigned char c) { return c > ' ' && c < 0x80 && c != '&'; };
   for (std::size_t at = 0; at < text.size();) {
     const auto byte = static_cast<unsigned char>(text[at]);
-    if (byte == '&') {
+    if (plain(byte)) {
+      std::size_t end = at + 1;
+      while (end < text.size() && plain(static_cast<unsigned char>(text[end]))) ++end;
+      out.append(text, at, end - at);
+      at = end;
+    } else if (byte == ' ') {
+      if (!out.empty() && out.back() != ' ') out.push_back(' ');
+      ++at;
+    } else if (byte == '&') {
       const std::size_t length = TypesettingReference(text, at, out);
       if (length == 0) out.push_back('&');
       at += length == 0 ? 1 : length;

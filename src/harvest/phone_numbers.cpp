@@ -6,6 +6,8 @@
 #include <unicode/locid.h>
 #include <unicode/unistr.h>
 
+#include <unordered_map>
+
 #include <QString>
 
 #include "areacodes/area_code_directory.h"
@@ -126,6 +128,21 @@ constexpr std::size_t kMinDigits = 7;
 constexpr std::size_t kMaxDigits = 17;
 // How often a number with digits run on after it is cut back by a group and asked again.
 constexpr int kMaxCutBacks = 3;
+constexpr std::size_t kRememberedNumbers = 4096;
+
+std::optional<PhoneNumber> ParseUncached(std::string_view utf8, const std::string& region) {
+  std::string text = ForParsing(ascii::TrimBlanks(utf8), IsNorthAmericanRegion(region));
+  for (int cut = 0; cut <= kMaxCutBacks; ++cut) {
+    if (std::optional<LibraryNumber> number = ParseValid(text, region)) return StoredForm(*number);
+    // Drop the last group of digits and the separators before it.
+    std::size_t end = text.size();
+    while (end > 0 && ascii::IsDigit(text[end - 1])) --end;
+    while (end > 0 && !ascii::IsDigit(text[end - 1])) --end;
+    if (end == 0 || CountDigits(std::string_view(text).substr(0, end)) < kMinDigits) break;
+    text.resize(end);
+  }
+  return {};
+}
 
 }  // namespace
 
@@ -178,17 +195,18 @@ std::vector<NumberCandidate> FindNumberCandidates(std::string_view text) {
 }
 
 std::optional<PhoneNumber> ParsePhoneNumber(std::string_view utf8, const std::string& region) {
-  std::string text = ForParsing(ascii::TrimBlanks(utf8), IsNorthAmericanRegion(region));
-  for (int cut = 0; cut <= kMaxCutBacks; ++cut) {
-    if (std::optional<LibraryNumber> number = ParseValid(text, region)) return StoredForm(*number);
-    // Drop the last group of digits and the separators before it.
-    std::size_t end = text.size();
-    while (end > 0 && ascii::IsDigit(text[end - 1])) --end;
-    while (end > 0 && !ascii::IsDigit(text[end - 1])) --end;
-    if (end == 0 || CountDigits(std::string_view(text).substr(0, end)) < kMinDigits) break;
-    text.resize(end);
-  }
-  return {};
+  // A site writes its numbers on every page (a footer, a header), and the library's checks
+  // cost a fifth of a page's work: the answers of the thread's last few thousand numbers are
+  // kept. Per thread, as pages are prepared on the crawl's threads side by side.
+  static thread_local std::unordered_map<std::string, std::optional<PhoneNumber>> answers;
+  std::string key = region;
+  key.push_back('\n');
+  key.append(utf8);
+  if (const auto known = answers.find(key); known != answers.end()) return known->second;
+  if (answers.size() >= kRememberedNumbers) answers.clear();
+  std::optional<PhoneNumber> answer = ParseUncached(utf8, region);
+  answers.emplace(std::move(key), answer);
+  return answer;
 }
 
 namespace {
