@@ -1,4 +1,4 @@
-// Speed of the page thread's work on one received page (PreparePage: both page files written,
+// Speed of the preparation of one received page (PreparePage: both page files written,
 // the links resolved, the text converted and scanned for faxes) over the real pages of the
 // corpus, and over a page like those of the crawl bench's local web.
 

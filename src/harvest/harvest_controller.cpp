@@ -181,14 +181,9 @@ void HarvestController::RecordStatistic(Statistics::Kind kind) {
   emit statisticsChanged(m_stats);
 }
 
-void HarvestController::SavePage(const std::string& body, int16_t i) {
+void HarvestController::SavePage(std::string body, int16_t i) {
   if (limitsHosts()) politeFetchEnded(i);  // the host is free while the page is worked
-  m_pageSteps->SavePage(body, i);
-}
-
-void HarvestController::PageReceived(std::string body, int16_t i) {
-  if (limitsHosts()) politeFetchEnded(i);
-  m_pageSteps->SaveReceivedPage(std::move(body), i);
+  m_pageSteps->SavePage(std::move(body), i);
 }
 
 QString HarvestController::currentSearch() const {

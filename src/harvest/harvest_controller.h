@@ -34,8 +34,10 @@ class SpiderDatabase;
 // queue that List2 previews, the fax preview, the status texts and the button states, and tells
 // the main window what to show by its signals. It holds no widget.
 //
-// A page travels: PageFetcher (socket to body) -> SavePage -> PageSteps (page files, links, fax
-// scan, store) -> TakeNextWebsite -> PageFetcher::StartFetch on the same socket.
+// A page travels: FetchConnection (socket to response) -> PageFetcher (the body, robots.txt,
+// redirects) -> SavePage -> PageSteps::SavePage: PreparePage (page files, links, text, fax scan;
+// no store) then applyPage (links and numbers to the store) -> TakeNextWebsite ->
+// PageFetcher::StartFetch on the same socket.
 class HarvestController : public QObject, public HarvestHost, public SearchHost {
   Q_OBJECT
 
@@ -108,8 +110,7 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   void setPanelText(int panel, const QString& text) override;
   void setProgressValue(int value) override;
   void RecordStatistic(Statistics::Kind kind) override;
-  void SavePage(const std::string& body, int16_t i) override;
-  void PageReceived(std::string body, int16_t i) override;
+  void SavePage(std::string body, int16_t i) override;
   bool TakeOverResponse(int16_t i, const std::string& received) override;
   SpiderDatabase& database() override { return *m_database; }
   const QStringList& queuePreview() const override { return m_preview; }

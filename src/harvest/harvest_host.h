@@ -26,10 +26,8 @@ class HarvestHost {
   virtual void setProgressValue(int value) = 0;
   virtual void RecordStatistic(Statistics::Kind kind) = 0;
   virtual void TakeNextWebsite(int16_t i) = 0;
-  virtual void SavePage(const std::string& body, int16_t i) = 0;
-  // A whole page the socket received, counted already; the socket is free. The crawl works on
-  // it while its other sockets go on; a host may as well save it at once.
-  virtual void PageReceived(std::string body, int16_t i) { SavePage(body, i); }
+  // A whole page the socket received, counted already; the socket is free.
+  virtual void SavePage(std::string body, int16_t i) = 0;
   // Sees every whole response before it is counted and saved; true when the host took it (the
   // polite crawl's robots.txt, an answer asking to wait) and starts the socket's next take
   // itself.

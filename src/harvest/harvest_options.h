@@ -21,13 +21,13 @@ struct HarvestOptions {
   int resultCountIndex = -1;             // Combo2, -1 when nothing is chosen
   // The "Web" menu. The window's items are on by default; off here, so that a controller made
   // without a window crawls the classic plain-HTTP way unless told otherwise.
-  bool secureWeb = false;      // "Secure Sites and Redirects"
-  bool skipPagesRead = false;  // "Skip Pages Already Read"
-  bool politeCrawl = false;    // "Polite Crawl"
-  int connections = 10;        // "Connections": sockets side by side
-  bool allLinks = false;       // "All Links of a Page"
-  bool staySites = false;      // "Stay on Result Sites"
-  int sitePageLimit = 50;      // "Pages per Site"; 0: no limit
+  bool secureWeb = false;        // "Secure Sites and Redirects"
+  bool skipPagesRead = false;    // "Skip Pages Already Read"
+  bool politeCrawl = false;      // "Polite Crawl"
+  int connections = 10;          // "Connections": sockets side by side
+  bool allLinks = false;         // "All Links of a Page"
+  bool staySites = false;        // "Stay on Result Sites"
+  int sitePageLimit = 50;        // "Pages per Site"; 0: no limit
   bool thoroughFaxScan = false;  // "Thorough Fax Scan"
 };
 

@@ -561,7 +561,7 @@ void PageFetcher::wscVersion_Close(int16_t i) {
   slot.strData.shrink_to_fit();
   wakeWaitingForBudget();
   m_host.setPanelText(1, QStringLiteral("Finished: ") + slot.strHost + slot.strPath);
-  m_host.PageReceived(std::move(body), i);
+  m_host.SavePage(std::move(body), i);
 }
 
 void PageFetcher::followRedirect(int16_t i, const std::optional<std::string>& location) {

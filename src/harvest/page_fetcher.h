@@ -36,7 +36,7 @@ class HarvestHost;
 // fetch is given up (and its host remembered as slow) after `timeout` ticks without data, after
 // `timeout2` ticks in all, on a socket error, or when the response outgrows the memory limit;
 // the socket then asks its controller (the host) for its next website. When the server closes
-// the connection the body goes to the host's PageReceived.
+// the connection the body goes to the host's SavePage.
 class PageFetcher : public QObject {
   Q_OBJECT
 

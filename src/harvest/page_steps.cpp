@@ -7,7 +7,6 @@
 #include "common/text_file.h"
 #include "harvest/harvest_host.h"
 #include "harvest/page_fetcher.h"
-#include "harvest/page_worker.h"
 #include "harvest/prepared_page.h"
 #include "store/spider_database.h"
 
@@ -19,7 +18,7 @@ std::string PageFilePath(const char* stem, int16_t n) {
 }
 
 PageSteps::PageSteps(HarvestHost& host, const PageFetcher& fetcher)
-    : m_host(host), m_fetcher(fetcher), m_worker(std::make_unique<PageWorker>()) {}
+    : m_host(host), m_fetcher(fetcher) {}
 
 PageSteps::~PageSteps() = default;
 
@@ -35,34 +34,11 @@ PageSteps::Page PageSteps::pageOf(int16_t n) const {
               m_host.currentSearch()};
 }
 
-void PageSteps::SavePage(const std::string& body, int16_t n) {
-  saveNow(body, n);
-}
-
-void PageSteps::saveNow(std::string body, int16_t n) {
+void PageSteps::SavePage(std::string body, int16_t n) {
   if (!m_host.harvesting()) return;
   const Page page = pageOf(n);
   PreparedPage prepared = PreparePage(jobOf(page, std::move(body)));
   applyPage(page, prepared);
-}
-
-void PageSteps::SavePageLater(std::string body, int16_t n) {
-  if (!m_host.harvesting()) return;
-  const Page page = pageOf(n);
-  m_worker->prepare(jobOf(page, std::move(body)), [this, page](PreparedPage& prepared) {
-    // The worker hands pages back one after the other: one that is ready during this page's
-    // yields waits for it to end, so no page's rows are mixed with another's.
-    applyPage(page, prepared);
-  });
-}
-
-void PageSteps::SaveReceivedPage(std::string body, int16_t n) {
-  // On a fast network the way through the page thread and back costs more time than a small
-  // page's work: its two wakes left the socket idle for most of a millisecond, while a page of
-  // ten kilobytes takes about 50 microseconds to prepare. A page still on that way is worked on
-  // first, so a small page waits behind it.
-  if (body.size() > kAtOnceBytes || !m_worker->idle()) return SavePageLater(std::move(body), n);
-  saveNow(std::move(body), n);
 }
 
 PageJob PageSteps::jobOf(const Page& page, std::string body) const {
@@ -112,7 +88,7 @@ void PageSteps::GetLinks(const Page& page, const PreparedPage& prepared) {
   const bool everyYieldRuns = YieldInterval().count() <= 0;
   for (std::size_t line = 0; line < prepared.bodyLines; ++line) {
     const bool linked = link != prepared.links.end() && link->line == line;
-    // A line without a link was done on the page thread; only when every yield runs does its
+    // A line without a link was done as the page was prepared; only when every yield runs does its
     // yield make a difference (the interval cannot pass on it), and asking the clock for every
     // line cost more than the line.
     if (everyYieldRuns || linked) yieldOutsideBatch();
@@ -142,7 +118,7 @@ bool PageSteps::GetFaxes(const Page& page, const PreparedPage& prepared) {
   if (!m_host.harvesting()) return false;
   yieldOutsideBatch();
 
-  // The conversion was done on the page thread too: its yields are replayed one by one only
+  // The conversion was done as the page was prepared: its yields are replayed one by one only
   // when every yield runs, otherwise one stands for them all.
   const bool everyYieldRuns = YieldInterval().count() <= 0;
   if (everyYieldRuns) {

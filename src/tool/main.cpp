@@ -282,8 +282,8 @@ class ToolFetchHost : public norvane::HarvestHost {
   void setProgressValue(int) override {}
   void RecordStatistic(norvane::Statistics::Kind) override {}
   void TakeNextWebsite(int16_t) override { finish(); }
-  void SavePage(const std::string& body, int16_t) override {
-    m_body = body;
+  void SavePage(std::string body, int16_t) override {
+    m_body = std::move(body);
     finish();
   }
   norvane::SpiderDatabase& database() override { return m_unusedStore; }

@@ -176,77 +176,22 @@ TEST_F(CrawlTest, NumbersKeepTheSearchStringTheirPageWasFetchedFor) {
   EXPECT_EQ(crawl->searchStrings(), QStringList{"second"});
 }
 
-// Pages the crawl received that are too long to be worked on at once are prepared on the page
-// thread and worked on when they come back:
-// in the order they came, with the search string they were fetched for, and not at all after a
-// Stop.
-TEST_F(CrawlTest, PagesFromThePageThreadKeepTheirOrderAndSearchString) {
-  enum class Meanwhile { Nothing, Stop, SearchMovesOn };
-  const struct {
-    const char* name;
-    Meanwhile meanwhile;
-    int rows;  // of 30 pages with a number each
-  } cases[] = {
-      {"in order", Meanwhile::Nothing, 30},
-      {"stopped before they came back", Meanwhile::Stop, 0},
-      {"the search string moved on", Meanwhile::SearchMovesOn, 30},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    TempAppFolder caseFolder;  // the application folder of this case
-    {
-      SpiderDatabase db(AppFile(QStringLiteral("spider.mdb")));
-      ASSERT_TRUE(db.open());
-      QString search = QStringLiteral("first");
-      db.AddSearch(search);
-    }
-    // An idle socket does not end the harvest.
-    options.continueAfterLastSearch = true;
-    auto crawl = startCrawler();
-    crawl->bHarvesting = true;
-    for (int k = 0; k < 30; ++k) {
-      // Pages of different lengths take the page thread different times; all are too long to
-      // be worked on at once.
-      std::string page = "<html><body>" + std::string(PageSteps::kAtOnceBytes, ' ');
-      for (int line = 0; line < k % 7 * 40; ++line) page += "<p>Free estimates</p>\r\n";
-      page += "Fax: (201) 555-" + std::to_string(1000 + k) + "</body></html>";
-      crawl->PageReceived(page, int16_t(k % kSocketCount));
-    }
-    if (c.meanwhile == Meanwhile::Stop) crawl->Stop();
-    if (c.meanwhile == Meanwhile::SearchMovesOn) crawl->removeCurrentSearchString();
-    WaitFor([&] { return crawl->database().ReadAllFaxes().size() >= c.rows; }, 5000);
-    QTest::qWait(50);  // nothing more comes
-    const QList<FaxRow> rows = crawl->database().ReadAllFaxes();
-    ASSERT_EQ(rows.size(), c.rows);
-    for (int k = 0; k < c.rows; ++k) {
-      EXPECT_EQ(rows[k].fax, QStringLiteral("1-201-555-%1").arg(1000 + k));
-      EXPECT_EQ(rows[k].search, QStringLiteral("first"));
-    }
-    // Pages still on their way when the controller goes are dropped without harm.
-    for (int k = 0; k < 30; ++k) crawl->PageReceived(std::string(100000, 'y'), 0);
-    crawl.reset();
-  }
-}
-
-// A small page is worked on before PageReceived returns, unless a page is still on its way
-// through the page thread: then it waits behind that page, so rows keep the order pages came in.
-TEST_F(CrawlTest, SmallPagesAreWorkedOnAtOnceUnlessAPageIsOnItsWay) {
-  // A page of exactly `bytes` with one number, 1-201-555-<last>.
+// Every page a socket received, short or long, is worked on before SavePage returns, so its
+// numbers are stored in the order the pages came.
+TEST_F(CrawlTest, EveryPageIsWorkedOnBeforeSavePageReturns) {
+  // A page of `bytes` with one number, 1-201-555-<last>.
   auto pageOf = [](int last, std::size_t bytes) {
     const std::string fax = "Fax: (201) 555-" + std::to_string(last) + "</body></html>";
     return "<html><body>" + std::string(bytes - 12 - fax.size(), ' ') + fax;
   };
-  const std::size_t limit = PageSteps::kAtOnceBytes;
   const struct {
     const char* name;
-    std::vector<std::string> pages;
-    std::size_t rowsAtOnce;  // stored before the last PageReceived returned
+    std::vector<std::size_t> sizes;
   } cases[] = {
-      {"small", {pageOf(1001, 100)}, 1},
-      {"at the limit", {pageOf(1001, limit)}, 1},
-      {"one byte over the limit", {pageOf(1001, limit + 1)}, 0},
-      {"small behind a long one", {pageOf(1001, limit + 1), pageOf(1002, 100)}, 0},
-      {"small after small", {pageOf(1001, 100), pageOf(1002, 100)}, 2},
+      {"small", {100}},
+      {"small after small", {100, 200}},
+      {"small behind a long one", {200 * 1024, 100}},
+      {"long ones of different lengths", {64 * 1024, 2 * 1024 * 1024, 40 * 1024, 300}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -254,15 +199,12 @@ TEST_F(CrawlTest, SmallPagesAreWorkedOnAtOnceUnlessAPageIsOnItsWay) {
     options.continueAfterLastSearch = true;
     auto crawl = startCrawler();
     crawl->bHarvesting = true;
-    for (std::size_t k = 0; k < c.pages.size(); ++k) crawl->PageReceived(c.pages[k], int16_t(k));
-    EXPECT_EQ(std::size_t(crawl->database().ReadAllFaxes().size()), c.rowsAtOnce);
-    WaitFor([&] { return std::size_t(crawl->database().ReadAllFaxes().size()) >= c.pages.size(); },
-            5000);
-    const QList<FaxRow> rows = crawl->database().ReadAllFaxes();
-    ASSERT_EQ(std::size_t(rows.size()), c.pages.size());
-    // In the order the pages came.
-    for (std::size_t k = 0; k < c.pages.size(); ++k)
-      EXPECT_EQ(rows[qsizetype(k)].fax, QStringLiteral("1-201-555-%1").arg(1001 + k));
+    for (std::size_t k = 0; k < c.sizes.size(); ++k) {
+      crawl->SavePage(pageOf(int(1001 + k), c.sizes[k]), int16_t(k));
+      const QList<FaxRow> rows = crawl->database().ReadAllFaxes();
+      ASSERT_EQ(std::size_t(rows.size()), k + 1);
+      EXPECT_EQ(rows.last().fax, QStringLiteral("1-201-555-%1").arg(1001 + k));
+    }
     crawl.reset();
   }
 }

@@ -1,5 +1,5 @@
 // The crawl's page steps with "Thorough Fax Scan" on: the numbers the thorough scan finds are
-// stored, counted, shown and named, at once and from the page thread alike; with it off the
+// stored, counted, shown and named, on short and long pages alike; with it off the
 // classic scan stores what it always stored.
 
 #include <gtest/gtest.h>
@@ -16,7 +16,7 @@ namespace {
 
 TEST_F(CrawlTest, ThoroughScanStoresEachFaxOfThePageOnceWithItsRegion) {
   // A label in the cell before, a number followed by "(fax)", a fax link, a phone number and
-  // the same fax again; padded to go through the page thread when `long` is set.
+  // the same fax again; padded to 256 KiB when `longPage` is set.
   const std::string numbers =
       "<table><tr><td>Phone</td><td>(614) 292-6446</td></tr>"
       "<tr><td>Fax</td><td>(614) 292-6447</td></tr></table>"
@@ -29,10 +29,7 @@ TEST_F(CrawlTest, ThoroughScanStoresEachFaxOfThePageOnceWithItsRegion) {
     QStringList faxes;
   } cases[] = {
       {"thorough, at once", true, false, {"1-614-292-6447", "1-707-665-9184", "+44-20-7946-0958"}},
-      {"thorough, page thread",
-       true,
-       true,
-       {"1-614-292-6447", "1-707-665-9184", "+44-20-7946-0958"}},
+      {"thorough, long page", true, true, {"1-614-292-6447", "1-707-665-9184", "+44-20-7946-0958"}},
       // The classic scan reads the line after "Fax" and the "fax us" of the link, which the
       // converter joined with the next paragraph's "Fax:" number.
       {"classic", false, false, {"1-614-292-6447"}},
@@ -51,9 +48,9 @@ TEST_F(CrawlTest, ThoroughScanStoresEachFaxOfThePageOnceWithItsRegion) {
     auto crawl = startCrawler();
     crawl->bHarvesting = true;
     std::string page = "<html><body>";
-    if (c.longPage) page += std::string(PageSteps::kAtOnceBytes, ' ');
+    if (c.longPage) page += std::string(256 * 1024, ' ');
     page += numbers + "</body></html>";
-    crawl->PageReceived(page, 0);
+    crawl->SavePage(page, 0);
     WaitFor([&] { return crawl->database().ReadAllFaxes().size() >= c.faxes.size(); }, 5000);
     QTest::qWait(20);
 
@@ -78,7 +75,7 @@ TEST_F(CrawlTest, ThoroughScanStoresEachFaxOfThePageOnceWithItsRegion) {
               rows.last().fax + QStringLiteral(" | ") + rows.last().location);
 
     // The same page again stores nothing more.
-    crawl->PageReceived(page, 1);
+    crawl->SavePage(page, 1);
     QTest::qWait(c.longPage ? 200 : 20);
     EXPECT_EQ(crawl->database().ReadAllFaxes().size(), count);
     EXPECT_EQ(crawl->statistics().lSessionFaxes, count);
