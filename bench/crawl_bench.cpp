@@ -46,7 +46,7 @@
 #include "common/app_folder.h"
 #include "common/version_info.h"
 #include "desktop/message_box.h"
-#include "harvest/page_fetcher.h"
+#include "harvest/fetch/page_fetcher.h"
 #include "store/spider_database.h"
 
 namespace {

@@ -336,7 +336,15 @@ async def run_client(args, web, port, tool, n, tmp, display):
     return figures
 
 
+def quiet_cancelled(loop, context):
+    # Requests still open when a run ends are cancelled; Python 3.11 reports each of them.
+    if isinstance(context.get("exception"), asyncio.CancelledError):
+        return
+    loop.default_exception_handler(context)
+
+
 async def main():
+    asyncio.get_running_loop().set_exception_handler(quiet_cancelled)
     here = os.path.dirname(os.path.abspath(__file__))
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--build", default=os.path.join(os.path.dirname(here), "build"))

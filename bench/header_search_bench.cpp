@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <string>
 
-#include "harvest/http_response.h"
+#include "harvest/fetch/http_response.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "harvest/link_extraction.h"
-#include "harvest/prepared_page.h"
-#include "harvest/url_rules.h"
+#include "harvest/control/url_rules.h"
+#include "harvest/page/link_extraction.h"
+#include "harvest/page/prepared_page.h"
 #include "text/html_tokenizer.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "harvest/robots_rules.h"
+#include "harvest/polite/robots_rules.h"
 
 namespace {
 

@@ -20,8 +20,8 @@
 #include <cstdio>
 
 #include "common/app_folder.h"
-#include "harvest/harvest_controller.h"
-#include "harvest/page_fetcher.h"
+#include "harvest/control/harvest_controller.h"
+#include "harvest/fetch/page_fetcher.h"
 #include "store/spider_database.h"
 #include "support/result_site_web.h"
 #include "support/test_http_server.h"

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "harvest/fax_scan.h"
-#include "harvest/fax_scan_page.h"
-#include "harvest/thorough_fax_scan.h"
+#include "harvest/faxes/fax_scan.h"
+#include "harvest/faxes/fax_scan_page.h"
+#include "harvest/faxes/thorough_fax_scan.h"
 
 namespace {
 

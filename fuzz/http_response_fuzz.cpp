@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "fuzz_check.h"
-#include "harvest/http_response.h"
-#include "harvest/redirect_response.h"
+#include "harvest/fetch/http_response.h"
+#include "harvest/fetch/redirect_response.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view response(reinterpret_cast<const char*>(data), size);

@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "fuzz_check.h"
-#include "harvest/http_header_fields.h"
-#include "harvest/retry_after.h"
+#include "harvest/fetch/http_header_fields.h"
+#include "harvest/fetch/retry_after.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);

@@ -8,7 +8,7 @@
 #include "desktop/deferred_call.h"
 #include "desktop/status_panels.h"
 #include "desktop/twips.h"
-#include "harvest/harvest_controller.h"
+#include "harvest/control/harvest_controller.h"
 
 class QAction;
 class QActionGroup;

@@ -4,7 +4,7 @@
 #include <QWidget>
 
 #include "desktop/desktop_notice.h"
-#include "harvest/harvest_controller.h"
+#include "harvest/control/harvest_controller.h"
 
 namespace norvane {
 

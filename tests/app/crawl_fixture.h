@@ -5,8 +5,8 @@
 
 #include "desktop/message_box.h"
 #include "form1_fixture.h"
-#include "harvest/page_fetcher.h"
-#include "harvest/page_steps.h"
+#include "harvest/fetch/page_fetcher.h"
+#include "harvest/page/page_steps.h"
 #include "support/test_http_server.h"
 #include "support/wait_for.h"
 

@@ -10,7 +10,7 @@
 
 #include "common/version_info.h"
 #include "form1_fixture.h"
-#include "harvest/page_fetcher.h"
+#include "harvest/fetch/page_fetcher.h"
 
 namespace norvane::testing {
 namespace {

@@ -1,6 +1,6 @@
 // The address rule over every range and its borders. Addresses are only parsed here: nothing is
 // resolved or connected to.
-#include "harvest/address_rules.h"
+#include "harvest/control/address_rules.h"
 
 #include <gtest/gtest.h>
 

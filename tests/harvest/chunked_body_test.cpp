@@ -2,9 +2,9 @@
 // whole, odd and broken chunk streams.
 #include <gtest/gtest.h>
 
-#include "harvest/chunked_body.h"
-#include "harvest/fax_scan_page.h"
-#include "harvest/http_response.h"
+#include "harvest/faxes/fax_scan_page.h"
+#include "harvest/fetch/chunked_body.h"
+#include "harvest/fetch/http_response.h"
 
 namespace norvane {
 namespace {

@@ -1,4 +1,4 @@
-#include "harvest/connection_opener.h"
+#include "harvest/fetch/connection_opener.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -4,7 +4,7 @@
 #include <QTimer>
 
 #include "crawl_fixture.h"
-#include "harvest/host_lookups.h"
+#include "harvest/fetch/host_lookups.h"
 
 namespace norvane::testing {
 namespace {

@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "common/app_folder.h"
-#include "harvest/harvest_controller.h"
-#include "harvest/page_fetcher.h"
-#include "harvest/page_steps.h"
+#include "harvest/control/harvest_controller.h"
+#include "harvest/fetch/page_fetcher.h"
+#include "harvest/page/page_steps.h"
 #include "store/spider_database.h"
 #include "support/qt_printers.h"
 #include "support/temp_app_folder.h"

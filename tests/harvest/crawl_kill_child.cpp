@@ -6,8 +6,8 @@
 #include <cstdio>
 
 #include "common/app_folder.h"
-#include "harvest/harvest_controller.h"
-#include "harvest/page_fetcher.h"
+#include "harvest/control/harvest_controller.h"
+#include "harvest/fetch/page_fetcher.h"
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);

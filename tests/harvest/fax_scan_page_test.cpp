@@ -1,4 +1,4 @@
-#include "harvest/fax_scan_page.h"
+#include "harvest/faxes/fax_scan_page.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "harvest/fax_scan.h"
+#include "harvest/faxes/fax_scan.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "harvest/fax_scan.h"
+#include "harvest/faxes/fax_scan.h"
 
 namespace norvane {
 

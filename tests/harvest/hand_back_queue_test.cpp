@@ -1,4 +1,4 @@
-#include "harvest/hand_back_queue.h"
+#include "harvest/fetch/hand_back_queue.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // which queued website a free socket takes.
 #include <gtest/gtest.h>
 
-#include "harvest/host_limits.h"
+#include "harvest/polite/host_limits.h"
 
 namespace norvane {
 namespace {

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "harvest/http_response.h"
-#include "harvest/link_extraction.h"
+#include "harvest/fetch/http_response.h"
+#include "harvest/page/link_extraction.h"
 
 namespace norvane {
 namespace {

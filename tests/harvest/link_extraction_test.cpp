@@ -1,6 +1,6 @@
 // The links the crawl queues from a page, read the classic way (a link a CR-ended line) and with
 // "All Links of a Page" on (every link as a browser reads the page), through the page work itself.
-#include "harvest/link_extraction.h"
+#include "harvest/page/link_extraction.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "harvest/prepared_page.h"
+#include "harvest/page/prepared_page.h"
 
 namespace norvane {
 namespace {

@@ -11,7 +11,7 @@
 #include "common/event_yield.h"
 #include "common/text_file.h"
 #include "crawl_fixture.h"
-#include "harvest/fax_scan_page.h"
+#include "harvest/faxes/fax_scan_page.h"
 
 namespace norvane::testing {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "crawl_fixture.h"
-#include "harvest/polite_scheduler.h"
+#include "harvest/polite/polite_scheduler.h"
 
 namespace norvane::testing {
 namespace {

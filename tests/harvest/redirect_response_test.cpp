@@ -1,7 +1,7 @@
 // What the crawl reads from a response that sends it elsewhere.
 #include <gtest/gtest.h>
 
-#include "harvest/redirect_response.h"
+#include "harvest/fetch/redirect_response.h"
 
 namespace norvane {
 namespace {

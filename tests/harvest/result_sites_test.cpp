@@ -2,9 +2,9 @@
 // sites, and which pages of a site go first.
 #include <gtest/gtest.h>
 
-#include "harvest/contact_pages.h"
-#include "harvest/link_extraction.h"
-#include "harvest/result_sites.h"
+#include "harvest/page/link_extraction.h"
+#include "harvest/sites/contact_pages.h"
+#include "harvest/sites/result_sites.h"
 #include "support/qt_printers.h"
 
 namespace norvane {

@@ -2,7 +2,7 @@
 // of the three date forms, clamped to ten minutes, and nothing for text it cannot read.
 #include <gtest/gtest.h>
 
-#include "harvest/retry_after.h"
+#include "harvest/fetch/retry_after.h"
 
 namespace norvane {
 namespace {

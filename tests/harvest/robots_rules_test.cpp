@@ -2,8 +2,8 @@
 // match, "*" and "$", percent-encoding, Crawl-delay, the size limit and the answer statuses.
 #include <gtest/gtest.h>
 
-#include "harvest/http_header_fields.h"
-#include "harvest/robots_rules.h"
+#include "harvest/fetch/http_header_fields.h"
+#include "harvest/polite/robots_rules.h"
 
 namespace norvane {
 namespace {

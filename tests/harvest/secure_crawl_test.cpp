@@ -6,7 +6,7 @@
 #include <QSslSocket>
 
 #include "crawl_fixture.h"
-#include "harvest/http_response.h"
+#include "harvest/fetch/http_response.h"
 #include "support/test_certificates.h"
 
 namespace norvane::testing {

@@ -9,7 +9,7 @@
 
 #include "areacodes/area_code_directory.h"
 #include "crawl_fixture.h"
-#include "harvest/page_steps.h"
+#include "harvest/page/page_steps.h"
 
 namespace norvane::testing {
 namespace {

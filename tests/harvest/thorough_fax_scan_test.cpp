@@ -1,4 +1,4 @@
-#include "harvest/thorough_fax_scan.h"
+#include "harvest/faxes/thorough_fax_scan.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,9 @@
 
 #include "areacodes/area_code_directory.h"
 #include "found_faxes.h"
-#include "harvest/fax_labels.h"
-#include "harvest/fax_scan_page.h"
-#include "harvest/phone_numbers.h"
+#include "harvest/faxes/fax_labels.h"
+#include "harvest/faxes/fax_scan_page.h"
+#include "harvest/faxes/phone_numbers.h"
 
 namespace norvane {
 namespace {

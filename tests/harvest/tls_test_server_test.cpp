@@ -5,8 +5,8 @@
 #include <QSslSocket>
 #include <QTcpSocket>
 
-#include "harvest/http_response.h"
-#include "harvest/redirect_response.h"
+#include "harvest/fetch/http_response.h"
+#include "harvest/fetch/redirect_response.h"
 #include "support/qt_printers.h"
 #include "support/test_certificates.h"
 #include "support/test_http_server.h"

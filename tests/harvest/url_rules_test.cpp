@@ -2,7 +2,7 @@
 // host and path, directories, and how links resolve against their page.
 #include <gtest/gtest.h>
 
-#include "harvest/url_rules.h"
+#include "harvest/control/url_rules.h"
 #include "support/qt_printers.h"
 
 namespace norvane {

@@ -7,7 +7,7 @@
 #include "common/app_folder.h"
 #include "desktop/message_box.h"
 #include "form1_fixture.h"
-#include "harvest/page_fetcher.h"
+#include "harvest/fetch/page_fetcher.h"
 #include "local_web.h"
 #include "result_pages.h"
 #include "search/form3.h"

@@ -12,7 +12,7 @@
 
 #include "app/form1_fixture.h"
 #include "desktop/message_box.h"
-#include "harvest/page_fetcher.h"
+#include "harvest/fetch/page_fetcher.h"
 #include "store/lock_holder.h"
 #include "store/spider_probe.h"
 #include "support/test_http_server.h"

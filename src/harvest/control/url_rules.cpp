@@ -1,0 +1,238 @@
+#include "harvest/control/url_rules.h"
+
+#include <QStringList>
+#include <array>
+
+namespace norvane {
+namespace {
+
+const QString kScheme = QStringLiteral("http://");
+
+// Removes every occurrence in one left-to-right pass: text joined by a removal is not removed
+// again by the same pass.
+QString RemoveAll(const QString& text, const QString& fragment, Qt::CaseSensitivity cs) {
+  QString out;
+  out.reserve(text.size());
+  qsizetype from = 0;
+  for (qsizetype hit; (hit = text.indexOf(fragment, from, cs)) >= 0; from = hit + fragment.size())
+    out += QStringView(text).mid(from, hit - from);
+  out += QStringView(text).mid(from);
+  return out;
+}
+
+// One pass of replacing "//" by "/": "///" becomes "//", which is why the rules run it more
+// than once.
+QString CollapseSlashesOnce(const QString& text) {
+  QString out = text;
+  return out.replace(QStringLiteral("//"), QStringLiteral("/"));
+}
+
+bool NamesAHost(const QString& link) {
+  static const std::array<QString, 6> kHostTexts = {QStringLiteral(".com"), QStringLiteral("www."),
+                                                    QStringLiteral(".net"), QStringLiteral(".edu"),
+                                                    QStringLiteral(".gov"), QStringLiteral("ww2.")};
+  for (const QString& text : kHostTexts)
+    if (link.contains(text, Qt::CaseInsensitive)) return true;
+  return false;
+}
+
+// "../x" against the page's own directories: each ".." removes one directory (never the host,
+// extra ones are ignored); every other segment is appended as it is.
+QString ClimbFromDirectory(const QString& link, const PageAddress& page) {
+  QStringList dirs = page.curDir.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+  if (!dirs.isEmpty()) dirs.removeFirst();  // the host
+  for (const QString& segment : link.split(QLatin1Char('/'))) {
+    if (segment == QLatin1String("..")) {
+      if (!dirs.isEmpty()) dirs.removeLast();
+    } else {
+      dirs << segment;
+    }
+  }
+  dirs.prepend(page.host);
+  return dirs.join(QLatin1Char('/'));
+}
+
+bool StartsSecure(const QString& text) {
+  return text.startsWith(kSecureScheme, Qt::CaseInsensitive);
+}
+
+// The two steps every resolved link ends with: a "/" when there is none, then four passes of
+// collapsing doubled slashes.
+QString FinishLink(QString out) {
+  if (!out.contains(QLatin1Char('/'))) out += QLatin1Char('/');
+  for (int pass = 0; pass < 4; ++pass) out = CollapseSlashesOnce(out);
+  return out;
+}
+
+// The same address without its secure scheme, for the rules that know only the plain form.
+PageAddress PlainView(const PageAddress& page) {
+  if (!page.secure) return page;
+  PageAddress plain = page;
+  for (QString* text : {&plain.url, &plain.curUrl, &plain.curDir})
+    if (StartsSecure(*text)) text->remove(0, kSecureScheme.size());
+  plain.secure = false;
+  return plain;
+}
+
+// A Location that names a scheme other than the two the crawl speaks ("ftp://", "mailto:"):
+// letters, digits, "+", "-" or "." from a letter up to a ":" before any "/", "?" or "#".
+bool NamesOtherScheme(const QString& location) {
+  const qsizetype colon = location.indexOf(QLatin1Char(':'));
+  if (colon <= 0 || !location.at(0).isLetter()) return false;
+  for (qsizetype i = 0; i < colon; ++i) {
+    const QChar c = location.at(i);
+    if (c.unicode() > 127 || !(c.isLetterOrNumber() || c == u'+' || c == u'-' || c == u'.'))
+      return false;
+  }
+  const QStringView scheme = QStringView(location).left(colon);
+  return scheme.compare(u"http", Qt::CaseInsensitive) != 0 &&
+         scheme.compare(u"https", Qt::CaseInsensitive) != 0;
+}
+
+}  // namespace
+
+bool AcceptQueuedEntry(const QString& entry) {
+  if (!entry.contains(QLatin1String("www."), Qt::CaseInsensitive)) return true;
+  const qsizetype dot = entry.indexOf(QLatin1Char('.'));
+  return entry.indexOf(QLatin1Char('.'), dot + 1) >= 0;
+}
+
+namespace {
+
+QString PlainPageAddressUrl(const QString& website) {
+  const QStringView view =
+      website.endsWith(QLatin1Char('/')) ? QStringView(website).chopped(1) : QStringView(website);
+  // Most websites are stored without a scheme: nothing to remove, nothing to copy.
+  if (!view.contains(kScheme, Qt::CaseInsensitive))
+    return view.size() == website.size() ? website : view.toString();
+  return RemoveAll(view.toString(), kScheme, Qt::CaseInsensitive);
+}
+
+}  // namespace
+
+QString PageAddressUrl(const QString& website, const UrlRules& rules) {
+  if (rules.secure && StartsSecure(website))
+    return kSecureScheme + PlainPageAddressUrl(website.mid(kSecureScheme.size()));
+  return PlainPageAddressUrl(website);
+}
+
+PageAddress DecomposePageAddress(const QString& website, const UrlRules& rules) {
+  if (rules.secure && StartsSecure(website)) {
+    PageAddress a = DecomposePageAddress(website.mid(kSecureScheme.size()));
+    for (QString* text : {&a.url, &a.curUrl, &a.curDir}) text->prepend(kSecureScheme);
+    a.secure = true;
+    return a;
+  }
+  PageAddress a;
+  a.url = PlainPageAddressUrl(website);
+  a.curUrl = a.url;
+  a.curDir = a.url;
+  if (!a.curDir.endsWith(QLatin1Char('/'))) {
+    a.curDir = UrlDirectory(a.curDir);
+  } else {
+    a.curDir += QLatin1Char('/');
+  }
+
+  const qsizetype slash = a.curUrl.indexOf(QLatin1Char('/'));
+  QString hostPart;
+  if (slash < 0) {
+    hostPart = a.curUrl;
+    a.path = QStringLiteral("/");
+  } else {
+    hostPart = a.curUrl.left(slash + 1);
+    a.path = RemoveAll(a.url, hostPart, Qt::CaseSensitive);
+  }
+  a.host = hostPart;
+  a.host.remove(QLatin1Char('/'));
+  if (a.path.isEmpty()) a.path = QStringLiteral("/");
+  if (!a.path.startsWith(QLatin1Char('/'))) a.path.prepend(QLatin1Char('/'));
+  return a;
+}
+
+QString UrlDirectory(const QString& address, const UrlRules& rules) {
+  if (rules.secure && StartsSecure(address))
+    return kSecureScheme + UrlDirectory(address.mid(kSecureScheme.size()));
+  QString s = address;
+  const bool hadScheme = s.contains(kScheme, Qt::CaseInsensitive);
+  if (hadScheme) s = RemoveAll(s, kScheme, Qt::CaseSensitive);
+  if (!s.isEmpty() && s.endsWith(QLatin1Char('/'))) s.chop(1);
+  QString d = s.left(s.lastIndexOf(QLatin1Char('/')) + 1);
+  if (hadScheme) d.prepend(kScheme);
+  if (!d.isEmpty() && d != kScheme) return d;
+  return s + QLatin1Char('/');
+}
+
+QString ResolveLink(const QString& link, const PageAddress& page) {
+  QString out = link;
+  const bool absolute = out.contains(kScheme, Qt::CaseInsensitive);
+  if (absolute) out = RemoveAll(out, kScheme, Qt::CaseInsensitive);
+
+  if (out.startsWith(QLatin1Char('/'))) {
+    out = CollapseSlashesOnce(page.host + out);
+  } else if (out.startsWith(QLatin1String(".."))) {
+    out = ClimbFromDirectory(out, page);
+  } else if (!absolute && !NamesAHost(out)) {
+    out = page.curDir + QLatin1Char('/') + out;
+  }
+
+  return FinishLink(out);
+}
+
+std::optional<QString> ResolveLink(const QString& link, const PageAddress& page,
+                                   const UrlRules& rules) {
+  if (StartsSecure(link)) {
+    if (!rules.secure) return std::nullopt;  // the plain crawl cannot fetch it
+    const QString rest = RemoveAll(link.mid(kSecureScheme.size()), kScheme, Qt::CaseInsensitive);
+    if (rest.isEmpty() || rest.startsWith(QLatin1Char('/'))) return std::nullopt;  // no host
+    return kSecureScheme + FinishLink(rest);
+  }
+  if (!rules.secure) return ResolveLink(link, page);
+  if (link.startsWith(QLatin1String("//"))) {
+    return ResolveLink((page.secure ? QStringLiteral("https:") : QStringLiteral("http:")) + link,
+                       page, rules);
+  }
+  const QString resolved = ResolveLink(link, PlainView(page));
+  const bool absolute = link.contains(kScheme, Qt::CaseInsensitive);
+  const bool underThePage =
+      !absolute && (link.startsWith(QLatin1Char('/')) || link.startsWith(QLatin1String("..")) ||
+                    !NamesAHost(link));
+  return page.secure && underThePage ? kSecureScheme + resolved : resolved;
+}
+
+std::optional<QString> ResolveRedirect(const QString& location, const PageAddress& from,
+                                       const UrlRules& rules) {
+  QString target = location.left(location.indexOf(QLatin1Char('#')));
+  if (target.isEmpty() || NamesOtherScheme(target)) return std::nullopt;
+  if (target.startsWith(QLatin1String("//")))
+    target.prepend(from.secure ? QStringLiteral("https:") : QStringLiteral("http:"));
+
+  QString scheme;  // what the result keeps in front: "https://" or nothing
+  QString rest;    // host and path
+  const bool secure = StartsSecure(target);
+  if (secure || target.startsWith(kScheme, Qt::CaseInsensitive)) {
+    if (secure && !rules.secure) return std::nullopt;
+    if (secure) scheme = kSecureScheme;
+    rest = target.mid(secure ? kSecureScheme.size() : kScheme.size());
+    // No host, or one with an empty port such as the "https:" of "http://https://x".
+    const QStringView host = QStringView(rest).left(rest.indexOf(QLatin1Char('/')));
+    if (host.isEmpty() || host.endsWith(QLatin1Char(':'))) return std::nullopt;
+  } else {
+    const PageAddress plain = PlainView(from);
+    if (from.secure) scheme = kSecureScheme;
+    if (target.startsWith(QLatin1Char('/'))) {
+      rest = plain.host + target;
+    } else if (target.startsWith(QLatin1Char('?'))) {
+      rest = plain.curUrl.left(plain.curUrl.indexOf(QLatin1Char('?')));
+      if (!rest.contains(QLatin1Char('/'))) rest += QLatin1Char('/');
+      rest += target;
+    } else if (target.startsWith(QLatin1String(".."))) {
+      rest = ClimbFromDirectory(target, plain);
+    } else {
+      rest = plain.curDir + target;
+    }
+  }
+  if (!rest.contains(QLatin1Char('/'))) rest += QLatin1Char('/');
+  return scheme + rest;
+}
+
+}  // namespace norvane

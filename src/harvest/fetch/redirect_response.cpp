@@ -1,0 +1,76 @@
+#include "harvest/fetch/redirect_response.h"
+
+#include "harvest/ascii_text.h"
+
+namespace norvane {
+namespace {
+
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i)
+    if (ascii::Lower(text[i]) != ascii::Lower(prefix[i])) return false;
+  return true;
+}
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+// Takes the next CR LF line off the front of text; an empty line ends the header block.
+std::string_view NextLine(std::string_view& text) {
+  const std::size_t end = text.find("\r\n");
+  const std::string_view line = text.substr(0, end);
+  text.remove_prefix(end == std::string_view::npos ? text.size() : end + 2);
+  return line;
+}
+
+}  // namespace
+
+std::optional<int> StatusCodeOf(std::string_view header) {
+  const std::string_view line = NextLine(header);
+  if (!StartsWithIgnoringCase(line, "HTTP/")) return std::nullopt;
+  const std::size_t space = line.find(' ');
+  if (space == std::string_view::npos || space == 5) return std::nullopt;
+  const std::string_view code = line.substr(space + 1, 3);
+  if (code.size() != 3 || !IsDigit(code[0]) || !IsDigit(code[1]) || !IsDigit(code[2]))
+    return std::nullopt;
+  if (line.size() > space + 4 && line[space + 4] != ' ') return std::nullopt;
+  return (code[0] - '0') * 100 + (code[1] - '0') * 10 + (code[2] - '0');
+}
+
+std::optional<std::string> LocationOf(std::string_view header) {
+  NextLine(header);  // the status line
+  while (!header.empty()) {
+    const std::string_view line = NextLine(header);
+    if (line.empty()) break;
+    const std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos) continue;
+    const std::string_view name = TrimBlanks(line.substr(0, colon));
+    if (name.size() != 8 || !StartsWithIgnoringCase(name, "location")) continue;
+    const std::string_view value = TrimBlanks(line.substr(colon + 1));
+    if (value.empty()) return std::nullopt;
+    return std::string(value);
+  }
+  return std::nullopt;
+}
+
+bool IsFollowedRedirect(int status) {
+  switch (status) {
+    case 301:
+    case 302:
+    case 303:
+    case 307:
+    case 308:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace norvane

@@ -1,0 +1,292 @@
+#include "harvest/page/link_extraction.h"
+
+#include <QByteArray>
+#include <QUtf8StringView>
+
+#include <algorithm>
+#include <array>
+
+#include "text/html_tokenizer.h"
+
+namespace norvane {
+namespace {
+
+constexpr std::string_view kHref = "href=";
+
+char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = AsciiLower(c);
+  return out;
+}
+
+// The first occurrence of a lower-case pattern at or after `from`, letter case ignored.
+std::size_t FindIgnoringCase(std::string_view text, std::string_view pattern, std::size_t from) {
+  if (pattern.empty() || text.size() < pattern.size()) return std::string_view::npos;
+  const char first = pattern.front();
+  const char firstUpper = static_cast<char>(first - 'a' + 'A');
+  const bool letter = first >= 'a' && first <= 'z';
+  for (std::size_t at = from; at + pattern.size() <= text.size(); ++at) {
+    if (text[at] != first && !(letter && text[at] == firstUpper)) continue;
+    std::size_t k = 1;
+    while (k < pattern.size() && AsciiLower(text[at + k]) == pattern[k]) ++k;
+    if (k == pattern.size()) return at;
+  }
+  return std::string_view::npos;
+}
+
+// Replaces every occurrence of a lower-case pattern, letter case ignored, in one pass.
+std::string ReplaceAllIgnoringCase(std::string_view text, std::string_view pattern,
+                                   std::string_view replacement) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t copied = 0;
+  for (std::size_t hit = FindIgnoringCase(text, pattern, 0); hit != std::string::npos;
+       hit = FindIgnoringCase(text, pattern, copied)) {
+    out.append(text.substr(copied, hit - copied));
+    out.append(replacement);
+    copied = hit + pattern.size();
+  }
+  out.append(text.substr(copied));
+  return out;
+}
+
+// The stretch from "href=" as the two quote removals leave it, up to the link's end.
+std::string RemoveQuotesAfterHref(std::string_view text) {
+  return ReplaceAllIgnoringCase(ReplaceAllIgnoringCase(text, "href=\"", kHref), "href='", kHref);
+}
+
+}  // namespace
+
+bool LinkFilterDrops(std::string_view link) {
+  static constexpr std::array<std::string_view, 19> kDropped = {
+      "javascript", "mailto", ".mpg", ".js",  ".mpeg", ".swf", ".avi", ".jpg", ".jpeg", ".gif",
+      ".bmp",       ".mov",   ".rm",  ".mp3", ".wav",  ".ra",  ".pdf", ".css", "#"};
+  const std::string lower = Lower(link);
+  for (std::string_view text : kDropped)
+    if (lower.find(text) != std::string::npos) return true;
+  return false;
+}
+
+// The first "href=" in any letter case, without copying the line: most lines have none. The
+// search is for the "=" (memchr, far rarer in a page than an "h") and looks back from it; the
+// first "=" with "href" before it ends the first "href=".
+std::size_t FindHref(std::string_view line) {
+  constexpr std::size_t kName = kHref.size() - 1;
+  for (std::size_t at = line.find('=', kName); at != std::string_view::npos;
+       at = line.find('=', at + 1)) {
+    bool match = true;
+    for (std::size_t k = 0; k < kName && match; ++k)
+      match = AsciiLower(line[at - kName + k]) == kHref[k];
+    if (match) return at - kName;
+  }
+  return std::string_view::npos;
+}
+
+std::optional<std::string> ExtractLineLink(std::string_view line) {
+  const std::size_t start = FindHref(line);
+  if (start == std::string_view::npos) return std::nullopt;
+  // A quote or an apostrophe right after "href=" is dropped. Each removal takes the last
+  // character of its pattern, so removing over a head of the line gives a head of what removing
+  // over the whole line gives: once the link's end is inside it, the rest of a long line (a
+  // page on one line) need not be looked at.
+  const std::string_view tail = line.substr(start);
+  std::string rest;
+  std::size_t end = std::string::npos;
+  for (std::size_t head = 256;; head *= 2) {
+    rest = RemoveQuotesAfterHref(tail.substr(0, head));
+    end = rest.find_first_of("'\">", kHref.size());
+    if (end != std::string::npos || head >= tail.size()) break;
+  }
+  std::string link =
+      rest.substr(kHref.size(), end == std::string::npos ? std::string::npos : end - kHref.size());
+  link = ReplaceAllIgnoringCase(link, kHref, "");
+  if (LinkFilterDrops(link)) return std::nullopt;
+  return link;
+}
+
+}  // namespace norvane
+
+namespace norvane {
+namespace {
+
+bool IsUrlSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+// As a browser reads a link's text: tabs and line breaks inside it removed, the fragment cut off,
+// and spaces around what is left trimmed (a space before the "#" is not sent either).
+std::string LinkAsRead(std::string_view value) {
+  value = value.substr(0, value.find('#'));
+  while (!value.empty() && IsUrlSpace(value.front())) value.remove_prefix(1);
+  while (!value.empty() && IsUrlSpace(value.back())) value.remove_suffix(1);
+  std::string link;
+  link.reserve(value.size());
+  for (char c : value)
+    if (c != '\t' && c != '\n' && c != '\r') link += c;
+  return link;
+}
+
+// Whether a rel attribute's space-separated words hold "nofollow", letter case ignored.
+bool SaysNofollow(std::string_view rel) {
+  const std::string lower = Lower(rel);
+  for (std::size_t at = lower.find("nofollow"); at != std::string::npos;
+       at = lower.find("nofollow", at + 1)) {
+    const bool startsWord = at == 0 || IsUrlSpace(lower[at - 1]);
+    const std::size_t end = at + 8;
+    if (startsWord && (end == lower.size() || IsUrlSpace(lower[end]))) return true;
+  }
+  return false;
+}
+
+// The attribute holding the link of an element, or null for an element that has none.
+const char* LinkAttributeOf(std::string_view element) {
+  if (element == "a" || element == "area" || element == "base") return "href";
+  if (element == "frame" || element == "iframe") return "src";
+  return nullptr;
+}
+
+// The scheme of a link in lower case ("http", "mailto"), empty when it names none: a letter,
+// then letters, digits, "+", "-" or "." up to a ":".
+std::string SchemeOf(std::string_view link) {
+  if (link.empty() || !((link[0] >= 'a' && link[0] <= 'z') || (link[0] >= 'A' && link[0] <= 'Z')))
+    return {};
+  for (std::size_t k = 1; k < link.size(); ++k) {
+    const char c = AsciiLower(link[k]);
+    if (c == ':') return Lower(link.substr(0, k));
+    const bool schemeChar =
+        (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+    if (!schemeChar) return {};
+  }
+  return {};
+}
+
+// The path of a link: without its scheme and host when it names them, up to its query.
+std::string_view PathOf(std::string_view link, bool hasScheme) {
+  link = link.substr(0, link.find_first_of("?#"));
+  if (hasScheme) link.remove_prefix(link.find(':') + 1);
+  if (link.starts_with("//")) {
+    const std::size_t slash = link.find('/', 2);
+    return slash == std::string_view::npos ? std::string_view{} : link.substr(slash);
+  }
+  return link;
+}
+
+bool NamesAFileThatIsNoPage(std::string_view path) {
+  static constexpr std::string_view kExtensions[] = {
+      // images
+      "jpg", "jpeg", "png", "gif", "bmp", "webp", "svg", "svgz", "ico", "tif", "tiff", "avif",
+      "heic",
+      // style sheets and scripts
+      "css", "js", "mjs",
+      // media
+      "mp3", "mp4", "m4a", "m4v", "wav", "avi", "mov", "mpg", "mpeg", "wmv", "wma", "flv", "swf",
+      "ogg", "ogv", "oga", "webm", "mkv", "aac", "flac", "ra", "rm", "ram", "mid", "midi", "3gp",
+      // fonts
+      "woff", "woff2", "ttf", "otf", "eot",
+      // archives and programs
+      "zip", "rar", "7z", "gz", "tgz", "tar", "bz2", "xz", "exe", "msi", "dmg", "apk", "deb", "rpm",
+      "iso", "jar",
+      // documents
+      "pdf", "doc", "docx", "xls", "xlsx", "ppt", "pptx"};
+  const std::size_t slash = path.rfind('/');
+  const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return false;
+  const std::string extension = Lower(name.substr(dot + 1));
+  return std::find(std::begin(kExtensions), std::end(kExtensions), extension) !=
+         std::end(kExtensions);
+}
+
+}  // namespace
+
+PageLinks ExtractPageLinks(std::string_view page, bool followNofollow) {
+  PageLinks out;
+  bool baseSeen = false;
+  int templateDepth = 0;  // a template's contents are not part of the page
+  constexpr std::size_t kNone = std::size_t(-1);
+  std::size_t anchor = kNone;  // the index of the <a> whose text is being read
+  std::string anchorTitle;
+  bool spaceDue = false;
+  const auto endAnchor = [&] {
+    if (anchor != kNone && out.links[anchor].text.empty())
+      out.links[anchor].text = anchorTitle.substr(0, kLinkTextMax);
+    anchor = kNone;
+  };
+  HtmlTokenizer tokenizer(page);
+  tokenizer.keepAttributesOnlyOf(
+      [](std::string_view element) { return LinkAttributeOf(element) != nullptr; });
+  while (tokenizer.next()) {
+    const HtmlToken& token = tokenizer.token();
+    if (token.name == "template") {
+      if (token.kind == HtmlTokenKind::StartTag) ++templateDepth;
+      if (token.kind == HtmlTokenKind::EndTag && templateDepth > 0) --templateDepth;
+      continue;
+    }
+    if (templateDepth > 0) continue;
+    if (token.kind == HtmlTokenKind::Text && token.name.empty() && anchor != kNone) {
+      std::string& text = out.links[anchor].text;
+      for (const char c : token.text) {
+        if (text.size() >= kLinkTextMax) break;
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f') {
+          spaceDue = true;
+        } else {
+          if (spaceDue && !text.empty()) text += ' ';
+          spaceDue = false;
+          text += c;
+        }
+      }
+      continue;
+    }
+    if (token.name == "a" && token.kind != HtmlTokenKind::Text) endAnchor();
+    if (token.kind == HtmlTokenKind::StartTag || token.kind == HtmlTokenKind::EndTag)
+      spaceDue = true;  // the words either side of a tag inside a link stay apart
+    if (token.kind != HtmlTokenKind::StartTag) continue;
+    const char* attributeName = LinkAttributeOf(token.name);
+    if (!attributeName) continue;
+    const HtmlAttribute* attribute = token.attribute(attributeName);
+    if (!attribute) continue;
+    if (token.name == "base") {
+      if (!baseSeen) out.base = LinkAsRead(attribute->value);
+      baseSeen = true;
+      continue;
+    }
+    if (!followNofollow) {
+      const HtmlAttribute* rel = token.attribute("rel");
+      if (rel && SaysNofollow(rel->value)) continue;
+    }
+    std::string link = LinkAsRead(attribute->value);
+    if (link.empty()) continue;
+    out.links.push_back({std::move(link), token.offset, {}});
+    if (token.name == "a") {
+      anchor = out.links.size() - 1;
+      const HtmlAttribute* title = token.attribute("title");
+      anchorTitle = title ? title->value : std::string();
+      spaceDue = false;
+    }
+  }
+  endAnchor();
+  return out;
+}
+
+QString ShownLinkText(const std::string& bytes) {
+  const QByteArray raw = QByteArray::fromStdString(bytes);
+  return QUtf8StringView(raw).isValidUtf8() ? QString::fromUtf8(raw) : QString::fromLatin1(raw);
+}
+
+bool PageLinkFilterDrops(std::string_view link) {
+  const std::string scheme = SchemeOf(link);
+  if (!scheme.empty() && scheme != "http" && scheme != "https") return true;
+  return NamesAFileThatIsNoPage(PathOf(link, !scheme.empty()));
+}
+
+std::vector<PageLink> TakenPageLinks(std::string_view page, bool followNofollow) {
+  std::vector<PageLink> links = ExtractPageLinks(page, followNofollow).links;
+  std::erase_if(links, [](const PageLink& l) { return PageLinkFilterDrops(l.link); });
+  return links;
+}
+
+}  // namespace norvane

@@ -1,0 +1,146 @@
+#include "harvest/page/prepared_page.h"
+
+#include <QSet>
+#include <algorithm>
+#include <string_view>
+#include <unordered_set>
+
+#include "common/rewritten_files.h"
+#include "common/text_file.h"
+#include "harvest/faxes/fax_scan.h"
+#include "harvest/faxes/fax_scan_page.h"
+#include "harvest/faxes/thorough_fax_scan.h"
+#include "harvest/page/link_extraction.h"
+
+namespace norvane {
+
+namespace {
+
+void PrepareLinks(PreparedPage& page, std::string_view body, const PageAddress& address,
+                  const UrlRules& rules) {
+  // The lines of html<n>.txt as the file holds them (the body and a closing CR LF): a line ends
+  // at CR or CR LF, a lone LF stays in it.
+  for (std::size_t from = 0; from < body.size(); ++page.bodyLines) {
+    std::size_t end = body.find('\r', from);
+    if (end == std::string::npos) end = body.size();
+    const std::string_view line = body.substr(from, end - from);
+    from = end + ((end + 1 < body.size() && body[end + 1] == '\n') ? 2 : 1);
+    const auto link = ExtractLineLink(line);
+    if (!link) continue;
+    std::optional<QString> resolved = ResolveLink(QString::fromLatin1(*link), address, rules);
+    if (!resolved) continue;
+    QString read = PageAddressUrl(*resolved, rules);
+    page.links.push_back({page.bodyLines, std::move(*resolved), std::move(read)});
+  }
+}
+
+// The lines of html<n>.txt the link step walks, counted as PrepareLinks counts them.
+std::size_t CountLines(std::string_view body) {
+  std::size_t lines = 0;
+  for (std::size_t from = 0; from < body.size(); ++lines) {
+    const std::size_t end = std::min(body.find('\r', from), body.size());
+    from = end + ((end + 1 < body.size() && body[end + 1] == '\n') ? 2 : 1);
+  }
+  return lines;
+}
+
+// The address a page's links are resolved against: the page's own, or its <base href> read as a
+// redirect from the page is (so "/x" goes to the host's root), keeping a directory it names.
+PageAddress BaseAddress(const std::string& base, const PageAddress& page, const UrlRules& rules) {
+  if (base.empty()) return page;
+  const std::optional<QString> resolved = ResolveRedirect(QString::fromLatin1(base), page, rules);
+  if (!resolved) return page;
+  PageAddress address = DecomposePageAddress(*resolved, rules);
+  if (resolved->endsWith(QLatin1Char('/'))) address.curDir = *resolved;
+  return address;
+}
+
+// Every link of the page, each given the line of html<n>.txt its tag begins on, so that the
+// page steps replay them where the classic reading would meet them. A website the page links to
+// twice is looked up once: the second would be known by then.
+void PrepareAllLinks(PreparedPage& page, std::string_view body, const PageAddress& address,
+                     const UrlRules& rules, bool followNofollow) {
+  const PageLinks found = ExtractPageLinks(body, followNofollow);
+  const PageAddress base = BaseAddress(found.base, address, rules);
+  QSet<QString> queued;
+  std::unordered_set<std::string_view> seen;  // links as written: each is resolved once
+  std::size_t line = 0;
+  std::size_t lineEnd = body.find('\r');
+  for (const PageLink& link : found.links) {
+    for (; lineEnd < link.offset; lineEnd = body.find('\r', lineEnd + 1)) {
+      ++line;
+      if (lineEnd + 1 < body.size() && body[lineEnd + 1] == '\n') ++lineEnd;
+    }
+    if (!seen.insert(link.link).second || PageLinkFilterDrops(link.link)) continue;
+    QString text = QString::fromLatin1(link.link);
+    // "//host/path" takes the scheme of the page.
+    if (text.startsWith(QLatin1String("//")))
+      text.prepend(base.secure ? QLatin1String("https:") : QLatin1String("http:"));
+    std::optional<QString> resolved = ResolveLink(text, base, rules);
+    if (!resolved || queued.contains(*resolved)) continue;
+    queued.insert(*resolved);
+    QString read = PageAddressUrl(*resolved, rules);
+    page.links.push_back({line, std::move(*resolved), std::move(read), ShownLinkText(link.text)});
+  }
+  page.bodyLines = CountLines(body);
+}
+
+void PrepareFaxes(PreparedPage& page, std::string_view converted, bool allowInternational) {
+  // The scan asks whether each number is stored before it weighs the letters around it, and
+  // stores it only when both allow: the store's answer is left to the replay, the letters'
+  // answer is kept here.
+  FaxScanHooks hooks;
+  hooks.yieldLine = [&page] { ++page.textLines; };
+  hooks.faxKnown = [&page](std::string& fax) {
+    page.faxes.push_back({page.textLines - 1, fax, std::string(), false});
+    return false;
+  };
+  hooks.store = [&page](const FoundFax& found) {
+    PreparedPage::Fax& last = page.faxes.back();
+    last.location = found.location;
+    last.storable = true;
+  };
+  ScanFaxText(converted, allowInternational, hooks);
+}
+
+// The thorough scan reads the body itself; its numbers are stored after the converted text's
+// last line, in the order they stand on the page, each asked of the store first as the classic
+// scan does.
+void PrepareThoroughFaxes(PreparedPage& page, std::string_view body, std::string_view converted,
+                          const PageAddress& address, bool allowInternational) {
+  ForEachTextLine(converted, [&page](std::string_view) { ++page.textLines; });
+  const std::size_t lastLine = page.textLines > 0 ? page.textLines - 1 : 0;
+  const std::string host = address.host.toStdString();
+  for (FoundFax& found : FindFaxesThoroughly(body, host, allowInternational))
+    page.faxes.push_back({lastLine, std::move(found.fax), std::move(found.location), true});
+}
+
+}  // namespace
+
+PreparedPage PreparePage(PageJob job) {
+  // The body and the converted text stay here: the page steps need neither, and freeing them
+  // here spares the crawl's thread.
+  PreparedPage page;
+  const std::string body = std::move(job.body);
+  const auto write = [&job](const std::string& path, std::string_view head, std::string_view tail) {
+    return job.files ? job.files->write(path, head, tail) : WriteFileBytes(path, head, tail);
+  };
+  write(job.htmlFile, body, "\r\n");
+  page.withoutBreaks = RemoveLineBreaks(body);
+  if (job.reading.allLinks) {
+    PrepareAllLinks(page, body, job.address, job.rules, job.reading.followNofollow);
+  } else {
+    PrepareLinks(page, body, job.address, job.rules);
+  }
+  const std::string converted =
+      ConvertUnbrokenPageForFaxScan(page.withoutBreaks, [&page] { ++page.conversionYields; });
+  page.convertedWritten = write(job.textFile, converted, {});
+  if (job.thoroughFaxScan) {
+    PrepareThoroughFaxes(page, body, converted, job.address, job.allowInternational);
+  } else {
+    PrepareFaxes(page, converted, job.allowInternational);
+  }
+  return page;
+}
+
+}  // namespace norvane

@@ -1,0 +1,125 @@
+#include "harvest/polite/polite_scheduler.h"
+
+#include "harvest/fetch/http_response.h"
+#include "harvest/fetch/retry_after.h"
+
+namespace norvane {
+
+PoliteScheduler::Site PoliteScheduler::siteOf(const QString& website) const {
+  if (const auto cached = m_siteCache.constFind(website); cached != m_siteCache.cend())
+    return *cached;
+  const PageAddress address = DecomposePageAddress(website, m_rules);
+  Site site;
+  site.host = address.host.toLower();
+  site.origin = address.secure ? kSecureScheme + site.host : site.host;
+  site.path = address.path.toUtf8().toStdString();
+  if (m_siteCache.size() >= kSiteCacheLimit) m_siteCache.clear();
+  m_siteCache.insert(website, site);
+  return site;
+}
+
+QString PoliteScheduler::robotsAddressOf(const QString& website) const {
+  return siteOf(website).origin + QStringLiteral("/robots.txt");
+}
+
+bool PoliteScheduler::knowsRobots(const QString& website) const {
+  return m_robots.contains(siteOf(website).origin);
+}
+
+PoliteScheduler::Answer PoliteScheduler::choose(const QStringList& queue, TimePoint now) const {
+  Answer answer;
+  for (qsizetype k = 0; k < queue.size(); ++k) {
+    const Site site = siteOf(queue[k]);
+    const auto rules = m_robots.constFind(site.origin);
+    const bool known = !m_readsRobots || rules != m_robots.cend();
+    if (m_readsRobots && known && !rules->allows(site.path)) {
+      answer.choice = Choice{k, Action::Drop};
+      break;
+    }
+    if (!known && m_robotsPending.contains(site.origin)) continue;
+    if (m_limits.mayStart(site.host, now)) {
+      answer.choice = Choice{k, known ? Action::Fetch : Action::FetchRobots};
+      break;
+    }
+    const TimePoint at = m_limits.freeAt(site.host);
+    if (at > now && (!answer.wakeAt || at < *answer.wakeAt)) answer.wakeAt = at;
+  }
+  if (answer.choice) answer.wakeAt.reset();
+  return answer;
+}
+
+void PoliteScheduler::start(int16_t socket, const QString& website, bool robots, TimePoint now) {
+  if (socket < 0 || socket >= kMaxSocketCount) return;
+  fetchEnded(socket);  // a socket runs one fetch at a time
+  const Site site = siteOf(website);
+  m_sockets[socket] = SocketFetch{site.host, site.origin, website, robots};
+  m_limits.started(site.host, now);
+  if (robots) m_robotsPending.insert(site.origin);
+}
+
+void PoliteScheduler::pageStarted(int16_t socket, const QString& website, TimePoint now) {
+  start(socket, website, false, now);
+}
+
+void PoliteScheduler::robotsStarted(int16_t socket, const QString& website, TimePoint now) {
+  start(socket, website, true, now);
+}
+
+bool PoliteScheduler::fetchEnded(int16_t socket) {
+  if (socket < 0 || socket >= kMaxSocketCount || !m_sockets[socket]) return false;
+  const SocketFetch fetch = *m_sockets[socket];
+  m_sockets[socket].reset();
+  m_limits.finished(fetch.host);
+  if (fetch.robots && m_robotsPending.remove(fetch.origin))
+    m_robots.insert(fetch.origin, RobotsRules::DisallowAll());
+  return true;
+}
+
+bool PoliteScheduler::takeRobotsResponse(int16_t socket, std::string_view received) {
+  if (socket < 0 || socket >= kMaxSocketCount || !m_sockets[socket] || !m_sockets[socket]->robots)
+    return false;
+  const SocketFetch fetch = *m_sockets[socket];
+  const RobotsRules rules = RobotsRulesForResponse(received);
+  if (const auto delay = rules.crawlDelay()) m_limits.setCrawlDelay(fetch.host, *delay);
+  m_robotsPending.remove(fetch.origin);
+  m_robots.insert(fetch.origin, rules);
+  fetchEnded(socket);
+  return true;
+}
+
+std::optional<QString> PoliteScheduler::takeSlowDown(int16_t socket, std::string_view received,
+                                                     std::chrono::system_clock::time_point wallNow,
+                                                     TimePoint now) {
+  if (socket < 0 || socket >= kMaxSocketCount || !m_sockets[socket] || m_sockets[socket]->robots)
+    return std::nullopt;
+  const auto end = HeaderEndPosition(received);
+  if (!end) return std::nullopt;
+  const auto wait = RetryAfterOfResponse(received.substr(0, *end - 1), wallNow);
+  if (!wait) return std::nullopt;
+  const SocketFetch fetch = *m_sockets[socket];
+  m_limits.holdUntil(fetch.host, now + *wait);
+  if (m_putBack.contains(fetch.website)) return std::nullopt;
+  m_putBack.insert(fetch.website);
+  fetchEnded(socket);
+  return fetch.website;
+}
+
+void PoliteScheduler::endAll() {
+  for (auto& fetch : m_sockets) {
+    if (!fetch) continue;
+    m_limits.finished(fetch->host);
+    fetch.reset();
+  }
+  m_robotsPending.clear();
+}
+
+void PoliteScheduler::reset() {
+  m_siteCache.clear();
+  for (auto& fetch : m_sockets) fetch.reset();
+  m_limits.clear();
+  m_robots.clear();
+  m_robotsPending.clear();
+  m_putBack.clear();
+}
+
+}  // namespace norvane

@@ -1,0 +1,174 @@
+// The controller's side of the polite crawl: TakeNextWebsite with "Polite Crawl" on. The
+// policy itself (robots.txt rules, fetches per host, waits) is the PoliteScheduler's; here the
+// queue is walked, robots.txt is fetched on the sockets, and parked sockets are woken.
+#include <QMetaObject>
+#include <algorithm>
+
+#include "harvest/control/harvest_controller.h"
+#include "harvest/control/url_rules.h"
+#include "harvest/fetch/page_fetcher.h"
+#include "harvest/polite/polite_scheduler.h"
+#include "store/spider_database.h"
+
+namespace norvane {
+namespace {
+
+using Clock = PoliteScheduler::Clock;
+
+}  // namespace
+
+void HarvestController::politeStartSearch() {
+  m_politeWake->stop();
+  m_polite->setUrlRules(UrlRules{m_options.secureWeb});
+  // More connections than the classic ten keep the rule of two per host, robots.txt or not.
+  m_polite->setReadsRobots(m_options.politeCrawl);
+  // The rules of a host hold for the rest of the search string, also across Stop and Resume.
+  if (currentSearch() != m_politeSearch) {
+    m_polite->reset();
+    m_politeSearch = currentSearch();
+  } else {
+    m_polite->endAll();
+  }
+  // The first take drops entry 0, as the classic take does.
+  m_frontHandedOut = true;
+}
+
+void HarvestController::politeFetchEnded(int16_t i) {
+  if (m_polite->fetchEnded(i)) politeWakeOneParkedSocket();
+}
+
+void HarvestController::politeTake(int16_t i) {
+  if (m_frontHandedOut && !m_preview.isEmpty()) dropPreviewFront();
+  m_frontHandedOut = false;
+  if (m_preview.isEmpty()) {
+    QString w = m_database->FirstQueuedWebsite();
+    if (!w.isEmpty()) {
+      m_database->DeleteWebsite(w);
+      appendPreview(w);
+    }
+  }
+
+  const auto now = Clock::now();
+  // Rows of the table beyond the preview, read only when the preview has nothing to take.
+  QStringList further;
+  bool lookedFurther = false;
+  while (bHarvesting) {
+    const QStringList queue = m_preview + further;
+    const PoliteScheduler::Answer answer = m_polite->choose(queue, now);
+    if (!answer.choice) {
+      if (!lookedFurther) {
+        lookedFurther = true;
+        further = m_database->QueuedWebsites(kPoliteLookAhead);
+        if (!further.isEmpty()) continue;
+      }
+      politeArmWake(answer.wakeAt);
+      return parkSocket(i);
+    }
+    const qsizetype k = answer.choice->index;
+    const bool inPreview = k < m_preview.size();
+    QString website = queue[k];
+
+    if (answer.choice->action == PoliteScheduler::Action::Drop || !AcceptQueuedEntry(website) ||
+        !siteMayTake(website)) {
+      if (answer.choice->action == PoliteScheduler::Action::Drop)
+        setPanelText(2, QStringLiteral("Skipped by robots.txt"));
+      if (inPreview) {
+        m_preview.removeAt(k);
+        emit queueReset(m_preview);
+        // A row of the table takes its place, if there is one. Whether the queue has run dry is
+        // decided when this socket parks, once no socket fetches: here, other sockets may still
+        // be on pages whose links refill it.
+        const QString next = firstQueuedWebsite();
+        if (!next.isEmpty()) {
+          deleteTakenWebsite(next);
+          appendPreview(next);
+        }
+      } else {
+        further.removeAt(k - m_preview.size());
+        m_database->DeleteWebsite(website);
+      }
+      continue;
+    }
+
+    if (answer.choice->action == PoliteScheduler::Action::FetchRobots) {
+      // robots.txt is a fetch of its own, not a take of a website.
+      if (lAdvanceCount > 0) --lAdvanceCount;
+      QString robots = m_polite->robotsAddressOf(website);
+      m_polite->robotsStarted(i, website, now);
+      m_parked[i] = false;
+      m_fetcher->StartFetchReading(i, robots, qsizetype(kRobotsMaxBytes) + kRobotsHeaderAllowance);
+      politeWakeOneParkedSocket();
+      return;
+    }
+
+    // The website becomes entry 0, the one handed out last; those it passed keep the front.
+    // Mostly it is entry 0 already, and List2 need not be told anything.
+    if (!inPreview || k > 0) {
+      if (inPreview) m_preview.removeAt(k);
+      if (!inPreview) m_database->DeleteWebsite(website);
+      m_preview.prepend(website);
+      emit queueReset(m_preview);
+    }
+    m_frontHandedOut = true;
+    strURL = website;
+    // A website from the table took the place of the one dropped; one from the preview makes
+    // room for the next row, as in the classic take.
+    if (inPreview) moveNextQueuedWebsite();
+    if (!bHarvesting) return;
+    m_polite->pageStarted(i, strURL, now);
+    m_parked[i] = false;
+    startPage(i);
+    politeWakeOneParkedSocket();
+    return;
+  }
+}
+
+// One parked socket at a time, and only when the queue holds something one may take: a socket
+// that then takes a website wakes the next, so the sockets come back one by one as hosts free.
+void HarvestController::politeWakeOneParkedSocket() {
+  if (!bHarvesting || !limitsHosts()) return;
+  const auto end = m_parked.begin() + m_fetcher->socketCount();
+  const auto parked = std::find(m_parked.begin(), end, true);
+  if (parked == end) return;
+  const auto now = Clock::now();
+  QStringList queue = m_preview;
+  if (m_frontHandedOut && !queue.isEmpty()) queue.removeFirst();
+  PoliteScheduler::Answer answer = m_polite->choose(queue, now);
+  if (!answer.choice) {
+    const std::optional<Clock::time_point> earlier = answer.wakeAt;
+    answer = m_polite->choose(m_database->QueuedWebsites(kPoliteLookAhead), now);
+    if (!answer.choice) {
+      if (earlier && (!answer.wakeAt || *earlier < *answer.wakeAt)) answer.wakeAt = earlier;
+      return politeArmWake(answer.wakeAt);
+    }
+  }
+  wakeParked(int16_t(parked - m_parked.begin()));
+}
+
+void HarvestController::politeArmWake(const std::optional<Clock::time_point>& at) {
+  if (!at || !bHarvesting) return;
+  const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*at - Clock::now());
+  const int ms = int(std::clamp<long long>(wait.count(), 0, 24LL * 3600 * 1000));
+  if (m_politeWake->isActive() && m_politeWake->remainingTime() <= ms) return;
+  m_politeWake->start(ms);
+}
+
+bool HarvestController::TakeOverResponse(int16_t i, const std::string& received) {
+  if (!m_options.politeCrawl || !bHarvesting) return false;
+  const auto now = Clock::now();
+  if (m_polite->takeRobotsResponse(i, received)) {
+    // Reading may have stopped at the limit with the rest still coming.
+    m_fetcher->CloseSocket(i);
+    politeWakeOneParkedSocket();
+    TakeNextWebsite(i);
+    return true;
+  }
+  const std::optional<QString> again =
+      m_polite->takeSlowDown(i, received, std::chrono::system_clock::now(), now);
+  if (!again) return false;
+  appendPreview(*again);
+  TakeNextWebsite(i);
+  return true;
+}
+
+}  // namespace norvane
