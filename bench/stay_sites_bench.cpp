@@ -68,6 +68,7 @@ void Measure(const Run& run, const Limits& limits) {
   }
   HarvestController crawl(path);
   norvane::HarvestOptions options;
+  options.turnWebMenuOff();
   options.politeCrawl = true;
   options.skipPagesRead = true;
   options.allLinks = run.allLinks;

@@ -1,7 +1,6 @@
 #include "app/form1.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -46,33 +45,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
   setFont(DesignFont(8.25));
   m_controller = std::make_unique<HarvestController>(AppFile(QStringLiteral("spider.mdb")));
   buildMenus();
-  QMenu* web = AddWebMenu(menuBar());
-  mnuSecureWeb = AddMenuOption(web, QStringLiteral("mnuSecureWeb"),
-                               QStringLiteral("&Secure Sites and Redirects"), true);
-  mnuSkipRead = AddMenuOption(web, QStringLiteral("mnuSkipRead"),
-                              QStringLiteral("S&kip Pages Already Read"), true);
-  mnuPolite =
-      AddMenuOption(web, QStringLiteral("mnuPolite"), QStringLiteral("&Polite Crawl"), true);
-  mnuAllLinks =
-      AddMenuOption(web, settings::mnuAllLinks.key(), QStringLiteral("&All Links of a Page"),
-                    settings::mnuAllLinks.defaultValue == 1);
-  mnuStaySites =
-      AddMenuOption(web, settings::mnuStaySites.key(), QStringLiteral("Stay on &Result Sites"),
-                    settings::mnuStaySites.defaultValue == 1);
-  mnuSitePages = AddMenuChoice(web, QStringLiteral("mnuSitePages"),
-                               QStringLiteral("Pa&ges per Site"), settings::sitePageLimit,
-                               {{"20", 20}, {"50", 50}, {"200", 200}, {"No Limit", 0}});
-  mnuThoroughScan =
-      AddMenuOption(web, settings::mnuThoroughScan.key(), QStringLiteral("&Thorough Fax Scan"),
-                    settings::mnuThoroughScan.defaultValue == 1);
-  for (QAction* item :
-       {mnuSecureWeb, mnuSkipRead, mnuPolite, mnuAllLinks, mnuStaySites, mnuThoroughScan})
-    connect(item, &QAction::toggled, this, &Form1::pushOptions);
-  connect(mnuSitePages, &QActionGroup::triggered, this, &Form1::pushOptions);
-  mnuConnections = AddMenuChoice(web, QStringLiteral("mnuConnections"),
-                                 QStringLiteral("&Connections"), settings::crawlConnections,
-                                 {{"10", 10}, {"25", 25}, {"50", 50}, {"100", 100}, {"200", 200}});
-  connect(mnuConnections, &QActionGroup::triggered, this, &Form1::pushOptions);
+  m_webMenu = BuildWebMenu(menuBar(), this, [this] { pushOptions(); });
   buildWidgets();
   connectOptionHandlers();
   connectSearchHandlers();
@@ -290,19 +263,10 @@ void Form1::buildWidgets() {
   }
 
   // Status bar: the design holds one panel; the start sequence adds the other three.
-  StatusBar1 = new QStatusBar(this);
-  StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-  StatusBar1->setSizeGripEnabled(false);
-  StatusBar1->setFixedHeight(TwipsToPixels(kStatusBarTwips));
-  StatusBar1->setContentsMargins(0, 0, 0, 0);
-  setStatusBar(StatusBar1);
+  StatusBar1 = DesignStatusBar(this, "StatusBar1", TwipsToPixels(kStatusBarTwips));
   m_panels = std::make_unique<StatusPanels>(StatusBar1);
   m_panels->add();
-  pb1 = new QProgressBar(StatusBar1);
-  pb1->setObjectName(QStringLiteral("pb1"));
-  pb1->setRange(0, 100);
-  pb1->setValue(0);
-  pb1->setTextVisible(false);
+  pb1 = DesignProgressBar(StatusBar1, "pb1");
 
   connect(cmdWebsite, &QToolButton::clicked, this, &Form1::cmdWebsite_Click);
   connect(Command2, &QToolButton::clicked, this, &Form1::Command2_Click);
@@ -370,14 +334,7 @@ void Form1::pushOptions() {
   o.searchTypeIndex = Combo1->currentIndex();
   o.searchTypeText = Combo1->currentText();
   o.resultCountIndex = Combo2->currentIndex();
-  o.secureWeb = mnuSecureWeb->isChecked();
-  o.skipPagesRead = mnuSkipRead->isChecked();
-  o.politeCrawl = mnuPolite->isChecked();
-  o.connections = CheckedChoice(mnuConnections);
-  o.allLinks = mnuAllLinks->isChecked();
-  o.staySites = mnuStaySites->isChecked();
-  o.sitePageLimit = CheckedChoice(mnuSitePages);
-  o.thoroughFaxScan = mnuThoroughScan->isChecked();
+  m_webMenu.readInto(o);
   m_controller->setOptions(o);
 }
 

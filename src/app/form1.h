@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 
+#include "app/web_menu.h"
 #include "desktop/deferred_call.h"
 #include "desktop/status_panels.h"
 #include "desktop/twips.h"
@@ -135,14 +136,7 @@ class Form1 : public QMainWindow {
   QAction* mnuFileItem = nullptr;
   QAction* mnuHelpItem = nullptr;
   QAction* mnuAboutItem = nullptr;
-  QAction* mnuSecureWeb = nullptr;         // "Web" > "Secure Sites and Redirects"
-  QAction* mnuSkipRead = nullptr;          // "Web" > "Skip Pages Already Read"
-  QAction* mnuPolite = nullptr;            // "Web" > "Polite Crawl"
-  QAction* mnuAllLinks = nullptr;          // "Web" > "All Links of a Page"
-  QAction* mnuStaySites = nullptr;         // "Web" > "Stay on Result Sites"
-  QActionGroup* mnuSitePages = nullptr;    // "Web" > "Pages per Site"
-  QActionGroup* mnuConnections = nullptr;  // "Web" > "Connections"
-  QAction* mnuThoroughScan = nullptr;      // "Web" > "Thorough Fax Scan"
+  WebMenu m_webMenu;
 
   int32_t lAdvanceAfter = 10000;  // from cmbAdvance
 

@@ -9,11 +9,9 @@
 
 #include "app/form1.h"
 #include "app/harvest_notices.h"
-#include "desktop/follow_list.h"
+#include "app/preview_lists.h"
 #include "desktop/message_box.h"
 #include "desktop/play_wave.h"
-#include "desktop/preview_row_delegate.h"
-#include "desktop/remembered_size_delegate.h"
 
 namespace norvane {
 void Form1::connectController() {
@@ -32,17 +30,7 @@ void Form1::connectController() {
   });
   m_statsLater = new DeferredCall(this, [this] { StatsD(); });
   connect(c, &HarvestController::statisticsChanged, m_statsLater, &DeferredCall::request);
-  FollowList(c, List2, &HarvestController::queueFrontRemoved, &HarvestController::queueAppended,
-             &HarvestController::queueReset);
-  // The queue's preview moves on with every website taken: its entries are measured without
-  // laying out their text, and are as wide as the list, so they are measured again when it
-  // changes width.
-  List2->setItemDelegate(new PreviewRowDelegate(List2));
-  List2->setResizeMode(QListView::Adjust);
-  FollowList(c, List3, &HarvestController::faxFrontRemoved, &HarvestController::faxAppended,
-             &HarvestController::faxesReset);
-  // The fax preview is measured whenever a number comes: each entry's text only once.
-  List3->setItemDelegate(new RememberedSizeDelegate(List3));
+  FollowPreviews(c, List2, List3);
   connect(c, &HarvestController::searchAppended, List1,
           [this](const QString& search) { List1->addItem(search); });
   connect(c, &HarvestController::searchRemoved, List1, [this](int row) {
@@ -59,15 +47,7 @@ void Form1::connectController() {
                                                                  : static_cast<QWidget*>(Combo2);
             focus->setFocus();
           });
-  // Through the event loop: a fault met at start is told once the window is in view.
-  connect(
-      c, &HarvestController::storeFaultReported, this,
-      [this](const QString& text) { MessageBox::show(this, text, QMessageBox::Warning); },
-      Qt::QueuedConnection);
-  connect(
-      c, &HarvestController::failureReported, this,
-      [this](const QString& text) { MessageBox::show(this, text, QMessageBox::Warning); },
-      Qt::QueuedConnection);
+  ShowHarvestWarnings(this, c);
   connect(c, &HarvestController::searchTextChanged, txtSearch, &QLineEdit::setText);
   connect(txtSearch, &QLineEdit::textChanged, c, &HarvestController::setCurrentSearchText);
   c->setCurrentSearchText(txtSearch->text());

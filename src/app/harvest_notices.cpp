@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include "desktop/desktop_notice.h"
+#include "desktop/message_box.h"
 #include "harvest/control/harvest_controller.h"
 
 namespace norvane {
@@ -53,6 +54,17 @@ QString HarvestNotices::numbersFound() const {
 void HarvestNotices::tell(const QString& title, const QString& body) {
   if (m_window->isActiveWindow()) return;
   ShowDesktopNotice(title, body);
+}
+
+void ShowHarvestWarnings(QWidget* window, HarvestController* controller) {
+  // Through the event loop: a fault met at start is told once the window is in view.
+  for (const auto signal :
+       {&HarvestController::storeFaultReported, &HarvestController::failureReported}) {
+    QObject::connect(
+        controller, signal, window,
+        [window](const QString& text) { MessageBox::show(window, text, QMessageBox::Warning); },
+        Qt::QueuedConnection);
+  }
 }
 
 }  // namespace norvane

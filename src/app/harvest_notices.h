@@ -29,4 +29,7 @@ class HarvestNotices : public QObject {
   std::function<bool()> m_passRunning;
 };
 
+// Shows the controller's warnings (a store fault, a failure) in message boxes over the window.
+void ShowHarvestWarnings(QWidget* window, HarvestController* controller);
+
 }  // namespace norvane

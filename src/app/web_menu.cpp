@@ -7,8 +7,6 @@
 
 #include <limits>
 
-#include "common/settings_store.h"
-
 namespace norvane {
 
 QAction* AddMenuWithItem(QMenuBar* bar, const char* name, const char* title, const char* itemName,
@@ -32,15 +30,13 @@ QMenu* AddWebMenu(QMenuBar* bar) {
   return menu;
 }
 
-QAction* AddMenuOption(QMenu* menu, const QString& name, const QString& text,
-                       bool checkedByDefault) {
+QAction* AddMenuOption(QMenu* menu, const SettingKey& key, const QString& text) {
   QAction* item = menu->addAction(text);
-  item->setObjectName(name);
+  item->setObjectName(key.key());
   item->setCheckable(true);
-  item->setChecked(GetIntSetting(name, checkedByDefault ? 1 : 0, 0, 1) == 1);
-  QObject::connect(item, &QAction::toggled, item, [name](bool checked) {
-    SaveSetting(name, checked ? QStringLiteral("1") : QStringLiteral("0"));
-  });
+  item->setChecked(key.readChecked());
+  QObject::connect(item, &QAction::toggled, item,
+                   [key](bool checked) { key.write(checked ? 1 : 0); });
   return item;
 }
 
@@ -72,6 +68,44 @@ QActionGroup* AddMenuChoice(QMenu* menu, const QString& name, const QString& tit
 int CheckedChoice(const QActionGroup* group) {
   const QAction* item = group->checkedAction();
   return item ? item->data().toInt() : 0;
+}
+
+void WebMenu::readInto(HarvestOptions& options) const {
+  options.secureWeb = mnuSecureWeb->isChecked();
+  options.skipPagesRead = mnuSkipRead->isChecked();
+  options.politeCrawl = mnuPolite->isChecked();
+  options.connections = CheckedChoice(mnuConnections);
+  options.allLinks = mnuAllLinks->isChecked();
+  options.staySites = mnuStaySites->isChecked();
+  options.sitePageLimit = CheckedChoice(mnuSitePages);
+  options.thoroughFaxScan = mnuThoroughScan->isChecked();
+}
+
+WebMenu BuildWebMenu(QMenuBar* bar, QObject* receiver, const std::function<void()>& changed) {
+  QMenu* web = AddWebMenu(bar);
+  WebMenu m;
+  m.mnuSecureWeb =
+      AddMenuOption(web, settings::mnuSecureWeb, QStringLiteral("&Secure Sites and Redirects"));
+  m.mnuSkipRead =
+      AddMenuOption(web, settings::mnuSkipRead, QStringLiteral("S&kip Pages Already Read"));
+  m.mnuPolite = AddMenuOption(web, settings::mnuPolite, QStringLiteral("&Polite Crawl"));
+  m.mnuAllLinks = AddMenuOption(web, settings::mnuAllLinks, QStringLiteral("&All Links of a Page"));
+  m.mnuStaySites =
+      AddMenuOption(web, settings::mnuStaySites, QStringLiteral("Stay on &Result Sites"));
+  m.mnuSitePages = AddMenuChoice(web, QStringLiteral("mnuSitePages"),
+                                 QStringLiteral("Pa&ges per Site"), settings::sitePageLimit,
+                                 {{"20", 20}, {"50", 50}, {"200", 200}, {"No Limit", 0}});
+  m.mnuThoroughScan =
+      AddMenuOption(web, settings::mnuThoroughScan, QStringLiteral("&Thorough Fax Scan"));
+  m.mnuConnections = AddMenuChoice(
+      web, QStringLiteral("mnuConnections"), QStringLiteral("&Connections"),
+      settings::crawlConnections, {{"10", 10}, {"25", 25}, {"50", 50}, {"100", 100}, {"200", 200}});
+  for (QAction* item : {m.mnuSecureWeb, m.mnuSkipRead, m.mnuPolite, m.mnuAllLinks, m.mnuStaySites,
+                        m.mnuThoroughScan})
+    QObject::connect(item, &QAction::toggled, receiver, changed);
+  for (QActionGroup* group : {m.mnuSitePages, m.mnuConnections})
+    QObject::connect(group, &QActionGroup::triggered, receiver, changed);
+  return m;
 }
 
 }  // namespace norvane

@@ -59,6 +59,10 @@ inline constexpr SettingKey cmbLastSearch{"cmbLastSearch", 0};
 inline constexpr SettingKey lHistEmailFound{"lHistEmailFound", 0};
 inline constexpr SettingKey lHistWebScanned{"lHistWebScanned", 0};
 inline constexpr SettingKey showHelp{"showHelp", 1};
+// "Web" > "Secure Sites and Redirects", "Skip Pages Already Read" and "Polite Crawl".
+inline constexpr SettingKey mnuSecureWeb{"mnuSecureWeb", 1};
+inline constexpr SettingKey mnuSkipRead{"mnuSkipRead", 1};
+inline constexpr SettingKey mnuPolite{"mnuPolite", 1};
 // "Web" > "Thorough Fax Scan", on until the user turns it off.
 inline constexpr SettingKey mnuThoroughScan{"mnuThoroughScan", 1};
 // "Web" > "Connections": how many sockets the crawl runs side by side.

@@ -6,6 +6,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMainWindow>
+#include <QProgressBar>
+#include <QStatusBar>
 #include <QToolButton>
 
 namespace norvane {
@@ -67,6 +70,25 @@ QGroupBox* DesignFrame(QWidget* parent, const char* name, const QString& caption
   f->setObjectName(QLatin1String(name));
   f->setFont(font);
   return f;
+}
+
+QStatusBar* DesignStatusBar(QMainWindow* window, const char* name, int height) {
+  auto* bar = new QStatusBar(window);
+  bar->setObjectName(QLatin1String(name));
+  bar->setSizeGripEnabled(false);
+  bar->setFixedHeight(height);
+  bar->setContentsMargins(0, 0, 0, 0);
+  window->setStatusBar(bar);
+  return bar;
+}
+
+QProgressBar* DesignProgressBar(QWidget* parent, const char* name) {
+  auto* bar = new QProgressBar(parent);
+  bar->setObjectName(QLatin1String(name));
+  bar->setRange(0, 100);
+  bar->setValue(0);
+  bar->setTextVisible(false);
+  return bar;
 }
 
 }  // namespace norvane

@@ -10,6 +10,9 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QListWidget;
+class QMainWindow;
+class QProgressBar;
+class QStatusBar;
 class QToolButton;
 class QWidget;
 
@@ -40,5 +43,11 @@ QCheckBox* DesignCheckBox(QWidget* parent, const char* name, const QString& capt
 
 QGroupBox* DesignFrame(QWidget* parent, const char* name, const QString& caption,
                        const QFont& font);
+
+// The window's status bar: `height` pixels high, without margins or a size grip.
+QStatusBar* DesignStatusBar(QMainWindow* window, const char* name, int height);
+
+// A progress bar from 0 to 100 at 0, without a text.
+QProgressBar* DesignProgressBar(QWidget* parent, const char* name);
 
 }  // namespace norvane

@@ -14,6 +14,7 @@
 #include <QWebEngineScript>
 #include <QWebEngineView>
 
+#include "common/log_categories.h"
 #include "desktop/twips.h"
 #include "search/browser_proxy.h"
 #include "search/engine_page_check.h"
@@ -183,6 +184,8 @@ void Form3::ExtractResults(const QString& html) {
     // Closed or replaced meanwhile: the pass ends here.
     if (m_unloaded) return;
   }
+  qCDebug(lcSearch).noquote() << "results page read:" << strEngine << "from result" << lStart
+                              << "new results:" << lPageNew << "in all:" << lExtracted;
   NextResultsPage();
 }
 

@@ -13,4 +13,9 @@ struct FaxRow {
   QString location;
 };
 
+// A number's entry in the fax preview (List3), as the crawl shows it and the store reloads it.
+inline QString FaxListEntry(const QString& fax, const QString& location) {
+  return fax + QStringLiteral(" | ") + location;
+}
+
 }  // namespace norvane

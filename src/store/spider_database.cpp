@@ -17,7 +17,9 @@
 
 #include <sqlite3.h>
 
+#include "common/log_categories.h"
 #include "store/spider_schema.h"
+#include "store/store_statements.h"
 
 namespace norvane {
 
@@ -160,6 +162,8 @@ qint64 SpiderDatabase::openAndCountTables(bool immutable) {
   }
   db.setConnectOptions(options);
   if (!db.open()) {
+    qCDebug(lcStore).noquote() << "open failed:" << m_filePath << "-"
+                               << db.lastError().databaseText();
     m_openFault = FaultOfError(db.lastError(), StoreFault::CannotOpen);
     return -1;
   }
@@ -168,7 +172,7 @@ qint64 SpiderDatabase::openAndCountTables(bool immutable) {
   // SQLite reads the file only at the first statement: this is where a file that is no
   // database (or is locked) is refused. Nothing has been written to it.
   QSqlQuery query(db);
-  if (query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) && query.next())
+  if (Exec(query, QStringLiteral("SELECT count(*) FROM sqlite_master")) && query.next())
     return query.value(0).toLongLong();
   m_openFault = FaultOfError(query.lastError(), StoreFault::CannotOpen);
   return -1;
@@ -179,7 +183,7 @@ QSqlQuery* SpiderDatabase::prepared(const QString& sql) {
   if (it == m_statements.end()) {
     QSqlQuery query(connection());
     query.setForwardOnly(true);
-    if (!query.prepare(sql)) return nullptr;
+    if (!Prepare(query, sql)) return nullptr;
     it = m_statements.insert(sql, query);
   }
   return &it.value();
@@ -190,7 +194,6 @@ void SpiderDatabase::closeConnection() {
   commitBatch();
   m_statements.clear();
   // A new connection counts data versions of its own, and may see another file.
-  m_ownTransaction = false;
   m_dataVersion = -1;
   forgetAnswers();
   if (!QSqlDatabase::contains(m_connectionName)) return;
@@ -206,12 +209,12 @@ void SpiderDatabase::setFault(StoreFault fault) {
 }
 
 bool SpiderDatabase::noteChange(bool ran, const QSqlQuery& query) {
+  return noteChange(ran, query.lastError());
+}
+
+bool SpiderDatabase::noteChange(bool ran, const QSqlError& error) {
   m_lastChangeStored = ran;
-  if (ran) {
-    setFault(StoreFault::None);
-  } else {
-    setFault(FaultOfError(query.lastError(), StoreFault::CannotWrite));
-  }
+  setFault(ran ? StoreFault::None : FaultOfError(error, StoreFault::CannotWrite));
   return ran;
 }
 
@@ -293,12 +296,12 @@ bool SpiderDatabase::readOnlyConnection() const {
 void SpiderDatabase::chooseJournal() {
   QSqlQuery query(connection());
   QString mode;
-  if (query.exec(QStringLiteral("PRAGMA journal_mode=WAL")) && query.next())
+  if (Exec(query, QStringLiteral("PRAGMA journal_mode=WAL")) && query.next())
     mode = query.value(0).toString().toLower();
   query.finish();
   // Without WAL (the file is locked, or its folder takes no -wal file) the rollback journal
   // keeps SQLite's default synchronous=FULL, the safe setting for it.
-  if (mode == QLatin1String("wal")) query.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+  if (mode == QLatin1String("wal")) Exec(query, QStringLiteral("PRAGMA synchronous=NORMAL"));
 }
 
 bool SpiderDatabase::isOpen() const {
@@ -313,17 +316,17 @@ bool SpiderDatabase::ready() {
 }
 
 void SpiderDatabase::joinBatch() {
-  if (!(m_batching || m_crawlBatch) || m_ownTransaction) return;
+  if (!(m_batching || m_crawlBatch) || m_batchTransaction) return;
   sqlite3* db = SqliteHandle(connection());
   // Inside a transaction of another operation (LoadWebsiteList's) its own rules hold.
   if (!db || !sqlite3_get_autocommit(db)) return;
   // IMMEDIATE: the write lock now, so that no other program's commit can come between the
   // batch's read of the data version (for the answers held) and its writes. Without it (the file is
   // locked or read-only) the operations run one by one, as outside a batch.
-  QSqlQuery* begin = prepared(QStringLiteral("BEGIN IMMEDIATE"));
-  if (!begin || !begin->exec()) return;
-  begin->finish();
-  m_ownTransaction = true;
+  if (!m_batchTransaction.emplace(connection()).begun()) {
+    m_batchTransaction.reset();
+    return;
+  }
   m_transactionAge.start();
   if (m_crawlBatch) m_commitTimer->start();
   const qint64 version = dataVersion();
@@ -332,24 +335,21 @@ void SpiderDatabase::joinBatch() {
 }
 
 void SpiderDatabase::commitBatch() {
-  if (!m_ownTransaction) return;
-  m_ownTransaction = false;
+  if (!m_batchTransaction) return;
   if (m_commitTimer) m_commitTimer->stop();
-  QSqlQuery* commit = prepared(QStringLiteral("COMMIT"));
-  if (commit && commit->exec()) {
-    commit->finish();
-    return;
-  }
+  const bool committed = m_batchTransaction->commit();
+  const QSqlError error = m_batchTransaction->error();
+  m_batchTransaction.reset();
+  if (committed) return;
   // What did not commit is not in the file, but the answers held may count it, and the last
   // change was not stored after all.
-  if (commit) noteChange(false, *commit);
-  QSqlQuery(connection()).exec(QStringLiteral("ROLLBACK"));
+  noteChange(false, error);
   forgetAnswers();
 }
 
 void SpiderDatabase::endBatch() {
   m_batching = false;
-  if (m_crawlBatch && m_ownTransaction && m_transactionAge.elapsed() < kCrawlCommitMs) return;
+  if (m_crawlBatch && m_batchTransaction && m_transactionAge.elapsed() < kCrawlCommitMs) return;
   commitBatch();
 }
 
@@ -367,7 +367,7 @@ void SpiderDatabase::setCrawlBatch(bool on) {
 
 qint64 SpiderDatabase::dataVersion() {
   QSqlQuery* query = prepared(QStringLiteral("PRAGMA data_version"));
-  if (!query || !query->exec() || !query->next()) return -1;
+  if (!query || !Exec(*query) || !query->next()) return -1;
   const qint64 version = query->value(0).toLongLong();
   query->finish();
   return version;
@@ -381,7 +381,7 @@ void SpiderDatabase::forgetAnswers() {
 bool SpiderDatabase::answersCurrent() {
   if (!ready()) return false;
   // Inside the batch's transaction nobody else can have committed since it began.
-  if (m_ownTransaction) return true;
+  if (m_batchTransaction) return true;
   const qint64 version = dataVersion();
   if (version < 0) return false;
   if (version != m_dataVersion) forgetAnswers();
@@ -400,7 +400,7 @@ bool SpiderDatabase::lookup(const QString& table, const QString& column, const Q
       QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ? COLLATE NOCASE LIMIT 1").arg(table, column));
   if (!query) return false;
   query->bindValue(0, text);
-  if (!query->exec()) return false;
+  if (!Exec(*query)) return false;
   found = query->next();
   query->finish();
   return true;
@@ -415,7 +415,7 @@ bool SpiderDatabase::deleteFirstMatch(const QString& table, const QString& colum
                    .arg(table, column));
   if (!query) return false;
   query->bindValue(0, text);
-  const bool ran = noteChange(query->exec(), *query);
+  const bool ran = noteChange(Exec(*query), *query);
   const bool deleted = ran && query->numRowsAffected() > 0;
   query->finish();
   return deleted;
@@ -426,11 +426,11 @@ bool SpiderDatabase::newestRows(const QString& table, const QString& columns, in
   if (!ready()) return false;
   QSqlQuery query(connection());
   query.setForwardOnly(true);
-  if (!query.prepare(QStringLiteral("SELECT %1 FROM %2 ORDER BY Date DESC, rowid DESC LIMIT ?")
-                         .arg(columns, table)))
+  if (!Prepare(query, QStringLiteral("SELECT %1 FROM %2 ORDER BY Date DESC, rowid DESC LIMIT ?")
+                          .arg(columns, table)))
     return false;
   query.addBindValue(limit);
-  if (!query.exec()) return false;
+  if (!Exec(query)) return false;
   const int columnCount = int(columns.count(QLatin1Char(',')) + 1);
   while (query.next()) {
     QStringList row;
@@ -479,7 +479,7 @@ bool SpiderDatabase::AddWebsite(QString& site) {
           prepared(QStringLiteral("INSERT INTO websites (website, Date) VALUES (?, ?)"))) {
     query->bindValue(0, site);
     query->bindValue(1, StoredNow());
-    if (noteChange(query->exec(), *query)) m_websites.added(site);
+    if (noteChange(Exec(*query), *query)) m_websites.added(site);
     query->finish();
   }
   return true;
@@ -490,9 +490,9 @@ bool SpiderDatabase::AddSearch(QString& search) {
   m_lastChangeStored = false;
   if (!ready()) return true;
   QSqlQuery query(connection());
-  if (query.prepare(QStringLiteral("INSERT INTO searches (search) VALUES (?)"))) {
+  if (Prepare(query, QStringLiteral("INSERT INTO searches (search) VALUES (?)"))) {
     query.addBindValue(search);
-    noteChange(query.exec(), query);
+    noteChange(Exec(query), query);
   }
   return true;
 }
@@ -501,7 +501,7 @@ bool SpiderDatabase::DeleteAllFaxes() {
   m_lastChangeStored = false;
   if (!ready()) return true;
   QSqlQuery query(connection());
-  noteChange(query.exec(QStringLiteral("DELETE FROM faxes")), query);
+  noteChange(Exec(query, QStringLiteral("DELETE FROM faxes")), query);
   return true;
 }
 
@@ -517,7 +517,7 @@ bool SpiderDatabase::DeleteAllWebsites() {
   m_lastChangeStored = false;
   if (!ready()) return false;
   QSqlQuery query(connection());
-  if (!noteChange(query.exec(QStringLiteral("DELETE FROM websites")), query)) return false;
+  if (!noteChange(Exec(query, QStringLiteral("DELETE FROM websites")), query)) return false;
   m_websites.clear();
   return true;
 }
@@ -532,14 +532,14 @@ bool SpiderDatabase::DeleteSearch(QString& search) {
 qint32 SpiderDatabase::CountFaxes() {
   if (!ready()) return 0;
   QSqlQuery query(connection());
-  if (!query.exec(QStringLiteral("SELECT count(*) FROM faxes")) || !query.next()) return 0;
+  if (!Exec(query, QStringLiteral("SELECT count(*) FROM faxes")) || !query.next()) return 0;
   return query.value(0).toInt();
 }
 
 qint32 SpiderDatabase::CountWebsites() {
   if (!ready()) return 0;
   QSqlQuery query(connection());
-  if (!query.exec(QStringLiteral("SELECT count(*) FROM websites")) || !query.next()) return 0;
+  if (!Exec(query, QStringLiteral("SELECT count(*) FROM websites")) || !query.next()) return 0;
   return query.value(0).toInt();
 }
 
@@ -571,7 +571,7 @@ bool SpiderDatabase::LoadFaxList(QStringList& shown) {
       rows.isEmpty())
     return true;
   QStringList entries;
-  for (const QStringList& row : rows) entries << row.at(0) + QStringLiteral(" | ") + row.at(1);
+  for (const QStringList& row : rows) entries << FaxListEntry(row.at(0), row.at(1));
   shown = entries;
   return true;
 }
@@ -591,9 +591,9 @@ bool SpiderDatabase::LoadWebsiteList(QStringList& shown) {
   // The move is stored only when every delete and the commit were: a file opened without locks
   // begins and commits a transaction that none of its deletes could change.
   commitBatch();
-  QSqlQuery transaction(connection());
-  if (!transaction.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
-    noteChange(false, transaction);
+  StoreTransaction transaction(connection());
+  if (!transaction.begun()) {
+    noteChange(false, transaction.error());
     return true;
   }
   bool moved = true;
@@ -601,14 +601,13 @@ bool SpiderDatabase::LoadWebsiteList(QStringList& shown) {
     DeleteWebsite(website);
     moved = moved && m_lastChangeStored;
   }
-  if (!transaction.exec(QStringLiteral("COMMIT"))) {
-    noteChange(false, transaction);
-    transaction.exec(QStringLiteral("ROLLBACK"));
+  if (!transaction.commit()) {
+    noteChange(false, transaction.error());
     forgetAnswers();
   } else if (!moved) {
     m_lastChangeStored = false;
   } else {
-    noteChange(true, transaction);
+    noteChange(true, QSqlError());
   }
   return true;
 }
@@ -617,7 +616,7 @@ bool SpiderDatabase::LoadSearchList(QStringList& shown) {
   if (!ready()) return true;
   QSqlQuery query(connection());
   query.setForwardOnly(true);
-  if (!query.exec(QStringLiteral("SELECT search FROM searches ORDER BY rowid"))) return true;
+  if (!Exec(query, QStringLiteral("SELECT search FROM searches ORDER BY rowid"))) return true;
   while (query.next()) {
     shown << query.value(0).toString();
   }
@@ -637,7 +636,7 @@ bool SpiderDatabase::AddFax(QString& fax, const QString& website, QString& searc
     query->bindValue(2, website);
     query->bindValue(3, search);
     query->bindValue(4, location);
-    noteChange(query->exec(), *query);
+    noteChange(Exec(*query), *query);
     query->finish();
   }
   // The number (and what the page queued before it) is on disk when AddFax returns.
@@ -663,7 +662,7 @@ bool SpiderDatabase::AddVisited(const QString& address, const QString& search) {
     query->bindValue(i, address);
     query->bindValue(i + 1, search);
   }
-  const bool done = query->exec();
+  const bool done = Exec(*query);
   if (done && current) m_visited.added(address);
   query->finish();
   return done;
@@ -682,7 +681,7 @@ bool SpiderDatabase::VisitedKnown(const QString& address, const QString& search)
   if (!query) return false;
   query->bindValue(0, address);
   query->bindValue(1, search);
-  if (!query->exec()) return false;
+  if (!Exec(*query)) return false;
   const bool found = query->next();
   query->finish();
   m_visited.remember(address, found);
@@ -694,7 +693,7 @@ bool SpiderDatabase::DeleteVisited(const QString& search) {
   QSqlQuery* query = prepared(QStringLiteral("DELETE FROM visited WHERE search = ?"));
   if (!query) return false;
   query->bindValue(0, search);
-  const bool done = query->exec();
+  const bool done = Exec(*query);
   query->finish();
   if (done && m_visitedSearch == search) m_visited.clear();
   return done;
@@ -709,13 +708,12 @@ bool SpiderDatabase::AddResultSitesTable() {
 bool SpiderDatabase::SaveResultSites(const QString& search, const QList<ResultSite>& sites) {
   if (!ready()) return false;
   // Inside the crawl's transaction the rows join it; otherwise they go in one of their own.
-  const bool own = !m_ownTransaction;
-  QSqlQuery transaction(connection());
-  if (own && !transaction.exec(QStringLiteral("BEGIN IMMEDIATE"))) return false;
+  std::optional<StoreTransaction> own;
+  if (!m_batchTransaction && !own.emplace(connection()).begun()) return false;
   QSqlQuery* clear = prepared(QStringLiteral("DELETE FROM result_sites"));
   QSqlQuery* insert = prepared(
       QStringLiteral("INSERT INTO result_sites (site, search, queued, taken) VALUES (?, ?, ?, ?)"));
-  bool done = clear && insert && clear->exec();
+  bool done = clear && insert && Exec(*clear);
   if (clear) clear->finish();
   for (const ResultSite& site : sites) {
     if (!done) break;
@@ -723,13 +721,11 @@ bool SpiderDatabase::SaveResultSites(const QString& search, const QList<ResultSi
     insert->bindValue(1, search);
     insert->bindValue(2, site.queued);
     insert->bindValue(3, site.taken);
-    done = insert->exec();
+    done = Exec(*insert);
     insert->finish();
   }
-  if (!own) return done;
-  if (done && transaction.exec(QStringLiteral("COMMIT"))) return true;
-  transaction.exec(QStringLiteral("ROLLBACK"));
-  return false;
+  // Without a commit, its own transaction rolls back as it goes.
+  return own ? done && own->commit() : done;
 }
 
 bool SpiderDatabase::SaveResultSitePages(const QString& search, const ResultSite& site) {
@@ -741,7 +737,7 @@ bool SpiderDatabase::SaveResultSitePages(const QString& search, const ResultSite
   query->bindValue(1, site.taken);
   query->bindValue(2, site.site);
   query->bindValue(3, search);
-  const bool done = query->exec();
+  const bool done = Exec(*query);
   query->finish();
   return done;
 }
@@ -750,11 +746,12 @@ bool SpiderDatabase::LoadResultSites(const QString& search, QList<ResultSite>& s
   if (!ready()) return false;
   QSqlQuery query(connection());
   query.setForwardOnly(true);
-  if (!query.prepare(QStringLiteral("SELECT site, queued, taken FROM result_sites WHERE search = ? "
-                                    "ORDER BY rowid")))
+  if (!Prepare(query,
+               QStringLiteral("SELECT site, queued, taken FROM result_sites WHERE search = ? "
+                              "ORDER BY rowid")))
     return false;
   query.addBindValue(search);
-  if (!query.exec()) return false;
+  if (!Exec(query)) return false;
   while (query.next())
     sites.append({query.value(0).toString(), query.value(1).toInt(), query.value(2).toInt()});
   return true;
@@ -763,7 +760,7 @@ bool SpiderDatabase::LoadResultSites(const QString& search, QList<ResultSite>& s
 bool SpiderDatabase::DeleteResultSites() {
   if (!ready()) return false;
   QSqlQuery query(connection());
-  return query.exec(QStringLiteral("DELETE FROM result_sites"));
+  return Exec(query, QStringLiteral("DELETE FROM result_sites"));
 }
 
 QString SpiderDatabase::FirstQueuedWebsite(const QSet<QString>& taken) {
@@ -771,7 +768,7 @@ QString SpiderDatabase::FirstQueuedWebsite(const QSet<QString>& taken) {
   if (!taken.isEmpty()) {
     QSqlQuery query(connection());
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT website FROM websites ORDER BY rowid")))
+    if (!Exec(query, QStringLiteral("SELECT website FROM websites ORDER BY rowid")))
       return QString();
     while (query.next()) {
       const QString website = query.value(0).toString();
@@ -781,7 +778,7 @@ QString SpiderDatabase::FirstQueuedWebsite(const QSet<QString>& taken) {
   }
   QSqlQuery* query =
       prepared(QStringLiteral("SELECT website FROM websites ORDER BY rowid LIMIT 1"));
-  if (!query || !query->exec()) return QString();
+  if (!query || !Exec(*query)) return QString();
   const QString website = query->next() ? query->value(0).toString() : QString();
   query->finish();
   return website;
@@ -794,7 +791,7 @@ QStringList SpiderDatabase::QueuedWebsites(int limit) {
       prepared(QStringLiteral("SELECT website FROM websites ORDER BY rowid LIMIT ?"));
   if (!query) return websites;
   query->bindValue(0, limit);
-  if (!query->exec()) return websites;
+  if (!Exec(*query)) return websites;
   while (query->next()) websites << query->value(0).toString();
   query->finish();
   return websites;
@@ -805,8 +802,8 @@ QList<FaxRow> SpiderDatabase::ReadAllFaxes() {
   if (!ready()) return rows;
   QSqlQuery query(connection());
   query.setForwardOnly(true);
-  if (!query.exec(
-          QStringLiteral("SELECT fax, Date, website, search, location FROM faxes ORDER BY rowid")))
+  if (!Exec(query, QStringLiteral(
+                       "SELECT fax, Date, website, search, location FROM faxes ORDER BY rowid")))
     return rows;
   while (query.next()) {
     rows.append(FaxRow{query.value(0).toString(), query.value(1).toString(),

@@ -11,11 +11,13 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "store/fax_row.h"
-#include "store/result_site.h"
 #include "store/lookup_cache.h"
+#include "store/result_site.h"
 #include "store/store_fault.h"
+#include "store/store_statements.h"
 
 namespace norvane {
 
@@ -79,6 +81,29 @@ class SpiderDatabase {
   void beginBatch() { m_batching = true; }
   void commitBatch();
   void endBatch();
+  // The page work's batch for as long as the object lives.
+  class Batch {
+   public:
+    explicit Batch(SpiderDatabase& db) : m_db(db) { m_db.beginBatch(); }
+    ~Batch() { m_db.endBatch(); }
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+   private:
+    SpiderDatabase& m_db;
+  };
+  // A pause in the batch for as long as the object lives, for work that lets other events use
+  // the file: the batch ends (committing as endBatch does) and goes on after.
+  class BatchPause {
+   public:
+    explicit BatchPause(SpiderDatabase& db) : m_db(db) { m_db.endBatch(); }
+    ~BatchPause() { m_db.beginBatch(); }
+    BatchPause(const BatchPause&) = delete;
+    BatchPause& operator=(const BatchPause&) = delete;
+
+   private:
+    SpiderDatabase& m_db;
+  };
   // While the crawl runs, its operations (a page's, a take's, the next page's) share
   // transactions, each committed at AddFax, when the crawl batch ends, and at the first batch end
   // (or by a timer, when the crawl is idle) once it is kCrawlCommitMs old. A transaction per page
@@ -190,6 +215,7 @@ class SpiderDatabase {
   bool readOnlyConnection() const;
   // Records the outcome of a change: stored, or the fault that its error names.
   bool noteChange(bool ran, const QSqlQuery& query);
+  bool noteChange(bool ran, const QSqlError& error);
   // WAL journal and synchronous=NORMAL when the file can take them; rollback journal otherwise.
   void chooseJournal();
   // Lookup of one text in one column, letter case ignored. False when the lookup failed.
@@ -219,7 +245,7 @@ class SpiderDatabase {
   bool m_openFailed = false;
   bool m_batching = false;
   bool m_crawlBatch = false;
-  bool m_ownTransaction = false;  // the batch's transaction is open
+  std::optional<StoreTransaction> m_batchTransaction;  // open while the batch holds changes
   QElapsedTimer m_transactionAge;
   std::unique_ptr<QTimer> m_commitTimer;  // commits an idle crawl's transaction
   qint64 m_dataVersion = -1;              // when the answers were last known current

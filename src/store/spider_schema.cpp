@@ -1,5 +1,7 @@
 #include "store/spider_schema.h"
 
+#include "store/store_statements.h"
+
 #include <QDateTime>
 #include <QSqlQuery>
 
@@ -11,16 +13,15 @@ bool CreateSpiderTables(QSqlDatabase& db) {
       "CREATE TABLE websites (website TEXT, Date TEXT)",
       "CREATE TABLE searches (search TEXT)",
   };
-  if (!db.transaction()) return false;
+  StoreTransaction transaction(db);
+  if (!transaction.begun()) return false;
+  // Goes before the transaction: a failed statement's tables are rolled back as it goes.
   QSqlQuery query(db);
   for (const char* statement : kTables) {
-    if (!query.exec(QString::fromLatin1(statement))) {
-      query.finish();
-      db.rollback();
-      return false;
-    }
+    if (!Exec(query, QString::fromLatin1(statement))) return false;
   }
-  return db.commit();
+  query.finish();
+  return transaction.commit();
 }
 
 void AddLookupIndexes(QSqlDatabase& db) {
@@ -33,24 +34,25 @@ void AddLookupIndexes(QSqlDatabase& db) {
       "CREATE INDEX IF NOT EXISTS faxes_date ON faxes (Date)",
   };
   QSqlQuery query(db);
-  for (const char* statement : kIndexes) query.exec(QString::fromLatin1(statement));
+  for (const char* statement : kIndexes) Exec(query, QString::fromLatin1(statement));
 }
 
 bool AddVisitedTable(QSqlDatabase& db) {
   QSqlQuery query(db);
-  if (!query.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS visited (website TEXT, search TEXT)")))
+  if (!Exec(query,
+            QStringLiteral("CREATE TABLE IF NOT EXISTS visited (website TEXT, search TEXT)")))
     return false;
-  query.exec(
-      QStringLiteral("CREATE INDEX IF NOT EXISTS visited_website_nocase ON visited "
-                     "(website COLLATE NOCASE, search)"));
+  Exec(query, QStringLiteral("CREATE INDEX IF NOT EXISTS visited_website_nocase ON visited "
+                             "(website COLLATE NOCASE, search)"));
   return true;
 }
 
 bool AddResultSitesTable(QSqlDatabase& db) {
   QSqlQuery query(db);
-  return query.exec(QStringLiteral(
-      "CREATE TABLE IF NOT EXISTS result_sites (site TEXT, search TEXT, queued INTEGER, "
-      "taken INTEGER)"));
+  return Exec(
+      query, QStringLiteral(
+                 "CREATE TABLE IF NOT EXISTS result_sites (site TEXT, search TEXT, queued INTEGER, "
+                 "taken INTEGER)"));
 }
 
 QString StoredNow() {

@@ -2,6 +2,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <tuple>
 #include "common/settings_store.h"
 
 #include "form1_fixture.h"
@@ -25,6 +26,18 @@ TEST_F(SettingsTest, FirstStartShowsTheDefaults) {
   EXPECT_EQ(form->lAdvanceAfter, 10000);
   EXPECT_EQ(form->cmbLastSearch->currentText(), QStringLiteral("Stop Immediately"));
   for (QLabel* label : form->LblStats) EXPECT_EQ(label->text(), QStringLiteral("0"));
+}
+
+// A controller made without a window takes the options the window holds at a first start.
+TEST_F(SettingsTest, OptionsWithoutAWindowAreTheFirstStartsOptions) {
+  QSettings(QStringLiteral("Norvane"), QStringLiteral("Norvane")).clear();
+  const auto fields = [](const HarvestOptions& o) {
+    return std::tuple(o.autoAdvance, o.advanceAfter, o.continueAfterLastSearch, o.soundOnFax,
+                      o.soundOnNextSearch, o.soundOnFinished, o.allowInternational,
+                      o.addFaxToSearches, o.secureWeb, o.skipPagesRead, o.politeCrawl,
+                      o.connections, o.allLinks, o.staySites, o.sitePageLimit, o.thoroughFaxScan);
+  };
+  EXPECT_EQ(fields(start()->controller().options()), fields(HarvestOptions{}));
 }
 
 TEST_F(SettingsTest, WebMenuFollowsFileAndEachItemIsKeptAtOnce) {

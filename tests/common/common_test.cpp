@@ -10,6 +10,7 @@
 
 #include "common/app_folder.h"
 #include "common/file_names.h"
+#include "common/log_categories.h"
 #include "common/rewritten_files.h"
 #include "common/settings_store.h"
 #include "common/text_file.h"
@@ -192,6 +193,25 @@ TEST(SettingsStore, ValuesRoundTripAndBadIntegersGiveTheDefault) {
     SaveSetting(QStringLiteral("Combo2"), QLatin1String(bad));
     EXPECT_EQ(GetIntSetting(QStringLiteral("Combo2"), -1, -1, 5), -1) << bad;
   }
+}
+
+// The log lines are written only when QT_LOGGING_RULES asks for them, by these names.
+TEST(LogCategories, AreOffUntilTurnedOnByName) {
+  if (qEnvironmentVariableIsSet("QT_LOGGING_RULES")) GTEST_SKIP() << "QT_LOGGING_RULES is set";
+  const struct {
+    const QLoggingCategory& category;
+    const char* name;
+  } cases[] = {{lcCrawl(), "norvane.crawl"},
+               {lcPolite(), "norvane.polite"},
+               {lcStore(), "norvane.store"},
+               {lcSearch(), "norvane.search"}};
+  for (const auto& c : cases) {
+    EXPECT_STREQ(c.category.categoryName(), c.name);
+    EXPECT_FALSE(c.category.isDebugEnabled()) << c.name;
+  }
+  QLoggingCategory::setFilterRules(QStringLiteral("norvane.*=true"));
+  for (const auto& c : cases) EXPECT_TRUE(c.category.isDebugEnabled()) << c.name;
+  QLoggingCategory::setFilterRules(QString());
 }
 
 }  // namespace

@@ -68,7 +68,13 @@ class CrawlTest : public ::testing::Test {
   }
 
   TempAppFolder folder;
-  HarvestOptions options;  // what the window's widgets hold at a first start
+  // What the window's widgets hold at a first start, with the "Web" menu's items off: tests turn
+  // on what they are about.
+  HarvestOptions options = [] {
+    HarvestOptions classic;
+    classic.turnWebMenuOff();
+    return classic;
+  }();
   int searchWindowLoads = 0;
   TestHttpServer server;
 };

@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
 
   norvane::HarvestController controller(norvane::AppFile(QStringLiteral("spider.mdb")));
   norvane::HarvestOptions options;
+  options.turnWebMenuOff();
   options.soundOnFax = options.soundOnNextSearch = options.soundOnFinished = false;
   controller.setOptions(options);
   controller.LoadCounters();

@@ -298,6 +298,7 @@ TEST_F(CrawlTest, ConnectToHookIsReadFromTheEnvironment) {
   ScopedEnv hook("NORVANE_CONNECT_TO", "127.0.0.1:" + QByteArray::number(server.port()));
   seedQueue({QStringLiteral("env.test")});
   HarvestController crawl(AppFile(QStringLiteral("spider.mdb")));
+  crawl.setOptions(options);
   crawl.Load();
   crawl.StartSearch();
   ASSERT_TRUE(WaitFor([&] { return dry(crawl); }));

@@ -7,6 +7,7 @@
 
 #include "crawl_fixture.h"
 #include "harvest/polite/polite_scheduler.h"
+#include "support/log_capture.h"
 
 namespace norvane::testing {
 namespace {
@@ -63,6 +64,7 @@ TEST_P(RobotsTxtTest, DecidesWhatIsFetched) {
   }
   options.politeCrawl = c.polite;
   seedQueue(queue);
+  const LogCapture log("norvane.polite");
   auto crawl = startCrawler(20);
   QStringList panel2;
   QObject::connect(crawl.get(), &HarvestController::panelTextChanged,
@@ -85,6 +87,11 @@ TEST_P(RobotsTxtTest, DecidesWhatIsFetched) {
   // Panel 2 tells of websites robots.txt refused (a refused host's as well).
   EXPECT_EQ(panel2.contains(QStringLiteral("Skipped by robots.txt")),
             c.polite && c.fetched.size() < kRobotsPages.size());
+  // The polite log has a line for the robots.txt read (or not read) and for every page skipped.
+  EXPECT_EQ(log.has({"robots.txt of r.test"}), c.polite);
+  for (const QString& p : kRobotsPages)
+    EXPECT_EQ(log.has({"skipped by robots.txt: r.test" + p}), !c.fetched.contains(p))
+        << p.toStdString();
   if (c.minGapMs > 0) {
     QList<qint64> starts;
     for (const QString& p : c.fetched) starts << TimesOf(server, QStringLiteral("r.test") + p);

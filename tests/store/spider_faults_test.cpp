@@ -14,6 +14,7 @@
 #include "store/shown_lists.h"
 #include "store/spider_database.h"
 #include "store/spider_probe.h"
+#include "support/log_capture.h"
 #include "support/temp_app_folder.h"
 
 namespace norvane {
@@ -324,6 +325,43 @@ TEST_F(SpiderFaults, KilledRightAfterAddFaxKeepsTheNumber) {
   ASSERT_TRUE(db.open());
   QString fax = QStringLiteral("1-973-555-0199");
   EXPECT_TRUE(db.FaxExists(fax));
+}
+
+// Every store operation that fails writes its statement and SQLite's message to the store's log;
+// one that succeeds writes nothing.
+TEST_F(SpiderFaults, FailedOperationsAreLoggedWithSqliteMessage) {
+  enum class Fault { None, TableDropped, WriteLocked };
+  const struct {
+    const char* name;
+    Fault fault;
+    const char* statement;  // empty: no line
+    const char* message;
+  } cases[] = {
+      {"stored", Fault::None, "", ""},
+      {"write locked", Fault::WriteLocked, "INSERT INTO faxes", "database is locked"},
+      {"table dropped", Fault::TableDropped, "INSERT INTO faxes", "no such table: faxes"},
+  };
+  const BusyTimeout shortWait(50);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SpiderDatabase db(path);
+    ASSERT_TRUE(db.open());
+    std::unique_ptr<LockHolder> holder;
+    if (c.fault == Fault::TableDropped)
+      SpiderProbe(path).exec({QStringLiteral("DROP TABLE faxes")});
+    if (c.fault == Fault::WriteLocked) holder = std::make_unique<LockHolder>(path, false, -1);
+    const norvane::testing::LogCapture log("norvane.store");
+    QString fax = QStringLiteral("1-201-555-0177");
+    QString search = QStringLiteral("plumbers");
+    db.AddFax(fax, QStringLiteral("a.com"), search, QStringLiteral("NJ"));
+    EXPECT_EQ(db.lastChangeStored(), c.fault == Fault::None);
+    if (c.fault == Fault::None) {
+      EXPECT_TRUE(log.lines().isEmpty()) << log.lines().join(QLatin1Char('\n')).toStdString();
+    } else {
+      EXPECT_TRUE(log.has({QLatin1String(c.statement), QLatin1String(c.message)}))
+          << log.lines().join(QLatin1Char('\n')).toStdString();
+    }
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "harvest/fetch/page_fetcher.h"
 
 #include <unistd.h>
+#include <QMetaEnum>
 #include <QScopedValueRollback>
 #include <QSocketNotifier>
 #include <QSslConfiguration>
@@ -16,6 +17,7 @@
 #include <utility>
 
 #include "common/event_yield.h"
+#include "common/log_categories.h"
 #include "common/statistics.h"
 #include "harvest/control/address_rules.h"
 #include "harvest/control/harvest_host.h"
@@ -47,6 +49,10 @@ qint64 ReadInto(QIODevice& socket, std::string& response, qint64 bytes) {
   const qint64 read = socket.read(response.data() + had, bytes);
   response.resize(had + std::size_t(std::max<qint64>(read, 0)));
   return std::max<qint64>(read, 0);
+}
+
+QString SocketErrorName(QAbstractSocket::SocketError error) {
+  return QString::fromLatin1(QMetaEnum::fromType<QAbstractSocket::SocketError>().valueToKey(error));
 }
 
 // The socket error Qt reports for a failed connect's errno.
@@ -442,7 +448,7 @@ void PageFetcher::connectToAddresses(int16_t i, const QList<QHostAddress>& addre
   FetchConnection& hooked = *m_connections[i];
   const QString& hookHost = hooked.page.secure ? m_connectTlsHost : m_connectHost;
   if (!hookHost.isEmpty()) {
-    if (addresses.isEmpty()) return giveUpLater(i);
+    if (addresses.isEmpty()) return giveUpLater(i, QStringLiteral("no address"));
     return connectTo(hooked, hookHost, hooked.page.secure ? m_connectTlsPort : m_connectPort);
   }
   // A page decides which hosts the crawl visits, so no host may lead it into the user's own
@@ -453,7 +459,7 @@ void PageFetcher::connectToAddresses(int16_t i, const QList<QHostAddress>& addre
     connectTo(c, address.toString(), c.page.port());
     return;
   }
-  giveUpLater(i);
+  giveUpLater(i, QStringLiteral("no public address"));
 }
 
 void PageFetcher::CloseSocket(int16_t i) {
@@ -495,7 +501,7 @@ void PageFetcher::wscVersion_DataArrival(int16_t i, qint64 bytesTotal) {
   if (waiting <= 0) return;
   // A response past its limit is given up before its bytes are copied.
   if (qsizetype(slot.strData.size()) + waiting > m_maxResponseBytes) {
-    giveUp(i);
+    giveUp(i, QStringLiteral("size cap"));
     return;
   }
   // A response within its share of the budget always goes on, so small pages never wait behind
@@ -538,12 +544,13 @@ void PageFetcher::wscVersion_Close(int16_t i) {
   FetchConnection& c = *m_connections[i];
   if (c.state == State::Redirecting) return;  // the hop before this one
   // A secure connection that closes before its handshake is done holds no page.
-  if (c.page.secure && c.state != State::Receiving) return giveUpLater(i);
+  if (c.page.secure && c.state != State::Receiving)
+    return giveUpLater(i, QStringLiteral("closed before the handshake"));
   FetchSlot& slot = c.slot;
   // Bytes that arrived with the close and were not read yet belong to the page.
   readInto(i, slot.strData, available(c));
   if (qsizetype(slot.strData.size()) > m_maxResponseBytes) {
-    giveUp(i);
+    giveUp(i, QStringLiteral("size cap"));
     return;
   }
   // A robots.txt answer is the crawl's own business: its redirects are not followed.
@@ -570,11 +577,14 @@ void PageFetcher::followRedirect(int16_t i, const std::optional<std::string>& lo
   std::optional<QString> target;
   if (location) target = ResolveRedirect(QString::fromLatin1(*location), c.page, rules);
   // No Location, one the crawl cannot follow, a sixth hop, or a loop: given up like a time-out.
-  if (!target || c.hops >= kMaxRedirects) return giveUp(i);
+  if (!target) return giveUp(i, QStringLiteral("redirect without a followable Location"));
+  if (c.hops >= kMaxRedirects) return giveUp(i, QStringLiteral("too many redirects"));
   const PageAddress next = DecomposePageAddress(*target, rules);
-  if (c.chain.contains(next.url, Qt::CaseInsensitive)) return giveUp(i);
+  if (c.chain.contains(next.url, Qt::CaseInsensitive))
+    return giveUp(i, QStringLiteral("redirect loop"));
   if (m_host.alreadyRead(next.url) || isSlowHost(next.host)) return skipFetch(i);
 
+  qCDebug(lcCrawl).noquote() << "redirect followed:" << c.page.url << "->" << next.url;
   ++c.hops;
   c.chain << next.url;
   m_host.recordRead(next.url);
@@ -603,39 +613,44 @@ void PageFetcher::wscVersion_Error(int16_t i, QAbstractSocket::SocketError error
   if (error == QAbstractSocket::RemoteHostClosedError) return;
   FetchConnection& c = *m_connections[i];
   if (!c.busy() || c.state == State::Redirecting) return;
-  if (error == QAbstractSocket::SslHandshakeFailedError)
-    m_host.setPanelText(1, QStringLiteral("Certificate error: ") + c.slot.strHost);
-  giveUpLater(i);
+  const bool certificate = error == QAbstractSocket::SslHandshakeFailedError;
+  if (certificate) m_host.setPanelText(1, QStringLiteral("Certificate error: ") + c.slot.strHost);
+  giveUpLater(i, certificate ? QStringLiteral("certificate")
+                             : QStringLiteral("refused (%1)").arg(SocketErrorName(error)));
 }
 
 void PageFetcher::timTimeout_Timer(int16_t i) {
   FetchConnection& c = *m_connections[i];
   if (!c.busy()) return c.disarmTimers();
-  if (++c.slot.iIdleTicks >= m_timeout) giveUp(i);
+  // A response held back for the memory budget idles too; the line tells the two apart.
+  if (++c.slot.iIdleTicks >= m_timeout)
+    giveUp(i, c.waitingForBudget ? QStringLiteral("budget") : QStringLiteral("idle"));
 }
 
 void PageFetcher::timTimeout2_Timer(int16_t i) {
   FetchConnection& c = *m_connections[i];
   if (!c.busy()) return c.disarmTimers();
-  if (++c.slot.iTotalTicks >= m_timeout2) giveUp(i);
+  if (++c.slot.iTotalTicks >= m_timeout2) giveUp(i, QStringLiteral("total time"));
 }
 
-void PageFetcher::giveUp(int16_t i) {
+void PageFetcher::giveUp(int16_t i, const QString& reason) {
   FetchSlot& slot = m_connections[i]->slot;
+  qCDebug(lcCrawl).noquote() << "fetch given up:" << slot.strHost + slot.strPath
+                             << "reason:" << reason;
   if (!slot.strHost.isEmpty()) m_slowHosts.insert(slot.strHost.toLower());
   CloseSocket(i);
   wakeWaitingForBudget();
   m_host.TakeNextWebsite(i);
 }
 
-void PageFetcher::giveUpLater(int16_t i) {
+void PageFetcher::giveUpLater(int16_t i, const QString& reason) {
   // Errors can be raised from inside connectToHost; going through the event loop keeps the
   // next take from nesting inside this fetch's start.
   const FetchTicket t = ticket(i);
   QMetaObject::invokeMethod(
       this,
-      [this, t] {
-        if (current(t) && m_connections[t.socket]->busy()) giveUp(t.socket);
+      [this, t, reason] {
+        if (current(t) && m_connections[t.socket]->busy()) giveUp(t.socket, reason);
       },
       Qt::QueuedConnection);
 }

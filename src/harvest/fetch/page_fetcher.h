@@ -167,8 +167,9 @@ class PageFetcher : public QObject {
   void setPage(FetchConnection& c, const PageAddress& address);
   void showDownloading(const FetchConnection& c);
   // The host goes into the slow set, the socket is closed and takes its next website.
-  void giveUp(int16_t i);
-  void giveUpLater(int16_t i);
+  // The reason goes to the crawl's log line.
+  void giveUp(int16_t i, const QString& reason);
+  void giveUpLater(int16_t i, const QString& reason);
   // Sockets that left data unread for the memory budget read it now that a fetch has ended.
   void wakeWaitingForBudget();
   // Whether socket i holds the largest response of the busy sockets (the lowest index of equals).

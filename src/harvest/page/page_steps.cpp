@@ -60,22 +60,22 @@ void PageSteps::applyPage(const Page& page, const PreparedPage& prepared) {
   m_host.setPanelText(2, QStringLiteral("Saving to HTML"));
   YieldToEvents();
   YieldToEvents();
-  // The page's store operations go in one transaction from one yield to the next.
-  m_host.database().beginBatch();
-  GetLinks(page, prepared);
-  // html2<n>.txt holds the plain text once the fax step is reached, and the body without its
-  // line breaks when a Stop came first or the plain text could not be written.
-  const bool converted = m_host.harvesting() && GetFaxes(page, prepared);
-  m_host.database().endBatch();
+  bool converted = false;
+  {
+    // The page's store operations go in one transaction from one yield to the next.
+    const SpiderDatabase::Batch batch(m_host.database());
+    GetLinks(page, prepared);
+    // html2<n>.txt holds the plain text once the fax step is reached, and the body without its
+    // line breaks when a Stop came first or the plain text could not be written.
+    converted = m_host.harvesting() && GetFaxes(page, prepared);
+  }
   if (!converted) m_pageFiles.write(PageFilePath("html2", n), prepared.withoutBreaks, "\r\n");
 }
 
 void PageSteps::yieldOutsideBatch() {
   if (!YieldDue()) return;
-  SpiderDatabase& db = m_host.database();
-  db.endBatch();
+  const SpiderDatabase::BatchPause pause(m_host.database());
   YieldToEvents();
-  db.beginBatch();
 }
 
 void PageSteps::GetLinks(const Page& page, const PreparedPage& prepared) {
@@ -142,10 +142,11 @@ bool PageSteps::GetFaxes(const Page& page, const PreparedPage& prepared) {
   }
 
   m_host.setPanelText(2, QString());
-  // The next take runs events of its own.
-  m_host.database().endBatch();
-  // A socket that was given other work meanwhile keeps it.
-  if (m_host.harvesting() && !m_fetcher.isFetching(page.n)) m_host.TakeNextWebsite(page.n);
+  // The next take runs events of its own. A socket that was given other work meanwhile keeps it.
+  if (m_host.harvesting() && !m_fetcher.isFetching(page.n)) {
+    const SpiderDatabase::BatchPause pause(m_host.database());
+    m_host.TakeNextWebsite(page.n);
+  }
   return written;
 }
 
@@ -160,12 +161,11 @@ void PageSteps::storeFax(const Page& page, const std::string& fax, const std::st
   // what is wrong with the file.
   if (!db.lastChangeStored()) return YieldToEvents();
   if (lFaxCount < INT32_MAX) ++lFaxCount;
-  m_host.showStoredFax(number + QStringLiteral(" | ") + region);
+  m_host.showStoredFax(FaxListEntry(number, region));
   if (m_host.foundFaxSoundOn()) {
     // The sound blocks the window for its length; the file stays free meanwhile.
-    db.endBatch();
+    const SpiderDatabase::BatchPause pause(db);
     m_host.playWave(AppFile(QStringLiteral("sounds/foundfax.wav")));
-    db.beginBatch();
   }
   m_host.RecordStatistic(Statistics::kFaxStored);
   m_host.setPanelText(

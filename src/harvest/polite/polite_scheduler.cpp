@@ -1,6 +1,8 @@
 #include "harvest/polite/polite_scheduler.h"
 
+#include "common/log_categories.h"
 #include "harvest/fetch/http_response.h"
+#include "harvest/fetch/redirect_response.h"
 #include "harvest/fetch/retry_after.h"
 
 namespace norvane {
@@ -70,8 +72,11 @@ bool PoliteScheduler::fetchEnded(int16_t socket) {
   const SocketFetch fetch = *m_sockets[socket];
   m_sockets[socket].reset();
   m_limits.finished(fetch.host);
-  if (fetch.robots && m_robotsPending.remove(fetch.origin))
+  if (fetch.robots && m_robotsPending.remove(fetch.origin)) {
+    qCDebug(lcPolite).noquote() << "robots.txt of" << fetch.origin
+                                << "not read: every page of the site is skipped";
     m_robots.insert(fetch.origin, RobotsRules::DisallowAll());
+  }
   return true;
 }
 
@@ -80,6 +85,13 @@ bool PoliteScheduler::takeRobotsResponse(int16_t socket, std::string_view receiv
     return false;
   const SocketFetch fetch = *m_sockets[socket];
   const RobotsRules rules = RobotsRulesForResponse(received);
+  qCDebug(lcPolite).noquote() << "robots.txt of" << fetch.origin << "read: status"
+                              << StatusCodeOf(received).value_or(0)
+                              << (!rules.hasRules()   ? "every page allowed"
+                                  : rules.allows("/") ? "some pages skipped"
+                                                      : "front page skipped")
+                              << "crawl delay ms:"
+                              << rules.crawlDelay().value_or(std::chrono::milliseconds(0)).count();
   if (const auto delay = rules.crawlDelay()) m_limits.setCrawlDelay(fetch.host, *delay);
   m_robotsPending.remove(fetch.origin);
   m_robots.insert(fetch.origin, rules);
@@ -98,6 +110,8 @@ std::optional<QString> PoliteScheduler::takeSlowDown(int16_t socket, std::string
   if (!wait) return std::nullopt;
   const SocketFetch fetch = *m_sockets[socket];
   m_limits.holdUntil(fetch.host, now + *wait);
+  qCDebug(lcPolite).noquote() << fetch.host
+                              << "asked to wait ms:" << std::chrono::milliseconds(*wait).count();
   if (m_putBack.contains(fetch.website)) return std::nullopt;
   m_putBack.insert(fetch.website);
   fetchEnded(socket);

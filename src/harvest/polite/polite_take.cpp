@@ -4,6 +4,7 @@
 #include <QMetaObject>
 #include <algorithm>
 
+#include "common/log_categories.h"
 #include "harvest/control/harvest_controller.h"
 #include "harvest/control/url_rules.h"
 #include "harvest/fetch/page_fetcher.h"
@@ -70,8 +71,10 @@ void HarvestController::politeTake(int16_t i) {
 
     if (answer.choice->action == PoliteScheduler::Action::Drop || !AcceptQueuedEntry(website) ||
         !siteMayTake(website)) {
-      if (answer.choice->action == PoliteScheduler::Action::Drop)
+      if (answer.choice->action == PoliteScheduler::Action::Drop) {
+        qCDebug(lcPolite).noquote() << "skipped by robots.txt:" << website;
         setPanelText(2, QStringLiteral("Skipped by robots.txt"));
+      }
       if (inPreview) {
         m_preview.removeAt(k);
         emit queueReset(m_preview);
