@@ -2,7 +2,6 @@
 
 #include <sys/types.h>
 
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -13,8 +12,7 @@ namespace norvane {
 // two page files for every page. Each file stays open between its writes: opening and closing it
 // cost about half of writing a page file. Before every write the path is looked up again, so a
 // file that was deleted, renamed or replaced meanwhile is opened anew at its path rather than
-// written where nobody looks. Safe to use from several threads: writes of different files never
-// wait for each other (one file written by two threads at the same moment holds no certain text).
+// written where nobody looks. For one thread: the crawl writes its page files on the window's.
 class RewrittenFiles {
  public:
   RewrittenFiles() = default;
@@ -32,11 +30,9 @@ class RewrittenFiles {
     dev_t device = 0;
     ino_t inode = 0;
   };
-  // The held file of the path, out of the map (fd -1: none), and back into it.
-  Open take(const std::string& path);
-  void giveBack(const std::string& path, const Open& file);
+  // Forgets the path's held file, closing it; false, for a caller's return.
+  bool drop(const std::string& path);
 
-  std::mutex m_mutex;  // guards the map only, never a write
   std::unordered_map<std::string, Open> m_files;
 };
 
