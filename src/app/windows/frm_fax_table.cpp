@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -34,6 +35,10 @@ namespace norvane {
 namespace {
 
 constexpr int kRefreshDelayMs = 300;
+// A refresh lists every row again (a fraction of a second for a million numbers): while the
+// crawl stores numbers, the table waits this many times as long as its last refresh took, so
+// that refreshing never takes more than a fifth of the window's time.
+constexpr int kRefreshCostFactor = 4;
 // No column is cut narrower than this when they are fitted to the window.
 constexpr int kNarrowestColumn = 60;
 
@@ -153,7 +158,11 @@ void frmFaxTable::closeEvent(QCloseEvent* event) {
 
 void frmFaxTable::refresh() {
   m_refreshSoon->stop();
+  QElapsedTimer took;
+  took.start();
   m_rows->reload();
+  m_refreshSoon->setInterval(
+      int(std::max<qint64>(kRefreshDelayMs, kRefreshCostFactor * took.elapsed())));
 }
 
 void frmFaxTable::rememberSelection() {
