@@ -1,5 +1,6 @@
 #include "app/windows/fax_table_model.h"
 
+#include <QElapsedTimer>
 #include <algorithm>
 
 #include "store/spider_database.h"
@@ -73,6 +74,8 @@ void FaxTableModel::setFilter(const QString& text) {
 }
 
 void FaxTableModel::reload() {
+  QElapsedTimer took;
+  took.start();
   emit aboutToReload();
   beginResetModel();
   m_pages.clear();
@@ -82,6 +85,7 @@ void FaxTableModel::reload() {
       m_listing.filter.isEmpty() ? int(m_ids.size()) : std::max(0, m_database.CountFaxes());
   endResetModel();
   emit reloaded();
+  m_lastListingMs = took.elapsed();
 }
 
 FaxRow FaxTableModel::rowAt(int row) const {

@@ -46,6 +46,8 @@ class FaxTableModel : public QAbstractTableModel {
   qint64 idAt(int row) const { return m_ids.value(row, -1); }
   const QList<qint64>& ids() const { return m_ids; }
   const FaxListing& listing() const { return m_listing; }
+  // How long the last listing took, in milliseconds.
+  qint64 lastListingMs() const { return m_lastListingMs; }
 
  signals:
   // Around every new listing, so that the window can keep the selection of rows by their ids.
@@ -59,6 +61,7 @@ class FaxTableModel : public QAbstractTableModel {
   FaxListing m_listing;
   QList<qint64> m_ids;
   int m_storedCount = 0;
+  qint64 m_lastListingMs = 0;
   mutable QHash<int, QList<FaxRow>> m_pages;
   mutable QList<int> m_pageUse;  // the pages held, the one used last at the end
 };

@@ -4,7 +4,6 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -39,6 +38,10 @@ constexpr int kRefreshDelayMs = 300;
 // crawl stores numbers, the table waits this many times as long as its last refresh took, so
 // that refreshing never takes more than a fifth of the window's time.
 constexpr int kRefreshCostFactor = 4;
+// A filter is applied as it is typed while listing the rows takes less than this; on a bigger
+// table it waits for a pause in the typing, so that a word costs one listing, not one a letter.
+constexpr int kInstantListingMs = 60;
+constexpr int kTypingPauseMs = 250;
 // No column is cut narrower than this when they are fitted to the window.
 constexpr int kNarrowestColumn = 60;
 
@@ -123,7 +126,18 @@ frmFaxTable::frmFaxTable(SpiderDatabase& database, QWidget* parent)
   m_refreshSoon->setSingleShot(true);
   m_refreshSoon->setInterval(kRefreshDelayMs);
   connect(m_refreshSoon, &QTimer::timeout, this, &frmFaxTable::refresh);
-  connect(txtFilter, &QLineEdit::textChanged, m_rows, &FaxTableModel::setFilter);
+  m_filterSoon = new QTimer(this);
+  m_filterSoon->setSingleShot(true);
+  m_filterSoon->setInterval(kTypingPauseMs);
+  connect(m_filterSoon, &QTimer::timeout, this, [this] { m_rows->setFilter(txtFilter->text()); });
+  connect(txtFilter, &QLineEdit::textChanged, this, [this](const QString& text) {
+    if (m_rows->lastListingMs() < kInstantListingMs) {
+      m_filterSoon->stop();
+      m_rows->setFilter(text);
+    } else {
+      m_filterSoon->start();
+    }
+  });
   connect(cmdCopy, &QToolButton::clicked, this, &frmFaxTable::cmdCopy_Click);
   connect(cmdExportCsv, &QToolButton::clicked, this, &frmFaxTable::cmdExportCsv_Click);
   auto* copyKey =
@@ -158,11 +172,9 @@ void frmFaxTable::closeEvent(QCloseEvent* event) {
 
 void frmFaxTable::refresh() {
   m_refreshSoon->stop();
-  QElapsedTimer took;
-  took.start();
   m_rows->reload();
   m_refreshSoon->setInterval(
-      int(std::max<qint64>(kRefreshDelayMs, kRefreshCostFactor * took.elapsed())));
+      int(std::max<qint64>(kRefreshDelayMs, kRefreshCostFactor * m_rows->lastListingMs())));
 }
 
 void frmFaxTable::rememberSelection() {

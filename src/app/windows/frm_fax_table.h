@@ -71,7 +71,8 @@ class frmFaxTable : public QWidget {
   FaxTableModel* m_rows = nullptr;
   QList<qint64> m_selectedIds;
   QTimer* m_refreshSoon = nullptr;
-  bool m_columnsSized = false;  // restored, or fitted at the first show
+  QTimer* m_filterSoon = nullptr;  // a filter typed into a big table
+  bool m_columnsSized = false;     // restored, or fitted at the first show
 };
 
 // The fax table of the owner window: shown and raised, loaded first when it is not open. It
