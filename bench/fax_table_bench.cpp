@@ -12,25 +12,11 @@
 #include <cstdio>
 
 #include "app/windows/frm_fax_table.h"
+#include "bench_figures.h"
 #include "store/spider_database.h"
 
-namespace {
-
-double ResidentMiB() {
-  QFile status(QStringLiteral("/proc/self/status"));
-  if (!status.open(QIODevice::ReadOnly)) return -1;
-  for (const QByteArray& line : status.readAll().split('\n'))
-    if (line.startsWith("VmRSS:"))
-      return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
-  return -1;
-}
-
-void Print(const char* what, double value, const char* unit) {
-  std::printf("%-46s %12.3f %s\n", what, value, unit);
-  std::fflush(stdout);
-}
-
-}  // namespace
+using norvane::bench::Print;
+using norvane::bench::ResidentMiB;
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

@@ -21,23 +21,18 @@
 
 #include <sqlite3.h>
 
+#include "bench_figures.h"
 #include "export/stored_fax_export.h"
 #include "store/spider_database.h"
 
 namespace {
 
+using norvane::bench::Print;
+using norvane::bench::ResidentMiB;
+
 using norvane::SpiderDatabase;
 
 constexpr char kSearch[] = "plumbers";
-
-double ResidentMiB() {
-  QFile status(QStringLiteral("/proc/self/status"));
-  if (!status.open(QIODevice::ReadOnly)) return -1;
-  for (const QByteArray& line : status.readAll().split('\n'))
-    if (line.startsWith("VmRSS:"))
-      return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
-  return -1;
-}
 
 std::string Website(long long n) {
   return "host" + std::to_string(n % 1000003) + ".example/page" + std::to_string(n) + ".html";
@@ -116,11 +111,6 @@ bool HoldsCounts(const QString& path, long long websites, long long visited, lon
                     Count(db, "faxes") == faxes;
   sqlite3_close(db);
   return same;
-}
-
-void Print(const char* what, double value, const char* unit) {
-  std::printf("%-46s %12.3f %s\n", what, value, unit);
-  std::fflush(stdout);
 }
 
 // Microseconds per call of `lookup` over `calls` texts made by `text(k)`.
