@@ -38,9 +38,11 @@ constexpr int kRefreshDelayMs = 300;
 // crawl stores numbers, the table waits this many times as long as its last refresh took, so
 // that refreshing never takes more than a fifth of the window's time.
 constexpr int kRefreshCostFactor = 4;
-// A filter is applied as it is typed while listing the rows takes less than this; on a bigger
-// table it waits for a pause in the typing, so that a word costs one listing, not one a letter.
-constexpr int kInstantListingMs = 60;
+// A filter is applied as it is typed on a table of up to this many numbers (listed in a few
+// milliseconds); on a bigger one it waits for a pause in the typing, so that a word costs one
+// listing (a second or two for a million numbers), not one a letter. By the count, not by the
+// time a listing took, so that a slow machine behaves as a fast one.
+constexpr int kInstantFilterRows = 50000;
 constexpr int kTypingPauseMs = 250;
 // No column is cut narrower than this when they are fitted to the window.
 constexpr int kNarrowestColumn = 60;
@@ -131,7 +133,7 @@ frmFaxTable::frmFaxTable(SpiderDatabase& database, QWidget* parent)
   m_filterSoon->setInterval(kTypingPauseMs);
   connect(m_filterSoon, &QTimer::timeout, this, [this] { m_rows->setFilter(txtFilter->text()); });
   connect(txtFilter, &QLineEdit::textChanged, this, [this](const QString& text) {
-    if (m_rows->lastListingMs() < kInstantListingMs) {
+    if (m_rows->storedCount() <= kInstantFilterRows) {
       m_filterSoon->stop();
       m_rows->setFilter(text);
     } else {
