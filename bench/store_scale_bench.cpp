@@ -8,7 +8,7 @@
 // printed too). Figures: the open and the start's three previews (time, and the resident
 // memory they add), the first WebsiteKnown and VisitedKnown (which may read a table into
 // memory) and their cost per call afterwards, for texts known and not, and the resident memory
-// then; reading every number (what the fax table and the export read) and writing the export.
+// then; the fax table's listings (sorted, filtered) and pages, and the exports of every number.
 // Resident memory is the process's VmRSS; the program's window adds its own on top.
 #include <QCoreApplication>
 #include <QDir>
@@ -21,23 +21,18 @@
 
 #include <sqlite3.h>
 
-#include "export/fax_export.h"
+#include "bench_figures.h"
+#include "export/stored_fax_export.h"
 #include "store/spider_database.h"
 
 namespace {
 
+using norvane::bench::Print;
+using norvane::bench::ResidentMiB;
+
 using norvane::SpiderDatabase;
 
 constexpr char kSearch[] = "plumbers";
-
-double ResidentMiB() {
-  QFile status(QStringLiteral("/proc/self/status"));
-  if (!status.open(QIODevice::ReadOnly)) return -1;
-  for (const QByteArray& line : status.readAll().split('\n'))
-    if (line.startsWith("VmRSS:"))
-      return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
-  return -1;
-}
 
 std::string Website(long long n) {
   return "host" + std::to_string(n % 1000003) + ".example/page" + std::to_string(n) + ".html";
@@ -116,11 +111,6 @@ bool HoldsCounts(const QString& path, long long websites, long long visited, lon
                     Count(db, "faxes") == faxes;
   sqlite3_close(db);
   return same;
-}
-
-void Print(const char* what, double value, const char* unit) {
-  std::printf("%-46s %12.3f %s\n", what, value, unit);
-  std::fflush(stdout);
 }
 
 // Microseconds per call of `lookup` over `calls` texts made by `text(k)`.
@@ -232,17 +222,43 @@ int main(int argc, char** argv) {
   store.endBatch();
   store.setCrawlBatch(false);
 
-  clock.start();
-  const QList<norvane::FaxRow> rows = store.ReadAllFaxes();
-  Print("read every number (fax table, export)", clock.nsecsElapsed() / 1e6, "ms");
-  Print("resident with every number read", ResidentMiB() - base, "MiB added");
-  clock.start();
-  QStringList numbers;
-  numbers.reserve(rows.size());
-  for (const norvane::FaxRow& row : rows) numbers << row.fax;
+  // The fax table: the ids of its listing (the first one newest first), then its first page.
+  using norvane::FaxField;
+  struct Listing {
+    const char* what;
+    norvane::FaxListing listing;
+  };
+  const Listing listings[] = {
+      {"fax table: list, newest first", {{}, FaxField::kDate, true}},
+      {"fax table: list, by number", {{}, FaxField::kFax, false}},
+      {"fax table: list, by region", {{}, FaxField::kLocation, false}},
+      {"fax table: list, by website, descending", {{}, FaxField::kWebsite, true}},
+      {"fax table: list, filtered \"555-12\"", {QStringLiteral("555-12"), FaxField::kDate, true}},
+      {"fax table: list, filtered \"jersey\"", {QStringLiteral("jersey"), FaxField::kDate, true}},
+  };
+  for (const Listing& l : listings) {
+    clock.start();
+    const QList<qint64> ids = store.FaxRowIds(l.listing);
+    Print(l.what, clock.nsecsElapsed() / 1e6, "ms");
+    if (&l == &listings[0]) {
+      clock.start();
+      store.ReadFaxRows(ids.mid(0, 256));
+      Print("fax table: its first page of rows", clock.nsecsElapsed() / 1e6, "ms");
+      clock.start();
+      store.ReadFaxRows(ids.mid(ids.size() / 2, 256));
+      Print("fax table: a page in the middle", clock.nsecsElapsed() / 1e6, "ms");
+      Print("resident with the listing", ResidentMiB() - base, "MiB added");
+    }
+  }
   const QString target = dir + QStringLiteral("/export.txt");
-  norvane::WriteExportFile(target, norvane::ExportFileBytes(numbers, QStringLiteral(",")));
-  Print("export written after the read", clock.nsecsElapsed() / 1e6, "ms");
+  clock.start();
+  const auto written = norvane::ExportStoredFaxes(store, {}, target, {false, QStringLiteral(";")});
+  Print("export every number, separated", clock.nsecsElapsed() / 1e6, "ms");
+  clock.start();
+  norvane::ExportStoredFaxes(store, {}, target, {true, {}});
+  Print("export every number, CSV", clock.nsecsElapsed() / 1e6, "ms");
+  Print("resident after the exports", ResidentMiB() - base, "MiB added");
+  if (written.value_or(-1) != faxes) std::fprintf(stderr, "the export missed numbers\n");
   QFile::remove(target);
   return 0;
 }

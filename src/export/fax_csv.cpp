@@ -15,13 +15,19 @@ QString CsvField(const QString& text) {
 }
 
 QByteArray FaxCsvBytes(const QList<FaxRow>& rows) {
-  QString text = QLatin1String(kFaxCsvHeader) + QLatin1String("\r\n");
-  for (const FaxRow& row : rows) {
-    const QStringList fields = {CsvField(row.fax), CsvField(row.location), CsvField(row.website),
-                                CsvField(row.search), CsvField(row.date)};
-    text += fields.join(QLatin1Char(',')) + QLatin1String("\r\n");
-  }
-  return text.toUtf8();
+  QByteArray bytes = FaxCsvHeaderBytes();
+  for (const FaxRow& row : rows) bytes += FaxCsvRecordBytes(row);
+  return bytes;
+}
+
+QByteArray FaxCsvHeaderBytes() {
+  return QByteArray(kFaxCsvHeader) + "\r\n";
+}
+
+QByteArray FaxCsvRecordBytes(const FaxRow& row) {
+  const QStringList fields = {CsvField(row.fax), CsvField(row.location), CsvField(row.website),
+                              CsvField(row.search), CsvField(row.date)};
+  return (fields.join(QLatin1Char(',')) + QLatin1String("\r\n")).toUtf8();
 }
 
 }  // namespace norvane

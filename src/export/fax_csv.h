@@ -18,5 +18,8 @@ QString CsvField(const QString& text);
 // The CSV file of the rows: the header row, then one record a row (number, region, website,
 // search, date), every record ended by CR LF, in UTF-8.
 QByteArray FaxCsvBytes(const QList<FaxRow>& rows);
+// The header row and one record of that file, for writing it a row at a time.
+QByteArray FaxCsvHeaderBytes();
+QByteArray FaxCsvRecordBytes(const FaxRow& row);
 
 }  // namespace norvane

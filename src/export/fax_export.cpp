@@ -40,23 +40,39 @@ bool SpaceChoiceApplies(int comboIndex) {
 }
 
 QByteArray ExportFileBytes(const QStringList& faxes, const QString& separator) {
-  QString text;
-  for (const QString& fax : faxes) text += fax + separator;
-  text += QStringLiteral("\r\n");
-  return text.toLatin1();
+  QByteArray bytes;
+  for (const QString& fax : faxes) bytes += ExportEntryBytes(fax, separator);
+  return bytes + kExportFileEnd;
 }
 
-bool WriteExportFile(const QString& path, const QByteArray& bytes) {
+QByteArray ExportEntryBytes(const QString& fax, const QString& separator) {
+  return (fax + separator).toLatin1();
+}
+
+ExportFile::ExportFile(const QString& path) : m_file(path) {
   // Only a normal file is replaced: a device such as /dev/full, which the lookup also lists,
   // is written to as it stands, never deleted.
   if (FileExists(path) && QFileInfo(path).isFile()) QFile::remove(path);
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
+  m_written = m_file.open(QIODevice::WriteOnly | QIODevice::Append);
+}
+
+bool ExportFile::write(const QByteArray& bytes) {
+  m_written = m_written && m_file.write(bytes) == bytes.size();
+  return m_written;
+}
+
+bool ExportFile::finish() {
+  if (!m_file.isOpen()) return false;
   // A full disk shows only when the buffer reaches the file, at the flush or the close.
-  bool written = file.write(bytes) == bytes.size();
-  written = file.flush() && written;
-  file.close();
-  return written && file.error() == QFileDevice::NoError;
+  m_written = m_file.flush() && m_written;
+  m_file.close();
+  return m_written && m_file.error() == QFileDevice::NoError;
+}
+
+bool WriteExportFile(const QString& path, const QByteArray& bytes) {
+  ExportFile file(path);
+  file.write(bytes);
+  return file.finish();
 }
 
 }  // namespace norvane

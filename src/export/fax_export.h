@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 
@@ -28,11 +29,28 @@ bool SpaceChoiceApplies(int comboIndex);
 // The bytes of an export file: every number followed by the separator, the last one too, then
 // CR LF. Numbers are 8-bit text; a character outside it becomes "?".
 QByteArray ExportFileBytes(const QStringList& faxes, const QString& separator);
+// One number of an export file with its separator, and the end of the file.
+QByteArray ExportEntryBytes(const QString& fax, const QString& separator);
+inline constexpr char kExportFileEnd[] = "\r\n";
 
-// Replaces the file at path with the bytes: an existing file of that name is deleted first
-// (when it cannot be deleted, the bytes are added to its end). False when the bytes could not
-// all be written: the path cannot be opened (a folder, a folder that takes no files) or the
-// disk is full.
+// An export file written piece by piece, so that a million rows go from the query to the disk
+// without being held in memory. Opening replaces the file at path: an existing file of that
+// name is deleted first (when it cannot be deleted, the bytes are added to its end).
+class ExportFile {
+ public:
+  explicit ExportFile(const QString& path);
+  // False once any write failed: the path cannot be opened (a folder, a folder that takes no
+  // files) or the disk is full.
+  bool write(const QByteArray& bytes);
+  // Writes what is buffered and closes the file; whether every byte reached it.
+  bool finish();
+
+ private:
+  QFile m_file;
+  bool m_written = false;
+};
+
+// The whole file at once, as ExportFile writes it.
 bool WriteExportFile(const QString& path, const QByteArray& bytes);
 
 }  // namespace norvane

@@ -15,8 +15,8 @@
 #include "desktop/twips.h"
 #include "desktop/window_keys.h"
 #include "export/export_folder.h"
-#include "export/fax_csv.h"
 #include "export/fax_export.h"
+#include "export/stored_fax_export.h"
 #include "store/spider_database.h"
 
 namespace norvane {
@@ -95,16 +95,18 @@ void frmExport::Command1_Click() {
                                         ExportFileFilter(kind));
   // A cancelled dialog writes nothing and asks nothing.
   if (!target.isEmpty()) {
-    const QString separator = ExportSeparator(Combo1->currentIndex(), Check2->isChecked());
-    QStringList faxes;
-    for (const FaxRow& row : m_database.ReadAllFaxes()) faxes << row.fax;
-    if (!WriteExportFile(target, exportBytes(faxes, separator))) {
+    // The CSV choice writes every field of the rows; the others the numbers with the separator.
+    const ExportFormat format{kind == static_cast<int>(ExportChoice::kCsv),
+                              ExportSeparator(kind, Check2->isChecked())};
+    const std::optional<qsizetype> written =
+        ExportStoredFaxes(m_database, FaxListing{}, target, format);
+    if (!written) {
       // Without a copy in a file, the numbers must not be offered for deletion.
       MessageBox::show(this, QStringLiteral("Could not write ") + QDir::toNativeSeparators(target),
                        QMessageBox::Warning);
     } else {
       RememberExportFolder(target);
-      emit exported(ExportDoneText(faxes.size(), QDir::toNativeSeparators(target)));
+      emit exported(ExportDoneText(*written, QDir::toNativeSeparators(target)));
       if (Check1->isChecked() &&
           MessageBox::show(this, QStringLiteral("Are you sure you want to delete all faxes?"),
                            QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
@@ -119,13 +121,6 @@ void frmExport::Command1_Click() {
 
 void frmExport::enableChoices() {
   Check2->setEnabled(SpaceChoiceApplies(Combo1->currentIndex()));
-}
-
-// The CSV choice writes every field of the rows; the others the numbers with the separator.
-QByteArray frmExport::exportBytes(const QStringList& faxes, const QString& separator) const {
-  if (Combo1->currentIndex() == static_cast<int>(ExportChoice::kCsv))
-    return FaxCsvBytes(m_database.ReadAllFaxes());
-  return ExportFileBytes(faxes, separator);
 }
 
 }  // namespace norvane

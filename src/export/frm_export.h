@@ -46,7 +46,6 @@ class frmExport : public QWidget {
  private:
   // "Put a space between each entry" only where it applies.
   void enableChoices();
-  QByteArray exportBytes(const QStringList& faxes, const QString& separator) const;
   SpiderDatabase& m_database;
 };
 

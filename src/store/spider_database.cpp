@@ -19,6 +19,7 @@
 
 #include "common/log_categories.h"
 #include "store/spider_schema.h"
+#include "store/sqlite_handle.h"
 #include "store/store_statements.h"
 
 namespace norvane {
@@ -49,13 +50,6 @@ QString RemoveEveryOccurrence(const QString& text, QLatin1String fragment) {
   }
   result += QStringView(text).mid(from);
   return result;
-}
-
-// The SQLite connection under Qt's driver; null when there is none.
-sqlite3* SqliteHandle(const QSqlDatabase& db) {
-  const QVariant handle = db.driver()->handle();
-  if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) return nullptr;
-  return *static_cast<sqlite3* const*>(handle.constData());
 }
 
 // The fault an SQLite error stands for (the driver gives SQLite's result code as its native
@@ -287,9 +281,7 @@ bool SpiderDatabase::openFile() {
 }
 
 bool SpiderDatabase::readOnlyConnection() const {
-  const QVariant handle = connection().driver()->handle();
-  if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) return false;
-  sqlite3* db = *static_cast<sqlite3* const*>(handle.constData());
+  sqlite3* db = SqliteHandle(connection());
   return db && sqlite3_db_readonly(db, "main") == 1;
 }
 
@@ -795,22 +787,6 @@ QStringList SpiderDatabase::QueuedWebsites(int limit) {
   while (query->next()) websites << query->value(0).toString();
   query->finish();
   return websites;
-}
-
-QList<FaxRow> SpiderDatabase::ReadAllFaxes() {
-  QList<FaxRow> rows;
-  if (!ready()) return rows;
-  QSqlQuery query(connection());
-  query.setForwardOnly(true);
-  if (!Exec(query, QStringLiteral(
-                       "SELECT fax, Date, website, search, location FROM faxes ORDER BY rowid")))
-    return rows;
-  while (query.next()) {
-    rows.append(FaxRow{query.value(0).toString(), query.value(1).toString(),
-                       query.value(2).toString(), query.value(3).toString(),
-                       query.value(4).toString()});
-  }
-  return rows;
 }
 
 }  // namespace norvane

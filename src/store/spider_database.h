@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 
+#include "store/fax_listing.h"
 #include "store/fax_row.h"
 #include "store/lookup_cache.h"
 #include "store/result_site.h"
@@ -185,6 +186,15 @@ class SpiderDatabase {
   QStringList QueuedWebsites(int limit);
   // Every row of faxes, in insertion order.
   QList<FaxRow> ReadAllFaxes();
+  // The row ids of the numbers the listing holds, in its order; rows whose sort fields are
+  // equal keep their insertion order (newest first when descending). Empty when the table
+  // cannot be read. A million ids take 8 MB, the rows themselves are read a page at a time.
+  QList<qint64> FaxRowIds(const FaxListing& listing);
+  // The rows of these ids, in the same order; a row deleted since gives empty fields.
+  QList<FaxRow> ReadFaxRows(const QList<qint64>& ids);
+  // Hands every row of the listing to `row` in turn, straight from the query, until it returns
+  // false. False when the table could not be read or `row` stopped it.
+  bool ForEachFax(const FaxListing& listing, const std::function<bool(const FaxRow&)>& row);
 
   // The normalisations the operations apply to their arguments.
   // With keepSecureScheme, a website beginning with "https://" (any case, after leading spaces)

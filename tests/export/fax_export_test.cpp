@@ -7,6 +7,8 @@
 
 #include "export/fax_csv.h"
 #include "export/fax_export.h"
+#include "export/stored_fax_export.h"
+#include "store/spider_database.h"
 
 namespace norvane {
 namespace {
@@ -112,6 +114,81 @@ TEST(FaxCsvTest, FileHasAHeaderAndOneRecordARowInUtf8) {
           "1-201-555-0100,NJ  Newark ,example.com/contact,\"plumbers, Denver\","
           "2024-05-01 10:00:00\r\n"
           "+44 20 7946 0000,Unknown,caf\xc3\xa9.example,caf\xc3\xa9,2024-05-02 11:30:00\r\n"));
+}
+
+}  // namespace
+}  // namespace norvane
+
+namespace norvane {
+namespace {
+
+// The stored numbers written straight from the store's query, as the export window and the fax
+// table write them.
+TEST(StoredFaxExportTest, WritesTheListingInEachFormatAndReportsAFileThatCannotBeWritten) {
+  QTemporaryDir dir;
+  SpiderDatabase db(dir.filePath(QStringLiteral("spider.mdb")));
+  ASSERT_TRUE(db.open());
+  for (const char* fax : {"1-201-555-0100", "1-303-555-0101", "1-212-555-0102"}) {
+    QString number = QLatin1String(fax);
+    QString search = QStringLiteral("plumbers, NJ");
+    db.AddFax(number, QStringLiteral("acme.example"), search, QStringLiteral("NJ  Newark "));
+  }
+  FaxListing byNumber;
+  byNumber.sortField = FaxField::kFax;
+  FaxListing filtered;
+  filtered.filter = QStringLiteral("555-010");
+  filtered.sortField = FaxField::kFax;
+  filtered.descending = true;
+  struct Case {
+    const char* name;
+    FaxListing listing;
+    ExportFormat format;
+    qsizetype count;
+    QByteArray startsWith;
+  };
+  const Case cases[] = {
+      {"insertion order",
+       {},
+       {false, QStringLiteral(";")},
+       3,
+       "1-201-555-0100;1-303-555-0101;1-212-555-0102;\r\n"},
+      {"sorted, tabs",
+       byNumber,
+       {false, QStringLiteral("\t")},
+       3,
+       "1-201-555-0100\t1-212-555-0102\t1-303-555-0101\t\r\n"},
+      {"csv, filtered",
+       filtered,
+       {true, {}},
+       3,
+       "number,region,website,search,date\r\n1-303-555-0101,NJ  Newark ,acme.example,"
+       "\"plumbers, NJ\",20"},
+  };
+  const QString path = dir.filePath(QStringLiteral("export.txt"));
+  for (const Case& c : cases) {
+    const std::optional<qsizetype> written = ExportStoredFaxes(db, c.listing, path, c.format);
+    ASSERT_TRUE(written) << c.name;
+    EXPECT_EQ(*written, c.count) << c.name;
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_TRUE(bytes.startsWith(c.startsWith)) << c.name << "\n" << bytes.constData();
+    if (!c.format.csv) {
+      EXPECT_EQ(bytes.size(), c.startsWith.size()) << c.name;  // the whole file
+    } else {
+      EXPECT_EQ(bytes.count("\r\n"), 4) << c.name;
+    }
+  }
+  filtered.filter = QStringLiteral("nowhere");
+  ASSERT_EQ(ExportStoredFaxes(db, filtered, path, {false, QStringLiteral(";")}), 0);
+  QFile empty(path);
+  ASSERT_TRUE(empty.open(QIODevice::ReadOnly));
+  EXPECT_EQ(empty.readAll(), QByteArray("\r\n"));
+
+  const QString full = dir.filePath(QStringLiteral("full.txt"));
+  ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), full));
+  for (const QString& target : {full, dir.path(), dir.filePath(QStringLiteral("no/such/x.csv"))})
+    EXPECT_FALSE(ExportStoredFaxes(db, {}, target, {true, {}})) << target.toStdString();
 }
 
 }  // namespace

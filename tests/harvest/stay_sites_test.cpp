@@ -73,9 +73,9 @@ TEST_P(StaySitesCrawlTest, ReadsTheResultSitesContactPagesFirstAndEnds) {
   EXPECT_EQ(f.sitesOverLimit, 0);
   EXPECT_LE(f.fetches, c.pageLimit > 0 && c.pageLimit < 11 ? 30 * (c.pageLimit + 1) : 500);
   // Two sites name their contact page only in the link text, which the classic reading does not
-  // give; now and then a third site's contact page comes fifth, after a robots.txt of its "www."
-  // host.
-  EXPECT_GE(f.contactEarly, c.allLinks ? 29 : 26);
+  // give; now and then one more site's contact page comes fifth, after a robots.txt of its "www."
+  // host, with either reading (on a slow build, as the sanitizer's, one run in two).
+  EXPECT_GE(f.contactEarly, c.allLinks ? 28 : 26);
   // The sites are in the store, and the status bar told how many were done.
   QList<ResultSite> sites;
   crawl->database().LoadResultSites(QStringLiteral("plumbers"), sites);

@@ -11,16 +11,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSet>
 #include <QShortcut>
-#include <QSortFilterProxyModel>
-#include <QStandardItemModel>
 #include <QStyle>
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <set>
 
 #include "common/settings_keys.h"
 #include "desktop/column_fit.h"
@@ -28,14 +26,24 @@
 #include "desktop/window_geometry.h"
 #include "desktop/window_keys.h"
 #include "export/export_folder.h"
-#include "export/fax_csv.h"
 #include "export/fax_export.h"
+#include "export/stored_fax_export.h"
 #include "store/spider_database.h"
 
 namespace norvane {
 namespace {
 
 constexpr int kRefreshDelayMs = 300;
+// A refresh lists every row again (a fraction of a second for a million numbers): while the
+// crawl stores numbers, the table waits this many times as long as its last refresh took, so
+// that refreshing never takes more than a fifth of the window's time.
+constexpr int kRefreshCostFactor = 4;
+// A filter is applied as it is typed on a table of up to this many numbers (listed in a few
+// milliseconds); on a bigger one it waits for a pause in the typing, so that a word costs one
+// listing (a second or two for a million numbers), not one a letter. By the count, not by the
+// time a listing took, so that a slow machine behaves as a fast one.
+constexpr int kInstantFilterRows = 50000;
+constexpr int kTypingPauseMs = 250;
 // No column is cut narrower than this when they are fitted to the window.
 constexpr int kNarrowestColumn = 60;
 
@@ -64,17 +72,9 @@ frmFaxTable::frmFaxTable(SpiderDatabase& database, QWidget* parent)
   setWindowTitle(QStringLiteral("Fax Table"));
   resize(900, 500);
 
-  m_rows = new QStandardItemModel(0, kColumnCount, this);
-  m_rows->setHorizontalHeaderLabels({QStringLiteral("Number"), QStringLiteral("Region"),
-                                     QStringLiteral("Website"), QStringLiteral("Search"),
-                                     QStringLiteral("Date")});
-  m_shown = new QSortFilterProxyModel(this);
-  m_shown->setSourceModel(m_rows);
-  m_shown->setFilterKeyColumn(-1);  // any column
-  m_shown->setFilterCaseSensitivity(Qt::CaseInsensitive);
-  m_shown->setSortCaseSensitivity(Qt::CaseInsensitive);
-  // Sorted once a refresh has read every row, not again for each row it adds.
-  m_shown->setDynamicSortFilter(false);
+  m_rows = new FaxTableModel(database, this);
+  connect(m_rows, &FaxTableModel::aboutToReload, this, &frmFaxTable::rememberSelection);
+  connect(m_rows, &FaxTableModel::reloaded, this, &frmFaxTable::restoreSelection);
 
   auto* filterLabel = new QLabel(QStringLiteral("Filter:"), this);
   txtFilter = new QLineEdit(this);
@@ -87,9 +87,11 @@ frmFaxTable::frmFaxTable(SpiderDatabase& database, QWidget* parent)
 
   grdFaxes = new QTableView(this);
   grdFaxes->setObjectName(QStringLiteral("grdFaxes"));
-  grdFaxes->setModel(m_shown);
+  grdFaxes->setModel(m_rows);
+  // Newest first. Sorting lists the rows, so the order is set before sorting is enabled, which
+  // lists them once.
+  grdFaxes->horizontalHeader()->setSortIndicator(kDate, Qt::DescendingOrder);
   grdFaxes->setSortingEnabled(true);
-  grdFaxes->sortByColumn(kDate, Qt::DescendingOrder);  // newest first
   grdFaxes->setSelectionBehavior(QAbstractItemView::SelectRows);
   grdFaxes->setSelectionMode(QAbstractItemView::ExtendedSelection);
   grdFaxes->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -126,9 +128,17 @@ frmFaxTable::frmFaxTable(SpiderDatabase& database, QWidget* parent)
   m_refreshSoon->setSingleShot(true);
   m_refreshSoon->setInterval(kRefreshDelayMs);
   connect(m_refreshSoon, &QTimer::timeout, this, &frmFaxTable::refresh);
+  m_filterSoon = new QTimer(this);
+  m_filterSoon->setSingleShot(true);
+  m_filterSoon->setInterval(kTypingPauseMs);
+  connect(m_filterSoon, &QTimer::timeout, this, [this] { m_rows->setFilter(txtFilter->text()); });
   connect(txtFilter, &QLineEdit::textChanged, this, [this](const QString& text) {
-    m_shown->setFilterFixedString(text);
-    showCount();
+    if (m_rows->storedCount() <= kInstantFilterRows) {
+      m_filterSoon->stop();
+      m_rows->setFilter(text);
+    } else {
+      m_filterSoon->start();
+    }
   });
   connect(cmdCopy, &QToolButton::clicked, this, &frmFaxTable::cmdCopy_Click);
   connect(cmdExportCsv, &QToolButton::clicked, this, &frmFaxTable::cmdExportCsv_Click);
@@ -136,7 +146,6 @@ frmFaxTable::frmFaxTable(SpiderDatabase& database, QWidget* parent)
       new QShortcut(QKeySequence::Copy, grdFaxes, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
   connect(copyKey, &QShortcut::activated, this, &frmFaxTable::cmdCopy_Click);
   CloseOnEscape(this);
-  refresh();
   RestoreWindowGeometry(this, settings::frmFaxTableGeometry);
   // The widths the user left; otherwise they are fitted to the rows when first shown.
   m_columnsSized = grdFaxes->horizontalHeader()->restoreState(settings::grdFaxesColumns.read());
@@ -165,32 +174,32 @@ void frmFaxTable::closeEvent(QCloseEvent* event) {
 
 void frmFaxTable::refresh() {
   m_refreshSoon->stop();
-  std::set<QString> selected;
-  for (const QModelIndex& index : grdFaxes->selectionModel()->selectedRows())
-    selected.insert(index.data().toString());
+  m_rows->reload();
+  m_refreshSoon->setInterval(
+      int(std::max<qint64>(kRefreshDelayMs, kRefreshCostFactor * m_rows->lastListingMs())));
+}
 
-  const QList<FaxRow> stored = m_database.ReadAllFaxes();
-  m_rows->removeRows(0, m_rows->rowCount());
-  m_rows->setRowCount(static_cast<int>(stored.size()));
-  for (int r = 0; r < stored.size(); ++r) {
-    const FaxRow& row = stored[r];
-    const QString fields[kColumnCount] = {row.fax, row.location, row.website, row.search, row.date};
-    for (int c = 0; c < kColumnCount; ++c) {
-      auto* item = new QStandardItem(fields[c]);
-      // The whole text of a field the column may cut.
-      if (c == kRegion || c == kWebsite || c == kSearch) item->setToolTip(fields[c]);
-      m_rows->setItem(r, c, item);
+void frmFaxTable::rememberSelection() {
+  m_selectedIds.clear();
+  for (const QModelIndex& index : grdFaxes->selectionModel()->selectedRows())
+    m_selectedIds << m_rows->idAt(index.row());
+}
+
+void frmFaxTable::restoreSelection() {
+  QItemSelection keep;
+  if (!m_selectedIds.isEmpty()) {
+    const QSet<qint64> selected(m_selectedIds.cbegin(), m_selectedIds.cend());
+    const QList<qint64>& ids = m_rows->ids();
+    // Runs of selected rows become one range each: a selection of every row stays one range.
+    for (int r = 0; r < ids.size(); ++r) {
+      if (!selected.contains(ids[r])) continue;
+      int last = r;
+      while (last + 1 < ids.size() && selected.contains(ids[last + 1])) ++last;
+      keep.select(m_rows->index(r, 0), m_rows->index(last, kColumnCount - 1));
+      r = last;
     }
   }
-  m_shown->invalidate();
-  m_shown->sort(m_shown->sortColumn(), m_shown->sortOrder());
-
-  QItemSelection keep;
-  for (int r = 0; r < m_shown->rowCount() && !selected.empty(); ++r) {
-    const QModelIndex first = m_shown->index(r, 0);
-    if (selected.count(first.data().toString()))
-      keep.select(first, m_shown->index(r, kColumnCount - 1));
-  }
+  m_selectedIds.clear();
   grdFaxes->selectionModel()->select(keep, QItemSelectionModel::ClearAndSelect);
   showCount();
 }
@@ -200,32 +209,21 @@ void frmFaxTable::faxStored() {
 }
 
 int frmFaxTable::shownCount() const {
-  return m_shown->rowCount();
+  return m_rows->rowCount();
 }
 
 int frmFaxTable::storedCount() const {
-  return m_rows->rowCount();
+  return m_rows->storedCount();
 }
 
 void frmFaxTable::showCount() {
   lblCount->setText(QStringLiteral("%1 of %2 numbers shown").arg(shownCount()).arg(storedCount()));
 }
 
-FaxRow frmFaxTable::rowAt(int proxyRow) const {
-  auto field = [&](int column) { return m_shown->index(proxyRow, column).data().toString(); };
-  FaxRow row;
-  row.fax = field(kNumber);
-  row.location = field(kRegion);
-  row.website = field(kWebsite);
-  row.search = field(kSearch);
-  row.date = field(kDate);
-  return row;
-}
-
 QList<FaxRow> frmFaxTable::shownRows() const {
   QList<FaxRow> rows;
   rows.reserve(shownCount());
-  for (int r = 0; r < shownCount(); ++r) rows << rowAt(r);
+  for (int r = 0; r < shownCount(); ++r) rows << m_rows->rowAt(r);
   return rows;
 }
 
@@ -235,7 +233,7 @@ QString frmFaxTable::selectedRowsText() const {
   std::sort(rows.begin(), rows.end());
   QString text;
   for (int r : rows) {
-    const FaxRow row = rowAt(r);
+    const FaxRow row = m_rows->rowAt(r);
     text += QStringList{CopiedField(row.fax), CopiedField(row.location), CopiedField(row.website),
                         CopiedField(row.search), CopiedField(row.date)}
                 .join(QLatin1Char('\t')) +
@@ -256,14 +254,16 @@ void frmFaxTable::cmdExportCsv_Click() {
                : QFileDialog::getSaveFileName(this, QStringLiteral("Export CSV"), offered,
                                               QStringLiteral("CSV files (*.csv);;All files (*)"));
   if (target.isEmpty()) return;
-  const QList<FaxRow> rows = shownRows();
-  if (!WriteExportFile(target, FaxCsvBytes(rows))) {
+  // The rows of the shown listing, straight from the store to the file.
+  const std::optional<qsizetype> written =
+      ExportStoredFaxes(m_database, m_rows->listing(), target, ExportFormat{true, {}});
+  if (!written) {
     MessageBox::show(this, QStringLiteral("The file could not be written:\n\n") + target,
                      QMessageBox::Warning);
     return;
   }
   RememberExportFolder(target);
-  lblCount->setText(ExportDoneText(rows.size(), QDir::toNativeSeparators(target)));
+  lblCount->setText(ExportDoneText(*written, QDir::toNativeSeparators(target)));
 }
 
 frmFaxTable* FindFaxTable(QWidget* owner) {

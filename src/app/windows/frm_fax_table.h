@@ -4,12 +4,11 @@
 #include <QWidget>
 #include <functional>
 
+#include "app/windows/fax_table_model.h"
 #include "store/fax_row.h"
 
 class QLabel;
 class QLineEdit;
-class QSortFilterProxyModel;
-class QStandardItemModel;
 class QTableView;
 class QTimer;
 class QToolButton;
@@ -20,12 +19,13 @@ class SpiderDatabase;
 
 // Every stored number with its region, website, search string and date, read through the store:
 // sortable by each column, narrowed by a filter that matches any column, with the selected rows
-// copied as tab-separated text and the shown rows exported as CSV. Not modal.
+// copied as tab-separated text and the shown rows exported as CSV. Not modal. The store sorts
+// and filters, and the rows are read as they come into view (FaxTableModel).
 class frmFaxTable : public QWidget {
   Q_OBJECT
 
  public:
-  enum Column { kNumber, kRegion, kWebsite, kSearch, kDate, kColumnCount };
+  using enum FaxTableModel::Column;
 
   // The save dialog of "Export CSV...": given the offered path, the chosen one, or an empty text
   // when the user cancels.
@@ -63,13 +63,16 @@ class frmFaxTable : public QWidget {
 
  private:
   void showCount();
-  FaxRow rowAt(int proxyRow) const;
+  // The selection is kept by row id while the rows are listed again.
+  void rememberSelection();
+  void restoreSelection();
 
   SpiderDatabase& m_database;
-  QStandardItemModel* m_rows = nullptr;
-  QSortFilterProxyModel* m_shown = nullptr;
+  FaxTableModel* m_rows = nullptr;
+  QList<qint64> m_selectedIds;
   QTimer* m_refreshSoon = nullptr;
-  bool m_columnsSized = false;  // restored, or fitted at the first show
+  QTimer* m_filterSoon = nullptr;  // a filter typed into a big table
+  bool m_columnsSized = false;     // restored, or fitted at the first show
 };
 
 // The fax table of the owner window: shown and raised, loaded first when it is not open. It

@@ -6,6 +6,8 @@
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QTableView>
+#include <algorithm>
+#include <functional>
 
 #include "app/form1_fixture.h"
 #include "app/windows/frm_fax_table.h"
@@ -168,6 +170,64 @@ TEST_F(FaxTableTest, FollowsStoredAndDeletedNumbersKeepingTheSelection) {
   form->controller().DeleteAllFaxes();
   ASSERT_TRUE(WaitFor([&] { return table->storedCount() == 0; })) << table->storedCount();
   EXPECT_EQ(table->lblCount->text(), QStringLiteral("0 of 0 numbers shown"));
+}
+
+TEST_F(FaxTableTest, ManyPagesOfRowsKeepTheirOrderAndTheSelectionAcrossSortsAndRefreshes) {
+  // Rows over several of the pages the table reads at a time.
+  constexpr int kRows = FaxTableModel::kPageRows * 2 + 45;
+  {
+    SpiderDatabase db(folder.file(QStringLiteral("spider.mdb")));
+    ASSERT_TRUE(db.open());
+    db.beginBatch();
+    for (int i = 0; i < kRows; ++i) {
+      QString fax = QStringLiteral("1-609-555-%1").arg(i, 4, 10, QLatin1Char('0'));
+      QString search = i % 2 ? QStringLiteral("odd") : QStringLiteral("even");
+      db.AddFax(fax, QStringLiteral("site%1.example").arg(i), search, QStringLiteral("NJ"));
+    }
+    db.endBatch();
+  }
+  auto form = start();
+  frmFaxTable* table = ShowFaxTable(form.get(), form->database());
+  ASSERT_EQ(table->storedCount(), kRows + 3);
+  table->grdFaxes->sortByColumn(frmFaxTable::kNumber, Qt::DescendingOrder);
+  const QStringList numbers = column(*table, frmFaxTable::kNumber);
+  ASSERT_EQ(numbers.size(), kRows + 3);
+  QStringList sorted = numbers;
+  std::sort(sorted.begin(), sorted.end(), std::greater<>());
+  EXPECT_EQ(numbers, sorted);
+  EXPECT_EQ(table->grdFaxes->model()->index(kRows - 1, frmFaxTable::kWebsite).data().toString(),
+            QStringLiteral("site0.example"));
+
+  // Two numbers on different pages, selected; kept when the order and the rows change.
+  auto select = [&](const QString& fax) {
+    const int row = column(*table, frmFaxTable::kNumber).indexOf(fax);
+    ASSERT_GE(row, 0) << fax.toStdString();
+    table->grdFaxes->selectionModel()->select(
+        table->grdFaxes->model()->index(row, 0),
+        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  };
+  auto selected = [&] {
+    QStringList out;
+    for (const QString& line :
+         table->selectedRowsText().split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+      out << line.section(QLatin1Char('\t'), 0, 0);
+    return out;
+  };
+  select(QStringLiteral("1-609-555-0003"));
+  select(QStringLiteral("1-609-555-0500"));
+  table->grdFaxes->sortByColumn(frmFaxTable::kNumber, Qt::AscendingOrder);
+  EXPECT_EQ(selected(), QStringList({"1-609-555-0003", "1-609-555-0500"}));
+  table->txtFilter->setText(QStringLiteral("even"));
+  EXPECT_EQ(table->shownCount(), (kRows + 1) / 2);
+  EXPECT_EQ(selected(), QStringList({"1-609-555-0500"}));
+  table->txtFilter->clear();
+  EXPECT_EQ(table->shownCount(), kRows + 3);
+
+  // Every row selected stays so after a refresh, as one range.
+  table->grdFaxes->selectAll();
+  table->refresh();
+  EXPECT_EQ(table->grdFaxes->selectionModel()->selection().size(), 1);
+  EXPECT_EQ(selected().size(), kRows + 3);
 }
 
 TEST_F(FaxTableTest, AllFiveColumnsShowWithALongRegionCutAndItsTextAsTooltip) {

@@ -235,6 +235,12 @@ TEST_F(WindowsTest, InstalledDataFilesAreCopiedOnlyWhenMissing) {
 // The program as main() runs it on a fresh --app-dir: the help file and sounds are put there at
 // the first start, and File > Exit ends the process at once, idle or with the browser loading.
 TEST_F(WindowsTest, ProgramOnAFreshFolderGetsItsFilesAndEndsAtOnce) {
+#ifdef __SANITIZE_ADDRESS__
+  // The sanitizer build checks the whole heap for leaks as the process ends, the browser's too.
+  constexpr int kEndsWithinMs = 1000;
+#else
+  constexpr int kEndsWithinMs = 200;
+#endif
   for (const char* mode : {"idle", "crawl"}) {
     TempAppFolder fresh;
     const QString appDir = fresh.file(QStringLiteral("new folder"));
@@ -252,7 +258,7 @@ TEST_F(WindowsTest, ProgramOnAFreshFolderGetsItsFilesAndEndsAtOnce) {
     }
     ASSERT_TRUE(sinceClick.isValid()) << mode << ": the main window never came up";
     ASSERT_TRUE(child.waitForFinished(10000)) << mode;
-    EXPECT_LT(sinceClick.elapsed(), 200) << mode;
+    EXPECT_LT(sinceClick.elapsed(), kEndsWithinMs) << mode;
     EXPECT_EQ(child.exitCode(), 0) << mode;
     for (const char* name : {"Help.rtf", "sounds/foundfax.wav", "sounds/nextsearch.wav",
                              "sounds/finished.wav", "spider.mdb"}) {

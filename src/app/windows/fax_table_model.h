@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QList>
+
+#include "store/fax_listing.h"
+#include "store/fax_row.h"
+
+namespace norvane {
+
+class SpiderDatabase;
+
+// The rows of the fax table, read from the store as they are shown: the store lists the row
+// ids of the numbers the filter keeps in the order of the sort (SQLite's WHERE and ORDER BY),
+// and the rows themselves are read a page at a time when the view asks for them. A file of a
+// million numbers so shows its first rows at once and holds a few pages in memory, not the
+// table. Columns in the order of the Column enum below.
+class FaxTableModel : public QAbstractTableModel {
+  Q_OBJECT
+
+ public:
+  enum Column { kNumber, kRegion, kWebsite, kSearch, kDate, kColumnCount };
+  // Rows read in one go, and how many such pages are kept.
+  static constexpr int kPageRows = 256;
+  static constexpr int kPagesKept = 64;
+
+  explicit FaxTableModel(SpiderDatabase& database, QObject* parent = nullptr);
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+  QVariant headerData(int section, Qt::Orientation orientation,
+                      int role = Qt::DisplayRole) const override;
+  // The view's header sorts through this; the rows are listed again in the new order.
+  void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+  // Rows where any column holds the text (ASCII letter case ignored); every row when empty.
+  void setFilter(const QString& text);
+  // Lists the rows again (numbers stored or deleted), keeping the filter and the sort.
+  void reload();
+
+  // Every stored number, whatever the filter.
+  int storedCount() const { return m_storedCount; }
+  FaxRow rowAt(int row) const;
+  qint64 idAt(int row) const { return m_ids.value(row, -1); }
+  const QList<qint64>& ids() const { return m_ids; }
+  const FaxListing& listing() const { return m_listing; }
+  // How long the last listing took, in milliseconds.
+  qint64 lastListingMs() const { return m_lastListingMs; }
+
+ signals:
+  // Around every new listing, so that the window can keep the selection of rows by their ids.
+  void aboutToReload();
+  void reloaded();
+
+ private:
+  const QList<FaxRow>& page(int number) const;
+
+  SpiderDatabase& m_database;
+  FaxListing m_listing;
+  QList<qint64> m_ids;
+  int m_storedCount = 0;
+  qint64 m_lastListingMs = 0;
+  mutable QHash<int, QList<FaxRow>> m_pages;
+  mutable QList<int> m_pageUse;  // the pages held, the one used last at the end
+};
+
+}  // namespace norvane
