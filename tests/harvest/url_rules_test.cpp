@@ -282,6 +282,8 @@ TEST(SecureUrlRulesTest, ResolveRedirect) {
       {kPlain, "h.org/a/b.html", "//https://x", std::nullopt},
       {kPlain, "h.org/a/b.html", "http://g.org:/x", std::nullopt},
       {kPlain, "h.org/a/b.html", "http://g.org:8080/x", "g.org:8080/x"},
+      // Off, a page address that turns secure once its "http://" is taken out gives nothing.
+      {kPlain, "hhttp://ttps://g.org/a/b.html", "c.html", std::nullopt},
   };
   for (const auto& c : cases) {
     const PageAddress from = DecomposePageAddress(QString::fromLatin1(c.from), c.rules);

@@ -230,6 +230,9 @@ std::optional<QString> ResolveRedirect(const QString& location, const PageAddres
     } else {
       rest = plain.curDir + target;
     }
+    // Off, a page whose address reads as a secure one only once its "http://" is taken out
+    // ("hhttp://ttps://x") gives no secure target.
+    if (!rules.secure && StartsSecure(rest)) return std::nullopt;
   }
   if (!rest.contains(QLatin1Char('/'))) rest += QLatin1Char('/');
   return scheme + rest;
