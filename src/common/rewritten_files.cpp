@@ -26,13 +26,15 @@ bool RewrittenFiles::write(const std::string& path, std::string_view head, std::
     if (::fstat(file.fd, &info) != 0) {
       // Not held: without its identity a later replacement of the file would go unnoticed.
       const bool ok = RewriteOpenFile(file.fd, -1, head, tail);
-      return drop(path) || ok;
+      drop(path);
+      return ok;
     }
     file.device = info.st_dev;
     file.inode = info.st_ino;
   }
+  if (RewriteOpenFile(file.fd, info.st_size, head, tail)) return true;
   // A file that failed once is opened again next time.
-  return RewriteOpenFile(file.fd, info.st_size, head, tail) || drop(path);
+  return drop(path);
 }
 
 bool RewrittenFiles::drop(const std::string& path) {

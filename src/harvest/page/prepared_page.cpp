@@ -30,7 +30,7 @@ void PrepareLinks(PreparedPage& page, std::string_view body, const PageAddress& 
     std::optional<QString> resolved = ResolveLink(QString::fromLatin1(*link), address, rules);
     if (!resolved) continue;
     QString read = PageAddressUrl(*resolved, rules);
-    page.links.push_back({page.bodyLines, std::move(*resolved), std::move(read)});
+    page.links.push_back({page.bodyLines, std::move(*resolved), std::move(read), QString()});
   }
 }
 
