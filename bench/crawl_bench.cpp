@@ -181,6 +181,12 @@ void QuietSettings(bool skipRead) {
   // BENCH_ALL_LINKS=0 reads a link a line, as the crawl did before "All Links of a Page".
   const QByteArray allLinks = qgetenv("BENCH_ALL_LINKS");
   if (allLinks == "0" || allLinks == "1") StoreSetting("mnuAllLinks", allLinks.constData());
+  // BENCH_STAY=0 lets the crawl leave the roots' sites, as wget2 -H does.
+  const QByteArray stay = qgetenv("BENCH_STAY");
+  if (stay == "0" || stay == "1") StoreSetting("mnuStaySites", stay.constData());
+  // BENCH_SITE_PAGES=N reads at most N pages of a site ("Pages per Site"; 0: no limit).
+  const QByteArray sitePages = qgetenv("BENCH_SITE_PAGES");
+  if (!sitePages.isEmpty()) StoreSetting("sitePageLimit", sitePages.constData());
   // BENCH_THOROUGH=0 runs the classic fax scan instead of "Thorough Fax Scan", the window's
   // default, to compare the two.
   StoreSetting("mnuThoroughScan", qgetenv("BENCH_THOROUGH") == "0" ? "0" : "1");
