@@ -24,7 +24,8 @@ constexpr bool IsDigit(char c) {
 }
 
 constexpr bool IsAlpha(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+  // Setting bit 5 lowers an ASCII capital and leaves a small letter: one compare for both.
+  return static_cast<unsigned char>((c | 0x20) - 'a') < 26;
 }
 
 constexpr bool IsAlnum(char c) {

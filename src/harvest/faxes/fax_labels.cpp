@@ -186,14 +186,22 @@ bool HasPhoneLabel(std::string_view text) {
 }
 
 FaxMention MentionOfFax(std::string_view text) {
-  // Asked of every block of a page: words are read in place, and only those that begin as every
-  // fax label does ("f...", "t...") are weighed.
+  // Asked of every block of a page: words are read in place, and only those that begin as a fax
+  // label does ("fa...", "fx", "f" alone, "te...", "t\xc3\xa9...") are weighed; the rest of a
+  // word is passed over at once.
   FaxMention mention = FaxMention::None;
   std::string folded;
   for (std::size_t at = 0; at < text.size();) {
-    const char first = ascii::Lower(text[at]);
-    if ((first != 'f' && first != 't') || (at > 0 && ascii::IsAlpha(text[at - 1]))) {
+    if (!ascii::IsAlpha(text[at])) {
       ++at;
+      continue;
+    }
+    const char first = ascii::Lower(text[at]);
+    const char second = at + 1 < text.size() ? ascii::Lower(text[at + 1]) : '\0';
+    const bool mayBeLabel = first == 'f' ? !ascii::IsAlpha(second) || second == 'a' || second == 'x'
+                                         : first == 't' && (second == 'e' || second == '\xc3');
+    if (!mayBeLabel) {
+      while (at < text.size() && ascii::IsAlpha(text[at])) ++at;
       continue;
     }
     const std::size_t end = ReadWord(text, at, folded);
@@ -221,7 +229,8 @@ bool MayMentionFax(std::string_view body) {
                                                 "c",
                                                 "t&eacute;l&eacute;c"};
   for (std::size_t at = 0; at + 1 < body.size(); ++at) {
-    const char c = ascii::Lower(body[at]);
+    // Setting bit 5 lowers "F" and "T" and turns no other byte into "f" or "t".
+    const char c = static_cast<char>(body[at] | 0x20);
     if (c != 'f' && c != 't') continue;
     // Most "f" and "t" of a page start none of the stems: the byte after tells at once.
     const char next = ascii::Lower(body[at + 1]);
