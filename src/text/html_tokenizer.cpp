@@ -188,62 +188,23 @@ constexpr std::uint64_t PackedName(std::string_view name) {
 }  // namespace
 
 bool IsBlockElement(std::string_view name) {
-  // Asked of every tag of a page, twice.
+  // Asked of every tag of a page, twice: the short names are searched as numbers.
+  static constexpr auto kPacked = [] {
+    constexpr std::string_view kBlocks[] = {
+        "address", "article", "aside",  "body", "br",     "caption", "center",  "dd",
+        "details", "dialog",  "dir",    "div",  "dl",     "dt",      "figure",  "footer",
+        "form",    "h1",      "h2",     "h3",   "h4",     "h5",      "h6",      "head",
+        "header",  "hgroup",  "hr",     "html", "legend", "li",      "main",    "menu",
+        "nav",     "ol",      "option", "p",    "pre",    "section", "summary", "table",
+        "tbody",   "td",      "tfoot",  "th",   "thead",  "title",   "tr",      "ul"};
+    std::array<std::uint64_t, std::size(kBlocks)> packed{};
+    for (std::size_t k = 0; k < packed.size(); ++k) packed[k] = PackedName(kBlocks[k]);
+    std::sort(packed.begin(), packed.end());
+    return packed;
+  }();
   if (name.size() > 7)
     return name == "blockquote" || name == "fieldset" || name == "figcaption" || name == "frameset";
-  switch (PackedName(name)) {
-    case PackedName("address"):
-    case PackedName("article"):
-    case PackedName("aside"):
-    case PackedName("body"):
-    case PackedName("br"):
-    case PackedName("caption"):
-    case PackedName("center"):
-    case PackedName("dd"):
-    case PackedName("details"):
-    case PackedName("dialog"):
-    case PackedName("dir"):
-    case PackedName("div"):
-    case PackedName("dl"):
-    case PackedName("dt"):
-    case PackedName("figure"):
-    case PackedName("footer"):
-    case PackedName("form"):
-    case PackedName("h1"):
-    case PackedName("h2"):
-    case PackedName("h3"):
-    case PackedName("h4"):
-    case PackedName("h5"):
-    case PackedName("h6"):
-    case PackedName("head"):
-    case PackedName("header"):
-    case PackedName("hgroup"):
-    case PackedName("hr"):
-    case PackedName("html"):
-    case PackedName("legend"):
-    case PackedName("li"):
-    case PackedName("main"):
-    case PackedName("menu"):
-    case PackedName("nav"):
-    case PackedName("ol"):
-    case PackedName("option"):
-    case PackedName("p"):
-    case PackedName("pre"):
-    case PackedName("section"):
-    case PackedName("summary"):
-    case PackedName("table"):
-    case PackedName("tbody"):
-    case PackedName("td"):
-    case PackedName("tfoot"):
-    case PackedName("th"):
-    case PackedName("thead"):
-    case PackedName("title"):
-    case PackedName("tr"):
-    case PackedName("ul"):
-      return true;
-    default:
-      return false;
-  }
+  return std::binary_search(kPacked.begin(), kPacked.end(), PackedName(name));
 }
 
 HtmlTokenizer::HtmlTokenizer(std::string_view page) : m_page(page) {}

@@ -169,10 +169,14 @@ TEST(HtmlTokenizer, RawScriptContentsCanBeRead) {
 }
 
 TEST(HtmlTokenizer, BlockElementsAreTold) {
-  for (const char* block : {"p", "div", "li", "td", "br", "h3", "tr", "table"})
+  for (const char* block : {"p", "div", "li", "td", "br", "h3", "tr", "table", "address", "ul",
+                            "fieldset", "frameset", "blockquote", "figcaption"})
     EXPECT_TRUE(IsBlockElement(block)) << block;
-  for (const char* inLine : {"a", "span", "b", "strong", "img", "font", ""})
+  // Names that share a block's first letters, or its letters in another length.
+  for (const char* inLine : {"a", "span", "b", "strong", "img", "font", "", "pp", "d", "h7",
+                             "addresses", "blockquot", "figcaptions", "tablex", "P"})
     EXPECT_FALSE(IsBlockElement(inLine)) << inLine;
+  EXPECT_FALSE(IsBlockElement(std::string_view("p\0", 2)));
 }
 
 }  // namespace
