@@ -96,9 +96,13 @@ TEST_F(ExportTest, DialogStartsInDocumentsThenTheLastFolderAndTheWindowSaysWhatW
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    if (c.documentsExist) ASSERT_TRUE(QDir().mkpath(documents));
+    if (c.documentsExist) {
+      ASSERT_TRUE(QDir().mkpath(documents));
+    }
     QDir(folder.file("gone")).removeRecursively();
-    if (c.target.contains("/gone/")) ASSERT_TRUE(QDir().mkpath(folder.file("gone")));
+    if (c.target.contains("/gone/")) {
+      ASSERT_TRUE(QDir().mkpath(folder.file("gone")));
+    }
     exportFaxes(*form, c.choice, false, false, c.target);
     EXPECT_EQ(m_offered, c.offered);
     EXPECT_EQ(form->panelText(1), "3 numbers written to " + c.target);

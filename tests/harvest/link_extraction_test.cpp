@@ -9,13 +9,18 @@
 #include <string>
 #include <vector>
 
+#include "common/text_file.h"
 #include "harvest/page/prepared_page.h"
+#include "support/temp_app_folder.h"
+
+#include <QDir>
 
 namespace norvane {
 namespace {
 
 // The websites the page work queues from `body`, found on h.test/dir/page.html, one a line.
-std::string Queued(const std::string& body, LinkReading reading, bool secure = false) {
+std::string Queued(const std::string& body, LinkReading reading, bool secure = false,
+                   bool thorough = false) {
   static const std::string folder = [] {
     const auto path = std::filesystem::temp_directory_path() / "norvane_link_extraction_test";
     std::filesystem::create_directories(path);
@@ -28,7 +33,7 @@ std::string Queued(const std::string& body, LinkReading reading, bool secure = f
               DecomposePageAddress(page, rules),
               rules,
               true,
-              false,
+              thorough,
               folder + "/html0.txt",
               folder + "/html20.txt",
               nullptr,
@@ -182,6 +187,33 @@ TEST(PageLinksTest, LinksAsWrittenInPageOrder) {
   }
   EXPECT_EQ(written, (std::vector<std::string>{"1", "2", "3", "4"}));
   EXPECT_TRUE(std::is_sorted(offsets.begin(), offsets.end()));
+}
+
+// With the thorough fax scan on, one pass of the tokenizer reads the links and the scan's text
+// (every attribute kept): the links must be those the link reading alone finds.
+TEST(PageLinksTest, TheThoroughScansPassQueuesTheSameLinks) {
+  const std::string fax = "<p>Fax: (201) 555-0100</p>\r\n";
+  const std::string bodies[] = {
+      "<a href=a.html title=\"Fax\">a</a><template><a href=t.html>t</a></template><a href=b>",
+      "<base href=/x/><a class=fa-fax href=c.html>c</a>\r\n<area href=d.html alt=fax>",
+      "<a rel=nofollow href=n.html>n</a><script>var a='<a href=s.html>';</script><a href=e>",
+      "<iframe src=f.html></iframe><a href=\"tel:+12015550100\">call</a><a href=g.html#x>",
+  };
+  for (const std::string& body : bodies) {
+    for (const LinkReading reading : {kAllLinks, LinkReading{true, false}, kClassic})
+      EXPECT_EQ(Queued(fax + body, reading, false, true), Queued(fax + body, reading)) << body;
+  }
+  const QString corpus = testing::CorpusDir();
+  if (corpus.isEmpty()) GTEST_SKIP() << "no corpus folder";
+  for (const char* folder : {"/faxpages", "/pages"}) {
+    const QDir dir(corpus + folder);
+    for (const QString& name : dir.entryList({"*.html"}, QDir::Files)) {
+      std::string body;
+      ASSERT_TRUE(ReadFileBytes(dir.filePath(name).toStdString(), body));
+      EXPECT_EQ(Queued(body, kAllLinks, true, true), Queued(body, kAllLinks, true))
+          << name.toStdString();
+    }
+  }
 }
 
 }  // namespace

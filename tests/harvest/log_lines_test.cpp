@@ -33,9 +33,10 @@ TEST_F(CrawlTest, EveryFetchGivenUpIsLoggedWithItsReason) {
   for (const auto& c : cases) {
     const QString page = QLatin1String(c.host) + QLatin1Char('/');
     EXPECT_EQ(log.has({"fetch given up: " + page}), *c.reason != 0) << c.host;
-    if (*c.reason)
+    if (*c.reason) {
       EXPECT_TRUE(log.has({"fetch given up: " + page, "reason: " + QLatin1String(c.reason)}))
           << log.lines().join(QLatin1Char('\n')).toStdString();
+    }
   }
 }
 

@@ -213,10 +213,11 @@ bool IsFaxProperty(std::string_view name) {
 
 class PageTextReader {
  public:
-  FaxPageText read(std::string_view html) {
+  FaxPageText read(std::string_view html, const std::function<void(const HtmlToken&)>& alsoRead) {
     HtmlTokenizer tokenizer(html);
     while (tokenizer.next()) {
       const HtmlToken& token = tokenizer.token();
+      if (alsoRead) alsoRead(token);
       switch (token.kind) {
         case HtmlTokenKind::Text:
           if (m_inTitle) break;
@@ -400,8 +401,9 @@ class PageTextReader {
 
 }  // namespace
 
-FaxPageText ReadFaxPageText(std::string_view html) {
-  return PageTextReader().read(html);
+FaxPageText ReadFaxPageText(std::string_view html,
+                            const std::function<void(const HtmlToken&)>& alsoRead) {
+  return PageTextReader().read(html, alsoRead);
 }
 
 }  // namespace norvane

@@ -197,7 +197,11 @@ std::string AddressHost(std::string_view address) {
 std::vector<FoundFax> FindFaxesThoroughly(std::string_view body, std::string_view pageAddress,
                                           bool allowInternational) {
   if (!MayMentionFax(body)) return {};
-  const FaxPageText page = ReadFaxPageText(body);
+  return FindFaxesThoroughly(ReadFaxPageText(body), pageAddress, allowInternational);
+}
+
+std::vector<FoundFax> FindFaxesThoroughly(const FaxPageText& page, std::string_view pageAddress,
+                                          bool allowInternational) {
   std::string host = AddressHost(pageAddress);
   if (host.empty()) host = AddressHost(page.selfAddress);
   return ThoroughFaxScan(page, PageRegion(host, page.language, page.linkedRegion),

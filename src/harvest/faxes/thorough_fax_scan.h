@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "harvest/faxes/fax_scan.h"
+#include "text/html_tokenizer.h"
 
 namespace norvane {
 
@@ -32,7 +34,9 @@ struct FaxPageText {
 // (JSON-LD, microdata, RDFa), og:fax_number and vCard fax types. Labels that only markup gives
 // (an icon's class "fa-fax", an image's alt "Fax", itemprop="faxNumber") are put into the text
 // as the word "Fax:" where they stand.
-FaxPageText ReadFaxPageText(std::string_view html);
+// `alsoRead` is given every token of the page as well, for a reader that shares the pass.
+FaxPageText ReadFaxPageText(std::string_view html,
+                            const std::function<void(const HtmlToken&)>& alsoRead = {});
 
 // The fax numbers of a page in the order they stand, each once, validated by the phone-number
 // library and in stored form. Numbers without country code are read in `region` ("US", "DE");
@@ -50,6 +54,9 @@ std::string AddressHost(std::string_view address);
 // stores it, or a URL) gives the page's country, else the address the page names for itself,
 // else its language.
 std::vector<FoundFax> FindFaxesThoroughly(std::string_view body, std::string_view pageAddress,
+                                          bool allowInternational);
+// The same scan of a page already read.
+std::vector<FoundFax> FindFaxesThoroughly(const FaxPageText& page, std::string_view pageAddress,
                                           bool allowInternational);
 
 }  // namespace norvane

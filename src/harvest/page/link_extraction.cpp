@@ -204,72 +204,74 @@ bool NamesAFileThatIsNoPage(std::string_view path) {
 }  // namespace
 
 PageLinks ExtractPageLinks(std::string_view page, bool followNofollow) {
-  PageLinks out;
-  bool baseSeen = false;
-  int templateDepth = 0;  // a template's contents are not part of the page
-  constexpr std::size_t kNone = std::size_t(-1);
-  std::size_t anchor = kNone;  // the index of the <a> whose text is being read
-  std::string anchorTitle;
-  bool spaceDue = false;
-  const auto endAnchor = [&] {
-    if (anchor != kNone && out.links[anchor].text.empty())
-      out.links[anchor].text = anchorTitle.substr(0, kLinkTextMax);
-    anchor = kNone;
-  };
+  PageLinkReader reader(followNofollow);
   HtmlTokenizer tokenizer(page);
   tokenizer.keepAttributesOnlyOf(
       [](std::string_view element) { return LinkAttributeOf(element) != nullptr; });
-  while (tokenizer.next()) {
-    const HtmlToken& token = tokenizer.token();
-    if (token.name == "template") {
-      if (token.kind == HtmlTokenKind::StartTag) ++templateDepth;
-      if (token.kind == HtmlTokenKind::EndTag && templateDepth > 0) --templateDepth;
-      continue;
-    }
-    if (templateDepth > 0) continue;
-    if (token.kind == HtmlTokenKind::Text && token.name.empty() && anchor != kNone) {
-      std::string& text = out.links[anchor].text;
-      for (const char c : token.text) {
-        if (text.size() >= kLinkTextMax) break;
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f') {
-          spaceDue = true;
-        } else {
-          if (spaceDue && !text.empty()) text += ' ';
-          spaceDue = false;
-          text += c;
-        }
-      }
-      continue;
-    }
-    if (token.name == "a" && token.kind != HtmlTokenKind::Text) endAnchor();
-    if (token.kind == HtmlTokenKind::StartTag || token.kind == HtmlTokenKind::EndTag)
-      spaceDue = true;  // the words either side of a tag inside a link stay apart
-    if (token.kind != HtmlTokenKind::StartTag) continue;
-    const char* attributeName = LinkAttributeOf(token.name);
-    if (!attributeName) continue;
-    const HtmlAttribute* attribute = token.attribute(attributeName);
-    if (!attribute) continue;
-    if (token.name == "base") {
-      if (!baseSeen) out.base = LinkAsRead(attribute->value);
-      baseSeen = true;
-      continue;
-    }
-    if (!followNofollow) {
-      const HtmlAttribute* rel = token.attribute("rel");
-      if (rel && SaysNofollow(rel->value)) continue;
-    }
-    std::string link = LinkAsRead(attribute->value);
-    if (link.empty()) continue;
-    out.links.push_back({std::move(link), token.offset, {}});
-    if (token.name == "a") {
-      anchor = out.links.size() - 1;
-      const HtmlAttribute* title = token.attribute("title");
-      anchorTitle = title ? title->value : std::string();
-      spaceDue = false;
+  while (tokenizer.next()) reader.read(tokenizer.token());
+  return reader.finish();
+}
+
+void PageLinkReader::endAnchor() {
+  if (m_anchor != kNone && m_out.links[m_anchor].text.empty())
+    m_out.links[m_anchor].text = m_anchorTitle.substr(0, kLinkTextMax);
+  m_anchor = kNone;
+}
+
+void PageLinkReader::readAnchorText(std::string_view tokenText) {
+  std::string& text = m_out.links[m_anchor].text;
+  for (const char c : tokenText) {
+    if (text.size() >= kLinkTextMax) break;
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f') {
+      m_spaceDue = true;
+    } else {
+      if (m_spaceDue && !text.empty()) text += ' ';
+      m_spaceDue = false;
+      text += c;
     }
   }
+}
+
+void PageLinkReader::read(const HtmlToken& token) {
+  if (token.name == "template") {
+    if (token.kind == HtmlTokenKind::StartTag) ++m_templateDepth;
+    if (token.kind == HtmlTokenKind::EndTag && m_templateDepth > 0) --m_templateDepth;
+    return;
+  }
+  if (m_templateDepth > 0) return;
+  if (token.kind == HtmlTokenKind::Text && token.name.empty() && m_anchor != kNone)
+    return readAnchorText(token.text);
+  if (token.name == "a" && token.kind != HtmlTokenKind::Text) endAnchor();
+  if (token.kind == HtmlTokenKind::StartTag || token.kind == HtmlTokenKind::EndTag)
+    m_spaceDue = true;  // the words either side of a tag inside a link stay apart
+  if (token.kind != HtmlTokenKind::StartTag) return;
+  const char* attributeName = LinkAttributeOf(token.name);
+  if (!attributeName) return;
+  const HtmlAttribute* attribute = token.attribute(attributeName);
+  if (!attribute) return;
+  if (token.name == "base") {
+    if (!m_baseSeen) m_out.base = LinkAsRead(attribute->value);
+    m_baseSeen = true;
+    return;
+  }
+  if (!m_followNofollow) {
+    const HtmlAttribute* rel = token.attribute("rel");
+    if (rel && SaysNofollow(rel->value)) return;
+  }
+  std::string link = LinkAsRead(attribute->value);
+  if (link.empty()) return;
+  m_out.links.push_back({std::move(link), token.offset, {}});
+  if (token.name == "a") {
+    m_anchor = m_out.links.size() - 1;
+    const HtmlAttribute* title = token.attribute("title");
+    m_anchorTitle = title ? title->value : std::string();
+    m_spaceDue = false;
+  }
+}
+
+PageLinks PageLinkReader::finish() {
   endAnchor();
-  return out;
+  return std::move(m_out);
 }
 
 QString ShownLinkText(const std::string& bytes) {

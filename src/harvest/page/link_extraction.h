@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/html_tokenizer.h"
+
 namespace norvane {
 
 // True when a link is one the crawl never follows: scripts, mail, media, images, style sheets,
@@ -51,6 +53,27 @@ struct PageLinks {
 // <base href>. A link that was only a fragment (or empty) is none. Nofollow links only when
 // `followNofollow`. The link filter is not applied here.
 PageLinks ExtractPageLinks(std::string_view page, bool followNofollow);
+
+// ExtractPageLinks token by token, for a pass over the page that another reader shares.
+class PageLinkReader {
+ public:
+  explicit PageLinkReader(bool followNofollow) : m_followNofollow(followNofollow) {}
+  void read(const HtmlToken& token);
+  PageLinks finish();  // after the page's last token
+
+ private:
+  void endAnchor();
+  void readAnchorText(std::string_view text);
+
+  static constexpr std::size_t kNone = std::size_t(-1);
+  PageLinks m_out;
+  bool m_followNofollow;
+  bool m_baseSeen = false;
+  int m_templateDepth = 0;       // a template's contents are not part of the page
+  std::size_t m_anchor = kNone;  // the index of the <a> whose text is being read
+  std::string m_anchorTitle;
+  bool m_spaceDue = false;
+};
 
 // The filter of the links read the browser's way, by the link's scheme and path, not its host
 // or query: true for the schemes javascript, mailto, tel, fax and data (and any other that is

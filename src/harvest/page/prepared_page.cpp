@@ -7,6 +7,7 @@
 
 #include "common/rewritten_files.h"
 #include "common/text_file.h"
+#include "harvest/faxes/fax_labels.h"
 #include "harvest/faxes/fax_scan.h"
 #include "harvest/faxes/fax_scan_page.h"
 #include "harvest/faxes/thorough_fax_scan.h"
@@ -58,9 +59,8 @@ PageAddress BaseAddress(const std::string& base, const PageAddress& page, const 
 // Every link of the page, each given the line of html<n>.txt its tag begins on, so that the
 // page steps replay them where the classic reading would meet them. A website the page links to
 // twice is looked up once: the second would be known by then.
-void PrepareAllLinks(PreparedPage& page, std::string_view body, const PageAddress& address,
-                     const UrlRules& rules, bool followNofollow) {
-  const PageLinks found = ExtractPageLinks(body, followNofollow);
+void PrepareAllLinks(PreparedPage& page, std::string_view body, const PageLinks& found,
+                     const PageAddress& address, const UrlRules& rules) {
   const PageAddress base = BaseAddress(found.base, address, rules);
   QSet<QString> queued;
   std::unordered_set<std::string_view> seen;  // links as written: each is resolved once
@@ -103,15 +103,17 @@ void PrepareFaxes(PreparedPage& page, std::string_view converted, bool allowInte
   ScanFaxText(converted, allowInternational, hooks);
 }
 
-// The thorough scan reads the body itself; its numbers are stored after the converted text's
-// last line, in the order they stand on the page, each asked of the store first as the classic
-// scan does.
-void PrepareThoroughFaxes(PreparedPage& page, std::string_view body, std::string_view converted,
-                          const PageAddress& address, bool allowInternational) {
+// The thorough scan reads the body itself (`text`, none when no fax label can stand in it); its
+// numbers are stored after the converted text's last line, in the order they stand on the page,
+// each asked of the store first as the classic scan does.
+void PrepareThoroughFaxes(PreparedPage& page, const std::optional<FaxPageText>& text,
+                          std::string_view converted, const PageAddress& address,
+                          bool allowInternational) {
   ForEachTextLine(converted, [&page](std::string_view) { ++page.textLines; });
+  if (!text) return;
   const std::size_t lastLine = page.textLines > 0 ? page.textLines - 1 : 0;
   const std::string host = address.host.toStdString();
-  for (FoundFax& found : FindFaxesThoroughly(body, host, allowInternational))
+  for (FoundFax& found : FindFaxesThoroughly(*text, host, allowInternational))
     page.faxes.push_back({lastLine, std::move(found.fax), std::move(found.location), true});
 }
 
@@ -127,16 +129,27 @@ PreparedPage PreparePage(PageJob job) {
   };
   write(job.htmlFile, body, "\r\n");
   page.withoutBreaks = RemoveLineBreaks(body);
+  // The thorough scan's text and every link of the page come from one pass of the tokenizer.
+  std::optional<FaxPageText> faxText;
+  const bool readsFaxText = job.thoroughFaxScan && MayMentionFax(body);
   if (job.reading.allLinks) {
-    PrepareAllLinks(page, body, job.address, job.rules, job.reading.followNofollow);
+    PageLinkReader links(job.reading.followNofollow);
+    if (readsFaxText) {
+      faxText = ReadFaxPageText(body, [&links](const HtmlToken& token) { links.read(token); });
+    }
+    PrepareAllLinks(
+        page, body,
+        readsFaxText ? links.finish() : ExtractPageLinks(body, job.reading.followNofollow),
+        job.address, job.rules);
   } else {
     PrepareLinks(page, body, job.address, job.rules);
+    if (readsFaxText) faxText = ReadFaxPageText(body);
   }
   const std::string converted =
       ConvertUnbrokenPageForFaxScan(page.withoutBreaks, [&page] { ++page.conversionYields; });
   page.convertedWritten = write(job.textFile, converted, {});
   if (job.thoroughFaxScan) {
-    PrepareThoroughFaxes(page, body, converted, job.address, job.allowInternational);
+    PrepareThoroughFaxes(page, faxText, converted, job.address, job.allowInternational);
   } else {
     PrepareFaxes(page, converted, job.allowInternational);
   }
