@@ -129,5 +129,28 @@ TEST_F(CrawlTest, StaySitesResumeAfterARestartKeepsTheSites) {
   EXPECT_TRUE(crawl->resultSites().isEmpty());
 }
 
+// A queue far longer than any search's results (left by a crawl with the rule off) is not read
+// whole: the sites come from its front, and the crawl starts at once.
+TEST_F(CrawlTest, StaySitesOnAHugeQueueReadsItsFront) {
+  options.staySites = true;
+  {
+    SpiderDatabase db(folder.file(QStringLiteral("spider.mdb")));
+    ASSERT_TRUE(db.open());
+    QString search = QStringLiteral("plumbers");
+    db.AddSearch(search);
+    const SpiderDatabase::Batch batch(db);
+    for (int k = 0; k < 60000; ++k) {
+      QString website = QStringLiteral("site%1.test/").arg(k);
+      db.AddWebsite(website);
+    }
+  }
+  auto crawl = startCrawler();
+  crawl->StartSearch();
+  ASSERT_TRUE(WaitFor([&] { return server.requests().size() >= 20; }, 20000));
+  EXPECT_LT(crawl->resultSites().count(), 60000);
+  EXPECT_GT(crawl->resultSites().count(), 1000);
+  crawl->Stop();
+}
+
 }  // namespace
 }  // namespace norvane::testing

@@ -3,13 +3,21 @@
 // The rule itself (sites, subdomains, the page limit) is ResultSites'; the order is
 // RankOfPage's.
 #include <algorithm>
-#include <limits>
 
 #include "harvest/control/harvest_controller.h"
 #include "harvest/sites/contact_pages.h"
 #include "store/spider_database.h"
 
 namespace norvane {
+namespace {
+
+// Rows of the queue table the rule reads for its sites: a search queues at most about ten
+// thousand websites ("~10000 Domains"), and with the rule on no page of another site is queued.
+// A table grown beyond that by a crawl with the rule off is not read whole: ten million rows
+// held the crawl for minutes and took gigabytes.
+constexpr int kResultSitesRows = 20000;
+
+}  // namespace
 
 void HarvestController::staySitesStart() {
   m_sites.setPageLimit(m_options.sitePageLimit);
@@ -24,7 +32,7 @@ void HarvestController::staySitesStart() {
     if (m_database->LoadResultSites(search, stored) && !stored.isEmpty()) {
       m_sites.restore(stored);
     } else {
-      m_sites.build(m_preview + m_database->QueuedWebsites(std::numeric_limits<int>::max()));
+      m_sites.build(m_preview + m_database->QueuedWebsites(kResultSitesRows));
       m_database->SaveResultSites(search, m_sites.sites());
     }
   }
@@ -110,7 +118,7 @@ void HarvestController::staySitesPanel(bool now) {
   };
   const qsizetype from = m_frontHandedOut && !m_preview.isEmpty() ? 1 : 0;
   for (qsizetype k = from; k < m_preview.size(); ++k) note(m_preview[k]);
-  const QStringList table = m_database->QueuedWebsites(std::numeric_limits<int>::max());
+  const QStringList table = m_database->QueuedWebsites(kResultSitesRows);
   for (const QString& website : table) note(website);
   for (const QString& site : m_socketSites)
     if (!site.isEmpty()) open.insert(site);
