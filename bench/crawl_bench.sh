@@ -27,7 +27,8 @@
 # seconds without a completed page (30) and TIME_LIMIT seconds in all (600) end a crawl run,
 # WHOLE_TIME_LIMIT (60) a whole-web run, which reports "did not run dry" when a limit ended it;
 # REAL_ROWS (100000): the most extra rows that are pages of the local web, the rest of a bigger
-# ROWS being websites the crawl never reaches; VISITED_ROWS (0) rows in the table of pages read;
+# ROWS being websites the crawl never reaches; VISITED_ROWS (0) rows in the table of pages read
+# in the runs with more than REAL_ROWS rows;
 # the seeded file of each table size is made once a bench run and copied for the other rounds.
 # BENCH_POLITE=1 runs the crawl with "Polite Crawl" on, and BENCH_HOST_LIMIT=10 then lifts its
 # rule of two sockets per host (to tell the rule's cost from robots.txt's); BENCH_ALL_LINKS=0
@@ -293,7 +294,7 @@ crawl_run() {
   env NORVANE_CONNECT_TO="127.0.0.1:$port" "${envs[@]}" \
     timeout -k 5 $((time_limit + 60)) ${BENCH_WRAP:-} "$bench" --app-dir "$app" \
     --roots "$tmp/roots.txt" --extra-rows "$rows" --extra-list "$tmp/extra_rows.txt" \
-    --visited-rows "$visited_rows" --seed-cache "$tmp/seeds" \
+    --visited-rows "$((rows > real_rows ? visited_rows : 0))" --seed-cache "$tmp/seeds" \
     --stall-limit "$stall_limit" "${flags[@]}" "$@" >"$log.txt" 2>"$log.err" &
   child=$!
   wait "$child" || status=$?

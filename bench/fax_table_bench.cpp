@@ -6,20 +6,30 @@
 // ticks every few milliseconds; the freeze is the longest gap between two ticks, less the
 // interval, so a loaded machine adds to it).
 //
-//   QT_QPA_PLATFORM=offscreen fax_table_bench --dir DIR
+//   QT_QPA_PLATFORM=offscreen fax_table_bench --dir DIR [--main-window]
+//
+// --main-window first starts the program's main window on DIR (its spider.mdb, with settings
+// of its own in a temporary folder) and prints how long it took to show and the resident
+// memory then; the fax table is then the one of that window.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QSettings>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <memory>
 
+#include "app/form1.h"
 #include "app/windows/frm_fax_table.h"
 #include "bench_figures.h"
+#include "common/app_folder.h"
+#include "desktop/message_box.h"
 #include "store/spider_database.h"
 
 using norvane::FaxTableModel;
@@ -97,19 +107,47 @@ void Measure(const QString& what, frmFaxTable*& table, FreezeMeter& meter,
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QString dir;
-  for (int k = 1; k + 1 < argc; k += 2)
-    if (QByteArray(argv[k]) == "--dir") dir = QString::fromLocal8Bit(argv[k + 1]);
+  bool mainWindow = false;
+  for (int k = 1; k < argc; ++k) {
+    if (QByteArray(argv[k]) == "--main-window") mainWindow = true;
+    if (QByteArray(argv[k]) == "--dir" && k + 1 < argc) dir = QString::fromLocal8Bit(argv[++k]);
+  }
   if (dir.isEmpty()) {
-    std::fprintf(stderr, "usage: fax_table_bench --dir DIR (with DIR/spider.mdb)\n");
+    std::fprintf(stderr,
+                 "usage: fax_table_bench --dir DIR [--main-window] (with DIR/spider.mdb)\n");
     return 2;
   }
-  norvane::SpiderDatabase store(dir + QStringLiteral("/spider.mdb"));
-  if (!store.open()) return 1;
+  // The user's own settings stay untouched.
+  QTemporaryDir settingsDir;
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+  QSettings(QStringLiteral("Norvane"), QStringLiteral("Norvane"))
+      .setValue(QStringLiteral("Settings/showHelp"), QStringLiteral("0"));
+  std::unique_ptr<norvane::Form1> form;
+  std::unique_ptr<norvane::SpiderDatabase> ownStore;
+  norvane::SpiderDatabase* store = nullptr;
+  if (mainWindow) {
+    norvane::SetAppFolder(dir);
+    norvane::MessageBox::setTestMode(true);
+    QElapsedTimer start;
+    start.start();
+    form = std::make_unique<norvane::Form1>();
+    form->Form_Load();
+    form->show();
+    QApplication::processEvents();
+    Print("main window: start and show", start.nsecsElapsed() / 1e6, "ms");
+    Print("resident with the main window shown", ResidentMiB(), "MiB");
+    store = &form->database();
+  } else {
+    ownStore = std::make_unique<norvane::SpiderDatabase>(dir + QStringLiteral("/spider.mdb"));
+    if (!ownStore->open()) return 1;
+    store = ownStore.get();
+  }
   const double base = ResidentMiB();
   FreezeMeter meter;
   frmFaxTable* table = nullptr;
   Measure(QStringLiteral("open"), table, meter, [&] {
-    table = new frmFaxTable(store);
+    table = new frmFaxTable(*store);
     table->show();
   });
   Print("rows listed", table->shownCount(), "");
@@ -142,6 +180,7 @@ int main(int argc, char** argv) {
   table->grdFaxes->viewport()->repaint();
   Print("scroll to the last rows", clock.nsecsElapsed() / 1e6, "ms");
   Print("resident added at the end", ResidentMiB() - base, "MiB");
+  Print("resident at the end", ResidentMiB(), "MiB");
   delete table;
   return 0;
 }
