@@ -81,13 +81,17 @@ void FaxTableModel::reload() {
   m_lister->start(m_listing);
 }
 
-void FaxTableModel::showFirstRows(const QList<qint64>& ids) {
-  emit aboutToReload();
+void FaxTableModel::replaceRows(const QList<qint64>& ids) {
   beginResetModel();
   m_pages.clear();
   m_pageUse.clear();
   m_ids = ids;
   endResetModel();
+}
+
+void FaxTableModel::showFirstRows(const QList<qint64>& ids) {
+  emit aboutToReload();
+  replaceRows(ids);
   m_firstRowsShown = true;
   emit reloaded();
 }
@@ -113,11 +117,7 @@ void FaxTableModel::showListed(const QList<qint64>& ids, int storedCount, qint64
     }
   } else {
     if (!m_firstRowsShown) emit aboutToReload();
-    beginResetModel();
-    m_pages.clear();
-    m_pageUse.clear();
-    m_ids = ids;
-    endResetModel();
+    replaceRows(ids);
   }
   m_firstRowsShown = false;
   emit reloaded();

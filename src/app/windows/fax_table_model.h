@@ -64,6 +64,7 @@ class FaxTableModel : public QAbstractTableModel {
 
  private:
   const QList<FaxRow>& page(int number) const;
+  void replaceRows(const QList<qint64>& ids);
   void showFirstRows(const QList<qint64>& ids);
   void showListed(const QList<qint64>& ids, int storedCount, qint64 milliseconds);
 

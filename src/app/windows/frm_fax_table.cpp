@@ -172,6 +172,10 @@ void frmFaxTable::refresh() {
 }
 
 void frmFaxTable::rememberSelection() {
+  // A listing abandoned before its rest came leaves the selection of the rows before it to
+  // restore, of which its first rows showed only a part.
+  if (m_restorePending) return;
+  m_restorePending = true;
   m_selectedIds.clear();
   for (const QModelIndex& index : grdFaxes->selectionModel()->selectedRows())
     m_selectedIds << m_rows->idAt(index.row());
@@ -194,6 +198,7 @@ void frmFaxTable::restoreSelection() {
   grdFaxes->selectionModel()->select(keep, QItemSelectionModel::ClearAndSelect);
   // The first rows of a listing come before the rest, which may hold more of the selection.
   if (m_rows->reading()) return;
+  m_restorePending = false;
   m_selectedIds.clear();
   showCount();
 }

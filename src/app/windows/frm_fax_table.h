@@ -75,6 +75,7 @@ class frmFaxTable : public QWidget {
   SpiderDatabase& m_database;
   FaxTableModel* m_rows = nullptr;
   QList<qint64> m_selectedIds;
+  bool m_restorePending = false;  // m_selectedIds wait for the rest of a listing
   QTimer* m_refreshSoon = nullptr;
   bool m_columnsSized = false;  // restored, or fitted at the first show
 };
