@@ -4,7 +4,8 @@
 // size (peak memory is per process) and compares with wget2.
 //
 //   crawl_bench --app-dir DIR (--root WEBSITE | --roots FILE) [--extra-rows N --extra-list FILE]
-//               [--fetches 2000] [--stall-limit 30] [--time-limit 600] [--hidden]
+//               [--visited-rows N] [--seed-cache DIR] [--fetches 2000] [--stall-limit 30]
+//               [--time-limit 600] [--hidden]
 //               [--whole-web] [--connections N] [--lookup-delay MIN-MAX]
 //   crawl_bench --free-port    prints a TCP port on 127.0.0.1 where nothing listens
 //
@@ -18,6 +19,13 @@
 //
 // Every connection goes to NORVANE_CONNECT_TO (HOST:PORT), which must name 127.0.0.1: the run
 // refuses to start otherwise, so a mistake never sends the crawl out to the hosts of the web.
+//
+// --extra-rows N queues N rows before the roots: the lines of --extra-list first, then, when it
+// holds fewer, rows of websites the crawl never reaches (its takes do not get past the first
+// few thousand rows), so that a table of ten million rows needs no list of ten million lines.
+// --visited-rows N puts N such rows into the table of pages read. --seed-cache DIR keeps the
+// seeded spider.mdb of each table size in DIR and copies it from there in later runs: seeding
+// ten million rows takes minutes.
 //
 // This is one timed run rather than a Google Benchmark loop: a crawl cannot be repeated inside
 // one process without the state of the previous iteration (database, slow hosts, peak memory).
@@ -60,6 +68,8 @@ struct Options {
   QString rootList;
   int extraRows = 0;
   QString extraList;
+  int visitedRows = 0;
+  QString seedCache;
   int fetches = 2000;
   int stallLimitSeconds = 30;
   int timeLimitSeconds = 600;
@@ -75,8 +85,10 @@ std::optional<Options> ParseOptions(const QStringList& args) {
   const std::pair<const char*, QString*> texts[] = {{"--app-dir", &o.appDir},
                                                     {"--root", &o.root},
                                                     {"--roots", &o.rootList},
-                                                    {"--extra-list", &o.extraList}};
+                                                    {"--extra-list", &o.extraList},
+                                                    {"--seed-cache", &o.seedCache}};
   const std::pair<const char*, int*> numbers[] = {{"--extra-rows", &o.extraRows},
+                                                  {"--visited-rows", &o.visitedRows},
                                                   {"--fetches", &o.fetches},
                                                   {"--stall-limit", &o.stallLimitSeconds},
                                                   {"--time-limit", &o.timeLimitSeconds},
@@ -203,6 +215,25 @@ std::optional<QStringList> ReadLines(const QString& path, int limit) {
   return lines;
 }
 
+// Rows of websites the crawl never reaches, queued and read, in the order of the website index
+// so that ten million go in within a minute; none is a page of the local web or linked from one.
+bool InsertFillerRows(QSqlDatabase& db, int queued, int visited) {
+  const QString numbers = QStringLiteral(
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) ");
+  QSqlQuery query(db);
+  if (queued > 0 &&
+      !query.exec(numbers.arg(queued) +
+                  QStringLiteral("INSERT INTO websites (website, Date) SELECT 'filler' || "
+                                 "substr('000000000' || i, -9) || '.invalid/', "
+                                 "'2000-01-01 00:00:00' FROM n")))
+    return false;
+  return visited <= 0 ||
+         query.exec(numbers.arg(visited) +
+                    QStringLiteral("INSERT INTO visited (website, search) SELECT 'filler' || "
+                                   "substr('000000000' || i, -9) || '.invalid/', 'plumbers' "
+                                   "FROM n"));
+}
+
 // The queue before Start Search.
 //
 // Start Search moves the 20 newest rows (by Date) into List2 and every take then moves the
@@ -222,9 +253,15 @@ std::optional<QStringList> ReadLines(const QString& path, int limit) {
 bool SeedDatabase(const Options& o, QString* error) {
   const QString file = norvane::AppFile(QStringLiteral("spider.mdb"));
   QFile::remove(file);
+  const QString cached = o.seedCache.isEmpty() ? QString()
+                                               : QStringLiteral("%1/spider-%2-%3.mdb")
+                                                     .arg(o.seedCache)
+                                                     .arg(o.extraRows)
+                                                     .arg(o.visitedRows);
+  if (!cached.isEmpty() && QFile::exists(cached)) return QFile::copy(cached, file);
   {
     SpiderDatabase db(file);
-    if (!db.open()) {
+    if (!db.open() || (o.visitedRows > 0 && !db.AddVisitedTable())) {
       *error = QStringLiteral("cannot create ") + file;
       return false;
     }
@@ -242,8 +279,8 @@ bool SeedDatabase(const Options& o, QString* error) {
   QStringList rows;
   if (o.extraRows > 0) {
     const auto listed = ReadLines(o.extraList, o.extraRows);
-    if (!listed || listed->size() < o.extraRows) {
-      *error = QStringLiteral("fewer than --extra-rows lines in ") + o.extraList;
+    if (!listed) {
+      *error = QStringLiteral("cannot read ") + o.extraList;
       return false;
     }
     rows = *listed;
@@ -262,6 +299,11 @@ bool SeedDatabase(const Options& o, QString* error) {
     };
     const QStringList all = rows + roots;
     for (qsizetype k = 0; k < all.size(); ++k) {
+      if (k == rows.size() &&
+          !InsertFillerRows(db, o.extraRows - int(rows.size()), o.visitedRows)) {
+        *error = QStringLiteral("cannot insert the filler rows");
+        return false;
+      }
       insert.addBindValue(all[k]);
       insert.addBindValue(date(k));
       if (!insert.exec()) {
@@ -277,10 +319,12 @@ bool SeedDatabase(const Options& o, QString* error) {
     db.close();
   }
   QSqlDatabase::removeDatabase(QStringLiteral("bench-seed"));
-  SpiderDatabase db(file);
-  QString search = QStringLiteral("plumbers");
-  db.AddSearch(search);
-  return true;
+  {
+    SpiderDatabase db(file);
+    QString search = QStringLiteral("plumbers");
+    db.AddSearch(search);
+  }
+  return cached.isEmpty() || QFile::copy(file, cached);
 }
 
 struct LookupFigures {

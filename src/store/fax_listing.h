@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace norvane {
@@ -18,6 +20,15 @@ struct FaxListing {
   // No field: insertion order.
   std::optional<FaxField> sortField;
   bool descending = false;
+};
+
+// How a long listing reports as it reads: `first` gets the first `firstRows` ids as soon as they
+// are read (a window shows them while the rest is read), and `keepGoing` is asked every few
+// thousand steps of SQLite, so that a listing nobody waits for any more ends at once.
+struct FaxListingProgress {
+  int firstRows = 0;
+  std::function<void(const QList<qint64>&)> first;
+  std::function<bool()> keepGoing;
 };
 
 }  // namespace norvane

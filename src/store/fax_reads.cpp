@@ -111,16 +111,34 @@ void AddSortIndex(sqlite3* db, const FaxListing& listing) {
 
 }  // namespace
 
-QList<qint64> SpiderDatabase::FaxRowIds(const FaxListing& listing) {
+QList<qint64> SpiderDatabase::FaxRowIds(const FaxListing& listing,
+                                        const FaxListingProgress& progress) {
   QList<qint64> ids;
   if (!ready()) return ids;
-  AddSortIndex(SqliteHandle(connection()), listing);
-  Statement statement =
-      PrepareListing(SqliteHandle(connection()), QStringLiteral("rowid"), listing);
+  sqlite3* db = SqliteHandle(connection());
+  AddSortIndex(db, listing);
+  Statement statement = PrepareListing(db, QStringLiteral("rowid"), listing);
   if (!statement) return ids;
+  // A filter that few rows match reads the whole table between two ids: SQLite asks this
+  // between its steps, so that an abandoned listing ends at once.
+  constexpr int kStepsBetweenQuestions = 10000;
+  if (progress.keepGoing)
+    sqlite3_progress_handler(
+        db, kStepsBetweenQuestions,
+        [](void* keepGoing) {
+          return (*static_cast<const std::function<bool()>*>(keepGoing))() ? 0 : 1;
+        },
+        const_cast<std::function<bool()>*>(&progress.keepGoing));
   int step;
-  while ((step = sqlite3_step(statement.get())) == SQLITE_ROW)
+  bool firstHanded = !progress.first;
+  while ((step = sqlite3_step(statement.get())) == SQLITE_ROW) {
     ids.append(sqlite3_column_int64(statement.get(), 0));
+    if (!firstHanded && ids.size() >= progress.firstRows) {
+      firstHanded = true;
+      progress.first(ids);
+    }
+  }
+  if (progress.keepGoing) sqlite3_progress_handler(db, 0, nullptr, nullptr);
   if (step != SQLITE_DONE) ids.clear();
   return ids;
 }

@@ -535,6 +535,15 @@ qint32 SpiderDatabase::CountWebsites() {
   return query.value(0).toInt();
 }
 
+qint32 SpiderDatabase::CountWebsitesUpTo(qint32 limit) {
+  if (!ready() || limit <= 0) return 0;
+  QSqlQuery query(connection());
+  query.prepare(QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM websites LIMIT ?)"));
+  query.addBindValue(limit);
+  if (!Exec(query) || !query.next()) return 0;
+  return query.value(0).toInt();
+}
+
 bool SpiderDatabase::FaxExists(QString& fax) {
   fax = NormaliseFax(fax);
   bool found = false;

@@ -137,6 +137,9 @@ class SpiderDatabase {
   bool DeleteSearch(QString& search);
   qint32 CountFaxes();
   qint32 CountWebsites();
+  // The queued websites, counted up to `limit`: enough to tell "none", "some" and "more than
+  // N" apart without reading ten million rows.
+  qint32 CountWebsitesUpTo(qint32 limit);
   bool FaxExists(QString& fax);
   // Known when the table holds it or `queued` (the websites already moved out of the table into
   // the preview) holds it with the same spelling.
@@ -188,8 +191,9 @@ class SpiderDatabase {
   QList<FaxRow> ReadAllFaxes();
   // The row ids of the numbers the listing holds, in its order; rows whose sort fields are
   // equal keep their insertion order (newest first when descending). Empty when the table
-  // cannot be read. A million ids take 8 MB, the rows themselves are read a page at a time.
-  QList<qint64> FaxRowIds(const FaxListing& listing);
+  // cannot be read, or when progress.keepGoing ended the listing. A million ids take 8 MB, the
+  // rows themselves are read a page at a time.
+  QList<qint64> FaxRowIds(const FaxListing& listing, const FaxListingProgress& progress = {});
   // The rows of these ids, in the same order; a row deleted since gives empty fields.
   QList<FaxRow> ReadFaxRows(const QList<qint64>& ids);
   // Hands every row of the listing to `row` in turn, straight from the query, until it returns

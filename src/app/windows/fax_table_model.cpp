@@ -1,6 +1,5 @@
 #include "app/windows/fax_table_model.h"
 
-#include <QElapsedTimer>
 #include <algorithm>
 
 #include "store/spider_database.h"
@@ -29,9 +28,13 @@ QString Field(const FaxRow& row, int column) {
 }  // namespace
 
 FaxTableModel::FaxTableModel(SpiderDatabase& database, QObject* parent)
-    : QAbstractTableModel(parent), m_database(database) {
+    : QAbstractTableModel(parent),
+      m_database(database),
+      m_lister(new BackgroundFaxListing(database.filePath(), this)) {
   m_listing.sortField = FaxField::kDate;  // newest first
   m_listing.descending = true;
+  connect(m_lister, &BackgroundFaxListing::firstRows, this, &FaxTableModel::showFirstRows);
+  connect(m_lister, &BackgroundFaxListing::listed, this, &FaxTableModel::showListed);
 }
 
 int FaxTableModel::rowCount(const QModelIndex& parent) const {
@@ -74,18 +77,50 @@ void FaxTableModel::setFilter(const QString& text) {
 }
 
 void FaxTableModel::reload() {
-  QElapsedTimer took;
-  took.start();
-  emit aboutToReload();
+  m_firstRowsShown = false;
+  m_lister->start(m_listing);
+}
+
+void FaxTableModel::replaceRows(const QList<qint64>& ids) {
   beginResetModel();
   m_pages.clear();
   m_pageUse.clear();
-  m_ids = m_database.FaxRowIds(m_listing);
-  m_storedCount =
-      m_listing.filter.isEmpty() ? int(m_ids.size()) : std::max(0, m_database.CountFaxes());
+  m_ids = ids;
   endResetModel();
+}
+
+void FaxTableModel::showFirstRows(const QList<qint64>& ids) {
+  emit aboutToReload();
+  replaceRows(ids);
+  m_firstRowsShown = true;
   emit reloaded();
-  m_lastListingMs = took.elapsed();
+}
+
+void FaxTableModel::showListed(const QList<qint64>& ids, int storedCount, qint64 milliseconds) {
+  m_lastListingMs = milliseconds;
+  m_storedCount = storedCount;
+  // The rest of the rows whose first ones are shown (one read, so the same first ones) follow
+  // them, which keeps the place in the view and the rows selected.
+  const bool follows = m_firstRowsShown && ids.size() >= m_ids.size() &&
+                       std::equal(m_ids.cbegin(), m_ids.cend(), ids.cbegin());
+  if (follows) {
+    if (ids.size() > m_ids.size()) {
+      // A last page read short takes the rows that follow it when next asked for.
+      if (m_ids.size() % kPageRows != 0) {
+        const int last = int(m_ids.size() / kPageRows);
+        m_pages.remove(last);
+        m_pageUse.removeOne(last);
+      }
+      beginInsertRows({}, int(m_ids.size()), int(ids.size()) - 1);
+      m_ids = ids;
+      endInsertRows();
+    }
+  } else {
+    if (!m_firstRowsShown) emit aboutToReload();
+    replaceRows(ids);
+  }
+  m_firstRowsShown = false;
+  emit reloaded();
 }
 
 FaxRow FaxTableModel::rowAt(int row) const {

@@ -34,16 +34,10 @@ namespace norvane {
 namespace {
 
 constexpr int kRefreshDelayMs = 300;
-// A refresh lists every row again (a fraction of a second for a million numbers): while the
-// crawl stores numbers, the table waits this many times as long as its last refresh took, so
-// that refreshing never takes more than a fifth of the window's time.
+// A refresh lists every row again (a fraction of a second for a million numbers, on the listing
+// thread): while the crawl stores numbers, the table waits this many times as long as its last
+// refresh took, so that refreshing never takes more than a fifth of a core.
 constexpr int kRefreshCostFactor = 4;
-// A filter is applied as it is typed on a table of up to this many numbers (listed in a few
-// milliseconds); on a bigger one it waits for a pause in the typing, so that a word costs one
-// listing (a second or two for a million numbers), not one a letter. By the count, not by the
-// time a listing took, so that a slow machine behaves as a fast one.
-constexpr int kInstantFilterRows = 50000;
-constexpr int kTypingPauseMs = 250;
 // No column is cut narrower than this when they are fitted to the window.
 constexpr int kNarrowestColumn = 60;
 
@@ -75,6 +69,9 @@ frmFaxTable::frmFaxTable(SpiderDatabase& database, QWidget* parent)
   m_rows = new FaxTableModel(database, this);
   connect(m_rows, &FaxTableModel::aboutToReload, this, &frmFaxTable::rememberSelection);
   connect(m_rows, &FaxTableModel::reloaded, this, &frmFaxTable::restoreSelection);
+  connect(m_rows, &FaxTableModel::reloaded, this, [this] {
+    if (isVisible()) fitColumns();
+  });
 
   auto* filterLabel = new QLabel(QStringLiteral("Filter:"), this);
   txtFilter = new QLineEdit(this);
@@ -128,18 +125,8 @@ frmFaxTable::frmFaxTable(SpiderDatabase& database, QWidget* parent)
   m_refreshSoon->setSingleShot(true);
   m_refreshSoon->setInterval(kRefreshDelayMs);
   connect(m_refreshSoon, &QTimer::timeout, this, &frmFaxTable::refresh);
-  m_filterSoon = new QTimer(this);
-  m_filterSoon->setSingleShot(true);
-  m_filterSoon->setInterval(kTypingPauseMs);
-  connect(m_filterSoon, &QTimer::timeout, this, [this] { m_rows->setFilter(txtFilter->text()); });
-  connect(txtFilter, &QLineEdit::textChanged, this, [this](const QString& text) {
-    if (m_rows->storedCount() <= kInstantFilterRows) {
-      m_filterSoon->stop();
-      m_rows->setFilter(text);
-    } else {
-      m_filterSoon->start();
-    }
-  });
+  // Applied as it is typed: the listing of each letter abandons the one before.
+  connect(txtFilter, &QLineEdit::textChanged, m_rows, &FaxTableModel::setFilter);
   connect(cmdCopy, &QToolButton::clicked, this, &frmFaxTable::cmdCopy_Click);
   connect(cmdExportCsv, &QToolButton::clicked, this, &frmFaxTable::cmdExportCsv_Click);
   auto* copyKey =
@@ -153,6 +140,11 @@ frmFaxTable::frmFaxTable(SpiderDatabase& database, QWidget* parent)
 
 void frmFaxTable::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
+  // The first rows may still be on their way: fitted to them as they come.
+  if (m_rows->rowCount() > 0 || !m_rows->reading()) fitColumns();
+}
+
+void frmFaxTable::fitColumns() {
   if (m_columnsSized) return;
   m_columnsSized = true;
   layout()->activate();
@@ -180,6 +172,10 @@ void frmFaxTable::refresh() {
 }
 
 void frmFaxTable::rememberSelection() {
+  // A listing abandoned before its rest came leaves the selection of the rows before it to
+  // restore, of which its first rows showed only a part.
+  if (m_restorePending) return;
+  m_restorePending = true;
   m_selectedIds.clear();
   for (const QModelIndex& index : grdFaxes->selectionModel()->selectedRows())
     m_selectedIds << m_rows->idAt(index.row());
@@ -199,8 +195,11 @@ void frmFaxTable::restoreSelection() {
       r = last;
     }
   }
-  m_selectedIds.clear();
   grdFaxes->selectionModel()->select(keep, QItemSelectionModel::ClearAndSelect);
+  // The first rows of a listing come before the rest, which may hold more of the selection.
+  if (m_rows->reading()) return;
+  m_restorePending = false;
+  m_selectedIds.clear();
   showCount();
 }
 

@@ -36,6 +36,9 @@ class frmFaxTable : public QWidget {
   explicit frmFaxTable(SpiderDatabase& database, QWidget* parent = nullptr);
 
   int shownCount() const;
+  // The rows asked for last (filter, sort, refresh) are still being read; the rows shown are
+  // (partly) those of the listing before.
+  bool reading() const { return m_rows->reading(); }
   int storedCount() const;
   // The shown rows in the order shown.
   QList<FaxRow> shownRows() const;
@@ -63,6 +66,8 @@ class frmFaxTable : public QWidget {
 
  private:
   void showCount();
+  // The columns fitted to the rows in view, once, unless the user's widths were restored.
+  void fitColumns();
   // The selection is kept by row id while the rows are listed again.
   void rememberSelection();
   void restoreSelection();
@@ -70,9 +75,9 @@ class frmFaxTable : public QWidget {
   SpiderDatabase& m_database;
   FaxTableModel* m_rows = nullptr;
   QList<qint64> m_selectedIds;
+  bool m_restorePending = false;  // m_selectedIds wait for the rest of a listing
   QTimer* m_refreshSoon = nullptr;
-  QTimer* m_filterSoon = nullptr;  // a filter typed into a big table
-  bool m_columnsSized = false;     // restored, or fitted at the first show
+  bool m_columnsSized = false;  // restored, or fitted at the first show
 };
 
 // The fax table of the owner window: shown and raised, loaded first when it is not open. It

@@ -551,7 +551,9 @@ void HarvestController::stopHarvest(const QString& panel2, const QString& panel3
   setButton(HarvestButton::Start, true);
   setButton(HarvestButton::FaxData, true);
   applyNextButtonRule();
-  if (m_database->CountWebsites() > m_takenButKept.size()) setButton(HarvestButton::Resume, true);
+  // Only whether more are queued than were taken matters: counted up to one more.
+  const qint32 taken = qint32(m_takenButKept.size());
+  if (m_database->CountWebsitesUpTo(taken + 1) > taken) setButton(HarvestButton::Resume, true);
   m_fetcher->CloseAll();
   m_recentPages.clear();
   m_database->setCrawlBatch(false);

@@ -34,6 +34,12 @@ class FaxTableTest : public Form1Test {
   }
   void TearDown() override { frmFaxTable::setSaveDialog({}); }
 
+  // The rows are listed on a thread of the store's: waits until the listing asked for last is
+  // shown whole.
+  static bool Listed(const frmFaxTable* table) {
+    return WaitFor([table] { return !table->reading(); });
+  }
+
   static QStringList column(const frmFaxTable& table, int c) {
     QStringList out;
     for (const FaxRow& row : table.shownRows())
@@ -53,6 +59,7 @@ TEST_F(FaxTableTest, OpensFromTheFileMenuNotModalAndOnce) {
   item->trigger();
   frmFaxTable* table = FindFaxTable(form.get());
   ASSERT_NE(table, nullptr);
+  ASSERT_TRUE(Listed(table));
   EXPECT_TRUE(table->isVisible());
   EXPECT_FALSE(table->isModal());
   item->trigger();
@@ -84,10 +91,12 @@ TEST_F(FaxTableTest, SortsByEveryColumnAndFiltersOnAny) {
   };
   for (const Sort& s : sorts) {
     table->grdFaxes->sortByColumn(s.column, s.order);
+    ASSERT_TRUE(Listed(table));
     EXPECT_EQ(column(*table, frmFaxTable::kNumber), s.numbers) << s.column;
   }
   // Dates the same second sort as equal; the newest-first sort must at least keep every row.
   table->grdFaxes->sortByColumn(frmFaxTable::kDate, Qt::DescendingOrder);
+  ASSERT_TRUE(Listed(table));
   EXPECT_EQ(table->shownCount(), 3);
 
   struct Filter {
@@ -99,16 +108,35 @@ TEST_F(FaxTableTest, SortsByEveryColumnAndFiltersOnAny) {
   table->grdFaxes->sortByColumn(frmFaxTable::kNumber, Qt::AscendingOrder);
   for (const Filter& f : filters) {
     table->txtFilter->setText(QLatin1String(f.text));
+    ASSERT_TRUE(Listed(table));
     EXPECT_EQ(table->shownCount(), f.shown) << f.text;
     EXPECT_EQ(table->lblCount->text(), QStringLiteral("%1 of 3 numbers shown").arg(f.shown))
         << f.text;
   }
 }
 
+TEST_F(FaxTableTest, RowsStayInViewWhileTheNextListingIsReadAndTheLastLettersWin) {
+  auto form = start();
+  frmFaxTable* table = ShowFaxTable(form.get(), form->database());
+  ASSERT_TRUE(Listed(table));
+  // Typed faster than the listings come: the rows of the letters before never land last.
+  for (const char* typed : {"p", "pl", "plu", "plumbers", "plumbers,", "plumbers, NY"}) {
+    table->txtFilter->setText(QLatin1String(typed));
+    EXPECT_TRUE(table->reading()) << typed;
+    EXPECT_EQ(table->shownCount(), 3) << typed;  // the rows before, until the new ones come
+  }
+  ASSERT_TRUE(Listed(table));
+  EXPECT_EQ(column(*table, frmFaxTable::kNumber), QStringList({"1-212-555-0102"}));
+  EXPECT_EQ(table->lblCount->text(), QStringLiteral("1 of 3 numbers shown"));
+  QTest::qWait(100);  // and nothing of them arrives afterwards
+  EXPECT_EQ(table->shownCount(), 1);
+}
+
 TEST_F(FaxTableTest, CopiesSelectedRowsAndExportsTheShownOnes) {
   auto form = start();
   frmFaxTable* table = ShowFaxTable(form.get(), form->database());
   table->grdFaxes->sortByColumn(frmFaxTable::kNumber, Qt::AscendingOrder);
+  ASSERT_TRUE(Listed(table));
   table->grdFaxes->selectRow(2);
   table->grdFaxes->selectionModel()->select(
       table->grdFaxes->model()->index(0, 0),
@@ -122,6 +150,7 @@ TEST_F(FaxTableTest, CopiesSelectedRowsAndExportsTheShownOnes) {
   EXPECT_EQ(lines[0].count(QLatin1Char('\t')), 4);
 
   table->txtFilter->setText(QStringLiteral("plumbers"));
+  ASSERT_TRUE(Listed(table));
   const QString target = folder.file(QStringLiteral("shown.csv"));
   QString offered;
   frmFaxTable::setSaveDialog([&](QWidget*, const QString& path) {
@@ -156,6 +185,7 @@ TEST_F(FaxTableTest, FollowsStoredAndDeletedNumbersKeepingTheSelection) {
   auto form = start();
   frmFaxTable* table = ShowFaxTable(form.get(), form->database());
   table->grdFaxes->sortByColumn(frmFaxTable::kNumber, Qt::AscendingOrder);
+  ASSERT_TRUE(Listed(table));
   table->grdFaxes->selectRow(1);  // 1-212-555-0102
   // The crawl stores a number and puts it into the preview.
   QString fax = QStringLiteral("1-200-555-0199");
@@ -163,12 +193,14 @@ TEST_F(FaxTableTest, FollowsStoredAndDeletedNumbersKeepingTheSelection) {
   form->database().AddFax(fax, QStringLiteral("new.example"), search, QStringLiteral("NJ"));
   emit form->controller().faxAppended(fax);
   ASSERT_TRUE(WaitFor([&] { return table->storedCount() == 4; })) << table->storedCount();
+  ASSERT_TRUE(Listed(table));
   EXPECT_EQ(column(*table, frmFaxTable::kNumber).first(), fax);
   EXPECT_EQ(table->selectedRowsText().section(QLatin1Char('\t'), 0, 0),
             QStringLiteral("1-212-555-0102"));
 
   form->controller().DeleteAllFaxes();
   ASSERT_TRUE(WaitFor([&] { return table->storedCount() == 0; })) << table->storedCount();
+  ASSERT_TRUE(Listed(table));
   EXPECT_EQ(table->lblCount->text(), QStringLiteral("0 of 0 numbers shown"));
 }
 
@@ -188,8 +220,10 @@ TEST_F(FaxTableTest, ManyPagesOfRowsKeepTheirOrderAndTheSelectionAcrossSortsAndR
   }
   auto form = start();
   frmFaxTable* table = ShowFaxTable(form.get(), form->database());
+  ASSERT_TRUE(Listed(table));
   ASSERT_EQ(table->storedCount(), kRows + 3);
   table->grdFaxes->sortByColumn(frmFaxTable::kNumber, Qt::DescendingOrder);
+  ASSERT_TRUE(Listed(table));
   const QStringList numbers = column(*table, frmFaxTable::kNumber);
   ASSERT_EQ(numbers.size(), kRows + 3);
   QStringList sorted = numbers;
@@ -216,16 +250,20 @@ TEST_F(FaxTableTest, ManyPagesOfRowsKeepTheirOrderAndTheSelectionAcrossSortsAndR
   select(QStringLiteral("1-609-555-0003"));
   select(QStringLiteral("1-609-555-0500"));
   table->grdFaxes->sortByColumn(frmFaxTable::kNumber, Qt::AscendingOrder);
+  ASSERT_TRUE(Listed(table));
   EXPECT_EQ(selected(), QStringList({"1-609-555-0003", "1-609-555-0500"}));
   table->txtFilter->setText(QStringLiteral("even"));
+  ASSERT_TRUE(Listed(table));
   EXPECT_EQ(table->shownCount(), (kRows + 1) / 2);
   EXPECT_EQ(selected(), QStringList({"1-609-555-0500"}));
   table->txtFilter->clear();
+  ASSERT_TRUE(Listed(table));
   EXPECT_EQ(table->shownCount(), kRows + 3);
 
   // Every row selected stays so after a refresh, as one range.
   table->grdFaxes->selectAll();
   table->refresh();
+  ASSERT_TRUE(Listed(table));
   EXPECT_EQ(table->grdFaxes->selectionModel()->selection().size(), 1);
   EXPECT_EQ(selected().size(), kRows + 3);
 }
@@ -244,6 +282,7 @@ TEST_F(FaxTableTest, AllFiveColumnsShowWithALongRegionCutAndItsTextAsTooltip) {
   form->findChild<QAction*>(QStringLiteral("mnuFaxTable"))->trigger();
   frmFaxTable* table = FindFaxTable(form.get());
   ASSERT_TRUE(QTest::qWaitForWindowExposed(table));
+  ASSERT_TRUE(Listed(table));
   const QHeaderView* header = table->grdFaxes->horizontalHeader();
   const int room = table->grdFaxes->viewport()->width();
   for (int c = 0; c < frmFaxTable::kColumnCount; ++c) {
@@ -252,6 +291,7 @@ TEST_F(FaxTableTest, AllFiveColumnsShowWithALongRegionCutAndItsTextAsTooltip) {
   }
   // The filter matches only what the user can see a column of.
   table->txtFilter->setText(QStringLiteral("Bayonne"));
+  ASSERT_TRUE(Listed(table));
   ASSERT_EQ(table->shownCount(), 1);
   const QModelIndex region = table->grdFaxes->model()->index(0, frmFaxTable::kRegion);
   EXPECT_EQ(region.data(Qt::ToolTipRole).toString(), longRegion);
