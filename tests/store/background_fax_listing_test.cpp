@@ -78,8 +78,9 @@ TEST_F(BackgroundListing, ReportsTheFirstRowsThenEveryIdInTheOrderOfTheSort) {
     EXPECT_EQ(ids.size(), c.rows) << c.filter;
     EXPECT_EQ(listed[0][1].toInt(), kRows) << c.filter;  // every stored number
     ASSERT_EQ(first.size(), c.firstReported ? 1 : 0) << c.filter;
-    if (c.firstReported)
+    if (c.firstReported) {
       EXPECT_EQ(first[0][0].value<QList<qint64>>(), ids.first(BackgroundFaxListing::kFirstRows));
+    }
   }
 }
 
@@ -165,7 +166,9 @@ TEST(CountWebsitesUpTo, CountsUpToTheLimitOnly) {
       QString site = QStringLiteral("site%1.example").arg(queued);
       ASSERT_TRUE(db.AddWebsite(site));
     }
-    if (c.queued == 0) ASSERT_EQ(db.CountWebsites(), 0);
+    if (c.queued == 0) {
+      ASSERT_EQ(db.CountWebsites(), 0);
+    }
     EXPECT_EQ(db.CountWebsitesUpTo(c.limit), c.counted) << c.queued << " " << c.limit;
   }
 }
