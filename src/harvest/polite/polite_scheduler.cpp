@@ -16,13 +16,11 @@ PoliteScheduler::Site PoliteScheduler::splitSite(const QString& website) const {
   return site;
 }
 
-PoliteScheduler::Site PoliteScheduler::siteOf(const QString& website) const {
+const PoliteScheduler::Site& PoliteScheduler::siteOf(const QString& website) const {
   if (const auto cached = m_siteCache.constFind(website); cached != m_siteCache.cend())
     return *cached;
-  const Site site = splitSite(website);
   if (m_siteCache.size() >= kSiteCacheLimit) m_siteCache.clear();
-  m_siteCache.insert(website, site);
-  return site;
+  return *m_siteCache.insert(website, splitSite(website));
 }
 
 QString PoliteScheduler::robotsAddressOf(const QString& website) const {
@@ -36,7 +34,7 @@ bool PoliteScheduler::knowsRobots(const QString& website) const {
 PoliteScheduler::Answer PoliteScheduler::choose(const QStringList& queue, TimePoint now) const {
   Answer answer;
   for (qsizetype k = 0; k < queue.size(); ++k) {
-    const Site site = siteOf(queue[k]);
+    const Site& site = siteOf(queue[k]);
     const auto rules = m_robots.constFind(site.origin);
     const bool known = !m_readsRobots || rules != m_robots.cend();
     if (m_readsRobots && known && !rules->allows(site.path)) {

@@ -118,7 +118,8 @@ class PoliteScheduler {
     QString website;
     bool robots = false;
   };
-  Site siteOf(const QString& website) const;
+  // A reference into the cache: good until the next call.
+  const Site& siteOf(const QString& website) const;
   // Every take looks at the same queued websites again; their split is kept, within bounds.
   static constexpr qsizetype kSiteCacheLimit = 4096;
   mutable QHash<QString, Site> m_siteCache;
