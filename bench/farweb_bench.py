@@ -14,7 +14,9 @@ after one round trip), a few drip the first 2 KB of their page, 20 bytes every 0
 
 Both crawlers start from the same 100 roots (h000.test ... h099.test):
   - the crawl: the real main window (build/bin/crawl_bench, under Xvfb when there is no
-    display) with "Polite Crawl" on, N connections ("Web" > "Connections"), every connection
+    display) with "Polite Crawl" on, no limit of pages per site ("Pages per Site" 0: wget2 has
+    none either, and at 100 connections and more the default 50 pages on each of the roots' 100
+    sites run out within a run), N connections ("Web" > "Connections"), every connection
     sent to this server by NORVANE_CONNECT_TO, and every name looked up through the crawl's
     lookup seam with a delay of 20-80 ms per host (crawl_bench --lookup-delay);
   - wget2 --max-threads=N through this server as its HTTP proxy, one request per connection.
@@ -292,7 +294,8 @@ async def run_client(args, web, port, tool, n, tmp, display):
     os.makedirs(out, exist_ok=True)
     roots = os.path.join(tmp, "roots.txt")
     if tool == "crawl":
-        env = dict(os.environ, NORVANE_CONNECT_TO="127.0.0.1:%d" % port, BENCH_POLITE="1")
+        env = dict(os.environ, NORVANE_CONNECT_TO="127.0.0.1:%d" % port, BENCH_POLITE="1",
+                   BENCH_SITE_PAGES="0")
         if display:
             env.update(QT_QPA_PLATFORM="xcb", DISPLAY=display)
         else:

@@ -798,4 +798,18 @@ QStringList SpiderDatabase::QueuedWebsites(int limit) {
   return websites;
 }
 
+QList<SpiderDatabase::QueuedRow> SpiderDatabase::QueuedRowsAfter(qint64 afterRow, int limit) {
+  QList<QueuedRow> rows;
+  if (limit <= 0 || !ready()) return rows;
+  QSqlQuery* query = prepared(
+      QStringLiteral("SELECT rowid, website FROM websites WHERE rowid > ? ORDER BY rowid LIMIT ?"));
+  if (!query) return rows;
+  query->bindValue(0, afterRow);
+  query->bindValue(1, limit);
+  if (!Exec(*query)) return rows;
+  while (query->next()) rows.append({query->value(0).toLongLong(), query->value(1).toString()});
+  query->finish();
+  return rows;
+}
+
 }  // namespace norvane

@@ -187,6 +187,12 @@ class SpiderDatabase {
   QString FirstQueuedWebsite(const QSet<QString>& taken = {});
   // The websites of the first `limit` queued rows, in insertion order.
   QStringList QueuedWebsites(int limit);
+  // Up to `limit` queued rows after the row `afterRow` (0: from the first), in insertion order.
+  struct QueuedRow {
+    qint64 row = 0;
+    QString website;
+  };
+  QList<QueuedRow> QueuedRowsAfter(qint64 afterRow, int limit);
   // Every row of faxes, in insertion order.
   QList<FaxRow> ReadAllFaxes();
   // The row ids of the numbers the listing holds, in its order; rows whose sort fields are

@@ -250,6 +250,7 @@ void HarvestController::searchPassEnded() {
 bool HarvestController::DeleteAllWebsites() {
   if (!m_database->DeleteAllWebsites()) return false;
   m_takenButKept.clear();
+  m_ahead.clear();
   resetPreview({});
   staySitesForget();
   // The labels keep showing the old values until the next statistics event.
@@ -469,6 +470,7 @@ void HarvestController::deleteTakenWebsite(const QString& website) {
   QString site = website;
   m_database->DeleteWebsite(site);
   if (!m_database->lastChangeStored()) m_takenButKept.insert(website);
+  m_ahead.remove(website);
 }
 
 bool HarvestController::loadWebsiteList(QStringList& websites) {

@@ -16,6 +16,7 @@
 #include "harvest/control/harvest_host.h"
 #include "harvest/control/harvest_options.h"
 #include "harvest/fetch/fetch_slot.h"
+#include "harvest/polite/queue_ahead.h"
 #include "harvest/sites/contact_pages.h"
 #include "harvest/sites/result_sites.h"
 #include "search/search_host.h"
@@ -238,6 +239,8 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   void politeTake(int16_t i);
   void politeFetchEnded(int16_t i);
   void politeWakeOneParkedSocket();
+  // Reads the next rows of the table into m_ahead; false when there were none or it is full.
+  bool politeReadAhead();
   // Parked socket j takes its next website soon.
   void wakeParked(int16_t j);
   void politeArmWake(const std::optional<std::chrono::steady_clock::time_point>& at);
@@ -273,8 +276,11 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   std::unique_ptr<PageFetcher> m_fetcher;
   std::unique_ptr<PageSteps> m_pageSteps;
 
-  // Rows of the table looked at when the preview holds nothing a socket may take.
-  static constexpr int kPoliteLookAhead = 200;
+  // Rows of the table beyond the preview that the polite take has read, kept between takes; it
+  // reads more of them only when those it holds have nothing a socket may take.
+  QueueAhead m_ahead;
+  static constexpr int kAheadReadRows = 500;
+  static constexpr qsizetype kAheadMostRows = 20000;
   static constexpr int kAheadLimit = 200;  // pages of result sites waiting in the preview
   std::unique_ptr<PoliteScheduler> m_polite;
   QTimer* m_politeWake = nullptr;

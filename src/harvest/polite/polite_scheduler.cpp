@@ -7,17 +7,20 @@
 
 namespace norvane {
 
-PoliteScheduler::Site PoliteScheduler::siteOf(const QString& website) const {
-  if (const auto cached = m_siteCache.constFind(website); cached != m_siteCache.cend())
-    return *cached;
+PoliteScheduler::Site PoliteScheduler::splitSite(const QString& website) const {
   const PageAddress address = DecomposePageAddress(website, m_rules);
   Site site;
   site.host = address.host.toLower();
   site.origin = address.secure ? kSecureScheme + site.host : site.host;
   site.path = address.path.toUtf8().toStdString();
-  if (m_siteCache.size() >= kSiteCacheLimit) m_siteCache.clear();
-  m_siteCache.insert(website, site);
   return site;
+}
+
+const PoliteScheduler::Site& PoliteScheduler::siteOf(const QString& website) const {
+  if (const auto cached = m_siteCache.constFind(website); cached != m_siteCache.cend())
+    return *cached;
+  if (m_siteCache.size() >= kSiteCacheLimit) m_siteCache.clear();
+  return *m_siteCache.insert(website, splitSite(website));
 }
 
 QString PoliteScheduler::robotsAddressOf(const QString& website) const {
@@ -31,7 +34,7 @@ bool PoliteScheduler::knowsRobots(const QString& website) const {
 PoliteScheduler::Answer PoliteScheduler::choose(const QStringList& queue, TimePoint now) const {
   Answer answer;
   for (qsizetype k = 0; k < queue.size(); ++k) {
-    const Site site = siteOf(queue[k]);
+    const Site& site = siteOf(queue[k]);
     const auto rules = m_robots.constFind(site.origin);
     const bool known = !m_readsRobots || rules != m_robots.cend();
     if (m_readsRobots && known && !rules->allows(site.path)) {
@@ -47,6 +50,57 @@ PoliteScheduler::Answer PoliteScheduler::choose(const QStringList& queue, TimePo
     if (at > now && (!answer.wakeAt || at < *answer.wakeAt)) answer.wakeAt = at;
   }
   if (answer.choice) answer.wakeAt.reset();
+  return answer;
+}
+
+// choose, site by site: a site's first row is its candidate when its host may start a fetch
+// (a drop when robots.txt refuses it), else its first row robots.txt refuses, if any. The
+// candidate earliest in the queue is the one choose would meet first.
+PoliteScheduler::AheadAnswer PoliteScheduler::chooseAhead(const QueueAhead& ahead,
+                                                          TimePoint now) const {
+  AheadAnswer answer;
+  const QueueAhead::Row* best = nullptr;
+  Action bestAction = Action::Fetch;
+  for (const QueueAhead::Site& site : ahead.sites()) {
+    if (site.rows.isEmpty()) continue;
+    if (best && site.rows.first().row > best->row) continue;
+    const auto rules = m_robots.constFind(site.origin);
+    const bool known = !m_readsRobots || rules != m_robots.cend();
+    if (!known && m_robotsPending.contains(site.origin)) continue;
+    const bool checksRules = m_readsRobots && known && rules->hasRules();
+    // The first row robots.txt refuses, among those not matched yet.
+    const auto firstRefused = [&]() -> const QueueAhead::Row* {
+      if (!checksRules) return nullptr;
+      while (site.allowedRows < site.rows.size()) {
+        const QueueAhead::Row& row = site.rows[site.allowedRows];
+        if (best && row.row > best->row) return nullptr;
+        if (!rules->allows(row.path)) return &row;
+        ++site.allowedRows;
+      }
+      return nullptr;
+    };
+    const QueueAhead::Row* candidate = nullptr;
+    Action action = Action::Fetch;
+    if (m_limits.mayStart(site.host, now)) {
+      candidate = &site.rows.first();
+      action = !known                        ? Action::FetchRobots
+               : firstRefused() == candidate ? Action::Drop
+                                             : Action::Fetch;
+    } else {
+      const TimePoint at = m_limits.freeAt(site.host);
+      if (at > now && (!answer.wakeAt || at < *answer.wakeAt)) answer.wakeAt = at;
+      candidate = firstRefused();
+      action = Action::Drop;
+    }
+    if (candidate && (!best || candidate->row < best->row)) {
+      best = candidate;
+      bestAction = action;
+    }
+  }
+  if (best) {
+    answer.choice = AheadChoice{best->website, bestAction};
+    answer.wakeAt.reset();
+  }
   return answer;
 }
 

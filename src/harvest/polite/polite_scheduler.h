@@ -14,6 +14,7 @@
 #include "harvest/control/url_rules.h"
 #include "harvest/fetch/fetch_slot.h"
 #include "harvest/polite/host_limits.h"
+#include "harvest/polite/queue_ahead.h"
 #include "harvest/polite/robots_rules.h"
 
 namespace norvane {
@@ -64,6 +65,26 @@ class PoliteScheduler {
   // A host whose robots.txt is being fetched waits for it.
   Answer choose(const QStringList& queue, TimePoint now) const;
 
+  // The same choice among the rows read ahead of the table, which come after every website of a
+  // queue passed to choose: the website is the first, in queue order, that choose would pick.
+  struct AheadChoice {
+    QString website;
+    Action action = Action::Fetch;
+  };
+  struct AheadAnswer {
+    std::optional<AheadChoice> choice;
+    std::optional<TimePoint> wakeAt;
+  };
+  AheadAnswer chooseAhead(const QueueAhead& ahead, TimePoint now) const;
+
+  // A website's host (lower case), origin (scheme and host) and path with query.
+  struct Site {
+    QString host;
+    QString origin;
+    std::string path;
+  };
+  Site splitSite(const QString& website) const;
+
   // The website text that fetches robots.txt of the website's host, with the same scheme.
   QString robotsAddressOf(const QString& website) const;
 
@@ -97,12 +118,8 @@ class PoliteScheduler {
     QString website;
     bool robots = false;
   };
-  struct Site {
-    QString host;
-    QString origin;
-    std::string path;  // with its query, as robots.txt rules match it
-  };
-  Site siteOf(const QString& website) const;
+  // A reference into the cache: good until the next call.
+  const Site& siteOf(const QString& website) const;
   // Every take looks at the same queued websites again; their split is kept, within bounds.
   static constexpr qsizetype kSiteCacheLimit = 4096;
   mutable QHash<QString, Site> m_siteCache;

@@ -16,6 +16,12 @@ namespace {
 
 using Clock = PoliteScheduler::Clock;
 
+std::optional<Clock::time_point> EarlierOf(const std::optional<Clock::time_point>& a,
+                                           const std::optional<Clock::time_point>& b) {
+  if (!a || (b && *b < *a)) return b;
+  return a;
+}
+
 }  // namespace
 
 void HarvestController::politeStartSearch() {
@@ -30,6 +36,8 @@ void HarvestController::politeStartSearch() {
   } else {
     m_polite->endAll();
   }
+  // The table may have changed while the crawl stood still: its rows are read again.
+  m_ahead.clear();
   // The first take drops entry 0, as the classic take does.
   m_frontHandedOut = true;
 }
@@ -42,36 +50,35 @@ void HarvestController::politeTake(int16_t i) {
   if (m_frontHandedOut && !m_preview.isEmpty()) dropPreviewFront();
   m_frontHandedOut = false;
   if (m_preview.isEmpty()) {
-    QString w = m_database->FirstQueuedWebsite();
+    const QString w = firstQueuedWebsite();
     if (!w.isEmpty()) {
-      m_database->DeleteWebsite(w);
+      deleteTakenWebsite(w);
       appendPreview(w);
     }
   }
 
   const auto now = Clock::now();
-  // Rows of the table beyond the preview, read only when the preview has nothing to take.
-  QStringList further;
-  bool lookedFurther = false;
   while (bHarvesting) {
-    const QStringList queue = m_preview + further;
-    const PoliteScheduler::Answer answer = m_polite->choose(queue, now);
+    // The preview first, then the rows of the table beyond it.
+    const PoliteScheduler::Answer answer = m_polite->choose(m_preview, now);
+    std::optional<PoliteScheduler::AheadChoice> ahead;
     if (!answer.choice) {
-      if (!lookedFurther) {
-        lookedFurther = true;
-        further = m_database->QueuedWebsites(kPoliteLookAhead);
-        if (!further.isEmpty()) continue;
+      PoliteScheduler::AheadAnswer further = m_polite->chooseAhead(m_ahead, now);
+      while (!further.choice && politeReadAhead()) further = m_polite->chooseAhead(m_ahead, now);
+      if (!further.choice) {
+        politeArmWake(EarlierOf(answer.wakeAt, further.wakeAt));
+        return parkSocket(i);
       }
-      politeArmWake(answer.wakeAt);
-      return parkSocket(i);
+      ahead = further.choice;
     }
-    const qsizetype k = answer.choice->index;
-    const bool inPreview = k < m_preview.size();
-    QString website = queue[k];
+    const bool inPreview = !ahead;
+    const qsizetype k = inPreview ? answer.choice->index : -1;
+    const PoliteScheduler::Action action = inPreview ? answer.choice->action : ahead->action;
+    QString website = inPreview ? m_preview[k] : ahead->website;
 
-    if (answer.choice->action == PoliteScheduler::Action::Drop || !AcceptQueuedEntry(website) ||
+    if (action == PoliteScheduler::Action::Drop || !AcceptQueuedEntry(website) ||
         !siteMayTake(website)) {
-      if (answer.choice->action == PoliteScheduler::Action::Drop) {
+      if (action == PoliteScheduler::Action::Drop) {
         qCDebug(lcPolite).noquote() << "skipped by robots.txt:" << website;
         setPanelText(2, QStringLiteral("Skipped by robots.txt"));
       }
@@ -87,13 +94,12 @@ void HarvestController::politeTake(int16_t i) {
           appendPreview(next);
         }
       } else {
-        further.removeAt(k - m_preview.size());
-        m_database->DeleteWebsite(website);
+        deleteTakenWebsite(website);
       }
       continue;
     }
 
-    if (answer.choice->action == PoliteScheduler::Action::FetchRobots) {
+    if (action == PoliteScheduler::Action::FetchRobots) {
       // robots.txt is a fetch of its own, not a take of a website.
       if (lAdvanceCount > 0) --lAdvanceCount;
       QString robots = m_polite->robotsAddressOf(website);
@@ -108,7 +114,7 @@ void HarvestController::politeTake(int16_t i) {
     // Mostly it is entry 0 already, and List2 need not be told anything.
     if (!inPreview || k > 0) {
       if (inPreview) m_preview.removeAt(k);
-      if (!inPreview) m_database->DeleteWebsite(website);
+      if (!inPreview) deleteTakenWebsite(website);
       m_preview.prepend(website);
       emit queueReset(m_preview);
     }
@@ -126,6 +132,22 @@ void HarvestController::politeTake(int16_t i) {
   }
 }
 
+bool HarvestController::politeReadAhead() {
+  if (m_ahead.size() >= kAheadMostRows) return false;
+  const QList<SpiderDatabase::QueuedRow> rows =
+      m_database->QueuedRowsAfter(m_ahead.lastRead(), kAheadReadRows);
+  for (const SpiderDatabase::QueuedRow& row : rows) {
+    // Taken already; its row could not be deleted.
+    if (m_takenButKept.contains(row.website)) {
+      m_ahead.readUpTo(row.row);
+      continue;
+    }
+    PoliteScheduler::Site site = m_polite->splitSite(row.website);
+    m_ahead.add(row.row, row.website, site.host, site.origin, std::move(site.path));
+  }
+  return !rows.isEmpty();
+}
+
 // One parked socket at a time, and only when the queue holds something one may take: a socket
 // that then takes a website wakes the next, so the sockets come back one by one as hosts free.
 void HarvestController::politeWakeOneParkedSocket() {
@@ -136,14 +158,11 @@ void HarvestController::politeWakeOneParkedSocket() {
   const auto now = Clock::now();
   QStringList queue = m_preview;
   if (m_frontHandedOut && !queue.isEmpty()) queue.removeFirst();
-  PoliteScheduler::Answer answer = m_polite->choose(queue, now);
+  const PoliteScheduler::Answer answer = m_polite->choose(queue, now);
   if (!answer.choice) {
-    const std::optional<Clock::time_point> earlier = answer.wakeAt;
-    answer = m_polite->choose(m_database->QueuedWebsites(kPoliteLookAhead), now);
-    if (!answer.choice) {
-      if (earlier && (!answer.wakeAt || *earlier < *answer.wakeAt)) answer.wakeAt = earlier;
-      return politeArmWake(answer.wakeAt);
-    }
+    PoliteScheduler::AheadAnswer further = m_polite->chooseAhead(m_ahead, now);
+    while (!further.choice && politeReadAhead()) further = m_polite->chooseAhead(m_ahead, now);
+    if (!further.choice) return politeArmWake(EarlierOf(answer.wakeAt, further.wakeAt));
   }
   wakeParked(int16_t(parked - m_parked.begin()));
 }
