@@ -104,8 +104,10 @@ BENCHMARK(BM_PageLinksCorpus)->Arg(0)->Arg(1)->ArgName("tokens")->Unit(benchmark
 // A page as bench/crawl_bench.sh generates them: about 9 KB of short lines, nine links of the
 // kinds its web holds (root-relative, absolute, mailto:, javascript:, "#") and a fax number.
 // The classic page ends its lines with CR LF and holds a link a line; today's (lf) ends them
-// with LF alone and holds its menu on one line.
-std::string CrawlWebPage(bool lf) {
+// with LF alone and holds its menu on one line; a page of today's size (big, with BENCH_WEB=today)
+// also has a footer of 92 links and 200 lines of text.
+std::string CrawlWebPage(bool lf, bool big = false) {
+  lf = lf || big;
   const std::string crlf = lf ? "\n" : "\r\n";
   const std::string item = lf ? "" : crlf;
   std::string out = "<html><head><title>h001.test page 3</title></head>" + crlf + "<body>" + crlf;
@@ -126,7 +128,15 @@ std::string CrawlWebPage(bool lf) {
   out += "<li><a href=\"javascript:void(0)\">menu</a></li>" + item;
   out += "</ul>" + crlf;
   out += "<p>Phone (201) 555-7000, Fax: (201) 555-0028</p>" + crlf;
-  for (int k = 45; k < 90; ++k)
+  if (big) {
+    out += "<footer><nav>";
+    for (int k = 0; k < 92; ++k)
+      out += "<a href=\"" +
+             std::string(k % 2 ? "http://h0" + std::to_string(10 + k) + ".test" : "") + "/p" +
+             std::to_string(7 * k + 1) + ".html\">section " + std::to_string(k) + "</a> ";
+    out += "</nav></footer>" + crlf;
+  }
+  for (int k = 45; k < (big ? 200 : 90); ++k)
     out += "<p>Line " + std::to_string(k) +
            ": free estimates, emergency call-outs and annual maintenance plans for homes and "
            "offices.</p>" +
@@ -136,7 +146,7 @@ std::string CrawlWebPage(bool lf) {
 }
 
 void BM_PreparePageCrawlWeb(benchmark::State& state) {
-  const std::string body = CrawlWebPage(state.range(2) != 0);
+  const std::string body = CrawlWebPage(state.range(2) != 0, state.range(2) == 2);
   const bool secure = state.range(0) != 0;
   const bool allLinks = state.range(1) != 0;
   const bool thorough = state.range(3) != 0;
@@ -150,8 +160,8 @@ void BM_PreparePageCrawlWeb(benchmark::State& state) {
   state.counters["links"] = static_cast<double>(links);
 }
 BENCHMARK(BM_PreparePageCrawlWeb)
-    ->ArgsProduct({{0, 1}, {0, 1}, {0, 1}, {0, 1}})
-    ->ArgNames({"secure", "all", "lf", "thorough"})
+    ->ArgsProduct({{0, 1}, {0, 1}, {0, 1, 2}, {0, 1}})
+    ->ArgNames({"secure", "all", "lf", "thorough"})  // lf 2: a page of today's size
     ->Unit(benchmark::kMicrosecond);
 
 }  // namespace

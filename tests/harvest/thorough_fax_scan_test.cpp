@@ -338,6 +338,34 @@ TEST(ThoroughFaxScanTest, LabelsOfTheFiveLanguages) {
   EXPECT_EQ(LabelBefore("F: ", false), NumberLabel::None);
 }
 
+// Whether a block of text holds a fax label at all, which decides whether its numbers are read.
+TEST(ThoroughFaxScanTest, MentionsOfFaxInABlock) {
+  const struct {
+    const char* text;
+    FaxMention mention;
+  } cases[] = {
+      {"", FaxMention::None},
+      {"Sales fax", FaxMention::Label},
+      {"FAX", FaxMention::Label},
+      {"tel. 030 1, Telefax 030 2", FaxMention::Label},
+      {"T\xc3\xa9l\xc3\xa9"
+       "c. 514",
+       FaxMention::Label},
+      {"Facsimile", FaxMention::Label},
+      {"P. 555-0100 F. 555-0101", FaxMention::ShortLabel},
+      {"call Fx 555-0101", FaxMention::ShortLabel},
+      {"F: 555 and then fax", FaxMention::Label},
+      // Letters of a label inside a word, or a word that only begins like one.
+      {"Fairfax, Halifax and infax", FaxMention::None},
+      {"t\xc3\xa9"
+       "fax",
+       FaxMention::None},
+      {"for the free estimates of the team", FaxMention::None},
+      {"Faxing telephones", FaxMention::None},
+  };
+  for (const auto& c : cases) EXPECT_EQ(MentionOfFax(c.text), c.mention) << c.text;
+}
+
 TEST(ThoroughFaxScanTest, NumberCandidatesAreRunsOfDigitsWithTheirSeparators) {
   const struct {
     const char* text;

@@ -1,6 +1,8 @@
 #include "harvest/faxes/fax_labels.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -186,32 +188,39 @@ bool HasPhoneLabel(std::string_view text) {
 }
 
 FaxMention MentionOfFax(std::string_view text) {
-  // Asked of every block of a page: words are read in place, and only those that begin as a fax
-  // label does ("fa...", "fx", "f" alone, "te...", "t\xc3\xa9...") are weighed; the rest of a
-  // word is passed over at once.
+  // Asked of every block of a page: only the letters a label begins with are looked at, found by
+  // memchr (reading every character cost a third of the thorough scan), and of them only those
+  // that begin a word as a label does ("fa...", "fx", "f" alone, "te...", "t\xc3\xa9...").
+  static constexpr char kFirstLetters[] = {'f', 'F', 't', 'T'};
+  const auto find = [text](char letter, std::size_t from) {
+    const void* found =
+        from < text.size() ? std::memchr(text.data() + from, letter, text.size() - from) : nullptr;
+    return found ? std::size_t(static_cast<const char*>(found) - text.data())
+                 : std::string_view::npos;
+  };
+  std::array<std::size_t, std::size(kFirstLetters)> next{};
+  for (std::size_t k = 0; k < next.size(); ++k) next[k] = find(kFirstLetters[k], 0);
   FaxMention mention = FaxMention::None;
   std::string folded;
-  for (std::size_t at = 0; at < text.size();) {
-    if (!ascii::IsAlpha(text[at])) {
-      ++at;
-      continue;
-    }
+  std::size_t wordEnd = 0;  // the end of the last word read
+  while (true) {
+    const auto nearest = std::min_element(next.begin(), next.end());
+    const std::size_t at = *nearest;
+    if (at == std::string_view::npos) break;
+    *nearest = find(kFirstLetters[nearest - next.begin()], at + 1);
+    if (at < wordEnd || (at > 0 && ascii::IsAlpha(text[at - 1]))) continue;
     const char first = ascii::Lower(text[at]);
     const char second = at + 1 < text.size() ? ascii::Lower(text[at + 1]) : '\0';
     const bool mayBeLabel = first == 'f' ? !ascii::IsAlpha(second) || second == 'a' || second == 'x'
-                                         : first == 't' && (second == 'e' || second == '\xc3');
-    if (!mayBeLabel) {
-      while (at < text.size() && ascii::IsAlpha(text[at])) ++at;
-      continue;
-    }
-    const std::size_t end = ReadWord(text, at, folded);
+                                         : second == 'e' || second == '\xc3';
+    if (!mayBeLabel) continue;
+    wordEnd = ReadWord(text, at, folded);
     const std::string_view word = folded;
     const bool mayBeFax = word.size() <= 2 || word.find("fax") != std::string_view::npos ||
                           word.starts_with("fac") || word.starts_with("telec");
-    const WordKind kind = mayBeFax ? Classify(word, text.substr(end)) : WordKind::Other;
+    const WordKind kind = mayBeFax ? Classify(word, text.substr(wordEnd)) : WordKind::Other;
     if (kind == WordKind::Fax) return FaxMention::Label;
     if (kind == WordKind::ShortFax) mention = FaxMention::ShortLabel;
-    at = std::max(end, at + 1);
   }
   return mention;
 }
