@@ -8,6 +8,7 @@
 #include "common/event_yield.h"
 #include "common/settings_keys.h"
 #include "harvest/control/url_rules.h"
+#include "harvest/faxes/phone_numbers.h"
 #include "harvest/fetch/page_fetcher.h"
 #include "harvest/page/page_steps.h"
 #include "harvest/polite/polite_scheduler.h"
@@ -40,6 +41,7 @@ void HarvestController::setOptions(const HarvestOptions& options) {
   m_fetcher->setSecureWeb(options.secureWeb);
   if (options.skipPagesRead) m_database->AddVisitedTable();
   if (options.staySites) m_database->AddResultSitesTable();
+  if (options.thoroughFaxScan) LoadPhoneNumberTablesAhead();
 }
 
 void HarvestController::setPoliteFetchesPerHost(int limit) {

@@ -6,9 +6,11 @@
 #include <unicode/locid.h>
 #include <unicode/unistr.h>
 
+#include <mutex>
 #include <unordered_map>
 
 #include <QString>
+#include <QThreadPool>
 
 #include "areacodes/area_code_directory.h"
 #include "harvest/ascii_text.h"
@@ -265,6 +267,11 @@ std::string PageRegion(std::string_view host, std::string_view language,
   if (region.empty()) region = RegionOfLanguage(language);
   if (region.empty()) region = linkedRegion;
   return region.empty() ? std::string("US") : region;
+}
+
+void LoadPhoneNumberTablesAhead() {
+  static std::once_flag once;
+  std::call_once(once, [] { QThreadPool::globalInstance()->start([] { Util(); }); });
 }
 
 }  // namespace norvane
