@@ -43,7 +43,6 @@ norvane::PageJob JobFor(const std::string& body, bool secure, bool allLinks,
                           thorough,
                           PageFolder() + "/html1.txt",
                           PageFolder() + "/html21.txt",
-                          nullptr,
                           norvane::LinkReading{allLinks, true}};
 }
 

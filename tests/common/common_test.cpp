@@ -11,7 +11,6 @@
 #include "common/app_folder.h"
 #include "common/file_names.h"
 #include "common/log_categories.h"
-#include "common/rewritten_files.h"
 #include "common/settings_store.h"
 #include "common/text_file.h"
 #include "support/temp_app_folder.h"
@@ -91,59 +90,6 @@ TEST(FileNames, FileNameOfTakesTheTextAfterTheLastSeparator) {
   EXPECT_EQ(FileNameOf(QStringLiteral("plain")), QStringLiteral("plain"));
   EXPECT_EQ(FileNameOf(QString()), QString());
   EXPECT_EQ(FileNameOf(QStringLiteral("/app/")), QString());
-}
-
-// A file kept open between writes still ends up at its path with exactly the last bytes, also
-// when somebody deleted, renamed or replaced it between two writes.
-TEST(RewrittenFiles, EveryWriteLandsAtThePathWhateverHappenedToTheFileBetween) {
-  enum class Between { Nothing, Delete, RenameAway, ReplaceByOther };
-  const struct {
-    const char* name;
-    Between between;
-    std::string first;
-    std::string second;
-  } cases[] = {
-      {"shorter", Between::Nothing, std::string(5000, 'a'), "short\r\n"},
-      {"longer", Between::Nothing, "x", std::string(70000, 'b')},
-      {"empty", Between::Nothing, "page", ""},
-      {"deleted", Between::Delete, "first", "second"},
-      {"renamed away", Between::RenameAway, "first", "second"},
-      {"replaced by a longer file", Between::ReplaceByOther, "first", "2nd"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    QTemporaryDir dir;
-    const std::string path = dir.filePath(QStringLiteral("html3.txt")).toStdString();
-    const std::string moved = dir.filePath(QStringLiteral("kept.txt")).toStdString();
-    RewrittenFiles files;
-    ASSERT_TRUE(files.write(path, c.first, "\r\n"));
-    switch (c.between) {
-      case Between::Nothing:
-        break;
-      case Between::Delete:
-        ASSERT_EQ(::unlink(path.c_str()), 0);
-        break;
-      case Between::RenameAway:
-        ASSERT_EQ(::rename(path.c_str(), moved.c_str()), 0);
-        break;
-      case Between::ReplaceByOther:
-        ASSERT_TRUE(WriteFileBytes(moved, "another program's longer text"));
-        ASSERT_EQ(::rename(moved.c_str(), path.c_str()), 0);
-        break;
-    }
-    ASSERT_TRUE(files.write(path, c.second, "\r\n"));
-    std::string back = "stale";
-    ASSERT_TRUE(ReadFileBytes(path, back));
-    EXPECT_EQ(back, c.second + "\r\n");
-    // A file renamed away is the user's now: it keeps what it held.
-    if (c.between == Between::RenameAway) {
-      ASSERT_TRUE(ReadFileBytes(moved, back));
-      EXPECT_EQ(back, c.first + "\r\n");
-    }
-  }
-  RewrittenFiles files;
-  QTemporaryDir dir;
-  EXPECT_FALSE(files.write(dir.path().toStdString() + "/no/such/folder/x.txt", "x"));
 }
 
 TEST(FileNames, FileExistsFindsNormalFilesIgnoringCaseButNotFolders) {

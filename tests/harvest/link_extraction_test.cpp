@@ -36,7 +36,6 @@ std::string Queued(const std::string& body, LinkReading reading, bool secure = f
               thorough,
               folder + "/html0.txt",
               folder + "/html20.txt",
-              nullptr,
               reading};
   std::string out;
   for (const PreparedPage::Link& link : PreparePage(std::move(job)).links)
@@ -130,7 +129,6 @@ TEST(PageLinksTest, LinksKeepTheirLines) {
               false,
               folder + "/norvane_lines_html0.txt",
               folder + "/norvane_lines_html20.txt",
-              nullptr,
               kAllLinks};
   const PreparedPage page = PreparePage(std::move(job));
   std::vector<std::size_t> lines;

@@ -49,7 +49,6 @@ PageJob PageSteps::jobOf(const Page& page, std::string body) const {
                  m_host.thoroughFaxScan(),
                  PageFilePath("html", page.n),
                  PageFilePath("html2", page.n),
-                 &m_pageFiles,
                  m_host.linkReading()};
 }
 
@@ -69,7 +68,7 @@ void PageSteps::applyPage(const Page& page, const PreparedPage& prepared) {
     // line breaks when a Stop came first or the plain text could not be written.
     converted = m_host.harvesting() && GetFaxes(page, prepared);
   }
-  if (!converted) m_pageFiles.write(PageFilePath("html2", n), prepared.withoutBreaks, "\r\n");
+  if (!converted) WriteFileBytes(PageFilePath("html2", n), prepared.withoutBreaks, "\r\n");
 }
 
 void PageSteps::yieldOutsideBatch() {

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <string>
 
-#include "common/rewritten_files.h"
 #include "harvest/control/url_rules.h"
 #include "harvest/page/prepared_page.h"
 
@@ -51,8 +50,6 @@ class PageSteps {
 
   HarvestHost& m_host;
   const PageFetcher& m_fetcher;
-  // The sockets' page files, open from one page to the next.
-  mutable RewrittenFiles m_pageFiles;
 };
 
 // The page file of a socket in the application folder: "html<n>.txt" or "html2<n>.txt".

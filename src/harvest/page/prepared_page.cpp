@@ -5,7 +5,6 @@
 #include <string_view>
 #include <unordered_set>
 
-#include "common/rewritten_files.h"
 #include "common/text_file.h"
 #include "harvest/faxes/fax_labels.h"
 #include "harvest/faxes/fax_scan.h"
@@ -124,10 +123,7 @@ PreparedPage PreparePage(PageJob job) {
   // here spares the crawl's thread.
   PreparedPage page;
   const std::string body = std::move(job.body);
-  const auto write = [&job](const std::string& path, std::string_view head, std::string_view tail) {
-    return job.files ? job.files->write(path, head, tail) : WriteFileBytes(path, head, tail);
-  };
-  write(job.htmlFile, body, "\r\n");
+  WriteFileBytes(job.htmlFile, body, "\r\n");
   page.withoutBreaks = RemoveLineBreaks(body);
   // The thorough scan's text and every link of the page come from one pass of the tokenizer.
   std::optional<FaxPageText> faxText;
@@ -147,7 +143,7 @@ PreparedPage PreparePage(PageJob job) {
   }
   const std::string converted =
       ConvertUnbrokenPageForFaxScan(page.withoutBreaks, [&page] { ++page.conversionYields; });
-  page.convertedWritten = write(job.textFile, converted, {});
+  page.convertedWritten = WriteFileBytes(job.textFile, converted);
   if (job.thoroughFaxScan) {
     PrepareThoroughFaxes(page, faxText, converted, job.address, job.allowInternational);
   } else {

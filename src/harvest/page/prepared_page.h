@@ -10,8 +10,6 @@
 
 namespace norvane {
 
-class RewrittenFiles;
-
 // The work on a received page that needs neither the store nor the window: the links of its
 // lines resolved, its text converted for the fax scan, and the numbers the scan finds in that
 // text. It can be done away from the crawl's thread; the page steps then replay it line by line
@@ -55,8 +53,6 @@ struct PageJob {
   // came first) has html2<n>.txt written again with the body without its line breaks.
   std::string htmlFile;
   std::string textFile;
-  // Writes the two files when set; each write opens its file anew when it is not.
-  RewrittenFiles* files = nullptr;
   // How the page's links are read.
   LinkReading reading;
 };
