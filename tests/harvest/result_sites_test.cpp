@@ -147,6 +147,11 @@ INSTANTIATE_TEST_SUITE_P(
                                PageRank::Contact},
                       RankCase{"a.com/p/9.html", "Mentions l\xc3\xa9gales", PageRank::Contact},
                       RankCase{"a.com/", "Contact", PageRank::Contact},
+                      // Whole words in any case, a first letter with an accent.
+                      RankCase{"a.com/p/9.html", "GET IN TOUCH", PageRank::Contact},
+                      RankCase{"a.com/p/9.html", "\xc3\x89quipe", PageRank::Contact},
+                      RankCase{"a.com/TEAM-1", "", PageRank::Contact},
+                      RankCase{"a.com/teams", "", PageRank::Other},
                       RankCase{"a.com", "", PageRank::Home},
                       RankCase{"a.com/", "Home", PageRank::Home},
                       RankCase{"https://www.a.com/index.html", "", PageRank::Home},

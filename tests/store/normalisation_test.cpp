@@ -45,6 +45,8 @@ INSTANTIATE_TEST_SUITE_P(
         NormalisationCase{"ftp://files.org", "ffiles.org"},
         // Each pass is one left-to-right sweep: text joined by a removal stays for the next pass.
         NormalisationCase{"hthttp://tp://x.com", "hx.com"},
+        // One "http://" whose removal joins a new "://": the later passes remove that too.
+        NormalisationCase{"a:http:////b", "ab"},
         // Only the space character is trimmed.
         NormalisationCase{"\thttp://a.com\t", "\ta.com\t"},
         NormalisationCase{"http:// a b.com ", "a b.com"}, NormalisationCase{"", ""},

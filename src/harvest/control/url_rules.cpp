@@ -23,8 +23,10 @@ QString RemoveAll(const QString& text, const QString& fragment, Qt::CaseSensitiv
 // One pass of replacing "//" by "/": "///" becomes "//", which is why the rules run it more
 // than once.
 QString CollapseSlashesOnce(const QString& text) {
+  // Most links hold no doubled slash: they are passed on shared, without building a matcher.
+  if (!text.contains(QLatin1String("//"))) return text;
   QString out = text;
-  return out.replace(QStringLiteral("//"), QStringLiteral("/"));
+  return out.replace(QLatin1String("//"), QLatin1String("/"));
 }
 
 bool NamesAHost(const QString& link) {
