@@ -19,8 +19,8 @@ void AddLookupIndexes(QSqlDatabase& db);
 bool AddVisitedTable(QSqlDatabase& db);
 
 // The table `result_sites` (site, search, queued, taken) of the sites a search found, which the
-// crawl stays on, with the pages it queued and took of each, when the file lacks it. False when
-// it could not be made.
+// crawl stays on, with the pages it queued and took of each (and its index by site), when the
+// file lacks it. False when it could not be made.
 bool AddResultSitesTable(QSqlDatabase& db);
 
 // The local date and time to the second, in the stored form.

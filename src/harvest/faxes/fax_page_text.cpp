@@ -294,7 +294,9 @@ class PageTextReader {
     }
     if (name == "base") selfAddress(token.attribute("href"));
     const HtmlAttribute* content = token.attribute("content");
-    for (const char* propertyName : {"property", "itemprop", "name"}) {
+    // string_views, not char pointers: a pointer's length would be counted at every tag.
+    for (const std::string_view propertyName :
+         {std::string_view("property"), std::string_view("itemprop"), std::string_view("name")}) {
       const HtmlAttribute* property = token.attribute(propertyName);
       if (!property) continue;
       if (name == "meta" && content && ascii::EqualsIgnoringCase(property->value, "og:url"))
