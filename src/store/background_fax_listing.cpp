@@ -8,8 +8,8 @@
 
 namespace norvane {
 
-// The connection of the listing thread: made, used and closed on that thread only, as Qt's SQL
-// connections must be.
+// The connection of the listing thread: made, used and closed on that thread only, as a
+// connection opened without SQLite's own mutexes must be.
 class BackgroundFaxListing::Reader : public QObject {
  public:
   explicit Reader(QString filePath) : m_filePath(std::move(filePath)) {}

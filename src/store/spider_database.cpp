@@ -1,13 +1,7 @@
 #include "store/spider_database.h"
 
-#include <QAtomicInteger>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlDriver>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QUrl>
-#include <QVariant>
 #include <algorithm>
 #include <chrono>
 #include <iterator>
@@ -19,8 +13,6 @@
 
 #include "common/log_categories.h"
 #include "store/spider_schema.h"
-#include "store/sqlite_handle.h"
-#include "store/store_statements.h"
 
 namespace norvane {
 
@@ -28,11 +20,6 @@ namespace {
 
 // The previews show at most this many rows.
 constexpr int kPreviewRows = 20;
-
-QString NextConnectionName() {
-  static QAtomicInteger<quint64> counter;
-  return QStringLiteral("norvane-spider-%1").arg(counter.fetchAndAddRelaxed(1));
-}
 
 // Removes every occurrence of fragment in one left-to-right pass: text that comes together
 // only after a removal is not removed again by the same pass.
@@ -52,12 +39,8 @@ QString RemoveEveryOccurrence(const QString& text, QLatin1String fragment) {
   return result;
 }
 
-// The fault an SQLite error stands for (the driver gives SQLite's result code as its native
-// code; the low byte is the primary code).
-StoreFault FaultOfError(const QSqlError& error, StoreFault otherwise) {
-  bool ok = false;
-  const int code = error.nativeErrorCode().toInt(&ok) & 0xff;
-  if (!ok) return otherwise;
+// The fault an SQLite result code stands for.
+StoreFault FaultOfError(int code, StoreFault otherwise) {
   switch (code) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
@@ -77,20 +60,10 @@ StoreFault FaultOfError(const QSqlError& error, StoreFault otherwise) {
 
 }  // namespace
 
-SpiderDatabase::SpiderDatabase(QString filePath)
-    : m_filePath(std::move(filePath)), m_connectionName(NextConnectionName()) {}
+SpiderDatabase::SpiderDatabase(QString filePath) : m_filePath(std::move(filePath)) {}
 
 SpiderDatabase::~SpiderDatabase() {
   commitBatch();
-  m_statements.clear();
-  if (!QSqlDatabase::contains(m_connectionName)) return;
-  {
-    // Every handle to the connection must be gone before removeDatabase, or Qt warns that it
-    // is still in use.
-    QSqlDatabase db = connection();
-    db.close();
-  }
-  QSqlDatabase::removeDatabase(m_connectionName);
 }
 
 namespace {
@@ -135,64 +108,33 @@ int SpiderDatabase::waitForLock(void* store, int attempt) {
 }
 
 void SpiderDatabase::installBusyHandler() {
-  if (sqlite3* db = SqliteHandle(connection()))
-    sqlite3_busy_handler(db, &SpiderDatabase::waitForLock, this);
+  sqlite3_busy_handler(m_db.handle(), &SpiderDatabase::waitForLock, this);
 }
 
 qint64 SpiderDatabase::openAndCountTables(bool immutable) {
-  QSqlDatabase db = QSqlDatabase::contains(m_connectionName)
-                        ? connection()
-                        : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
-  // The wait for locks is the store's own busy handler, installed once the file is open.
-  QString options;
-  if (immutable) {
-    // Read-only, without locks and without the -wal and -shm files a folder that cannot be
-    // written cannot hold.
-    options = QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI");
-    db.setDatabaseName(QUrl::fromLocalFile(m_filePath).toString(QUrl::FullyEncoded) +
-                       QStringLiteral("?immutable=1"));
-  } else {
-    db.setDatabaseName(m_filePath);
-  }
-  db.setConnectOptions(options);
-  if (!db.open()) {
-    qCDebug(lcStore).noquote() << "open failed:" << m_filePath << "-"
-                               << db.lastError().databaseText();
-    m_openFault = FaultOfError(db.lastError(), StoreFault::CannotOpen);
+  // Read-only, without locks and without the -wal and -shm files a folder that cannot be
+  // written cannot hold, when immutable.
+  if (!m_db.open(m_filePath, immutable)) {
+    m_openFault = FaultOfError(m_db.error(), StoreFault::CannotOpen);
     return -1;
   }
+  // The wait for locks is the store's own busy handler.
   installBusyHandler();
 
   // SQLite reads the file only at the first statement: this is where a file that is no
   // database (or is locked) is refused. Nothing has been written to it.
-  QSqlQuery query(db);
-  if (Exec(query, QStringLiteral("SELECT count(*) FROM sqlite_master")) && query.next())
-    return query.value(0).toLongLong();
-  m_openFault = FaultOfError(query.lastError(), StoreFault::CannotOpen);
-  return -1;
-}
-
-QSqlQuery* SpiderDatabase::prepared(const QString& sql) {
-  auto it = m_statements.find(sql);
-  if (it == m_statements.end()) {
-    QSqlQuery query(connection());
-    query.setForwardOnly(true);
-    if (!Prepare(query, sql)) return nullptr;
-    it = m_statements.insert(sql, query);
-  }
-  return &it.value();
+  const qint64 entries = m_db.integer(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+  if (entries < 0) m_openFault = FaultOfError(m_db.error(), StoreFault::CannotOpen);
+  return entries;
 }
 
 void SpiderDatabase::closeConnection() {
   // Closing would roll back what the crawl's open transaction holds.
   commitBatch();
-  m_statements.clear();
   // A new connection counts data versions of its own, and may see another file.
   m_dataVersion = -1;
   forgetAnswers();
-  if (!QSqlDatabase::contains(m_connectionName)) return;
-  QSqlDatabase db = connection();
-  db.close();
+  m_db.close();
 }
 
 void SpiderDatabase::setFault(StoreFault fault) {
@@ -202,11 +144,7 @@ void SpiderDatabase::setFault(StoreFault fault) {
   if (m_faultListener) m_faultListener(fault);
 }
 
-bool SpiderDatabase::noteChange(bool ran, const QSqlQuery& query) {
-  return noteChange(ran, query.lastError());
-}
-
-bool SpiderDatabase::noteChange(bool ran, const QSqlError& error) {
+bool SpiderDatabase::noteChange(bool ran, int error) {
   m_lastChangeStored = ran;
   setFault(ran ? StoreFault::None : FaultOfError(error, StoreFault::CannotWrite));
   return ran;
@@ -260,8 +198,7 @@ bool SpiderDatabase::openFile() {
   // A database without any table (a file just created here, or one of zero length) gets the
   // three tables; a file that already has a schema keeps it.
   if (schemaEntries == 0) {
-    QSqlDatabase db = connection();
-    if (immutable || !CreateSpiderTables(db)) {
+    if (immutable || !CreateSpiderTables(m_db)) {
       closeConnection();
       if (!existed) QFile::remove(m_filePath);
       setFault(StoreFault::CannotWrite);
@@ -271,29 +208,21 @@ bool SpiderDatabase::openFile() {
   if (!immutable) {
     // Both fail harmlessly on a file that takes no changes.
     chooseJournal();
-    QSqlDatabase db = connection();
-    AddLookupIndexes(db);
+    AddLookupIndexes(m_db);
   }
   m_dataVersion = dataVersion();
-  setFault(immutable || !folderWritable || readOnlyConnection() ? StoreFault::CannotWrite
-                                                                : StoreFault::None);
+  setFault(immutable || !folderWritable || m_db.readOnly() ? StoreFault::CannotWrite
+                                                           : StoreFault::None);
   return true;
 }
 
-bool SpiderDatabase::readOnlyConnection() const {
-  sqlite3* db = SqliteHandle(connection());
-  return db && sqlite3_db_readonly(db, "main") == 1;
-}
-
 void SpiderDatabase::chooseJournal() {
-  QSqlQuery query(connection());
-  QString mode;
-  if (Exec(query, QStringLiteral("PRAGMA journal_mode=WAL")) && query.next())
-    mode = query.value(0).toString().toLower();
-  query.finish();
+  SqliteStatement journal = m_db.prepare(QStringLiteral("PRAGMA journal_mode=WAL"));
+  const QString mode = journal && journal.step() ? journal.text(0).toLower() : QString();
+  journal.reset();
   // Without WAL (the file is locked, or its folder takes no -wal file) the rollback journal
   // keeps SQLite's default synchronous=FULL, the safe setting for it.
-  if (mode == QLatin1String("wal")) Exec(query, QStringLiteral("PRAGMA synchronous=NORMAL"));
+  if (mode == QLatin1String("wal")) m_db.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
 }
 
 bool SpiderDatabase::isOpen() const {
@@ -309,13 +238,12 @@ bool SpiderDatabase::ready() {
 
 void SpiderDatabase::joinBatch() {
   if (!(m_batching || m_crawlBatch) || m_batchTransaction) return;
-  sqlite3* db = SqliteHandle(connection());
   // Inside a transaction of another operation (LoadWebsiteList's) its own rules hold.
-  if (!db || !sqlite3_get_autocommit(db)) return;
+  if (!m_db.isOpen() || m_db.inTransaction()) return;
   // IMMEDIATE: the write lock now, so that no other program's commit can come between the
   // batch's read of the data version (for the answers held) and its writes. Without it (the file is
   // locked or read-only) the operations run one by one, as outside a batch.
-  if (!m_batchTransaction.emplace(connection()).begun()) {
+  if (!m_batchTransaction.emplace(m_db).begun()) {
     m_batchTransaction.reset();
     return;
   }
@@ -330,7 +258,7 @@ void SpiderDatabase::commitBatch() {
   if (!m_batchTransaction) return;
   if (m_commitTimer) m_commitTimer->stop();
   const bool committed = m_batchTransaction->commit();
-  const QSqlError error = m_batchTransaction->error();
+  const int error = m_batchTransaction->error();
   m_batchTransaction.reset();
   if (committed) return;
   // What did not commit is not in the file, but the answers held may count it, and the last
@@ -358,10 +286,10 @@ void SpiderDatabase::setCrawlBatch(bool on) {
 }
 
 qint64 SpiderDatabase::dataVersion() {
-  QSqlQuery* query = prepared(QStringLiteral("PRAGMA data_version"));
-  if (!query || !Exec(*query) || !query->next()) return -1;
-  const qint64 version = query->value(0).toLongLong();
-  query->finish();
+  SqliteStatement* query = m_db.kept(QStringLiteral("PRAGMA data_version"));
+  if (!query || !query->step()) return -1;
+  const qint64 version = query->integer(0);
+  query->reset();
   return version;
 }
 
@@ -381,56 +309,45 @@ bool SpiderDatabase::answersCurrent() {
   return true;
 }
 
-QSqlDatabase SpiderDatabase::connection() const {
-  return QSqlDatabase::database(m_connectionName, false);
-}
-
 bool SpiderDatabase::lookup(const QString& table, const QString& column, const QString& text,
                             bool& found) {
   if (!ready()) return false;
-  QSqlQuery* query = prepared(
+  SqliteStatement* query = m_db.kept(
       QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ? COLLATE NOCASE LIMIT 1").arg(table, column));
   if (!query) return false;
-  query->bindValue(0, text);
-  if (!Exec(*query)) return false;
-  found = query->next();
-  query->finish();
-  return true;
+  found = query->bind(1, text).step();
+  query->reset();
+  return query->ok();
 }
 
 bool SpiderDatabase::deleteFirstMatch(const QString& table, const QString& column,
                                       const QString& text) {
   if (!ready()) return false;
-  QSqlQuery* query =
-      prepared(QStringLiteral("DELETE FROM %1 WHERE rowid = (SELECT rowid FROM %1 WHERE "
-                              "%2 = ? COLLATE NOCASE ORDER BY rowid LIMIT 1)")
-                   .arg(table, column));
+  SqliteStatement* query =
+      m_db.kept(QStringLiteral("DELETE FROM %1 WHERE rowid = (SELECT rowid FROM %1 WHERE "
+                               "%2 = ? COLLATE NOCASE ORDER BY rowid LIMIT 1)")
+                    .arg(table, column));
   if (!query) return false;
-  query->bindValue(0, text);
-  const bool ran = noteChange(Exec(*query), *query);
-  const bool deleted = ran && query->numRowsAffected() > 0;
-  query->finish();
-  return deleted;
+  query->bind(1, text).run();
+  return noteChange(*query) && query->changes() > 0;
 }
 
 bool SpiderDatabase::newestRows(const QString& table, const QString& columns, int limit,
                                 QList<QStringList>& rows) {
   if (!ready()) return false;
-  QSqlQuery query(connection());
-  query.setForwardOnly(true);
-  if (!Prepare(query, QStringLiteral("SELECT %1 FROM %2 ORDER BY Date DESC, rowid DESC LIMIT ?")
-                          .arg(columns, table)))
-    return false;
-  query.addBindValue(limit);
-  if (!Exec(query)) return false;
+  SqliteStatement query =
+      m_db.prepare(QStringLiteral("SELECT %1 FROM %2 ORDER BY Date DESC, rowid DESC LIMIT ?")
+                       .arg(columns, table));
+  if (!query) return false;
+  query.bind(1, qint64(limit));
   const int columnCount = int(columns.count(QLatin1Char(',')) + 1);
-  while (query.next()) {
+  while (query.step()) {
     QStringList row;
-    for (int i = 0; i < columnCount; ++i) row << query.value(i).toString();
+    for (int i = 0; i < columnCount; ++i) row << query.text(i);
     rows << row;
   }
   std::reverse(rows.begin(), rows.end());
-  return true;
+  return query.ok();
 }
 
 QString SpiderDatabase::TrimSpaces(const QString& text) {
@@ -454,8 +371,7 @@ QString SpiderDatabase::NormaliseWebsite(const QString& site, bool keepSecureSch
   const qsizetype mark = site.indexOf(QLatin1String("://"));
   if (mark < 0) return TrimSpaces(site);
   if (mark >= 4 && site.indexOf(QLatin1String("://"), mark + 3) < 0 &&
-      QStringView(site).mid(mark - 4, 4).compare(QLatin1String("http"), Qt::CaseInsensitive) ==
-          0) {
+      QStringView(site).mid(mark - 4, 4).compare(QLatin1String("http"), Qt::CaseInsensitive) == 0) {
     QString rest = site.left(mark - 4);
     rest.append(QStringView(site).mid(mark + 3));
     if (!rest.contains(QLatin1String("://"))) return TrimSpaces(rest);
@@ -479,12 +395,10 @@ bool SpiderDatabase::AddWebsite(QString& site) {
   site = NormaliseWebsite(site, m_keepSecureScheme);
   m_lastChangeStored = false;
   if (!ready()) return true;
-  if (QSqlQuery* query =
-          prepared(QStringLiteral("INSERT INTO websites (website, Date) VALUES (?, ?)"))) {
-    query->bindValue(0, site);
-    query->bindValue(1, StoredNow());
-    if (noteChange(Exec(*query), *query)) m_websites.added(site);
-    query->finish();
+  if (SqliteStatement* query =
+          m_db.kept(QStringLiteral("INSERT INTO websites (website, Date) VALUES (?, ?)"))) {
+    query->bind(1, site).bind(2, StoredNow()).run();
+    if (noteChange(*query)) m_websites.added(site);
   }
   return true;
 }
@@ -493,10 +407,10 @@ bool SpiderDatabase::AddSearch(QString& search) {
   search = TrimSpaces(search);
   m_lastChangeStored = false;
   if (!ready()) return true;
-  QSqlQuery query(connection());
-  if (Prepare(query, QStringLiteral("INSERT INTO searches (search) VALUES (?)"))) {
-    query.addBindValue(search);
-    noteChange(Exec(query), query);
+  if (SqliteStatement query =
+          m_db.prepare(QStringLiteral("INSERT INTO searches (search) VALUES (?)"))) {
+    query.bind(1, search).run();
+    noteChange(query);
   }
   return true;
 }
@@ -504,8 +418,8 @@ bool SpiderDatabase::AddSearch(QString& search) {
 bool SpiderDatabase::DeleteAllFaxes() {
   m_lastChangeStored = false;
   if (!ready()) return true;
-  QSqlQuery query(connection());
-  noteChange(Exec(query, QStringLiteral("DELETE FROM faxes")), query);
+  const bool ran = m_db.exec(QStringLiteral("DELETE FROM faxes"));
+  noteChange(ran, m_db.error());
   return true;
 }
 
@@ -520,8 +434,8 @@ bool SpiderDatabase::DeleteWebsite(QString& site) {
 bool SpiderDatabase::DeleteAllWebsites() {
   m_lastChangeStored = false;
   if (!ready()) return false;
-  QSqlQuery query(connection());
-  if (!noteChange(Exec(query, QStringLiteral("DELETE FROM websites")), query)) return false;
+  const bool ran = m_db.exec(QStringLiteral("DELETE FROM websites"));
+  if (!noteChange(ran, m_db.error())) return false;
   m_websites.clear();
   return true;
 }
@@ -535,25 +449,19 @@ bool SpiderDatabase::DeleteSearch(QString& search) {
 
 qint32 SpiderDatabase::CountFaxes() {
   if (!ready()) return 0;
-  QSqlQuery query(connection());
-  if (!Exec(query, QStringLiteral("SELECT count(*) FROM faxes")) || !query.next()) return 0;
-  return query.value(0).toInt();
+  return qint32(std::max<qint64>(0, m_db.integer(QStringLiteral("SELECT count(*) FROM faxes"))));
 }
 
 qint32 SpiderDatabase::CountWebsites() {
   if (!ready()) return 0;
-  QSqlQuery query(connection());
-  if (!Exec(query, QStringLiteral("SELECT count(*) FROM websites")) || !query.next()) return 0;
-  return query.value(0).toInt();
+  return qint32(std::max<qint64>(0, m_db.integer(QStringLiteral("SELECT count(*) FROM websites"))));
 }
 
 qint32 SpiderDatabase::CountWebsitesUpTo(qint32 limit) {
   if (!ready() || limit <= 0) return 0;
-  QSqlQuery query(connection());
-  query.prepare(QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM websites LIMIT ?)"));
-  query.addBindValue(limit);
-  if (!Exec(query) || !query.next()) return 0;
-  return query.value(0).toInt();
+  SqliteStatement query =
+      m_db.prepare(QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM websites LIMIT ?)"));
+  return query && query.bind(1, qint64(limit)).step() ? qint32(query.integer(0)) : 0;
 }
 
 bool SpiderDatabase::FaxExists(QString& fax) {
@@ -604,7 +512,7 @@ bool SpiderDatabase::LoadWebsiteList(QStringList& shown) {
   // The move is stored only when every delete and the commit were: a file opened without locks
   // begins and commits a transaction that none of its deletes could change.
   commitBatch();
-  StoreTransaction transaction(connection());
+  StoreTransaction transaction(m_db);
   if (!transaction.begun()) {
     noteChange(false, transaction.error());
     return true;
@@ -620,19 +528,16 @@ bool SpiderDatabase::LoadWebsiteList(QStringList& shown) {
   } else if (!moved) {
     m_lastChangeStored = false;
   } else {
-    noteChange(true, QSqlError());
+    noteChange(true, 0);
   }
   return true;
 }
 
 bool SpiderDatabase::LoadSearchList(QStringList& shown) {
   if (!ready()) return true;
-  QSqlQuery query(connection());
-  query.setForwardOnly(true);
-  if (!Exec(query, QStringLiteral("SELECT search FROM searches ORDER BY rowid"))) return true;
-  while (query.next()) {
-    shown << query.value(0).toString();
-  }
+  SqliteStatement query =
+      m_db.prepare(QStringLiteral("SELECT search FROM searches ORDER BY rowid"));
+  while (query && query.step()) shown << query.text(0);
   return true;
 }
 
@@ -642,15 +547,11 @@ bool SpiderDatabase::AddFax(QString& fax, const QString& website, QString& searc
   if (search.isEmpty()) search = QStringLiteral("Unknown");
   m_lastChangeStored = false;
   if (!ready()) return true;
-  if (QSqlQuery* query = prepared(QStringLiteral(
+  if (SqliteStatement* query = m_db.kept(QStringLiteral(
           "INSERT INTO faxes (fax, Date, website, search, location) VALUES (?, ?, ?, ?, ?)"))) {
-    query->bindValue(0, fax);
-    query->bindValue(1, StoredNow());
-    query->bindValue(2, website);
-    query->bindValue(3, search);
-    query->bindValue(4, location);
-    noteChange(Exec(*query), *query);
-    query->finish();
+    query->bind(1, fax).bind(2, StoredNow()).bind(3, website).bind(4, search).bind(5, location);
+    query->run();
+    noteChange(*query);
   }
   // The number (and what the page queued before it) is on disk when AddFax returns.
   commitBatch();
@@ -659,25 +560,19 @@ bool SpiderDatabase::AddFax(QString& fax, const QString& website, QString& searc
 
 bool SpiderDatabase::AddVisitedTable() {
   if (!ready()) return false;
-  QSqlDatabase db = connection();
-  return norvane::AddVisitedTable(db);
+  return norvane::AddVisitedTable(m_db);
 }
 
 bool SpiderDatabase::AddVisited(const QString& address, const QString& search) {
   if (!answersCurrent()) return false;
   const bool current = m_visitedSearch == search;
   if (current && m_visited.known(address).value_or(false)) return true;
-  QSqlQuery* query = prepared(
-      QStringLiteral("INSERT INTO visited (website, search) SELECT ?, ? WHERE NOT EXISTS "
-                     "(SELECT 1 FROM visited WHERE website = ? COLLATE NOCASE AND search = ?)"));
+  SqliteStatement* query = m_db.kept(
+      QStringLiteral("INSERT INTO visited (website, search) SELECT ?1, ?2 WHERE NOT EXISTS "
+                     "(SELECT 1 FROM visited WHERE website = ?1 COLLATE NOCASE AND search = ?2)"));
   if (!query) return false;
-  for (int i : {0, 2}) {
-    query->bindValue(i, address);
-    query->bindValue(i + 1, search);
-  }
-  const bool done = Exec(*query);
+  const bool done = query->bind(1, address).bind(2, search).run();
   if (done && current) m_visited.added(address);
-  query->finish();
   return done;
 }
 
@@ -689,53 +584,45 @@ bool SpiderDatabase::VisitedKnown(const QString& address, const QString& search)
     m_visitedSearch = search;
   }
   if (const std::optional<bool> known = m_visited.known(address)) return *known;
-  QSqlQuery* query = prepared(QStringLiteral(
+  SqliteStatement* query = m_db.kept(QStringLiteral(
       "SELECT 1 FROM visited WHERE website = ? COLLATE NOCASE AND search = ? LIMIT 1"));
   if (!query) return false;
-  query->bindValue(0, address);
-  query->bindValue(1, search);
-  if (!Exec(*query)) return false;
-  const bool found = query->next();
-  query->finish();
+  const bool found = query->bind(1, address).bind(2, search).step();
+  query->reset();
+  if (!query->ok()) return false;
   m_visited.remember(address, found);
   return found;
 }
 
 bool SpiderDatabase::DeleteVisited(const QString& search) {
   if (!ready()) return false;
-  QSqlQuery* query = prepared(QStringLiteral("DELETE FROM visited WHERE search = ?"));
+  SqliteStatement* query = m_db.kept(QStringLiteral("DELETE FROM visited WHERE search = ?"));
   if (!query) return false;
-  query->bindValue(0, search);
-  const bool done = Exec(*query);
-  query->finish();
+  const bool done = query->bind(1, search).run();
   if (done && m_visitedSearch == search) m_visited.clear();
   return done;
 }
 
 bool SpiderDatabase::AddResultSitesTable() {
   if (!ready()) return false;
-  QSqlDatabase db = connection();
-  return norvane::AddResultSitesTable(db);
+  return norvane::AddResultSitesTable(m_db);
 }
 
 bool SpiderDatabase::SaveResultSites(const QString& search, const QList<ResultSite>& sites) {
   if (!ready()) return false;
   // Inside the crawl's transaction the rows join it; otherwise they go in one of their own.
   std::optional<StoreTransaction> own;
-  if (!m_batchTransaction && !own.emplace(connection()).begun()) return false;
-  QSqlQuery* clear = prepared(QStringLiteral("DELETE FROM result_sites"));
-  QSqlQuery* insert = prepared(
+  if (!m_batchTransaction && !own.emplace(m_db).begun()) return false;
+  bool done = m_db.exec(QStringLiteral("DELETE FROM result_sites"));
+  SqliteStatement* insert = m_db.kept(
       QStringLiteral("INSERT INTO result_sites (site, search, queued, taken) VALUES (?, ?, ?, ?)"));
-  bool done = clear && insert && Exec(*clear);
-  if (clear) clear->finish();
   for (const ResultSite& site : sites) {
-    if (!done) break;
-    insert->bindValue(0, site.site);
-    insert->bindValue(1, search);
-    insert->bindValue(2, site.queued);
-    insert->bindValue(3, site.taken);
-    done = Exec(*insert);
-    insert->finish();
+    if (!done || !insert) break;
+    done = insert->bind(1, site.site)
+               .bind(2, search)
+               .bind(3, qint64(site.queued))
+               .bind(4, qint64(site.taken))
+               .run();
   }
   // Without a commit, its own transaction rolls back as it goes.
   return own ? done && own->commit() : done;
@@ -743,84 +630,70 @@ bool SpiderDatabase::SaveResultSites(const QString& search, const QList<ResultSi
 
 bool SpiderDatabase::SaveResultSitePages(const QString& search, const ResultSite& site) {
   if (!ready()) return false;
-  QSqlQuery* query = prepared(QStringLiteral(
+  SqliteStatement* query = m_db.kept(QStringLiteral(
       "UPDATE result_sites SET queued = ?, taken = ? WHERE site = ? AND search = ?"));
-  if (!query) return false;
-  query->bindValue(0, site.queued);
-  query->bindValue(1, site.taken);
-  query->bindValue(2, site.site);
-  query->bindValue(3, search);
-  const bool done = Exec(*query);
-  query->finish();
-  return done;
+  return query && query->bind(1, qint64(site.queued))
+                      .bind(2, qint64(site.taken))
+                      .bind(3, site.site)
+                      .bind(4, search)
+                      .run();
 }
 
 bool SpiderDatabase::LoadResultSites(const QString& search, QList<ResultSite>& sites) {
   if (!ready()) return false;
-  QSqlQuery query(connection());
-  query.setForwardOnly(true);
-  if (!Prepare(query,
-               QStringLiteral("SELECT site, queued, taken FROM result_sites WHERE search = ? "
-                              "ORDER BY rowid")))
-    return false;
-  query.addBindValue(search);
-  if (!Exec(query)) return false;
-  while (query.next())
-    sites.append({query.value(0).toString(), query.value(1).toInt(), query.value(2).toInt()});
-  return true;
+  SqliteStatement query = m_db.prepare(QStringLiteral(
+      "SELECT site, queued, taken FROM result_sites WHERE search = ? ORDER BY rowid"));
+  if (!query) return false;
+  query.bind(1, search);
+  while (query.step()) sites.append({query.text(0), int(query.integer(1)), int(query.integer(2))});
+  return query.ok();
 }
 
 bool SpiderDatabase::DeleteResultSites() {
   if (!ready()) return false;
-  QSqlQuery query(connection());
-  return Exec(query, QStringLiteral("DELETE FROM result_sites"));
+  return m_db.exec(QStringLiteral("DELETE FROM result_sites"));
 }
 
 QString SpiderDatabase::FirstQueuedWebsite(const QSet<QString>& taken) {
   if (!ready()) return QString();
   if (!taken.isEmpty()) {
-    QSqlQuery query(connection());
-    query.setForwardOnly(true);
-    if (!Exec(query, QStringLiteral("SELECT website FROM websites ORDER BY rowid")))
-      return QString();
-    while (query.next()) {
-      const QString website = query.value(0).toString();
+    SqliteStatement query =
+        m_db.prepare(QStringLiteral("SELECT website FROM websites ORDER BY rowid"));
+    while (query && query.step()) {
+      const QString website = query.text(0);
       if (!taken.contains(website)) return website;
     }
     return QString();
   }
-  QSqlQuery* query =
-      prepared(QStringLiteral("SELECT website FROM websites ORDER BY rowid LIMIT 1"));
-  if (!query || !Exec(*query)) return QString();
-  const QString website = query->next() ? query->value(0).toString() : QString();
-  query->finish();
+  SqliteStatement* query =
+      m_db.kept(QStringLiteral("SELECT website FROM websites ORDER BY rowid LIMIT 1"));
+  if (!query) return QString();
+  const QString website = query->step() ? query->text(0) : QString();
+  query->reset();
   return website;
 }
 
 QStringList SpiderDatabase::QueuedWebsites(int limit) {
   QStringList websites;
   if (limit <= 0 || !ready()) return websites;
-  QSqlQuery* query =
-      prepared(QStringLiteral("SELECT website FROM websites ORDER BY rowid LIMIT ?"));
+  SqliteStatement* query =
+      m_db.kept(QStringLiteral("SELECT website FROM websites ORDER BY rowid LIMIT ?"));
   if (!query) return websites;
-  query->bindValue(0, limit);
-  if (!Exec(*query)) return websites;
-  while (query->next()) websites << query->value(0).toString();
-  query->finish();
+  query->bind(1, qint64(limit));
+  while (query->step()) websites << query->text(0);
+  query->reset();
   return websites;
 }
 
 QList<SpiderDatabase::QueuedRow> SpiderDatabase::QueuedRowsAfter(qint64 afterRow, int limit) {
   QList<QueuedRow> rows;
   if (limit <= 0 || !ready()) return rows;
-  QSqlQuery* query = prepared(
+  SqliteStatement* query = m_db.kept(
       QStringLiteral("SELECT rowid, website FROM websites WHERE rowid > ? ORDER BY rowid LIMIT ?"));
   if (!query) return rows;
-  query->bindValue(0, afterRow);
-  query->bindValue(1, limit);
-  if (!Exec(*query)) return rows;
-  while (query->next()) rows.append({query->value(0).toLongLong(), query->value(1).toString()});
-  query->finish();
+  query->bind(1, afterRow).bind(2, qint64(limit));
+  while (query->step()) rows.append({query->integer(0), query->text(1)});
+  query->reset();
   return rows;
 }
 

@@ -4,8 +4,6 @@
 #include <QHash>
 #include <QList>
 #include <QSet>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -17,8 +15,9 @@
 #include "store/fax_row.h"
 #include "store/lookup_cache.h"
 #include "store/result_site.h"
+#include "store/sqlite_connection.h"
 #include "store/store_fault.h"
-#include "store/store_statements.h"
+#include "store/store_transaction.h"
 
 namespace norvane {
 
@@ -206,6 +205,10 @@ class SpiderDatabase {
   // false. False when the table could not be read or `row` stopped it.
   bool ForEachFax(const FaxListing& listing, const std::function<bool(const FaxRow&)>& row);
 
+  // The store's connection, for tests that read or set what belongs to a connection alone
+  // (its synchronous setting, a cap on the file's pages).
+  SqliteConnection& connectionForTests() { return m_db; }
+
   // The normalisations the operations apply to their arguments.
   // With keepSecureScheme, a website beginning with "https://" (any case, after leading spaces)
   // keeps that scheme in front, written "https://"; the rest is normalised as any website.
@@ -221,21 +224,14 @@ class SpiderDatabase {
   // the store backs off. Nonzero: try the lock again.
   static int waitForLock(void* store, int attempt);
   void installBusyHandler();
-  QSqlDatabase connection() const;
-  // The statement for sql, prepared on the open connection once and kept: preparing costs more
-  // than running the short statements the crawl makes for every link. Null when it cannot be
-  // prepared. Callers bind every value and finish() the statement when done with it.
-  QSqlQuery* prepared(const QString& sql);
   // Opens the connection on the file (or, when immutable, read-only without locks) and reads
   // its table count: -1 when that fails.
   qint64 openAndCountTables(bool immutable);
   void closeConnection();
   void setFault(StoreFault fault);
-  // SQLite opened the file read-only (it does so by itself for a file it cannot write).
-  bool readOnlyConnection() const;
-  // Records the outcome of a change: stored, or the fault that its error names.
-  bool noteChange(bool ran, const QSqlQuery& query);
-  bool noteChange(bool ran, const QSqlError& error);
+  // Records the outcome of a change: stored, or the fault that SQLite's result code names.
+  bool noteChange(bool ran, int error);
+  bool noteChange(const SqliteStatement& change) { return noteChange(change.ok(), change.error()); }
   // WAL journal and synchronous=NORMAL when the file can take them; rollback journal otherwise.
   void chooseJournal();
   // Lookup of one text in one column, letter case ignored. False when the lookup failed.
@@ -258,8 +254,7 @@ class SpiderDatabase {
   void forgetAnswers();
 
   QString m_filePath;
-  QString m_connectionName;
-  QHash<QString, QSqlQuery> m_statements;
+  SqliteConnection m_db;
   bool m_open = false;
   bool m_keepSecureScheme = false;
   bool m_openFailed = false;

@@ -1,13 +1,12 @@
 #include "store/spider_schema.h"
 
-#include "store/store_statements.h"
-
 #include <QDateTime>
-#include <QSqlQuery>
+
+#include "store/store_transaction.h"
 
 namespace norvane {
 
-bool CreateSpiderTables(QSqlDatabase& db) {
+bool CreateSpiderTables(SqliteConnection& db) {
   static const char* const kTables[] = {
       "CREATE TABLE faxes (fax TEXT, Date TEXT, website TEXT, search TEXT, location TEXT)",
       "CREATE TABLE websites (website TEXT, Date TEXT)",
@@ -15,16 +14,14 @@ bool CreateSpiderTables(QSqlDatabase& db) {
   };
   StoreTransaction transaction(db);
   if (!transaction.begun()) return false;
-  // Goes before the transaction: a failed statement's tables are rolled back as it goes.
-  QSqlQuery query(db);
   for (const char* statement : kTables) {
-    if (!Exec(query, QString::fromLatin1(statement))) return false;
+    // A failed statement's tables are rolled back as the transaction goes.
+    if (!db.exec(QString::fromLatin1(statement))) return false;
   }
-  query.finish();
   return transaction.commit();
 }
 
-void AddLookupIndexes(QSqlDatabase& db) {
+void AddLookupIndexes(SqliteConnection& db) {
   static const char* const kIndexes[] = {
       "CREATE INDEX IF NOT EXISTS faxes_fax_nocase ON faxes (fax COLLATE NOCASE)",
       "CREATE INDEX IF NOT EXISTS websites_website_nocase ON websites (website COLLATE NOCASE)",
@@ -33,29 +30,25 @@ void AddLookupIndexes(QSqlDatabase& db) {
       "CREATE INDEX IF NOT EXISTS websites_date ON websites (Date)",
       "CREATE INDEX IF NOT EXISTS faxes_date ON faxes (Date)",
   };
-  QSqlQuery query(db);
-  for (const char* statement : kIndexes) Exec(query, QString::fromLatin1(statement));
+  for (const char* statement : kIndexes) db.exec(QString::fromLatin1(statement));
 }
 
-bool AddVisitedTable(QSqlDatabase& db) {
-  QSqlQuery query(db);
-  if (!Exec(query,
-            QStringLiteral("CREATE TABLE IF NOT EXISTS visited (website TEXT, search TEXT)")))
+bool AddVisitedTable(SqliteConnection& db) {
+  if (!db.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS visited (website TEXT, search TEXT)")))
     return false;
-  Exec(query, QStringLiteral("CREATE INDEX IF NOT EXISTS visited_website_nocase ON visited "
-                             "(website COLLATE NOCASE, search)"));
+  db.exec(
+      QStringLiteral("CREATE INDEX IF NOT EXISTS visited_website_nocase ON visited "
+                     "(website COLLATE NOCASE, search)"));
   return true;
 }
 
-bool AddResultSitesTable(QSqlDatabase& db) {
-  QSqlQuery query(db);
-  if (!Exec(query,
-            QStringLiteral("CREATE TABLE IF NOT EXISTS result_sites (site TEXT, search TEXT, "
-                           "queued INTEGER, taken INTEGER)")))
+bool AddResultSitesTable(SqliteConnection& db) {
+  if (!db.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS result_sites (site TEXT, search TEXT, "
+                              "queued INTEGER, taken INTEGER)")))
     return false;
   // A site's counts change at nearly every page: found by index, not by reading every row.
-  Exec(query, QStringLiteral(
-                  "CREATE INDEX IF NOT EXISTS result_sites_site ON result_sites (site, search)"));
+  db.exec(QStringLiteral(
+      "CREATE INDEX IF NOT EXISTS result_sites_site ON result_sites (site, search)"));
   return true;
 }
 

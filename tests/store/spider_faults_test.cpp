@@ -47,16 +47,8 @@ TEST_F(SpiderFaults, FileIsKeptInWalModeWithNormalSync) {
   SpiderDatabase db(path);
   ASSERT_TRUE(db.open());
   EXPECT_EQ(probe.column(QStringLiteral("PRAGMA journal_mode")), QStringList{"wal"});
-  // synchronous belongs to the connection: ask the store's own (the only one open here).
-  int checked = 0;
-  for (const QString& name : QSqlDatabase::connectionNames()) {
-    if (!name.startsWith(QStringLiteral("norvane-spider-"))) continue;
-    QSqlQuery query(QSqlDatabase::database(name, false));
-    ASSERT_TRUE(query.exec(QStringLiteral("PRAGMA synchronous")) && query.next());
-    EXPECT_EQ(query.value(0).toInt(), 1);  // NORMAL
-    ++checked;
-  }
-  EXPECT_EQ(checked, 1);
+  // synchronous belongs to the connection: ask the store's own.
+  EXPECT_EQ(db.connectionForTests().integer(QStringLiteral("PRAGMA synchronous")), 1);  // NORMAL
 }
 
 // A lock held briefly makes an operation wait; a lock held longer makes it fail in the ways the
@@ -246,11 +238,10 @@ TEST_F(SpiderFaults, FullDiskIsToldAsSuchUntilThereIsRoom) {
   ASSERT_TRUE(db.open());
   int faultsHeard = 0;
   db.setFaultListener([&](StoreFault fault) { faultsHeard += fault == StoreFault::DiskFull; });
-  QSqlQuery cap(QSqlDatabase::database(
-      QSqlDatabase::connectionNames().filter(QStringLiteral("norvane-spider-")).value(0), false));
-  ASSERT_TRUE(cap.exec(QStringLiteral("PRAGMA page_count")) && cap.next());
-  const int pages = cap.value(0).toInt();
-  ASSERT_TRUE(cap.exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pages)));
+  SqliteConnection& cap = db.connectionForTests();
+  const qint64 pages = cap.integer(QStringLiteral("PRAGMA page_count"));
+  ASSERT_GT(pages, 0);
+  ASSERT_EQ(cap.integer(QStringLiteral("PRAGMA max_page_count = %1").arg(pages)), pages);
   const QString big(8000, QLatin1Char('x'));  // a row that needs pages of its own
   for (int attempt = 1; attempt <= 2; ++attempt) {
     QString fax = QStringLiteral("1-201-555-010%1").arg(attempt);

@@ -25,8 +25,8 @@ constexpr QLatin1String kPrefixes[] = {
 // "team", "equipe" and "mentions" (the French imprint, "mentions legales"), "sedi" (Italian
 // offices), "touch" ("get in touch"), "find us" in French and Spanish.
 constexpr QLatin1String kWords[] = {
-    QLatin1String("team"),     QLatin1String("equipe"), QLatin1String("equipo"),
-    QLatin1String("mentions"), QLatin1String("sedi"),   QLatin1String("sede"),
+    QLatin1String("team"),     QLatin1String("equipe"),  QLatin1String("equipo"),
+    QLatin1String("mentions"), QLatin1String("sedi"),    QLatin1String("sede"),
     QLatin1String("touch"),    QLatin1String("trouver"), QLatin1String("donde"),
     QLatin1String("reach"),
 };
