@@ -144,6 +144,7 @@ double Seconds(const timeval& t) {
 
 struct Usage {
   double cpuSeconds;
+  double systemSeconds;  // the kernel's part of cpuSeconds: sockets, files, the WAL
   long maxRssKb;
   double windowCpuSeconds;  // the window's thread alone, which sets the pace of all ten sockets
   std::pair<double, double> machine;  // idle and total jiffies of the whole machine
@@ -169,7 +170,7 @@ Usage Now() {
   getrusage(RUSAGE_SELF, &u);
   rusage t{};
   getrusage(RUSAGE_THREAD, &t);
-  return {Seconds(u.ru_utime) + Seconds(u.ru_stime), u.ru_maxrss,
+  return {Seconds(u.ru_utime) + Seconds(u.ru_stime), Seconds(u.ru_stime), u.ru_maxrss,
           Seconds(t.ru_utime) + Seconds(t.ru_stime), MachineJiffies()};
 }
 
@@ -469,6 +470,7 @@ int main(int argc, char** argv) {
   const double seconds = *doneAt;
   const double cpu = end.cpuSeconds - start.cpuSeconds;
   const double windowCpu = end.windowCpuSeconds - start.windowCpuSeconds;
+  const double systemCpu = end.systemSeconds - start.systemSeconds;
   // How much of both cores nothing used while the crawl ran (the server and X included).
   const double machineTotal = end.machine.second - start.machine.second;
   const double idle =
@@ -476,12 +478,13 @@ int main(int argc, char** argv) {
   const qint32 tableRows = form.database().CountWebsites();
   std::printf(
       "RESULT window=%s extra_rows=%d fetches=%d seconds=%.3f pages_per_s=%.1f "
-      "cpu_ms_per_page=%.3f window_cpu_ms_per_page=%.3f "
+      "cpu_ms_per_page=%.3f system_ms_per_page=%.3f window_cpu_ms_per_page=%.3f "
       "wall_ms_per_page=%.3f peak_rss_mb=%.1f rss_before_start_mb=%.1f found=%d faxes=%d "
       "table_rows_at_end=%d busy_sockets=%.2f machine_idle=%.2f timed_out=%d whole_web=%d "
       "ran_dry=%d lookups=%d lookups_at_once=%d lookup_late_ms=%.1f\n",
       o.hidden ? "hidden" : "shown", o.extraRows, fetched, seconds, fetched / seconds,
-      fetched ? cpu * 1000.0 / fetched : 0.0, fetched ? windowCpu * 1000.0 / fetched : 0.0,
+      fetched ? cpu * 1000.0 / fetched : 0.0, fetched ? systemCpu * 1000.0 / fetched : 0.0,
+      fetched ? windowCpu * 1000.0 / fetched : 0.0,
       fetched ? seconds * 1000.0 / fetched : 0.0, double(end.maxRssKb) / 1024.0,
       double(rssBeforeKb) / 1024.0, form.controller().statistics().lSessionFound,
       form.controller().statistics().lSessionFaxes, tableRows,

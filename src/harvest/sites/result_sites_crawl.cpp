@@ -53,7 +53,11 @@ bool HarvestController::linkOnSites(const QString& website, const QString& linkT
   if (!m_staying) return true;
   const QString site = m_sites.siteOf(website);
   if (site.isEmpty()) return false;
-  return m_sites.mayQueue(site, RankOfPage(website, linkText) != PageRank::Other);
+  // The page's rank is read only where it decides: below the limit every page of the site is
+  // queued, at twice the limit none is. Asked for every link of every page.
+  if (m_sites.mayQueue(site, false)) return true;
+  if (!m_sites.mayQueue(site, true)) return false;
+  return RankOfPage(website, linkText) != PageRank::Other;
 }
 
 bool HarvestController::siteMayTake(const QString& website) const {
