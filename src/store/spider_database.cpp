@@ -368,13 +368,13 @@ QString SpiderDatabase::NormaliseWebsite(const QString& site, bool keepSecureSch
   // Every fragment below ends in "://". The usual website holds it once, after "http" (a link
   // the crawl found): the first pass removes that, and when no "://" is left the other passes
   // find nothing. Asked for every link, so that case skips the five case-blind searches.
-  const qsizetype mark = site.indexOf(QLatin1String("://"));
+  const qsizetype mark = QStringView(site).indexOf(u"://");
   if (mark < 0) return TrimSpaces(site);
-  if (mark >= 4 && site.indexOf(QLatin1String("://"), mark + 3) < 0 &&
+  if (mark >= 4 && QStringView(site).indexOf(u"://", mark + 3) < 0 &&
       QStringView(site).mid(mark - 4, 4).compare(QLatin1String("http"), Qt::CaseInsensitive) == 0) {
     QString rest = site.left(mark - 4);
     rest.append(QStringView(site).mid(mark + 3));
-    if (!rest.contains(QLatin1String("://"))) return TrimSpaces(rest);
+    if (!QStringView(rest).contains(u"://")) return TrimSpaces(rest);
   }
   // Longest fragment first, so that each later pass catches what is left of a mistyped scheme.
   static const QLatin1String kFragments[] = {QLatin1String("http://"), QLatin1String("ttp://"),

@@ -20,11 +20,17 @@ QString RemoveAll(const QString& text, const QString& fragment, Qt::CaseSensitiv
   return out;
 }
 
+// Whether "http://" stands anywhere in text, any letter case. Asked several times for every
+// link: the case-blind search runs only when a case-exact "://" is there.
+bool ContainsScheme(QStringView text) {
+  return text.contains(u"://") && text.contains(kScheme, Qt::CaseInsensitive);
+}
+
 // One pass of replacing "//" by "/": "///" becomes "//", which is why the rules run it more
 // than once.
 QString CollapseSlashesOnce(const QString& text) {
   // Most links hold no doubled slash: they are passed on shared, without building a matcher.
-  if (!text.contains(QLatin1String("//"))) return text;
+  if (!QStringView(text).contains(u"//")) return text;
   QString out = text;
   return out.replace(QLatin1String("//"), QLatin1String("/"));
 }
@@ -105,7 +111,7 @@ QString PlainPageAddressUrl(const QString& website) {
   const QStringView view =
       website.endsWith(QLatin1Char('/')) ? QStringView(website).chopped(1) : QStringView(website);
   // Most websites are stored without a scheme: nothing to remove, nothing to copy.
-  if (!view.contains(kScheme, Qt::CaseInsensitive))
+  if (!ContainsScheme(view))
     return view.size() == website.size() ? website : view.toString();
   return RemoveAll(view.toString(), kScheme, Qt::CaseInsensitive);
 }
@@ -155,7 +161,7 @@ QString UrlDirectory(const QString& address, const UrlRules& rules) {
   if (rules.secure && StartsSecure(address))
     return kSecureScheme + UrlDirectory(address.mid(kSecureScheme.size()));
   QString s = address;
-  const bool hadScheme = s.contains(kScheme, Qt::CaseInsensitive);
+  const bool hadScheme = ContainsScheme(s);
   if (hadScheme) s = RemoveAll(s, kScheme, Qt::CaseSensitive);
   if (!s.isEmpty() && s.endsWith(QLatin1Char('/'))) s.chop(1);
   QString d = s.left(s.lastIndexOf(QLatin1Char('/')) + 1);
@@ -166,7 +172,7 @@ QString UrlDirectory(const QString& address, const UrlRules& rules) {
 
 QString ResolveLink(const QString& link, const PageAddress& page) {
   QString out = link;
-  const bool absolute = out.contains(kScheme, Qt::CaseInsensitive);
+  const bool absolute = ContainsScheme(out);
   if (absolute) out = RemoveAll(out, kScheme, Qt::CaseInsensitive);
 
   if (out.startsWith(QLatin1Char('/'))) {
@@ -194,7 +200,7 @@ std::optional<QString> ResolveLink(const QString& link, const PageAddress& page,
                        page, rules);
   }
   const QString resolved = ResolveLink(link, PlainView(page));
-  const bool absolute = link.contains(kScheme, Qt::CaseInsensitive);
+  const bool absolute = ContainsScheme(link);
   const bool underThePage =
       !absolute && (link.startsWith(QLatin1Char('/')) || link.startsWith(QLatin1String("..")) ||
                     !NamesAHost(link));

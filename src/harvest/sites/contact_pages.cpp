@@ -72,7 +72,7 @@ bool WordNamesContactPage(QStringView word) {
 
 // The path and query of a website text, without its scheme and host; "" for a host alone.
 QString PathOf(const QString& website) {
-  qsizetype from = website.indexOf(QLatin1String("://"));
+  qsizetype from = QStringView(website).indexOf(u"://");
   from = from < 0 ? 0 : from + 3;
   const qsizetype slash = website.indexOf(QLatin1Char('/'), from);
   const qsizetype query = website.indexOf(QLatin1Char('?'), from);

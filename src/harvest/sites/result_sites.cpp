@@ -21,7 +21,7 @@ const psl_ctx_t* SuffixList() {
 QString WebsiteHost(const QString& website) {
   QStringView rest = QStringView(website).trimmed();
   // A scheme is letters before "://" at the very start; "://" further on is part of a path.
-  const qsizetype scheme = rest.indexOf(QLatin1String("://"));
+  const qsizetype scheme = rest.indexOf(u"://");
   bool letters = scheme > 0;
   for (qsizetype k = 0; letters && k < scheme; ++k)
     letters = rest[k].isLetter() && rest[k].unicode() < 128;
