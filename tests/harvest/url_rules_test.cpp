@@ -102,6 +102,10 @@ TEST(UrlRulesTest, ResolveLinkAgainstItsPage) {
       {"h.org/dir/index.html", "sub/page.html", "h.org/dir/sub/page.html"},
       {"h.org/dir/index.html", "http://g.org/x.html", "g.org/x.html"},
       {"h.org/dir/index.html", "HTTP://g.org", "g.org/"},
+      // Every "http://" in any case goes, in one pass: text it joins stays.
+      {"h.org/d/i.html", "http://g.org/go?u=HtTp://x.org/", "g.org/go?u=x.org/"},
+      {"h.org/d/i.html", "hthttp://tp://x.com", "http:/x.com"},
+      {"h.org/d/i.html", "http:/g.org", "h.org/d/http:/g.org"},
       {"h.org/dir/index.html", "x.com.html", "x.com.html/"},  // ".com" names a host
       {"h.org/dir/index.html", "www.g.org", "www.g.org/"},
       {"h.org/dir/index.html", "WWW.OTHER.COM/x", "WWW.OTHER.COM/x"},  // any case names a host
