@@ -365,23 +365,18 @@ QString SpiderDatabase::NormaliseWebsite(const QString& site, bool keepSecureSch
     if (trimmed.startsWith(kSecureScheme, Qt::CaseInsensitive))
       return kSecureScheme + NormaliseWebsite(trimmed.mid(kSecureScheme.size()));
   }
-  // Every fragment below ends in "://". The usual website holds it once, after "http" (a link
-  // the crawl found): the first pass removes that, and when no "://" is left the other passes
-  // find nothing. Asked for every link, so that case skips the five case-blind searches.
-  const qsizetype mark = QStringView(site).indexOf(u"://");
-  if (mark < 0) return TrimSpaces(site);
-  if (mark >= 4 && QStringView(site).indexOf(u"://", mark + 3) < 0 &&
-      QStringView(site).mid(mark - 4, 4).compare(QLatin1String("http"), Qt::CaseInsensitive) == 0) {
-    QString rest = site.left(mark - 4);
-    rest.append(QStringView(site).mid(mark + 3));
-    if (!QStringView(rest).contains(u"://")) return TrimSpaces(rest);
-  }
   // Longest fragment first, so that each later pass catches what is left of a mistyped scheme.
   static const QLatin1String kFragments[] = {QLatin1String("http://"), QLatin1String("ttp://"),
                                              QLatin1String("tp://"), QLatin1String("p://"),
                                              QLatin1String("://")};
   QString text = site;
-  for (const QLatin1String fragment : kFragments) text = RemoveEveryOccurrence(text, fragment);
+  for (const QLatin1String fragment : kFragments) {
+    // Every fragment ends in "://": once none is left, no pass removes anything. Asked for every
+    // link, whose one "http://" goes in the first pass: the other four case-blind searches stay
+    // undone.
+    if (!QStringView(text).contains(u"://")) break;
+    text = RemoveEveryOccurrence(text, fragment);
+  }
   return TrimSpaces(text);
 }
 

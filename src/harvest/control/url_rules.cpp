@@ -29,35 +29,16 @@ bool HasDoubleSlash(QStringView text) {
   return false;
 }
 
-// Where the next "http://" (any letter case) starts at or after `from`, or -1: found by its
-// ":" and then "http" before it, which is far cheaper than Qt's case-blind search for a text.
-qsizetype NextScheme(QStringView text, qsizetype from) {
-  for (qsizetype at = text.indexOf(QChar(u':'), from + 4); at >= 0 && at + 2 < text.size();
+// Whether "http://" stands anywhere in text, any letter case: found by its ":" and then "http"
+// before it, which is far cheaper than Qt's case-blind search for a text.
+bool ContainsScheme(QStringView text) {
+  for (qsizetype at = text.indexOf(QChar(u':'), 4); at >= 0 && at + 2 < text.size();
        at = text.indexOf(QChar(u':'), at + 1)) {
     if (text[at + 1] == u'/' && text[at + 2] == u'/' &&
         text.mid(at - 4, 4).compare(QLatin1String("http"), Qt::CaseInsensitive) == 0)
-      return at - 4;
+      return true;
   }
-  return -1;
-}
-
-bool ContainsScheme(QStringView text) {
-  return NextScheme(text, 0) >= 0;
-}
-
-// RemoveAll(text, "http://", Qt::CaseInsensitive), the case asked for every link.
-QString RemoveSchemes(const QString& text) {
-  qsizetype hit = NextScheme(text, 0);
-  if (hit < 0) return text;
-  QString out;
-  out.reserve(text.size());
-  qsizetype from = 0;
-  for (; hit >= 0; hit = NextScheme(text, from)) {
-    out += QStringView(text).mid(from, hit - from);
-    from = hit + kScheme.size();
-  }
-  out += QStringView(text).mid(from);
-  return out;
+  return false;
 }
 
 // One pass of replacing "//" by "/": "///" becomes "//", which is why the rules run it more
@@ -149,7 +130,7 @@ QString PlainPageAddressUrl(const QString& website) {
       website.endsWith(QLatin1Char('/')) ? QStringView(website).chopped(1) : QStringView(website);
   // Most websites are stored without a scheme: nothing to remove, nothing to copy.
   if (!ContainsScheme(view)) return view.size() == website.size() ? website : view.toString();
-  return RemoveSchemes(view.toString());
+  return RemoveAll(view.toString(), kScheme, Qt::CaseInsensitive);
 }
 
 }  // namespace
@@ -209,7 +190,7 @@ QString UrlDirectory(const QString& address, const UrlRules& rules) {
 QString ResolveLink(const QString& link, const PageAddress& page) {
   QString out = link;
   const bool absolute = ContainsScheme(out);
-  if (absolute) out = RemoveSchemes(out);
+  if (absolute) out = RemoveAll(out, kScheme, Qt::CaseInsensitive);
 
   if (out.startsWith(QLatin1Char('/'))) {
     out = CollapseSlashesOnce(page.host + out);
@@ -226,7 +207,7 @@ std::optional<QString> ResolveLink(const QString& link, const PageAddress& page,
                                    const UrlRules& rules) {
   if (StartsSecure(link)) {
     if (!rules.secure) return std::nullopt;  // the plain crawl cannot fetch it
-    const QString rest = RemoveSchemes(link.mid(kSecureScheme.size()));
+    const QString rest = RemoveAll(link.mid(kSecureScheme.size()), kScheme, Qt::CaseInsensitive);
     if (rest.isEmpty() || rest.startsWith(QLatin1Char('/'))) return std::nullopt;  // no host
     return kSecureScheme + FinishLink(rest);
   }
