@@ -263,6 +263,9 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   ResultSites m_sites;
   QString m_sitesSearch;  // the search string the sites belong to
   std::array<QString, kMaxSocketCount> m_socketSites;
+  // The result site whose robots.txt each socket fetches: the site's other pages wait for it, so
+  // that a contact page on a host not asked yet is still taken before them.
+  std::array<QString, kMaxSocketCount> m_robotsSites;
   QString m_readingSite;
   QSet<QString> m_namedContact;  // queued for a link text that names a contact page
   QElapsedTimer m_sitesPanelAge;

@@ -31,9 +31,11 @@ bool PoliteScheduler::knowsRobots(const QString& website) const {
   return m_robots.contains(siteOf(website).origin);
 }
 
-PoliteScheduler::Answer PoliteScheduler::choose(const QStringList& queue, TimePoint now) const {
+PoliteScheduler::Answer PoliteScheduler::choose(const QStringList& queue, TimePoint now,
+                                                const HeldBack& heldBack) const {
   Answer answer;
   for (qsizetype k = 0; k < queue.size(); ++k) {
+    if (heldBack && heldBack(queue[k])) continue;
     const Site& site = siteOf(queue[k]);
     const auto rules = m_robots.constFind(site.origin);
     const bool known = !m_readsRobots || rules != m_robots.cend();
@@ -56,14 +58,16 @@ PoliteScheduler::Answer PoliteScheduler::choose(const QStringList& queue, TimePo
 // choose, site by site: a site's first row is its candidate when its host may start a fetch
 // (a drop when robots.txt refuses it), else its first row robots.txt refuses, if any. The
 // candidate earliest in the queue is the one choose would meet first.
-PoliteScheduler::AheadAnswer PoliteScheduler::chooseAhead(const QueueAhead& ahead,
-                                                          TimePoint now) const {
+PoliteScheduler::AheadAnswer PoliteScheduler::chooseAhead(const QueueAhead& ahead, TimePoint now,
+                                                          const HeldBack& heldBack) const {
   AheadAnswer answer;
   const QueueAhead::Row* best = nullptr;
   Action bestAction = Action::Fetch;
   for (const QueueAhead::Site& site : ahead.sites()) {
     if (site.rows.isEmpty()) continue;
     if (best && site.rows.first().row > best->row) continue;
+    // The rows of one host are all of one site.
+    if (heldBack && heldBack(site.rows.first().website)) continue;
     const auto rules = m_robots.constFind(site.origin);
     const bool known = !m_readsRobots || rules != m_robots.cend();
     if (!known && m_robotsPending.contains(site.origin)) continue;

@@ -7,6 +7,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -62,8 +63,10 @@ class PoliteScheduler {
 
   // Looks at the queue in order: the first website that robots.txt refuses is dropped, the first
   // whose host may start a fetch now is fetched (or its host's robots.txt, when not known yet).
-  // A host whose robots.txt is being fetched waits for it.
-  Answer choose(const QStringList& queue, TimePoint now) const;
+  // A host whose robots.txt is being fetched waits for it. Websites `heldBack` names are passed
+  // over as if they were not in the queue.
+  using HeldBack = std::function<bool(const QString& website)>;
+  Answer choose(const QStringList& queue, TimePoint now, const HeldBack& heldBack = {}) const;
 
   // The same choice among the rows read ahead of the table, which come after every website of a
   // queue passed to choose: the website is the first, in queue order, that choose would pick.
@@ -75,7 +78,8 @@ class PoliteScheduler {
     std::optional<AheadChoice> choice;
     std::optional<TimePoint> wakeAt;
   };
-  AheadAnswer chooseAhead(const QueueAhead& ahead, TimePoint now) const;
+  AheadAnswer chooseAhead(const QueueAhead& ahead, TimePoint now,
+                          const HeldBack& heldBack = {}) const;
 
   // A website's host (lower case), origin (scheme and host) and path with query.
   struct Site {

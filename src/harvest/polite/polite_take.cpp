@@ -40,9 +40,11 @@ void HarvestController::politeStartSearch() {
   m_ahead.clear();
   // The first take drops entry 0, as the classic take does.
   m_frontHandedOut = true;
+  m_robotsSites.fill(QString());
 }
 
 void HarvestController::politeFetchEnded(int16_t i) {
+  if (i >= 0 && i < kMaxSocketCount) m_robotsSites[i].clear();
   if (m_polite->fetchEnded(i)) politeWakeOneParkedSocket();
 }
 
@@ -58,13 +60,25 @@ void HarvestController::politeTake(int16_t i) {
   }
 
   const auto now = Clock::now();
+  // Staying on the result sites, a site whose robots.txt is on its way takes no other page
+  // meanwhile: the page that waits for it may be its contact page.
+  PoliteScheduler::HeldBack heldBack;
+  if (m_staying && std::any_of(m_robotsSites.cbegin(), m_robotsSites.cend(),
+                               [](const QString& site) { return !site.isEmpty(); })) {
+    heldBack = [this](const QString& website) {
+      const QString site = m_sites.siteOf(website);
+      return !site.isEmpty() &&
+             std::find(m_robotsSites.cbegin(), m_robotsSites.cend(), site) != m_robotsSites.cend();
+    };
+  }
   while (bHarvesting) {
     // The preview first, then the rows of the table beyond it.
-    const PoliteScheduler::Answer answer = m_polite->choose(m_preview, now);
+    const PoliteScheduler::Answer answer = m_polite->choose(m_preview, now, heldBack);
     std::optional<PoliteScheduler::AheadChoice> ahead;
     if (!answer.choice) {
-      PoliteScheduler::AheadAnswer further = m_polite->chooseAhead(m_ahead, now);
-      while (!further.choice && politeReadAhead()) further = m_polite->chooseAhead(m_ahead, now);
+      PoliteScheduler::AheadAnswer further = m_polite->chooseAhead(m_ahead, now, heldBack);
+      while (!further.choice && politeReadAhead())
+        further = m_polite->chooseAhead(m_ahead, now, heldBack);
       if (!further.choice) {
         politeArmWake(EarlierOf(answer.wakeAt, further.wakeAt));
         return parkSocket(i);
@@ -104,6 +118,7 @@ void HarvestController::politeTake(int16_t i) {
       if (lAdvanceCount > 0) --lAdvanceCount;
       QString robots = m_polite->robotsAddressOf(website);
       m_polite->robotsStarted(i, website, now);
+      if (m_staying) m_robotsSites[i] = m_sites.siteOf(website);
       m_parked[i] = false;
       m_fetcher->StartFetchReading(i, robots, qsizetype(kRobotsMaxBytes) + kRobotsHeaderAllowance);
       politeWakeOneParkedSocket();
