@@ -48,6 +48,38 @@ struct ChoiceCase {
 
 class ChooseAheadTest : public ::testing::TestWithParam<ChoiceCase> {};
 
+// Websites held back (a result site whose robots.txt is on its way) are passed over by both
+// walks, whatever their hosts' state.
+TEST(ChooseHeldBack, BothWalksPassOverTheWebsitesHeldBack) {
+  PoliteScheduler polite;
+  SetUpHosts(polite);
+  const QStringList queue = {"c.test/x", "c.test/y", "e.test/x", "a.test/3"};
+  QueueAhead ahead;
+  qint64 row = 1;
+  for (const QString& website : queue) {
+    const PoliteScheduler::Site site = polite.splitSite(website);
+    ahead.add(row++, website, site.host, site.origin, site.path);
+  }
+  const struct {
+    const char* heldPrefix;  // websites beginning with it are held back
+    const char* website;     // nullptr: nothing to take
+  } cases[] = {{"", "c.test/x"}, {"c.test", "e.test/x"}, {"a", "c.test/x"}};
+  for (const auto& c : cases) {
+    const QString prefix = QString::fromLatin1(c.heldPrefix);
+    const PoliteScheduler::HeldBack heldBack = [&prefix](const QString& website) {
+      return !prefix.isEmpty() && website.startsWith(prefix);
+    };
+    const auto walk = polite.choose(queue, kNow, heldBack);
+    const auto further = polite.chooseAhead(ahead, kNow, heldBack);
+    ASSERT_TRUE(walk.choice && further.choice) << c.heldPrefix;
+    EXPECT_EQ(queue[walk.choice->index], QString::fromLatin1(c.website)) << c.heldPrefix;
+    EXPECT_EQ(further.choice->website, QString::fromLatin1(c.website)) << c.heldPrefix;
+  }
+  const PoliteScheduler::HeldBack all = [](const QString&) { return true; };
+  EXPECT_FALSE(polite.choose(queue, kNow, all).choice);
+  EXPECT_FALSE(polite.chooseAhead(ahead, kNow, all).choice);
+}
+
 TEST_P(ChooseAheadTest, PicksWhatAWalkOfTheQueueWould) {
   const ChoiceCase& c = GetParam();
   PoliteScheduler polite;

@@ -64,7 +64,7 @@ class PoliteScheduler {
   // Looks at the queue in order: the first website that robots.txt refuses is dropped, the first
   // whose host may start a fetch now is fetched (or its host's robots.txt, when not known yet).
   // A host whose robots.txt is being fetched waits for it. Websites `heldBack` names are passed
-  // over as if they were not in the queue.
+  // over as if they were not in the queue; it names whole hosts (all websites of a host alike).
   using HeldBack = std::function<bool(const QString& website)>;
   Answer choose(const QStringList& queue, TimePoint now, const HeldBack& heldBack = {}) const;
 
