@@ -100,6 +100,19 @@ constexpr std::array<bool, 256> MakePlainTable() {
 }
 constexpr std::array<bool, 256> kPlain = MakePlainTable();
 
+// The first characters of the tags the converter acts on, in either case: "!--", BODY, BR, LI,
+// OL, OPTION, P, SCRIPT, TABLE, TD, TH, TITLE, TR, UL.
+constexpr std::array<bool, 256> MakeRuledTagFirstTable() {
+  std::array<bool, 256> ruled{};
+  for (char c : std::string_view("BLOPSTU")) {
+    ruled[static_cast<unsigned char>(c)] = true;
+    ruled[static_cast<unsigned char>(c - 'A' + 'a')] = true;
+  }
+  ruled['!'] = true;
+  return ruled;
+}
+constexpr std::array<bool, 256> kRuledTagFirst = MakeRuledTagFirstTable();
+
 class Converter {
  public:
   Converter(std::string_view html, const YieldFn& yield)
@@ -121,6 +134,7 @@ class Converter {
   void CopyTitle();
   bool MeasureRowIsShort(std::size_t from);
   Step TextCharacter();
+  void TextRun();
   void Space();
   Step CommentEnd();
   void Entity();
@@ -152,6 +166,9 @@ class Converter {
 
   std::string m_out;
   std::size_t m_pos = 0;
+  // A run of text stops after this position: the next yield is due there (the last character
+  // when nothing yields).
+  std::size_t m_runEnd = 0;
   // Wider than 16 bits so that a long word or list cannot overflow them.
   long m_column = 0;
   bool m_inBody = false;
@@ -173,7 +190,8 @@ class Converter {
 std::string Converter::Run() {
   if (m_html.empty()) return m_out;
   m_out.reserve(m_html.size());
-  std::size_t nextYield = kYieldEvery;
+  const bool yields = static_cast<bool>(m_yield);
+  m_runEnd = yields ? kYieldEvery : m_last;
   for (m_pos = 0; m_pos <= m_last; ++m_pos) {
     const char c = m_html[m_pos];
     if (c == '<' && !m_inComment) {
@@ -184,9 +202,9 @@ std::string Converter::Run() {
       // Outside the body text does nothing and comments cannot start: go to the next tag.
       m_pos = Find('<', m_pos + 1, m_html.size()) - 1;
     }
-    if (m_yield && m_pos >= nextYield) {
+    if (yields && m_pos >= m_runEnd) {
       m_yield();
-      nextYield = m_pos + kYieldEvery;
+      m_runEnd = m_pos + kYieldEvery;
     }
   }
   return m_out;
@@ -246,6 +264,8 @@ Converter::Step Converter::LookPastWhiteSpace() {
 }
 
 void Converter::ApplyOpeningTag(std::string_view tag) {
+  // Most tags have no rule here (A, DIV, IMG, META...); their first letter tells at once.
+  if (tag.empty() || !kRuledTagFirst[Byte(tag.front())]) return;
   if (StartsNoCase(tag, "TITLE")) {
     CopyTitle();
   } else if (StartsNoCase(tag, "BODY")) {
@@ -305,6 +325,8 @@ void Converter::ApplyOpeningTag(std::string_view tag) {
 }
 
 void Converter::ApplyClosingTag(std::string_view tag) {
+  const std::size_t named = tag.find_first_not_of(' ', 1);
+  if (named == kNone || !kRuledTagFirst[Byte(tag[named])]) return;
   if (StartsIgnoringSpaces(tag, "/SCRIPT")) m_inScript = false;
   if (!m_textSeen) return;
   if (StartsIgnoringSpaces(tag, "/OL")) {
@@ -390,24 +412,12 @@ bool Converter::MeasureRowIsShort(std::size_t from) {
 
 Converter::Step Converter::TextCharacter() {
   const char c = m_html[m_pos];
-  if (kPlain[Byte(c)]) {
-    // A run of such characters acts as each of them would one by one.
-    std::size_t end = m_pos + 1;
-    while (end <= m_last && kPlain[Byte(m_html[end])]) ++end;
-    m_textSeen = true;
-    if (!m_inComment && !m_inScript) {
-      Write(m_html.substr(m_pos, end - m_pos));
-      ClearBreakFlags();
-      m_column += static_cast<long>(end - m_pos);
-    }
-    m_pos = end - 1;
+  if (kPlain[Byte(c)] || Byte(c) <= 32) {
+    TextRun();
     return Step::kGoOn;
   }
   switch (c) {
     case '<':  // only inside a comment
-      return Step::kGoOn;
-    case ' ':
-      Space();
       return Step::kGoOn;
     case '-':
       if (!m_textSeen) return Step::kGoOn;
@@ -419,11 +429,39 @@ Converter::Step Converter::TextCharacter() {
     case '&':
       Entity();
       return Step::kGoOn;
-    default:  // control characters
-      m_textSeen = true;
-      if (Byte(c) < 31) Space();
+    default:
       return Step::kGoOn;
   }
+}
+
+// Words and the white space between them, up to the next character with a rule of its own (or
+// the next yield), acting as each character would one by one: the words are written in runs,
+// white space writes one space for a run, and control characters count as text.
+void Converter::TextRun() {
+  const bool writes = !m_inComment && !m_inScript;
+  std::size_t pos = m_pos;
+  for (;;) {
+    const unsigned char c = Byte(m_html[pos]);
+    if (kPlain[c]) {
+      std::size_t end = pos + 1;
+      while (end <= m_last && kPlain[Byte(m_html[end])]) ++end;
+      m_textSeen = true;
+      if (writes) {
+        Write(m_html.substr(pos, end - pos));
+        ClearBreakFlags();
+        m_column += static_cast<long>(end - pos);
+      }
+      pos = end;
+    } else if (c <= 32) {
+      if (c != ' ') m_textSeen = true;
+      if (c != 31) Space();
+      ++pos;
+    } else {
+      break;
+    }
+    if (pos > m_last || pos > m_runEnd) break;
+  }
+  m_pos = pos - 1;
 }
 
 // White space writes one space for a run, and wraps the line once it reaches the wrap column.

@@ -362,11 +362,19 @@ TEST(HtmlToText, AFileThatCannotBeWrittenIsIgnored) {
 }
 
 TEST(HtmlToText, YieldsNowAndThenButNotPerCharacter) {
-  const std::string page = Body(Repeat("word <b>bold</b> &amp; ", 40000));  // about 1 MB
-  int calls = 0;
-  HtmlToText(page, "", [&calls] { ++calls; });
-  EXPECT_GE(calls, static_cast<int>(page.size() / 8192));
-  EXPECT_LE(calls, static_cast<int>(page.size() / 1000));
+  // About 1 MB each: tags every few characters, and long stretches of text without a tag, which
+  // the converter takes in runs and must still break for the yield.
+  const std::string pages[] = {
+      Body(Repeat("word <b>bold</b> &amp; ", 40000)),
+      Body(Repeat("words and spaces ", 60000)),
+      Body("x" + Repeat(" \r\n\t ", 200000)),
+  };
+  for (const std::string& page : pages) {
+    int calls = 0;
+    HtmlToText(page, "", [&calls] { ++calls; });
+    EXPECT_GE(calls, static_cast<int>(page.size() / 8192));
+    EXPECT_LE(calls, static_cast<int>(page.size() / 1000));
+  }
 }
 
 TEST(RemoveSpaces, DropsEverySpaceOnly) {
