@@ -435,11 +435,16 @@ Converter::Step Converter::TextCharacter() {
 }
 
 // Words and the white space between them, up to the next character with a rule of its own (or
-// the next yield), acting as each character would one by one: the words are written in runs,
-// white space writes one space for a run, and control characters count as text.
+// the next yield), acting as each character would one by one: white space writes one space for
+// a run, control characters count as text. What is written as it stands in the page (words and
+// the single spaces between them) is appended a line at a time, not a word at a time.
 void Converter::TextRun() {
   const bool writes = !m_inComment && !m_inScript;
   std::size_t pos = m_pos;
+  std::size_t copyFrom = pos;  // the page's bytes from here to pos are yet to be written
+  const auto copy = [&] {
+    if (writes && pos > copyFrom) Write(m_html.substr(copyFrom, pos - copyFrom));
+  };
   for (;;) {
     const unsigned char c = Byte(m_html[pos]);
     if (kPlain[c]) {
@@ -447,20 +452,31 @@ void Converter::TextRun() {
       while (end <= m_last && kPlain[Byte(m_html[end])]) ++end;
       m_textSeen = true;
       if (writes) {
-        Write(m_html.substr(pos, end - pos));
         ClearBreakFlags();
         m_column += static_cast<long>(end - pos);
       }
       pos = end;
+    } else if (c == ' ' && !m_lastWasSpace) {
+      // Space() for a space that writes itself.
+      m_lastWasSpace = true;
+      ++pos;
+      if (++m_column >= kWrapColumn) {
+        copy();
+        copyFrom = pos;
+        Write(kLineBreak);
+        m_column = 0;
+      }
     } else if (c <= 32) {
+      copy();
       if (c != ' ') m_textSeen = true;
       if (c != 31) Space();
-      ++pos;
+      copyFrom = ++pos;
     } else {
       break;
     }
     if (pos > m_last || pos > m_runEnd) break;
   }
+  copy();
   m_pos = pos - 1;
 }
 

@@ -167,6 +167,13 @@ TEST(PageLinksTest, FilterLooksAtSchemeAndPath) {
       {"page:2", true},  // a scheme of its own
       {"/a:b/page.html", false},
       {"", false},
+      {"page.", false},            // an empty extension
+      {"font.WOFF2", true},        // the longest extension, in capitals
+      {"font.woff22", false},      // longer than any
+      {"clip.3gp", true},          // the first in sorted order
+      {"slides.pptx", true},       // the last
+      {"site.tar.gz", true},       // only the last extension counts
+      {"noextension", false},
   };
   for (const auto& c : cases) EXPECT_EQ(PageLinkFilterDrops(c.link), c.dropped) << c.link;
 }
