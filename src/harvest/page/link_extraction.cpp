@@ -1,6 +1,6 @@
 #include "harvest/page/link_extraction.h"
 
-#include <QByteArray>
+#include <QByteArrayView>
 #include <QUtf8StringView>
 
 #include <algorithm>
@@ -166,7 +166,9 @@ std::string SchemeOf(std::string_view link) {
 
 // The path of a link: without its scheme and host when it names them, up to its query.
 std::string_view PathOf(std::string_view link, bool hasScheme) {
-  link = link.substr(0, link.find_first_of("?#"));
+  link = link.substr(0, std::find_if(link.begin(), link.end(),
+                                     [](char c) { return c == '?' || c == '#'; }) -
+                            link.begin());
   if (hasScheme) link.remove_prefix(link.find(':') + 1);
   if (link.starts_with("//")) {
     const std::size_t slash = link.find('/', 2);
@@ -285,7 +287,7 @@ PageLinks PageLinkReader::finish() {
 }
 
 QString ShownLinkText(const std::string& bytes) {
-  const QByteArray raw = QByteArray::fromStdString(bytes);
+  const QByteArrayView raw(bytes.data(), qsizetype(bytes.size()));
   return QUtf8StringView(raw).isValidUtf8() ? QString::fromUtf8(raw) : QString::fromLatin1(raw);
 }
 
