@@ -1,5 +1,7 @@
 #include "harvest/control/url_rules.h"
 
+#include <QStringMatcher>
+
 #include <QStringList>
 #include <array>
 
@@ -8,13 +10,19 @@ namespace {
 
 const QString kScheme = QStringLiteral("http://");
 
-// Removes every occurrence in one left-to-right pass: text joined by a removal is not removed
-// again by the same pass.
-QString RemoveAll(const QString& text, const QString& fragment, Qt::CaseSensitivity cs) {
+// "http://" in any letter case and as written. A matcher finds the scheme in a link several
+// times faster than QString::indexOf ignoring case does, and is built once.
+const QStringMatcher kSchemeAnyCase(kScheme, Qt::CaseInsensitive);
+const QStringMatcher kSchemeAsWritten(kScheme, Qt::CaseSensitive);
+
+// Removes every occurrence of the fragment in one left-to-right pass: text joined by a removal
+// is not removed again by the same pass.
+QString RemoveAll(const QString& text, const QStringMatcher& fragment) {
   QString out;
   out.reserve(text.size());
   qsizetype from = 0;
-  for (qsizetype hit; (hit = text.indexOf(fragment, from, cs)) >= 0; from = hit + fragment.size())
+  const qsizetype length = fragment.pattern().size();
+  for (qsizetype hit; (hit = fragment.indexIn(text, from)) >= 0; from = hit + length)
     out += QStringView(text).mid(from, hit - from);
   out += QStringView(text).mid(from);
   return out;
@@ -130,7 +138,7 @@ QString PlainPageAddressUrl(const QString& website) {
       website.endsWith(QLatin1Char('/')) ? QStringView(website).chopped(1) : QStringView(website);
   // Most websites are stored without a scheme: nothing to remove, nothing to copy.
   if (!ContainsScheme(view)) return view.size() == website.size() ? website : view.toString();
-  return RemoveAll(view.toString(), kScheme, Qt::CaseInsensitive);
+  return RemoveAll(view.toString(), kSchemeAnyCase);
 }
 
 }  // namespace
@@ -165,7 +173,7 @@ PageAddress DecomposePageAddress(const QString& website, const UrlRules& rules) 
     a.path = QStringLiteral("/");
   } else {
     hostPart = a.curUrl.left(slash + 1);
-    a.path = RemoveAll(a.url, hostPart, Qt::CaseSensitive);
+    a.path = RemoveAll(a.url, QStringMatcher(hostPart));
   }
   a.host = hostPart;
   a.host.remove(QLatin1Char('/'));
@@ -179,7 +187,7 @@ QString UrlDirectory(const QString& address, const UrlRules& rules) {
     return kSecureScheme + UrlDirectory(address.mid(kSecureScheme.size()));
   QString s = address;
   const bool hadScheme = ContainsScheme(s);
-  if (hadScheme) s = RemoveAll(s, kScheme, Qt::CaseSensitive);
+  if (hadScheme) s = RemoveAll(s, kSchemeAsWritten);
   if (!s.isEmpty() && s.endsWith(QLatin1Char('/'))) s.chop(1);
   QString d = s.left(s.lastIndexOf(QLatin1Char('/')) + 1);
   if (hadScheme) d.prepend(kScheme);
@@ -190,7 +198,7 @@ QString UrlDirectory(const QString& address, const UrlRules& rules) {
 QString ResolveLink(const QString& link, const PageAddress& page) {
   QString out = link;
   const bool absolute = ContainsScheme(out);
-  if (absolute) out = RemoveAll(out, kScheme, Qt::CaseInsensitive);
+  if (absolute) out = RemoveAll(out, kSchemeAnyCase);
 
   if (out.startsWith(QLatin1Char('/'))) {
     out = CollapseSlashesOnce(page.host + out);
@@ -207,7 +215,7 @@ std::optional<QString> ResolveLink(const QString& link, const PageAddress& page,
                                    const UrlRules& rules) {
   if (StartsSecure(link)) {
     if (!rules.secure) return std::nullopt;  // the plain crawl cannot fetch it
-    const QString rest = RemoveAll(link.mid(kSecureScheme.size()), kScheme, Qt::CaseInsensitive);
+    const QString rest = RemoveAll(link.mid(kSecureScheme.size()), kSchemeAnyCase);
     if (rest.isEmpty() || rest.startsWith(QLatin1Char('/'))) return std::nullopt;  // no host
     return kSecureScheme + FinishLink(rest);
   }
