@@ -94,7 +94,7 @@ QString ResultSites::siteOf(const QString& website) const {
     if (m_sites.contains(host)) return host;
     const qsizetype dot = host.indexOf(QLatin1Char('.'));
     if (dot < 0) break;
-    host = host.mid(dot + 1);
+    host.remove(0, dot + 1);  // in place: asked for every link of every page
   }
   return QString();
 }
