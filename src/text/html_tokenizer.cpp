@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "text/entity_decoder.h"
+#include "text/packed_name.h"
 
 namespace norvane {
 namespace {
@@ -175,15 +176,6 @@ std::string DecodeCharacterReferences(std::string_view text, bool inAttribute) {
 }
 
 namespace {
-
-// A name of at most seven bytes as one number, its length in the top byte: names compare as
-// numbers, and a switch over them is a handful of compares.
-constexpr std::uint64_t PackedName(std::string_view name) {
-  std::uint64_t packed = std::uint64_t(name.size()) << 56;
-  for (std::size_t k = 0; k < name.size(); ++k)
-    packed |= std::uint64_t(static_cast<unsigned char>(name[k])) << (8 * k);
-  return packed;
-}
 
 }  // namespace
 

@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 #include "text/html_tokenizer.h"
+#include "text/packed_name.h"
 
 namespace norvane {
 namespace {
@@ -178,10 +180,10 @@ std::string_view PathOf(std::string_view link, bool hasScheme) {
 }
 
 bool NamesAFileThatIsNoPage(std::string_view path) {
-  // Sorted, so that each link's extension is found in a few comparisons: asked of every link of
-  // every page, a walk through the whole list cost more than resolving the link.
+  // Sorted numbers, so that each link's extension is found in a few compares: asked of every link
+  // of every page, a walk through the list of texts cost more than resolving the link.
   static constexpr auto kExtensions = [] {
-    auto extensions = std::to_array<std::string_view>({
+    constexpr std::string_view kNames[] = {
         // images
         "jpg", "jpeg", "png", "gif", "bmp", "webp", "svg", "svgz", "ico", "tif", "tiff", "avif",
         "heic",
@@ -197,9 +199,11 @@ bool NamesAFileThatIsNoPage(std::string_view path) {
         "zip", "rar", "7z", "gz", "tgz", "tar", "bz2", "xz", "exe", "msi", "dmg", "apk", "deb",
         "rpm", "iso", "jar",
         // documents
-        "pdf", "doc", "docx", "xls", "xlsx", "ppt", "pptx"});
-    std::sort(extensions.begin(), extensions.end());
-    return extensions;
+        "pdf", "doc", "docx", "xls", "xlsx", "ppt", "pptx"};
+    std::array<std::uint64_t, std::size(kNames)> packed{};
+    for (std::size_t k = 0; k < packed.size(); ++k) packed[k] = PackedName(kNames[k]);
+    std::sort(packed.begin(), packed.end());
+    return packed;
   }();
   constexpr std::size_t kLongest = 5;
   const std::size_t slash = path.rfind('/');
@@ -210,7 +214,7 @@ bool NamesAFileThatIsNoPage(std::string_view path) {
   const std::size_t length = name.size() - dot - 1;
   for (std::size_t k = 0; k < length; ++k) lower[k] = AsciiLower(name[dot + 1 + k]);
   return std::binary_search(kExtensions.begin(), kExtensions.end(),
-                            std::string_view(lower, length));
+                            PackedName(std::string_view(lower, length)));
 }
 
 }  // namespace
