@@ -278,6 +278,12 @@ TEST(HtmlToTextWrap, LinesBreakAfterTheFirstSpaceFromColumn75) {
        std::string(100, 'a') + " \r\nb"},
       {"line breaks reset the column", Body(std::string(70, 'a') + "<br>" + words20),
        std::string(70, 'a') + "\r\n" + Repeat("word ", 15) + "\r\n" + Repeat("word ", 4) + "word"},
+      {"a tab at column 75 wraps as a space does", Body(Repeat("word ", 14) + "word\tword"),
+       Repeat("word ", 15) + "\r\nword"},
+      {"two spaces at column 75 wrap once", Body(Repeat("word ", 14) + "word  word"),
+       Repeat("word ", 15) + "\r\nword"},
+      {"a space after the wrap is dropped", Body(Repeat("word ", 15) + " word"),
+       Repeat("word ", 15) + "\r\nword"},
   });
 }
 
