@@ -127,8 +127,12 @@ std::string LinkAsRead(std::string_view value) {
   while (!value.empty() && IsUrlSpace(value.back())) value.remove_suffix(1);
   std::string link;
   link.reserve(value.size());
-  for (char c : value)
-    if (c != '\t' && c != '\n' && c != '\r') link += c;
+  for (std::size_t from = 0; from < value.size();) {
+    std::size_t to = from;
+    while (to < value.size() && value[to] != '\t' && value[to] != '\n' && value[to] != '\r') ++to;
+    link.append(value.substr(from, to - from));
+    from = to + 1;
+  }
   return link;
 }
 
