@@ -429,7 +429,7 @@ Converter::Step Converter::TextCharacter() {
     case '&':
       Entity();
       return Step::kGoOn;
-    default:
+    default:  // every other character is a text run's
       return Step::kGoOn;
   }
 }

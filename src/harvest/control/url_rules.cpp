@@ -1,8 +1,7 @@
 #include "harvest/control/url_rules.h"
 
-#include <QStringMatcher>
-
 #include <QStringList>
+#include <QStringMatcher>
 #include <array>
 
 namespace norvane {
