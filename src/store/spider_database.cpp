@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringMatcher>
 #include <algorithm>
 #include <chrono>
 #include <iterator>
@@ -12,6 +13,7 @@
 #include <sqlite3.h>
 
 #include "common/log_categories.h"
+#include "common/remove_every.h"
 #include "store/spider_schema.h"
 
 namespace norvane {
@@ -20,24 +22,6 @@ namespace {
 
 // The previews show at most this many rows.
 constexpr int kPreviewRows = 20;
-
-// Removes every occurrence of fragment in one left-to-right pass: text that comes together
-// only after a removal is not removed again by the same pass.
-QString RemoveEveryOccurrence(const QString& text, QLatin1String fragment) {
-  // Most texts hold no fragment at all: they are passed on shared, not copied.
-  if (!text.contains(fragment, Qt::CaseInsensitive)) return text;
-  QString result;
-  result.reserve(text.size());
-  qsizetype from = 0;
-  for (;;) {
-    const qsizetype hit = text.indexOf(fragment, from, Qt::CaseInsensitive);
-    if (hit < 0) break;
-    result += QStringView(text).mid(from, hit - from);
-    from = hit + fragment.size();
-  }
-  result += QStringView(text).mid(from);
-  return result;
-}
 
 // The fault an SQLite result code stands for.
 StoreFault FaultOfError(int code, StoreFault otherwise) {
@@ -366,11 +350,14 @@ QString SpiderDatabase::NormaliseWebsite(const QString& site, bool keepSecureSch
       return kSecureScheme + NormaliseWebsite(trimmed.mid(kSecureScheme.size()));
   }
   // Longest fragment first, so that each later pass catches what is left of a mistyped scheme.
-  static const QLatin1String kFragments[] = {QLatin1String("http://"), QLatin1String("ttp://"),
-                                             QLatin1String("tp://"), QLatin1String("p://"),
-                                             QLatin1String("://")};
+  static const QStringMatcher kFragments[] = {
+      QStringMatcher(QStringLiteral("http://"), Qt::CaseInsensitive),
+      QStringMatcher(QStringLiteral("ttp://"), Qt::CaseInsensitive),
+      QStringMatcher(QStringLiteral("tp://"), Qt::CaseInsensitive),
+      QStringMatcher(QStringLiteral("p://"), Qt::CaseInsensitive),
+      QStringMatcher(QStringLiteral("://"), Qt::CaseInsensitive)};
   QString text = site;
-  for (const QLatin1String fragment : kFragments) {
+  for (const QStringMatcher& fragment : kFragments) {
     // Every fragment ends in "://": once none is left, no pass removes anything. Asked for every
     // link, whose one "http://" goes in the first pass: the other four case-blind searches stay
     // undone.

@@ -11,6 +11,7 @@
 #include "common/app_folder.h"
 #include "common/file_names.h"
 #include "common/log_categories.h"
+#include "common/remove_every.h"
 #include "common/settings_store.h"
 #include "common/text_file.h"
 #include "support/temp_app_folder.h"
@@ -82,6 +83,34 @@ TEST(FileBytes, ATwoPartWriteLeavesHeadThenTail) {
     EXPECT_EQ(back, w.head + w.tail);
   }
   EXPECT_FALSE(WriteFileBytes(dir.path().toStdString() + "/no/such/folder/x.txt", "x", "y"));
+}
+
+TEST(RemoveEveryOccurrence, OnePassLeftToRightInTheMatchersCase) {
+  const QStringMatcher anyCase(QStringLiteral("http://"), Qt::CaseInsensitive);
+  const QStringMatcher asWritten(QStringLiteral("http://"), Qt::CaseSensitive);
+  const struct {
+    const char16_t* text;
+    const QStringMatcher& fragment;
+    const char16_t* expected;
+  } cases[] = {
+      {u"", anyCase, u""},
+      {u"h.com/a", anyCase, u"h.com/a"},
+      {u"http://h.com/http://x", anyCase, u"h.com/x"},
+      {u"HTTP://h.com/hTtP://x", anyCase, u"h.com/x"},
+      {u"HTTP://h.com/http://x", asWritten, u"HTTP://h.com/x"},
+      {u"http://http://h.com", anyCase, u"h.com"},             // side by side
+      {u"hthttp://tp://h.com", anyCase, u"http://h.com"},      // joined by a removal: kept
+      {u"http:/h.com http//h", anyCase, u"http:/h.com http//h"},  // near misses
+      {u"Ka http://", anyCase, u"Ka "},               // other letters left as they are
+  };
+  for (const auto& c : cases) {
+    const QString text = QString::fromUtf16(c.text);
+    EXPECT_EQ(RemoveEveryOccurrence(text, c.fragment), QString::fromUtf16(c.expected))
+        << text.toStdString();
+  }
+  // Without an occurrence the text comes back shared, not copied.
+  const QString plain = QString::fromLatin1("h.com/page");
+  EXPECT_TRUE(RemoveEveryOccurrence(plain, anyCase).isSharedWith(plain));
 }
 
 TEST(FileNames, FileNameOfTakesTheTextAfterTheLastSeparator) {

@@ -4,6 +4,8 @@
 #include <QStringMatcher>
 #include <array>
 
+#include "common/remove_every.h"
+
 namespace norvane {
 namespace {
 
@@ -13,19 +15,6 @@ const QString kScheme = QStringLiteral("http://");
 // times faster than QString::indexOf ignoring case does, and is built once.
 const QStringMatcher kSchemeAnyCase(kScheme, Qt::CaseInsensitive);
 const QStringMatcher kSchemeAsWritten(kScheme, Qt::CaseSensitive);
-
-// Removes every occurrence of the fragment in one left-to-right pass: text joined by a removal
-// is not removed again by the same pass.
-QString RemoveAll(const QString& text, const QStringMatcher& fragment) {
-  QString out;
-  out.reserve(text.size());
-  qsizetype from = 0;
-  const qsizetype length = fragment.pattern().size();
-  for (qsizetype hit; (hit = fragment.indexIn(text, from)) >= 0; from = hit + length)
-    out += QStringView(text).mid(from, hit - from);
-  out += QStringView(text).mid(from);
-  return out;
-}
 
 // Whether text holds "//". Asked several times for every link: the search for one character is
 // far cheaper than Qt's search for a text.
@@ -130,7 +119,7 @@ QString PlainPageAddressUrl(const QString& website) {
       website.endsWith(QLatin1Char('/')) ? QStringView(website).chopped(1) : QStringView(website);
   // Most websites are stored without a scheme: nothing to remove, nothing to copy.
   if (!ContainsScheme(view)) return view.size() == website.size() ? website : view.toString();
-  return RemoveAll(view.toString(), kSchemeAnyCase);
+  return RemoveEveryOccurrence(view.toString(), kSchemeAnyCase);
 }
 
 }  // namespace
@@ -165,7 +154,7 @@ PageAddress DecomposePageAddress(const QString& website, const UrlRules& rules) 
     a.path = QStringLiteral("/");
   } else {
     hostPart = a.curUrl.left(slash + 1);
-    a.path = RemoveAll(a.url, QStringMatcher(hostPart));
+    a.path = RemoveEveryOccurrence(a.url, QStringMatcher(hostPart));
   }
   a.host = hostPart;
   a.host.remove(QLatin1Char('/'));
@@ -179,7 +168,7 @@ QString UrlDirectory(const QString& address, const UrlRules& rules) {
     return kSecureScheme + UrlDirectory(address.mid(kSecureScheme.size()));
   QString s = address;
   const bool hadScheme = ContainsScheme(s);
-  if (hadScheme) s = RemoveAll(s, kSchemeAsWritten);
+  if (hadScheme) s = RemoveEveryOccurrence(s, kSchemeAsWritten);
   if (!s.isEmpty() && s.endsWith(QLatin1Char('/'))) s.chop(1);
   QString d = s.left(s.lastIndexOf(QLatin1Char('/')) + 1);
   if (hadScheme) d.prepend(kScheme);
@@ -190,7 +179,7 @@ QString UrlDirectory(const QString& address, const UrlRules& rules) {
 QString ResolveLink(const QString& link, const PageAddress& page) {
   QString out = link;
   const bool absolute = ContainsScheme(out);
-  if (absolute) out = RemoveAll(out, kSchemeAnyCase);
+  if (absolute) out = RemoveEveryOccurrence(out, kSchemeAnyCase);
 
   if (out.startsWith(QLatin1Char('/'))) {
     out = CollapseSlashesOnce(page.host + out);
@@ -207,7 +196,7 @@ std::optional<QString> ResolveLink(const QString& link, const PageAddress& page,
                                    const UrlRules& rules) {
   if (StartsSecure(link)) {
     if (!rules.secure) return std::nullopt;  // the plain crawl cannot fetch it
-    const QString rest = RemoveAll(link.mid(kSecureScheme.size()), kSchemeAnyCase);
+    const QString rest = RemoveEveryOccurrence(link.mid(kSecureScheme.size()), kSchemeAnyCase);
     if (rest.isEmpty() || rest.startsWith(QLatin1Char('/'))) return std::nullopt;  // no host
     return kSecureScheme + FinishLink(rest);
   }
