@@ -6,7 +6,9 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <cerrno>
+#include <chrono>
 #include <memory>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -101,6 +103,21 @@ TEST(ConnectionOpenerTest, TheConnectionEndsWithItsReleaseOrTheSocketsNextOpen) 
     if (end == End::OpenerGone) opener.reset();
     EXPECT_TRUE(WaitFor([&] { return server.closedByPeer(0); }));
   }
+}
+
+// An answer still queued when the opener goes is never handed out, and its connection ends: the
+// descriptor on its way back is closed, not left open with nobody to close it.
+TEST(ConnectionOpenerTest, AnAnswerQueuedWhenTheOpenerGoesClosesItsConnection) {
+  Server server;
+  Answers answers;
+  auto opener = std::make_unique<ConnectionOpener>(
+      [&](const ConnectionOpener::Opened& o) { answers.list.push_back(o); });
+  opener->open(0, 1, QHostAddress::LocalHost, server.port(), "x");
+  // No events run meanwhile, so the answer waits in this thread's queue.
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  opener.reset();
+  EXPECT_TRUE(WaitFor([&] { return server.closedByPeer(0); }));
+  EXPECT_TRUE(answers.list.empty());
 }
 
 // A release without a wake waits for the opener's next work, or for a flush.
