@@ -3,9 +3,12 @@
 #include <QFile>
 #include <QHostInfo>
 #include <QTcpSocket>
+#include <cerrno>
+#include <cstring>
 
 #include "common/text_file.h"
 #include "crawl_fixture.h"
+#include "support/log_capture.h"
 
 namespace norvane::testing {
 namespace {
@@ -78,13 +81,19 @@ TEST_F(CrawlTest, SocketErrorsMoveOnAtOnce) {
   seedQueue({QStringLiteral("one.test"), QStringLiteral("two.test"), QStringLiteral("three.test")});
   auto crawl = startCrawler();  // ticks of a second: a time-out would take ten
   crawl->fetcher().setConnectTo(QStringLiteral("127.0.0.1"), closedPort());
+  const LogCapture log("norvane.crawl");
   QElapsedTimer clock;
   clock.start();
   crawl->StartSearch();
   ASSERT_TRUE(WaitFor([&] { return dry(*crawl); }, 3000));
   EXPECT_LT(clock.elapsed(), 3000);
-  for (const char* host : {"one.test", "two.test", "three.test"})
+  for (const char* host : {"one.test", "two.test", "three.test"}) {
     EXPECT_TRUE(crawl->fetcher().isSlowHost(QLatin1String(host))) << host;
+    // The line names the refusal as the system words it.
+    EXPECT_TRUE(log.has({QLatin1String(host) + QLatin1Char('/'), "reason: refused (",
+                         QString::fromLocal8Bit(std::strerror(ECONNREFUSED))}))
+        << log.lines().join(QLatin1Char('\n')).toStdString();
+  }
 }
 
 TEST_F(CrawlTest, FailedNameLookupMarksTheHostSlow) {

@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 
 #include "common/event_yield.h"
@@ -55,30 +56,9 @@ QString SocketErrorName(QAbstractSocket::SocketError error) {
   return QString::fromLatin1(QMetaEnum::fromType<QAbstractSocket::SocketError>().valueToKey(error));
 }
 
-// The socket error Qt reports for a failed connect's errno.
-QAbstractSocket::SocketError SocketErrorOf(int error) {
-  switch (error) {
-    case ECONNREFUSED:
-      return QAbstractSocket::ConnectionRefusedError;
-    case ETIMEDOUT:
-      return QAbstractSocket::SocketTimeoutError;
-    case ENETUNREACH:
-    case EHOSTUNREACH:
-    case ENETDOWN:
-      return QAbstractSocket::NetworkError;
-    case EACCES:
-    case EPERM:
-      return QAbstractSocket::SocketAccessError;
-    case EMFILE:
-    case ENFILE:
-    case ENOBUFS:
-    case ENOMEM:
-      return QAbstractSocket::SocketResourceError;
-    case EAFNOSUPPORT:
-      return QAbstractSocket::UnsupportedSocketOperationError;
-    default:
-      return QAbstractSocket::UnknownSocketError;
-  }
+// The log's reason for a failed connect or read of a connection from the opener.
+QString RefusedReason(int error) {
+  return QStringLiteral("refused (%1)").arg(QString::fromLocal8Bit(std::strerror(error)));
 }
 
 }  // namespace
@@ -324,7 +304,7 @@ void PageFetcher::connectionOpened(const ConnectionOpener::Opened& opened) {
     if (opened.descriptor >= 0) ::close(opened.descriptor);
     return;
   }
-  if (opened.descriptor < 0) return wscVersion_Error(opened.socket, SocketErrorOf(opened.error));
+  if (opened.descriptor < 0) return giveUpLater(opened.socket, RefusedReason(opened.error));
   c.descriptor = opened.descriptor;
   const FetchTicket t = ticket(opened.socket);
   wscVersion_Connect(opened.socket);
@@ -350,7 +330,7 @@ void PageFetcher::releaseOpened(int16_t i) {
 void PageFetcher::openedReadable(int16_t i) {
   FetchConnection& c = *m_connections[i];
   if (!c.opened || c.descriptor < 0) return;
-  if (const int error = readOpened(c)) return wscVersion_Error(i, SocketErrorOf(error));
+  if (const int error = readOpened(c)) return giveUpLater(i, RefusedReason(error));
   if (c.reading) return;  // the running handler takes it after its yield
   takeData(ticket(i));
 }
