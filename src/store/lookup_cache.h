@@ -14,6 +14,8 @@ namespace norvane {
 // as the lookups compare them (SQLite's NOCASE: the ASCII letters only), so it answers exactly
 // as the lookup would. The store keeps it in step with its own changes and empties it when the
 // file may differ (another program's change, a transaction that did not commit).
+// Without it the crawl on the loopback bench, pages of today's size, read 0.85 times the pages a
+// second at 1.18 times the CPU per page (medians of eight pairs of runs taken in turn).
 class LookupCache {
  public:
   // Answers beyond this many make it start over: a crawl asks about the links of the last few
