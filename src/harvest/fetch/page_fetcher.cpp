@@ -53,6 +53,18 @@ QString SocketErrorName(QAbstractSocket::SocketError error) {
   return QString::fromLatin1(QMetaEnum::fromType<QAbstractSocket::SocketError>().valueToKey(error));
 }
 
+// Once the response's header block has come whole: the body's length it announces, and the
+// received count without the block.
+void ReadHeaderBlock(FetchSlot& slot) {
+  if (slot.bHeaderDone) return;
+  const auto end = FindHeaderEndResuming(slot.strData, slot.lHeaderSearchFrom);
+  if (!end) return;
+  slot.bHeaderDone = true;
+  slot.lReceived -= int32_t(end->blockSize);
+  slot.lContentLength =
+      ContentLengthOf(std::string_view(slot.strData).substr(0, end->position - 1));
+}
+
 // The log's reason for a failed connect or read of a connection from the opener.
 QString RefusedReason(int error) {
   return QStringLiteral("refused (%1)").arg(QString::fromLocal8Bit(std::strerror(error)));
@@ -417,13 +429,7 @@ void PageFetcher::wscVersion_DataArrival(int16_t i, qint64 bytesTotal) {
     m_host.setProgressValue(int(std::lrint(percent)));
     if (!yieldKeeps(t)) return;
   }
-  if (slot.bHeaderDone) return;
-  const auto end = FindHeaderEndResuming(slot.strData, slot.lHeaderSearchFrom);
-  if (!end) return;
-  slot.bHeaderDone = true;
-  slot.lReceived -= int32_t(end->blockSize);
-  slot.lContentLength =
-      ContentLengthOf(std::string_view(slot.strData).substr(0, end->position - 1));
+  ReadHeaderBlock(slot);
 }
 
 void PageFetcher::wscVersion_Close(int16_t i) {
@@ -438,8 +444,11 @@ void PageFetcher::wscVersion_Close(int16_t i) {
   if (c.page.secure && c.state != State::Receiving)
     return giveUpLater(i, QStringLiteral("closed before the handshake"));
   FetchSlot& slot = c.slot;
-  // Bytes that arrived with the close and were not read yet belong to the page.
-  ReadInto(*c.socket, slot.strData, c.socket->bytesAvailable());
+  // Bytes that arrived with the close and were not read yet belong to the page. A close can come
+  // inside the data handler's yield, before that handler read anything: the record of the
+  // download is completed here then.
+  slot.lReceived += int32_t(ReadInto(*c.socket, slot.strData, c.socket->bytesAvailable()));
+  ReadHeaderBlock(slot);
   if (qsizetype(slot.strData.size()) > m_maxResponseBytes) {
     giveUp(i, QStringLiteral("size cap"));
     return;
