@@ -14,8 +14,8 @@ namespace norvane {
 namespace {
 
 // Items from another thread come back in order, one handler at a time: a handler that yields to
-// events does not see the next item begin inside it (the page replay relies on it, so that no
-// page's rows are mixed with another's).
+// events does not see the next item begin inside it (the opener's answers come back so, one
+// connect handler at a time).
 TEST(HandBackQueueTest, ItemsComeBackInOrderAndNeverInsideAnotherItemsYield) {
   for (const int items : {1, 3, 200}) {
     SCOPED_TRACE(items);
