@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <utility>
 
 namespace norvane {
@@ -41,9 +42,7 @@ bool SocketAddressOf(const QHostAddress& address, quint16 port, sockaddr_storage
 }  // namespace
 
 ConnectionOpener::ConnectionOpener(Done done)
-    : m_wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
-      // The answer's handler yields to events; answers that come meanwhile wait their turn.
-      m_answers([done = std::move(done)](Opened& opened) { done(opened); }) {
+    : m_wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)), m_done(std::move(done)) {
   m_thread = std::thread([this] { run(); });
 }
 
@@ -55,9 +54,6 @@ ConnectionOpener::~ConnectionOpener() {
   wake();
   m_thread.join();
   ::close(m_wake);
-  // Descriptors on their way back were never adopted by a socket.
-  for (const Opened& opened : m_answers.takeAll())
-    if (opened.descriptor >= 0) ::close(opened.descriptor);
 }
 
 void ConnectionOpener::open(int16_t socket, quint64 generation, const QHostAddress& address,
@@ -210,7 +206,20 @@ void ConnectionOpener::closeSlot(Slot& slot) {
 }
 
 void ConnectionOpener::answer(const Opened& opened) {
-  m_answers.push(opened);
+  // A descriptor on its way back belongs to the call: if the call is dropped, because the opener
+  // went first, the descriptor closes with it.
+  std::shared_ptr<Opened> held(new Opened(opened), [](Opened* o) {
+    if (o->descriptor >= 0) ::close(o->descriptor);
+    delete o;
+  });
+  QMetaObject::invokeMethod(
+      &m_back,
+      [this, held] {
+        const Opened answer = *held;
+        held->descriptor = -1;  // the handler's now
+        m_done(answer);
+      },
+      Qt::QueuedConnection);
 }
 
 }  // namespace norvane

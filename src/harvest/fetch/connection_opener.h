@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "harvest/fetch/fetch_slot.h"
-#include "harvest/fetch/hand_back_queue.h"
 
 namespace norvane {
 
@@ -38,9 +37,10 @@ class ConnectionOpener {
   };
   using Done = std::function<void(const Opened& opened)>;
 
-  // Every answer comes back through done, on the thread that created the opener.
+  // Every answer comes back through done, on the thread that created the opener, by a queued
+  // call of its own: a handler that yields to events may see the next answer inside it.
   explicit ConnectionOpener(Done done);
-  // Closes every descriptor it opened or holds; answers not handed back are dropped.
+  // Closes every descriptor it opened or holds, and those of answers not handed back yet.
   ~ConnectionOpener();
   ConnectionOpener(const ConnectionOpener&) = delete;
   ConnectionOpener& operator=(const ConnectionOpener&) = delete;
@@ -88,7 +88,10 @@ class ConnectionOpener {
   bool m_stopping = false;
 
   std::array<Slot, kMaxSocketCount> m_slots{};  // the thread's own
-  HandBackQueue<Opened> m_answers;
+  Done m_done;
+  // Lives with the creating thread: the answers are queued calls to it, and the calls still
+  // queued when it goes are dropped with it.
+  QObject m_back;
   std::thread m_thread;
 };
 
