@@ -1,7 +1,6 @@
 #include "harvest/fetch/fetch_connection.h"
 
 #include <QNetworkProxy>
-#include <QSocketNotifier>
 #include <QSslConfiguration>
 #include <QSslSocket>
 #include <QTcpSocket>
@@ -30,10 +29,6 @@ FetchConnection::FetchConnection(int16_t index, qint64 readAhead, const QSslConf
   // A secure page's request waits for the handshake.
   connect(secureSocket, &QSslSocket::encrypted, this, &FetchConnection::connected);
   secureSocket->setSslConfiguration(tls);
-
-  notifier = new QSocketNotifier(QSocketNotifier::Read, this);
-  notifier->setEnabled(false);
-  connect(notifier, &QSocketNotifier::activated, this, &FetchConnection::descriptorReadable);
 
   idleTimer = new QTimer(this);
   totalTimer = new QTimer(this);

@@ -5,12 +5,10 @@
 #include <QStringList>
 #include <QTimer>
 #include <cstdint>
-#include <string>
 
 #include "harvest/control/url_rules.h"
 #include "harvest/fetch/fetch_slot.h"
 
-class QSocketNotifier;
 class QSslConfiguration;
 class QSslSocket;
 class QTcpSocket;
@@ -28,7 +26,7 @@ namespace norvane {
 // unconnected, because a fetch changes sockets only when it connects, after its previous
 // connection was aborted.
 //
-// It owns its sockets, timers and notifier and passes on their events by its signals; what a
+// It owns its sockets and timers and passes on their events by its signals; what a
 // fetch makes of them (the page, a redirect, a give-up) is the fetcher's, whose rules span the
 // sockets (the shared budget, the slow hosts).
 class FetchConnection : public QObject {
@@ -54,17 +52,9 @@ class FetchConnection : public QObject {
   State state = State::Idle;
   quint64 generation = 0;
   bool waitingForBudget = false;  // data left unread until the sockets hold less
-  // The connection came from the opener: its request was sent there, and the opener holds a
-  // duplicate of it until it is released. Such a connection is read here straight from its
-  // descriptor when `notifier` says it is readable, without a socket object around it: what was
-  // read waits in `pending` until the fetch takes it, and `remoteClosed` says the server's close
-  // came after it. `socket` then stays unconnected.
+  // The connection came from the opener, which sent its request and holds a duplicate of it
+  // until it is released; the plain socket reads it.
   bool opened = false;
-  int descriptor = -1;
-  QSocketNotifier* notifier = nullptr;
-  std::string pending;
-  bool remoteClosed = false;
-  bool reading = false;     // the data handler runs: reads in its yields only fill `pending`
   int hops = 0;             // redirects followed in this fetch
   qsizetype readLimit = 0;  // where reading stops for this fetch (0: only the memory limit)
   QStringList chain;        // the addresses this fetch was sent to, the asked one first
@@ -95,9 +85,8 @@ class FetchConnection : public QObject {
   void dataArrived();
   void closed();  // by the server
   void failed(QAbstractSocket::SocketError error);
-  void descriptorReadable();  // the opener's connection holds data or its close
-  void idleTick();            // timTimeout
-  void totalTick();           // timTimeout2
+  void idleTick();   // timTimeout
+  void totalTick();  // timTimeout2
 };
 
 // A fetch as it stood when a handler began. The crawl yields to the event loop inside its

@@ -2,8 +2,6 @@
 
 #include <unistd.h>
 #include <QMetaEnum>
-#include <QScopedValueRollback>
-#include <QSocketNotifier>
 #include <QSslConfiguration>
 #include <QSslSocket>
 #include <QStringBuilder>
@@ -11,7 +9,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -106,7 +103,6 @@ void PageFetcher::setSocketCount(int count) {
     connect(c, &FetchConnection::closed, this, [this, i] { wscVersion_Close(i); });
     connect(c, &FetchConnection::failed, this,
             [this, i](QAbstractSocket::SocketError error) { wscVersion_Error(i, error); });
-    connect(c, &FetchConnection::descriptorReadable, this, [this, i] { openedReadable(i); });
     connect(c, &FetchConnection::idleTick, this, [this, i] { timTimeout_Timer(i); });
     connect(c, &FetchConnection::totalTick, this, [this, i] { timTimeout2_Timer(i); });
   }
@@ -197,8 +193,7 @@ void PageFetcher::readRestLater(int16_t i) {
   // until that data is taken: it would sit there until the time-out.
   const FetchConnection& c = *m_connections[i];
   if (!c.busy() || c.waitingForBudget || !m_host.harvesting()) return;
-  // A server's close that came during the handler's yields is seen there too.
-  if (available(c) > 0 || (c.opened && c.remoteClosed)) readLater(ticket(i));
+  if (c.socket->bytesAvailable() > 0) readLater(ticket(i));
 }
 
 void PageFetcher::readLater(const FetchTicket& t) {
@@ -299,10 +294,10 @@ void PageFetcher::connectTo(FetchConnection& c, const QString& hostOrAddress, qu
     c.plainSocket->connectToHost(hostOrAddress, port);
     return;
   }
-  // A plain connection to an address is opened on the opener's thread and read from its
-  // descriptor: Qt's own socket for the same connection cost about a quarter of the pages per
-  // second on the loopback bench with pages of today's size (0.76 times, and 1.16 times the CPU
-  // per page: medians of ten pairs of runs taken in turn).
+  // A plain connection to an address is opened, sent its request and finally torn down on the
+  // opener's thread; the plain socket reads it in between. The socket connecting by itself cost
+  // about a quarter of the pages per second on the loopback bench with pages of today's size
+  // (0.76 times, and 1.16 times the CPU per page: medians of ten pairs of runs taken in turn).
   c.opened = true;
   m_opener.open(c.index, c.generation, address, port,
                 BuildPageRequest(c.slot.strHost, c.slot.strPath,
@@ -317,107 +312,23 @@ void PageFetcher::connectionOpened(const ConnectionOpener::Opened& opened) {
     return;
   }
   if (opened.descriptor < 0) return giveUpLater(opened.socket, RefusedReason(opened.error));
-  c.descriptor = opened.descriptor;
-  const FetchTicket t = ticket(opened.socket);
-  wscVersion_Connect(opened.socket);
-  // Data that comes during the connect handler's yields waits for it.
-  if (current(t) && c.state == State::Receiving && c.descriptor >= 0) {
-    c.notifier->setSocket(c.descriptor);
-    c.notifier->setEnabled(true);
+  // The plain socket reads the connection; the opener keeps its duplicate until the release.
+  if (!c.plainSocket->setSocketDescriptor(opened.descriptor)) {
+    ::close(opened.descriptor);
+    return giveUpLater(opened.socket,
+                       QStringLiteral("refused (%1)").arg(c.plainSocket->errorString()));
   }
+  wscVersion_Connect(opened.socket);
 }
 
 void PageFetcher::releaseOpened(int16_t i) {
-  FetchConnection& c = *m_connections[i];
-  // The notifier goes off before its descriptor closes, or the event loop would watch a closed
-  // one.
-  c.notifier->setEnabled(false);
-  if (c.descriptor >= 0) ::close(std::exchange(c.descriptor, -1));
-  c.pending.clear();
-  c.pending.shrink_to_fit();
-  c.remoteClosed = false;
-  if (std::exchange(c.opened, false)) m_opener.release(i);
-}
-
-void PageFetcher::openedReadable(int16_t i) {
-  FetchConnection& c = *m_connections[i];
-  if (!c.opened || c.descriptor < 0) return;
-  if (const int error = readOpened(c)) return giveUpLater(i, RefusedReason(error));
-  if (c.reading) return;  // the running handler takes it after its yield
-  takeData(ticket(i));
+  if (std::exchange(m_connections[i]->opened, false)) m_opener.release(i);
 }
 
 void PageFetcher::takeData(const FetchTicket& t) {
-  FetchConnection& c = *m_connections[t.socket];
-  {
-    const QScopedValueRollback<bool> handling(c.reading, true);
-    if (available(c) > 0) wscVersion_DataArrival(t.socket, available(c));
-  }
+  const QTcpSocket& socket = *m_connections[t.socket]->socket;
+  if (socket.bytesAvailable() > 0) wscVersion_DataArrival(t.socket, socket.bytesAvailable());
   readRestLater(t.socket);
-  closeIfRemoteClosed(t);
-}
-
-int PageFetcher::readOpened(FetchConnection& c) {
-  // Read through a buffer on the stack: growing `pending` to read into it would clear the room
-  // first.
-  static thread_local std::array<char, 64 * 1024> buffer;
-  while (true) {
-    const qsizetype room = kReadAheadBytes - qsizetype(c.pending.size());
-    if (room <= 0) {
-      // The rest waits at the server until the fetch takes what was read.
-      c.notifier->setEnabled(false);
-      return 0;
-    }
-    const std::size_t piece = std::size_t(std::min<qsizetype>(room, qsizetype(buffer.size())));
-    const ssize_t read = ::read(c.descriptor, buffer.data(), piece);
-    if (read > 0) {
-      c.pending.append(buffer.data(), std::size_t(read));
-      continue;
-    }
-    const int error = read == 0 ? 0 : errno;
-    if (error == EINTR) continue;
-    if (error == EAGAIN || error == EWOULDBLOCK) return 0;
-    c.notifier->setEnabled(false);
-    // A reset after the response ends the page as a close does.
-    if (error == 0 || error == ECONNRESET || error == EPIPE) {
-      c.remoteClosed = true;
-      return 0;
-    }
-    return error;
-  }
-}
-
-void PageFetcher::closeIfRemoteClosed(const FetchTicket& t) {
-  if (!current(t)) return;  // the fetch ended, perhaps with this close, while events ran
-  FetchConnection& c = *m_connections[t.socket];
-  // Data still held back for the memory budget comes before the close.
-  if (!c.opened || !c.remoteClosed || !c.busy() || !c.pending.empty() || c.waitingForBudget) return;
-  // The close is handled once, like a socket's signal: its handler yields, and the events run
-  // there must not start it again.
-  c.remoteClosed = false;
-  wscVersion_Close(t.socket);
-}
-
-qint64 PageFetcher::available(const FetchConnection& c) const {
-  return c.opened ? qint64(c.pending.size()) : c.socket->bytesAvailable();
-}
-
-qint64 PageFetcher::readInto(int16_t i, std::string& response, qint64 bytes) {
-  FetchConnection& c = *m_connections[i];
-  if (!c.opened) return ReadInto(*c.socket, response, bytes);
-  bytes = std::min<qint64>(bytes, qint64(c.pending.size()));
-  if (bytes <= 0) return 0;
-  // Most pages come in one piece: the response takes it over without a copy.
-  if (response.empty() && bytes == qint64(c.pending.size()))
-    response.swap(c.pending);
-  else
-    response.append(c.pending, 0, std::size_t(bytes));
-  c.pending.erase(0, std::size_t(bytes));
-  // A connection that stopped reading at the read-ahead goes on.
-  if (c.descriptor >= 0 && !c.remoteClosed && !c.notifier->isEnabled() &&
-      c.state == State::Receiving)
-    c.notifier->setEnabled(true);
-  return bytes;
 }
 
 void PageFetcher::connectSocket(const FetchTicket& t) {
@@ -489,7 +400,7 @@ void PageFetcher::wscVersion_DataArrival(int16_t i, qint64 bytesTotal) {
 
   FetchConnection& c = *m_connections[i];
   FetchSlot& slot = c.slot;
-  const qint64 waiting = available(c);
+  const qint64 waiting = c.socket->bytesAvailable();
   if (waiting <= 0) return;
   // A response past its limit is given up before its bytes are copied.
   if (qsizetype(slot.strData.size()) + waiting > m_maxResponseBytes) {
@@ -505,7 +416,7 @@ void PageFetcher::wscVersion_DataArrival(int16_t i, qint64 bytesTotal) {
     return;
   }
   slot.iIdleTicks = 0;
-  const qint64 read = readInto(i, slot.strData, waiting);
+  const qint64 read = ReadInto(*c.socket, slot.strData, waiting);
   if (c.readLimit > 0 && qsizetype(slot.strData.size()) >= c.readLimit) return wscVersion_Close(i);
   slot.lReceived += int32_t(read);
   // Built in one allocation: this runs for every piece of every page.
@@ -533,10 +444,10 @@ void PageFetcher::wscVersion_Close(int16_t i) {
   if (c.page.secure && c.state != State::Receiving)
     return giveUpLater(i, QStringLiteral("closed before the handshake"));
   FetchSlot& slot = c.slot;
-  // Bytes that arrived with the close and were not read yet belong to the page. A socket's close
-  // can come inside the data handler's yield, before that handler read anything: the record of
-  // the download is completed here then.
-  slot.lReceived += int32_t(readInto(i, slot.strData, available(c)));
+  // Bytes that arrived with the close and were not read yet belong to the page. A close can come
+  // inside the data handler's yield, before that handler read anything: the record of the
+  // download is completed here then.
+  slot.lReceived += int32_t(ReadInto(*c.socket, slot.strData, c.socket->bytesAvailable()));
   ReadHeaderBlock(slot);
   if (qsizetype(slot.strData.size()) > m_maxResponseBytes) {
     giveUp(i, QStringLiteral("size cap"));

@@ -141,25 +141,14 @@ class PageFetcher : public QObject {
   void connectSocket(const FetchTicket& t);
   void connectToAddresses(int16_t i, const QList<QHostAddress>& addresses);
   void connectTo(FetchConnection& c, const QString& hostOrAddress, quint16 port);
-  // The opener's answer for a plain connection: the fetch reads it, or fails.
+  // The opener's answer for a plain connection: the plain socket reads it, or the fetch fails.
   void connectionOpened(const ConnectionOpener::Opened& opened);
   // A connection from the opener is over; its teardown happens on the opener's thread, at its
   // next piece of work.
   void releaseOpened(int16_t i);
-  // The opener's connection of socket i is readable: what it holds goes to `pending`, and the
-  // data handler runs unless it runs already.
-  void openedReadable(int16_t i);
-  // Reads what the opener's connection holds into `pending`, up to the read-ahead; the errno of
-  // a failed read, 0 otherwise.
-  int readOpened(FetchConnection& c);
   // The data handler for what the ticket's fetch holds unread, then what it left: the rest
-  // later, and a close that came after the data.
+  // later.
   void takeData(const FetchTicket& t);
-  // The bytes socket i holds unread, and reading them onto the end of the response.
-  qint64 available(const FetchConnection& c) const;
-  qint64 readInto(int16_t i, std::string& response, qint64 bytes);
-  // An opener's connection whose server closed ends its page once its data is taken.
-  void closeIfRemoteClosed(const FetchTicket& t);
   // The response on socket i is a redirect: its next hop, or the end of the fetch.
   void followRedirect(int16_t i, const std::optional<std::string>& location);
   // Ends the fetch on socket i without reading a page and without marking its host slow.
