@@ -32,6 +32,13 @@ constexpr bool IsAlnum(char c) {
   return IsAlpha(c) || IsDigit(c);
 }
 
+// The value of a hex digit, -1 for any other byte.
+constexpr int HexValue(char c) {
+  if (IsDigit(c)) return c - '0';
+  c = Lower(c);
+  return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+}
+
 constexpr std::string_view TrimBlanks(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
   while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
@@ -43,6 +50,10 @@ constexpr bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   for (std::size_t i = 0; i < a.size(); ++i)
     if (Lower(a[i]) != Lower(b[i])) return false;
   return true;
+}
+
+constexpr bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
 }  // namespace norvane::ascii

@@ -144,23 +144,14 @@ bool ContainsIgnoringCase(std::string_view text, std::string_view word) {
   return false;
 }
 
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() &&
-         ascii::EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
-}
-
 // "%20" and the like in a link's target.
 std::string PercentDecoded(std::string_view text) {
   std::string out;
   for (std::size_t at = 0; at < text.size(); ++at) {
-    const auto hex = [](char c) {
-      return ascii::IsDigit(c)                                    ? c - '0'
-             : (ascii::Lower(c) >= 'a' && ascii::Lower(c) <= 'f') ? ascii::Lower(c) - 'a' + 10
-                                                                  : -1;
-    };
-    if (text[at] == '%' && at + 2 < text.size() && hex(text[at + 1]) >= 0 &&
-        hex(text[at + 2]) >= 0) {
-      out.push_back(static_cast<char>(hex(text[at + 1]) * 16 + hex(text[at + 2])));
+    using ascii::HexValue;
+    if (text[at] == '%' && at + 2 < text.size() && HexValue(text[at + 1]) >= 0 &&
+        HexValue(text[at + 2]) >= 0) {
+      out.push_back(static_cast<char>(HexValue(text[at + 1]) * 16 + HexValue(text[at + 2])));
       at += 2;
     } else {
       out.push_back(text[at]);
@@ -347,11 +338,11 @@ class PageTextReader {
     if (!href) return;
     std::string_view target = ascii::TrimBlanks(href->value);
     voteForRegion(target);
-    if (StartsWithIgnoringCase(target, "fax:")) {
+    if (ascii::StartsWithIgnoringCase(target, "fax:")) {
       mark(PercentDecoded(target.substr(4)));
       return;
     }
-    if (!StartsWithIgnoringCase(target, "tel:") && !StartsWithIgnoringCase(target, "callto:"))
+    if (!ascii::StartsWithIgnoringCase(target, "tel:") && !ascii::StartsWithIgnoringCase(target, "callto:"))
       return;
     TelLink link;
     link.number = PercentDecoded(target.substr(target.find(':') + 1));
@@ -367,13 +358,13 @@ class PageTextReader {
   // The host of a mail address or of an absolute link counts for the country of its domain.
   void voteForRegion(std::string_view target) {
     std::string host;
-    if (StartsWithIgnoringCase(target, "mailto:")) {
+    if (ascii::StartsWithIgnoringCase(target, "mailto:")) {
       const std::string_view address = target.substr(0, target.find('?'));
       const std::size_t at = address.rfind('@');
       if (at == std::string_view::npos) return;
       host = address.substr(at + 1);
-    } else if (StartsWithIgnoringCase(target, "http://") ||
-               StartsWithIgnoringCase(target, "https://")) {
+    } else if (ascii::StartsWithIgnoringCase(target, "http://") ||
+               ascii::StartsWithIgnoringCase(target, "https://")) {
       host = AddressHost(target);
     } else {
       return;

@@ -22,13 +22,8 @@ constexpr std::size_t kUsLength = 12;  // "NNN-NNN-NNNN"
 
 // Letter case is folded for ASCII letters only: the page bytes are Windows-1252 and the word
 // looked for is plain ASCII.
-bool IsAsciiLetter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
+using ascii::IsAlpha;
+using ascii::IsDigit;
 
 bool FaxWordAt(std::string_view text, std::size_t at) {
   return at + kFaxWord.size() <= text.size() && ascii::Lower(text[at]) == 'f' &&
@@ -203,7 +198,7 @@ FaxCandidate ScanFaxCandidate(std::string_view afterFax) {
     } else if (c == '+') {
       if (!hasPlus) candidate.push_back('+');
       hasPlus = true;
-    } else if (IsAsciiLetter(c)) {
+    } else if (IsAlpha(c)) {
       if (scan.digitCount < kLettersCountedBelowDigits) ++scan.letterCount;
     }
   }

@@ -10,12 +10,8 @@ namespace norvane {
 namespace {
 
 using ascii::EqualsIgnoringCase;
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
+using ascii::HexValue;
+using ascii::TrimBlanks;
 
 // The last non-empty item of a comma-separated list, trimmed.
 std::string_view LastListItem(std::string_view list) {
@@ -27,13 +23,6 @@ std::string_view LastListItem(std::string_view list) {
     if (comma == std::string_view::npos) return last;
     list.remove_prefix(comma + 1);
   }
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  c = ascii::Lower(c);
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
 }
 
 // The size of a chunk-size line (without its line break): hex digits, optional blanks, then the

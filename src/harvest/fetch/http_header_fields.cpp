@@ -8,7 +8,6 @@ namespace norvane {
 namespace {
 
 using ascii::EqualsIgnoringCase;
-using ascii::IsBlank;
 using ascii::TrimBlanks;
 
 // The line starting at `from` without its CR LF (or LF), and where the next line starts.

@@ -5,22 +5,9 @@
 namespace norvane {
 namespace {
 
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i)
-    if (ascii::Lower(text[i]) != ascii::Lower(prefix[i])) return false;
-  return true;
-}
-
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
+using ascii::IsDigit;
+using ascii::StartsWithIgnoringCase;
+using ascii::TrimBlanks;
 
 // Takes the next CR LF line off the front of text; an empty line ends the header block.
 std::string_view NextLine(std::string_view& text) {

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "harvest/ascii_text.h"
 #include "text/html_tokenizer.h"
 #include "text/packed_name.h"
 
@@ -15,13 +16,11 @@ namespace {
 
 constexpr std::string_view kHref = "href=";
 
-char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+using ascii::Lower;
 
-std::string Lower(std::string_view text) {
+std::string Lowered(std::string_view text) {
   std::string out(text);
-  for (char& c : out) c = AsciiLower(c);
+  for (char& c : out) c = Lower(c);
   return out;
 }
 
@@ -34,7 +33,7 @@ std::size_t FindIgnoringCase(std::string_view text, std::string_view pattern, st
   for (std::size_t at = from; at + pattern.size() <= text.size(); ++at) {
     if (text[at] != first && !(letter && text[at] == firstUpper)) continue;
     std::size_t k = 1;
-    while (k < pattern.size() && AsciiLower(text[at + k]) == pattern[k]) ++k;
+    while (k < pattern.size() && Lower(text[at + k]) == pattern[k]) ++k;
     if (k == pattern.size()) return at;
   }
   return std::string_view::npos;
@@ -67,7 +66,7 @@ bool LinkFilterDrops(std::string_view link) {
   static constexpr std::array<std::string_view, 19> kDropped = {
       "javascript", "mailto", ".mpg", ".js",  ".mpeg", ".swf", ".avi", ".jpg", ".jpeg", ".gif",
       ".bmp",       ".mov",   ".rm",  ".mp3", ".wav",  ".ra",  ".pdf", ".css", "#"};
-  const std::string lower = Lower(link);
+  const std::string lower = Lowered(link);
   for (std::string_view text : kDropped)
     if (lower.find(text) != std::string::npos) return true;
   return false;
@@ -82,7 +81,7 @@ std::size_t FindHref(std::string_view line) {
        at = line.find('=', at + 1)) {
     bool match = true;
     for (std::size_t k = 0; k < kName && match; ++k)
-      match = AsciiLower(line[at - kName + k]) == kHref[k];
+      match = Lower(line[at - kName + k]) == kHref[k];
     if (match) return at - kName;
   }
   return std::string_view::npos;
@@ -138,7 +137,7 @@ std::string LinkAsRead(std::string_view value) {
 
 // Whether a rel attribute's space-separated words hold "nofollow", letter case ignored.
 bool SaysNofollow(std::string_view rel) {
-  const std::string lower = Lower(rel);
+  const std::string lower = Lowered(rel);
   for (std::size_t at = lower.find("nofollow"); at != std::string::npos;
        at = lower.find("nofollow", at + 1)) {
     const bool startsWord = at == 0 || IsUrlSpace(lower[at - 1]);
@@ -161,8 +160,8 @@ std::string SchemeOf(std::string_view link) {
   if (link.empty() || !((link[0] >= 'a' && link[0] <= 'z') || (link[0] >= 'A' && link[0] <= 'Z')))
     return {};
   for (std::size_t k = 1; k < link.size(); ++k) {
-    const char c = AsciiLower(link[k]);
-    if (c == ':') return Lower(link.substr(0, k));
+    const char c = Lower(link[k]);
+    if (c == ':') return Lowered(link.substr(0, k));
     const bool schemeChar =
         (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
     if (!schemeChar) return {};
@@ -216,7 +215,7 @@ bool NamesAFileThatIsNoPage(std::string_view path) {
   if (dot == std::string_view::npos || name.size() - dot - 1 > kLongest) return false;
   char lower[kLongest];
   const std::size_t length = name.size() - dot - 1;
-  for (std::size_t k = 0; k < length; ++k) lower[k] = AsciiLower(name[dot + 1 + k]);
+  for (std::size_t k = 0; k < length; ++k) lower[k] = Lower(name[dot + 1 + k]);
   return std::binary_search(kExtensions.begin(), kExtensions.end(),
                             PackedName(std::string_view(lower, length)));
 }

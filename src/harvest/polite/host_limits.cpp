@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "harvest/control/url_rules.h"
-
 namespace norvane {
 
 HostLimits::TimePoint HostLimits::freeAtOf(const HostState& state) {
@@ -39,44 +37,9 @@ void HostLimits::holdUntil(const QString& host, TimePoint until) {
   if (!state.heldUntil || *state.heldUntil < until) state.heldUntil = until;
 }
 
-int HostLimits::running(const QString& host) const {
-  const auto it = m_hosts.constFind(keyOf(host));
-  return it == m_hosts.cend() ? 0 : it->running;
-}
-
 HostLimits::TimePoint HostLimits::freeAt(const QString& host) const {
   const auto it = m_hosts.constFind(keyOf(host));
   return it == m_hosts.cend() ? TimePoint::min() : freeAtOf(*it);
-}
-
-std::optional<HostLimits::TimePoint> HostLimits::nextFreeTime(TimePoint now) const {
-  std::optional<TimePoint> earliest;
-  for (const HostState& state : m_hosts) {
-    const TimePoint at = freeAtOf(state);
-    if (at > now && (!earliest || at < *earliest)) earliest = at;
-  }
-  return earliest;
-}
-
-QString HostOfWebsite(const QString& website) {
-  return DecomposePageAddress(website).host;
-}
-
-QueuePick PickStartable(const QStringList& queue, const HostLimits& limits,
-                        HostLimits::TimePoint now,
-                        const std::function<QString(const QString&)>& hostOf) {
-  QueuePick pick;
-  for (qsizetype i = 0; i < queue.size(); ++i) {
-    const QString host = hostOf(queue[i]);
-    if (limits.mayStart(host, now)) {
-      pick.index = i;
-      pick.wakeAt.reset();
-      return pick;
-    }
-    const HostLimits::TimePoint at = limits.freeAt(host);
-    if (at > now && (!pick.wakeAt || at < *pick.wakeAt)) pick.wakeAt = at;
-  }
-  return pick;
 }
 
 }  // namespace norvane

@@ -2,9 +2,7 @@
 
 #include <QHash>
 #include <QString>
-#include <QStringList>
 #include <chrono>
-#include <functional>
 #include <optional>
 
 namespace norvane {
@@ -15,7 +13,7 @@ inline constexpr int kMaxFetchesPerHost = 2;
 // The polite crawl's limits per host: how many fetches run there, and when the next may start
 // (the Crawl-delay after the last start, a server's Retry-After). Host names are compared
 // without letter case. It holds no timer: the caller passes the time in and, for a parked
-// socket, arms one from nextFreeTime.
+// socket, arms one from freeAt.
 class HostLimits {
  public:
   using Clock = std::chrono::steady_clock;
@@ -35,10 +33,6 @@ class HostLimits {
   // if it ends later.
   void holdUntil(const QString& host, TimePoint until);
 
-  int running(const QString& host) const;
-  // The earliest moment after `now` at which a host now kept waiting by time may start again,
-  // or nothing when no host waits for a time (only running fetches, which end by an event).
-  std::optional<TimePoint> nextFreeTime(TimePoint now) const;
   // The moment this host's wait ends; `now` or earlier when it has none.
   TimePoint freeAt(const QString& host) const;
 
@@ -58,20 +52,5 @@ class HostLimits {
   int m_maxPerHost;
   QHash<QString, HostState> m_hosts;
 };
-
-// The host of a queued website text, as the fetcher will connect to it.
-QString HostOfWebsite(const QString& website);
-
-// Which queued website a free socket takes: the first whose host may start now, so a website
-// whose host is busy keeps its place at the front. `index` is empty when every queued host is
-// busy; `wakeAt` is then the earliest moment one of them frees by time (empty when they wait
-// only for running fetches to end).
-struct QueuePick {
-  std::optional<qsizetype> index;
-  std::optional<HostLimits::TimePoint> wakeAt;
-};
-QueuePick PickStartable(const QStringList& queue, const HostLimits& limits,
-                        HostLimits::TimePoint now,
-                        const std::function<QString(const QString&)>& hostOf = HostOfWebsite);
 
 }  // namespace norvane

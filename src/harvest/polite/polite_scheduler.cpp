@@ -27,10 +27,6 @@ QString PoliteScheduler::robotsAddressOf(const QString& website) const {
   return siteOf(website).origin + QStringLiteral("/robots.txt");
 }
 
-bool PoliteScheduler::knowsRobots(const QString& website) const {
-  return m_robots.contains(siteOf(website).origin);
-}
-
 PoliteScheduler::Answer PoliteScheduler::choose(const QStringList& queue, TimePoint now,
                                                 const HeldBack& heldBack) const {
   Answer answer;

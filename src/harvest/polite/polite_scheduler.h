@@ -112,9 +112,6 @@ class PoliteScheduler {
   // A new search string: every host is new again.
   void reset();
 
-  int running(const QString& host) const { return m_limits.running(host); }
-  bool knowsRobots(const QString& website) const;
-
  private:
   struct SocketFetch {
     QString host;    // lower case, for the per-host limits

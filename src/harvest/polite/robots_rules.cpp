@@ -10,17 +10,10 @@ namespace norvane {
 namespace {
 
 using ascii::EqualsIgnoringCase;
-using ascii::IsBlank;
+using ascii::HexValue;
 using ascii::TrimBlanks;
 
 constexpr std::string_view kRobotsPath = "/robots.txt";
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 bool IsUnreserved(unsigned char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
