@@ -25,8 +25,6 @@
 namespace norvane {
 namespace {
 
-constexpr int kTickMilliseconds = 1000;
-
 // HOST:PORT from an environment variable; nothing when it is unset or malformed.
 std::optional<std::pair<QString, quint16>> HostAndPortFrom(const char* variable) {
   const QString hook = qEnvironmentVariable(variable);
@@ -214,14 +212,9 @@ void PageFetcher::wakeWaitingForBudget() {
   }
 }
 
-void PageFetcher::StartFetchReading(int16_t i, QString& strURL, qsizetype limit) {
-  m_nextReadLimit = limit;
-  StartFetch(i, strURL);
-}
-
-void PageFetcher::StartFetch(int16_t i, QString& strURL) {
+void PageFetcher::StartFetch(int16_t i, QString& strURL, qsizetype readLimit) {
   FetchConnection& c = *m_connections[i];
-  c.readLimit = std::exchange(m_nextReadLimit, 0);
+  c.readLimit = readLimit;
   // robots.txt (read up to a limit) is no page of the crawl: it is fetched once per host and
   // run, and neither skipped as read nor recorded as read.
   const bool robots = c.readLimit > 0;
@@ -299,9 +292,17 @@ void PageFetcher::connectTo(FetchConnection& c, const QString& hostOrAddress, qu
   // about a quarter of the pages per second on the loopback bench with pages of today's size
   // (0.76 times, and 1.16 times the CPU per page: medians of ten pairs of runs taken in turn).
   c.opened = true;
-  m_opener.open(c.index, c.generation, address, port,
-                BuildPageRequest(c.slot.strHost, c.slot.strPath,
-                                 m_secureWeb ? CrawlUserAgent() : QByteArray()));
+  m_opener.open(c.index, c.generation, address, port, requestOf(c));
+}
+
+std::pair<QString, quint16> PageFetcher::hookOf(const FetchConnection& c) const {
+  return c.page.secure ? std::pair{m_connectTlsHost, m_connectTlsPort}
+                       : std::pair{m_connectHost, m_connectPort};
+}
+
+QByteArray PageFetcher::requestOf(const FetchConnection& c) const {
+  return BuildPageRequest(c.slot.strHost, c.slot.strPath,
+                          m_secureWeb ? CrawlUserAgent() : QByteArray());
 }
 
 void PageFetcher::connectionOpened(const ConnectionOpener::Opened& opened) {
@@ -333,13 +334,10 @@ void PageFetcher::takeData(const FetchTicket& t) {
 
 void PageFetcher::connectSocket(const FetchTicket& t) {
   FetchConnection& c = *m_connections[t.socket];
-  const QString& hookHost = c.page.secure ? m_connectTlsHost : m_connectHost;
   // With the hook, a lookup set by hand still runs (a bench makes lookups cost what they cost on
   // the web), but the connection goes to the hook.
-  if (!hookHost.isEmpty() && !m_ownLookup) {
-    connectTo(c, hookHost, c.page.secure ? m_connectTlsPort : m_connectPort);
-    return;
-  }
+  if (const auto [hookHost, hookPort] = hookOf(c); !hookHost.isEmpty() && !m_ownLookup)
+    return connectTo(c, hookHost, hookPort);
   c.state = State::LookingUp;
   m_lookups.lookUp(c.slot.strHost, this, [this, t](const QList<QHostAddress>& addresses) {
     if (current(t) && m_connections[t.socket]->state == State::LookingUp)
@@ -348,20 +346,15 @@ void PageFetcher::connectSocket(const FetchTicket& t) {
 }
 
 void PageFetcher::connectToAddresses(int16_t i, const QList<QHostAddress>& addresses) {
-  FetchConnection& hooked = *m_connections[i];
-  const QString& hookHost = hooked.page.secure ? m_connectTlsHost : m_connectHost;
-  if (!hookHost.isEmpty()) {
+  FetchConnection& c = *m_connections[i];
+  if (const auto [hookHost, hookPort] = hookOf(c); !hookHost.isEmpty()) {
     if (addresses.isEmpty()) return giveUpLater(i, QStringLiteral("no address"));
-    return connectTo(hooked, hookHost, hooked.page.secure ? m_connectTlsPort : m_connectPort);
+    return connectTo(c, hookHost, hookPort);
   }
   // A page decides which hosts the crawl visits, so no host may lead it into the user's own
   // machine or network: such a host is treated as one that cannot be reached.
-  for (const QHostAddress& address : addresses) {
-    if (IsPrivateOrLocalAddress(address)) continue;
-    FetchConnection& c = *m_connections[i];
-    connectTo(c, address.toString(), c.page.port());
-    return;
-  }
+  for (const QHostAddress& address : addresses)
+    if (!IsPrivateOrLocalAddress(address)) return connectTo(c, address.toString(), c.page.port());
   giveUpLater(i, QStringLiteral("no public address"));
 }
 
@@ -388,8 +381,7 @@ void PageFetcher::wscVersion_Connect(int16_t i) {
   c.state = State::Receiving;
   m_host.setProgressValue(0);
   if (c.opened) return;  // the opener sent the request
-  c.socket->write(BuildPageRequest(c.slot.strHost, c.slot.strPath,
-                                   m_secureWeb ? CrawlUserAgent() : QByteArray()));
+  c.socket->write(requestOf(c));
 }
 
 void PageFetcher::wscVersion_DataArrival(int16_t i, qint64 bytesTotal) {

@@ -41,16 +41,13 @@ class PageFetcher : public QObject {
   Q_OBJECT
 
  public:
-  using HostLookup = norvane::HostLookup;
-
   explicit PageFetcher(HarvestHost& host, QObject* parent = nullptr);
   ~PageFetcher() override;
 
-  // Starts fetching strURL on socket i; strURL loses its trailing "/" and "http://".
-  void StartFetch(int16_t i, QString& strURL);
-  // The same, but reading stops once `limit` bytes have arrived and the response then counts as
+  // Starts fetching strURL on socket i; strURL loses its trailing "/" and "http://". With a
+  // `readLimit`, reading stops once that many bytes have arrived and the response then counts as
   // complete (the polite crawl's robots.txt).
-  void StartFetchReading(int16_t i, QString& strURL, qsizetype limit);
+  void StartFetch(int16_t i, QString& strURL, qsizetype readLimit = 0);
   // Ends whatever socket i is doing and disarms its timers.
   void CloseSocket(int16_t i);
   void CloseAll();
@@ -59,8 +56,6 @@ class PageFetcher : public QObject {
   int socketCount() const { return m_socketCount; }
   // A new run looks every name up again.
   void forgetLookups() { m_lookups.clear(); }
-  // Names sent to the resolver so far.
-  int lookupsAsked() const { return m_lookups.asked(); }
 
   const FetchSlot& slot(int16_t i) const { return m_connections[i]->slot; }
   // The address of the page being fetched (or last fetched) on socket i.
@@ -73,8 +68,6 @@ class PageFetcher : public QObject {
   // The socket and timers of index i under their fixed names; the socket is the one its fetch
   // uses (or last used): the plain one for http pages, the TLS one for https pages.
   QTcpSocket* wscVersion(int16_t i) const { return m_connections[i]->socket; }
-  QTimer* timTimeout(int16_t i) const { return m_connections[i]->idleTimer; }
-  QTimer* timTimeout2(int16_t i) const { return m_connections[i]->totalTimer; }
 
   // The address of the fetch started last on any socket.
   QString strCurUrl;
@@ -96,7 +89,6 @@ class PageFetcher : public QObject {
   void addCaCertificates(const QList<QSslCertificate>& authorities);
   // "Secure Sites and Redirects".
   void setSecureWeb(bool on) { m_secureWeb = on; }
-  bool secureWeb() const { return m_secureWeb; }
   UrlRules urlRules() const { return UrlRules{m_secureWeb}; }
   // Replaces the system's resolver (nothing: back to it). A lookup set here runs also when the
   // connect-to hook is set; the hook then takes the connection of every name that resolves.
@@ -141,6 +133,9 @@ class PageFetcher : public QObject {
   void connectSocket(const FetchTicket& t);
   void connectToAddresses(int16_t i, const QList<QHostAddress>& addresses);
   void connectTo(FetchConnection& c, const QString& hostOrAddress, quint16 port);
+  // The connect-to hook for the fetch's scheme; its host is empty when none is set.
+  std::pair<QString, quint16> hookOf(const FetchConnection& c) const;
+  QByteArray requestOf(const FetchConnection& c) const;
   // The opener's answer for a plain connection: the plain socket reads it, or the fetch fails.
   void connectionOpened(const ConnectionOpener::Opened& opened);
   // A connection from the opener is over; its teardown happens on the opener's thread, at its
@@ -184,7 +179,6 @@ class PageFetcher : public QObject {
   bool m_ownLookup = false;  // set by setHostLookup
   int m_tickMs = 1000;
   qsizetype m_maxResponseBytes = kMaxResponseBytes;
-  qsizetype m_nextReadLimit = 0;
   // Last, so that it goes first: its answers refer to the connections above.
   ConnectionOpener m_opener;
 };

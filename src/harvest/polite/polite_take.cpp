@@ -120,7 +120,7 @@ void HarvestController::politeTake(int16_t i) {
       m_polite->robotsStarted(i, website, now);
       if (m_staying) m_robotsSites[i] = m_sites.siteOf(website);
       m_parked[i] = false;
-      m_fetcher->StartFetchReading(i, robots, qsizetype(kRobotsMaxBytes) + kRobotsHeaderAllowance);
+      m_fetcher->StartFetch(i, robots, qsizetype(kRobotsMaxBytes) + kRobotsHeaderAllowance);
       politeWakeOneParkedSocket();
       return;
     }
