@@ -203,23 +203,11 @@ void HarvestController::showStoredFax(const QString& entry) {
 }
 
 void HarvestController::setButton(HarvestButton button, bool enabled) {
-  switch (button) {
-    case HarvestButton::Start:
-      m_buttons.start = enabled;
-      break;
-    case HarvestButton::Stop:
-      m_buttons.stop = enabled;
-      break;
-    case HarvestButton::Resume:
-      m_buttons.resume = enabled;
-      break;
-    case HarvestButton::Next:
-      m_buttons.next = enabled;
-      break;
-    case HarvestButton::FaxData:
-      m_buttons.faxData = enabled;
-      break;
-  }
+  // In the order of HarvestButton.
+  static constexpr bool HarvestButtons::*kFlags[] = {&HarvestButtons::start, &HarvestButtons::stop,
+                                                     &HarvestButtons::resume, &HarvestButtons::next,
+                                                     &HarvestButtons::faxData};
+  m_buttons.*kFlags[int(button)] = enabled;
   // Told every time, not only on a change: each operation sets the buttons it names.
   emit buttonChanged(button, enabled);
 }
@@ -418,13 +406,7 @@ void HarvestController::TakeNextWebsite(int16_t i) {
   // Entry 0 is the website handed out last; it makes way for the next one.
   if (!m_preview.isEmpty()) dropPreviewFront();
   // Links found since the list ran short are in the table.
-  if (m_preview.isEmpty()) {
-    const QString w = firstQueuedWebsite();
-    if (!w.isEmpty()) {
-      deleteTakenWebsite(w);
-      appendPreview(w);
-    }
-  }
+  if (m_preview.isEmpty()) moveFirstQueuedWebsite();
   while (true) {
     if (m_preview.isEmpty()) return parkSocket(i);
     if (AcceptQueuedEntry(m_preview.first()) && siteMayTake(m_preview.first())) break;
@@ -462,6 +444,14 @@ void HarvestController::moveNextQueuedWebsite() {
   if (w.isEmpty()) return;
   deleteTakenWebsite(w);
   appendPreview(w);
+}
+
+bool HarvestController::moveFirstQueuedWebsite() {
+  const QString w = firstQueuedWebsite();
+  if (w.isEmpty()) return false;
+  deleteTakenWebsite(w);
+  appendPreview(w);
+  return true;
 }
 
 QString HarvestController::firstQueuedWebsite() {

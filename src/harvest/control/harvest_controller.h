@@ -101,7 +101,6 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
 
   PageFetcher& fetcher() { return *m_fetcher; }
   PageSteps& pageSteps() { return *m_pageSteps; }
-  PoliteScheduler& politeScheduler() { return *m_polite; }
   // How many sockets of the polite crawl may fetch from one host at once (two); the crawl bench
   // lifts it to measure what the limit costs. Set while no crawl runs.
   void setPoliteFetchesPerHost(int limit);
@@ -199,6 +198,8 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   void appendPreview(const QString& website);
   void resetPreview(const QStringList& websites);
   void moveNextQueuedWebsite();
+  // The table's first row to the end of the preview; false when the table is empty.
+  bool moveFirstQueuedWebsite();
   // A socket is parked when its last take found nothing to fetch; a parked socket is woken
   // when websites are queued again, and when every socket is parked the queue has run dry.
   void parkSocket(int16_t i);

@@ -51,13 +51,7 @@ void HarvestController::politeFetchEnded(int16_t i) {
 void HarvestController::politeTake(int16_t i) {
   if (m_frontHandedOut && !m_preview.isEmpty()) dropPreviewFront();
   m_frontHandedOut = false;
-  if (m_preview.isEmpty()) {
-    const QString w = firstQueuedWebsite();
-    if (!w.isEmpty()) {
-      deleteTakenWebsite(w);
-      appendPreview(w);
-    }
-  }
+  if (m_preview.isEmpty()) moveFirstQueuedWebsite();
 
   const auto now = Clock::now();
   // Staying on the result sites, a site whose robots.txt is on its way takes no other page
@@ -102,11 +96,7 @@ void HarvestController::politeTake(int16_t i) {
         // A row of the table takes its place, if there is one. Whether the queue has run dry is
         // decided when this socket parks, once no socket fetches: here, other sockets may still
         // be on pages whose links refill it.
-        const QString next = firstQueuedWebsite();
-        if (!next.isEmpty()) {
-          deleteTakenWebsite(next);
-          appendPreview(next);
-        }
+        moveFirstQueuedWebsite();
       } else {
         deleteTakenWebsite(website);
       }
