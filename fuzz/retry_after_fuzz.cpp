@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "fuzz_check.h"
-#include "harvest/fetch/http_header_fields.h"
+#include "harvest/fetch/redirect_response.h"
 #include "harvest/fetch/retry_after.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -2,7 +2,8 @@
 // match, "*" and "$", percent-encoding, Crawl-delay, the size limit and the answer statuses.
 #include <gtest/gtest.h>
 
-#include "harvest/fetch/http_header_fields.h"
+#include "harvest/fetch/chunked_body.h"
+#include "harvest/fetch/redirect_response.h"
 #include "harvest/polite/robots_rules.h"
 
 namespace norvane {
@@ -226,8 +227,8 @@ TEST(HttpHeaderFieldsTest, StatusFieldsAndChunks) {
   EXPECT_EQ(HeaderFieldValue(block, "Retry-After"), "30");
   EXPECT_EQ(HeaderFieldValue("HTTP/1.1 200 OK\nA: 1\nB: 2", "b"), "2");  // lone LF ends too
   EXPECT_EQ(HeaderFieldValue("HTTP/1.1 200 OK\r\nA: 1", "B"), std::nullopt);
-  EXPECT_TRUE(IsChunked("HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip, Chunked\r\n"));
-  EXPECT_FALSE(IsChunked("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked, gzip\r\n"));
+  EXPECT_TRUE(IsChunkedTransfer("HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip, Chunked\r\n"));
+  EXPECT_FALSE(IsChunkedTransfer("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked, gzip\r\n"));
   const struct {
     std::string_view chunked, plain;
   } chunks[] = {

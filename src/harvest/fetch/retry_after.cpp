@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <array>
 
-#include "harvest/fetch/http_header_fields.h"
+#include "harvest/fetch/redirect_response.h"
 
 namespace norvane {
 namespace {

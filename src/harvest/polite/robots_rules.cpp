@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-#include "harvest/fetch/http_header_fields.h"
+#include "harvest/fetch/chunked_body.h"
+#include "harvest/fetch/redirect_response.h"
 
 namespace norvane {
 namespace {
@@ -260,7 +261,7 @@ RobotsRules RobotsRulesForResponse(std::string_view received, std::string_view a
   if (!status || headerEnd == std::string_view::npos) return RobotsRules::DisallowAll();
   const std::string_view header = received.substr(0, headerEnd);
   const std::string_view body = received.substr(headerEnd + 4);
-  if (IsChunked(header)) return RobotsRulesForStatus(*status, DecodeChunkedBody(body), agent);
+  if (IsChunkedTransfer(header)) return RobotsRulesForStatus(*status, DecodeChunkedBody(body), agent);
   return RobotsRulesForStatus(*status, body, agent);
 }
 
