@@ -14,20 +14,11 @@ FaxRow RowOf(const SqliteStatement& statement) {
                 statement.text(4)};
 }
 
+// The columns in the order of FaxField.
+constexpr const char* kColumnOf[] = {"fax", "location", "website", "search", "Date"};
+
 QString ColumnOf(FaxField field) {
-  switch (field) {
-    case FaxField::kFax:
-      return QStringLiteral("fax");
-    case FaxField::kLocation:
-      return QStringLiteral("location");
-    case FaxField::kWebsite:
-      return QStringLiteral("website");
-    case FaxField::kSearch:
-      return QStringLiteral("search");
-    case FaxField::kDate:
-      return QStringLiteral("Date");
-  }
-  return QStringLiteral("rowid");
+  return QLatin1String(kColumnOf[int(field)]);
 }
 
 // The WHERE and ORDER BY of a listing. The filter is parameter 1, a LIKE pattern (LIKE ignores
@@ -38,9 +29,8 @@ QString ListingClauses(const FaxListing& listing) {
   QString sql;
   if (!listing.filter.isEmpty()) {
     QStringList any;
-    for (FaxField field : {FaxField::kFax, FaxField::kLocation, FaxField::kWebsite,
-                           FaxField::kSearch, FaxField::kDate})
-      any << ColumnOf(field) + QStringLiteral(" LIKE ?1 ESCAPE '\\'");
+    for (const char* column : kColumnOf)
+      any << QLatin1String(column) + QStringLiteral(" LIKE ?1 ESCAPE '\\'");
     sql += QStringLiteral(" WHERE ") + any.join(QStringLiteral(" OR "));
   }
   const QString direction = listing.descending ? QStringLiteral(" DESC") : QString();

@@ -657,13 +657,7 @@ QString SpiderDatabase::FirstQueuedWebsite(const QSet<QString>& taken) {
 
 QStringList SpiderDatabase::QueuedWebsites(int limit) {
   QStringList websites;
-  if (limit <= 0 || !ready()) return websites;
-  SqliteStatement* query =
-      m_db.kept(QStringLiteral("SELECT website FROM websites ORDER BY rowid LIMIT ?"));
-  if (!query) return websites;
-  query->bind(1, qint64(limit));
-  while (query->step()) websites << query->text(0);
-  query->reset();
+  for (const QueuedRow& row : QueuedRowsAfter(0, limit)) websites << row.website;
   return websites;
 }
 
