@@ -1,85 +1,72 @@
 #include "harvest/control/address_rules.h"
 
+#include <QList>
+#include <QPair>
 #include <array>
-#include <cstdint>
 
 namespace norvane {
 
 namespace {
 
-struct Ipv4Range {
-  quint32 network;
-  int prefixLength;
-};
+using Subnet = QPair<QHostAddress, int>;
 
-constexpr quint32 Ipv4(int a, int b, int c, int d) {
-  return (quint32(a) << 24) | (quint32(b) << 16) | (quint32(c) << 8) | quint32(d);
+bool InAnyOf(const QHostAddress& address, const QList<Subnet>& subnets) {
+  return std::any_of(subnets.cbegin(), subnets.cend(), [&](const Subnet& subnet) {
+    return address.isInSubnet(subnet.first, subnet.second);
+  });
 }
 
-constexpr std::array kLocalIpv4 = {
-    Ipv4Range{Ipv4(0, 0, 0, 0), 8},       // "this network", 0.0.0.0 included
-    Ipv4Range{Ipv4(10, 0, 0, 0), 8},      // private
-    Ipv4Range{Ipv4(100, 64, 0, 0), 10},   // carrier-grade NAT
-    Ipv4Range{Ipv4(127, 0, 0, 0), 8},     // loopback
-    Ipv4Range{Ipv4(169, 254, 0, 0), 16},  // link-local
-    Ipv4Range{Ipv4(172, 16, 0, 0), 12},   // private
-    Ipv4Range{Ipv4(192, 168, 0, 0), 16},  // private
-    Ipv4Range{Ipv4(224, 0, 0, 0), 4},     // multicast
-    Ipv4Range{Ipv4(240, 0, 0, 0), 4},     // reserved, never routed; holds 255.255.255.255
-};
-
-bool InIpv4Range(quint32 address, const Ipv4Range& range) {
-  const quint32 mask = range.prefixLength == 0 ? 0 : ~quint32(0) << (32 - range.prefixLength);
-  return (address & mask) == (range.network & mask);
+QList<Subnet> Parsed(std::initializer_list<const char*> subnets) {
+  QList<Subnet> out;
+  for (const char* subnet : subnets) out << QHostAddress::parseSubnet(QLatin1String(subnet));
+  return out;
 }
 
-quint32 Ipv4At(const Q_IPV6ADDR& bytes, int offset) {
-  return (quint32(bytes[offset]) << 24) | (quint32(bytes[offset + 1]) << 16) |
-         (quint32(bytes[offset + 2]) << 8) | quint32(bytes[offset + 3]);
+bool IsPrivateOrLocalIPv4(const QHostAddress& address) {
+  static const QList<Subnet> kLocal = Parsed({
+      "0.0.0.0/8",       // "this network", 0.0.0.0 included
+      "10.0.0.0/8",      // private
+      "100.64.0.0/10",   // carrier-grade NAT
+      "127.0.0.0/8",     // loopback
+      "169.254.0.0/16",  // link-local
+      "172.16.0.0/12",   // private
+      "192.168.0.0/16",  // private
+      "224.0.0.0/4",     // multicast
+      "240.0.0.0/4",     // reserved, never routed; holds 255.255.255.255
+  });
+  return InAnyOf(address, kLocal);
 }
 
-// True when the address begins with the bytes of prefix.
-bool StartsWith(const Q_IPV6ADDR& bytes, std::initializer_list<quint8> prefix) {
-  int i = 0;
-  for (const quint8 byte : prefix) {
-    if (bytes[i++] != byte) return false;
+bool IsPrivateOrLocalIPv6(const QHostAddress& address) {
+  static const QList<Subnet> kLocal = Parsed({"fc00::/7", "fe80::/10", "fec0::/10", "ff00::/8"});
+  // Forms that carry an IPv4 address, which the stack, a translator or a relay reaches itself,
+  // and where in the address it sits.
+  static const QList<Subnet> kCarriers = Parsed({
+      "::/96",          // IPv4-compatible, :: and ::1 included
+      "::ffff:0:0/96",  // IPv4-mapped
+      "64:ff9b::/96",   // NAT64's well-known prefix
+      "2002::/16",      // 6to4
+  });
+  static constexpr std::array kOffsets = {12, 12, 12, 2};
+  const Q_IPV6ADDR bytes = address.toIPv6Address();
+  for (qsizetype k = 0; k < kCarriers.size(); ++k) {
+    if (!address.isInSubnet(kCarriers[k].first, kCarriers[k].second)) continue;
+    const int at = kOffsets[k];
+    return IsPrivateOrLocalIPv4(QHostAddress((quint32(bytes[at]) << 24) |
+                                             (quint32(bytes[at + 1]) << 16) |
+                                             (quint32(bytes[at + 2]) << 8) | bytes[at + 3]));
   }
-  return true;
-}
-
-bool IsPrivateOrLocalIPv6(const Q_IPV6ADDR& bytes) {
-  // IPv4-compatible (::a.b.c.d, including :: and ::1) and IPv4-mapped (::ffff:a.b.c.d): the
-  // stack may reach the IPv4 address itself.
-  if (StartsWith(bytes, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0}) &&
-      ((bytes[10] == 0 && bytes[11] == 0) || (bytes[10] == 0xff && bytes[11] == 0xff)))
-    return IsPrivateOrLocalIPv4(Ipv4At(bytes, 12));
-  // NAT64 well-known prefix 64:ff9b::/96: a translator forwards to the embedded address.
-  if (StartsWith(bytes, {0x00, 0x64, 0xff, 0x9b, 0, 0, 0, 0, 0, 0, 0, 0}))
-    return IsPrivateOrLocalIPv4(Ipv4At(bytes, 12));
-  // 6to4 2002:a.b.c.d::/48: a relay forwards to the embedded address.
-  if (StartsWith(bytes, {0x20, 0x02})) return IsPrivateOrLocalIPv4(Ipv4At(bytes, 2));
-  if ((bytes[0] & 0xfe) == 0xfc) return true;                      // unique-local fc00::/7
-  if (bytes[0] == 0xfe && (bytes[1] & 0xc0) == 0x80) return true;  // link-local fe80::/10
-  if (bytes[0] == 0xfe && (bytes[1] & 0xc0) == 0xc0) return true;  // site-local fec0::/10
-  if (bytes[0] == 0xff) return true;                               // multicast ff00::/8
-  return false;
+  return InAnyOf(address, kLocal);  // unique-local, link-local, site-local, multicast
 }
 
 }  // namespace
 
-bool IsPrivateOrLocalIPv4(quint32 address) {
-  for (const Ipv4Range& range : kLocalIpv4) {
-    if (InIpv4Range(address, range)) return true;
-  }
-  return false;
-}
-
 bool IsPrivateOrLocalAddress(const QHostAddress& address) {
   switch (address.protocol()) {
     case QAbstractSocket::IPv4Protocol:
-      return IsPrivateOrLocalIPv4(address.toIPv4Address());
+      return IsPrivateOrLocalIPv4(address);
     case QAbstractSocket::IPv6Protocol:
-      return IsPrivateOrLocalIPv6(address.toIPv6Address());
+      return IsPrivateOrLocalIPv6(address);
     default:
       // Null, or "any" without a protocol: nothing that can be vetted.
       return true;

@@ -12,7 +12,4 @@ namespace norvane {
 // address. A null address counts as local too, so that anything unparsed stays out.
 bool IsPrivateOrLocalAddress(const QHostAddress& address);
 
-// The same for a bare IPv4 address in host byte order.
-bool IsPrivateOrLocalIPv4(quint32 address);
-
 }  // namespace norvane
