@@ -37,12 +37,14 @@ void FindAllKmp(std::string_view text, const std::string& p, std::size_t from,
   }
 }
 
+}  // namespace
+
 // Every non-overlapping occurrence of pattern in text, letter case ignored, left to right.
 // Boyer-Moore-Horspool: a header block is a few hundred bytes, so most steps skip that far
 // and a page body is not read byte by byte. A text made to defeat the skips (near copies of
 // the block) would make it quadratic; after a few comparisons per text byte the search goes on
 // with Knuth-Morris-Pratt, which stays linear.
-std::vector<std::size_t> FindEveryCopy(std::string_view text, std::string_view pattern) {
+std::vector<std::size_t> FindAllIgnoringCase(std::string_view text, std::string_view pattern) {
   std::vector<std::size_t> hits;
   const std::size_t m = pattern.size();
   if (m == 0 || text.size() < m) return hits;
@@ -72,30 +74,19 @@ std::vector<std::size_t> FindEveryCopy(std::string_view text, std::string_view p
   return hits;
 }
 
-}  // namespace
 
-std::vector<std::size_t> FindAllIgnoringCase(std::string_view text, std::string_view pattern) {
-  return FindEveryCopy(text, pattern);
-}
-
-QByteArray BuildPageRequest(const QString& host, const QString& path) {
+QByteArray BuildPageRequest(const QString& host, const QString& path, const QByteArray& userAgent) {
   // Website texts come from page bytes read one byte a character, so Latin-1 gives the bytes
   // back exactly.
   QByteArray request;
-  request.reserve(64 + host.size() + path.size());
+  request.reserve(80 + host.size() + path.size() + userAgent.size());
   request += "GET ";
   request += path.toLatin1();
   request += " HTTP/1.1\r\nHost: ";
   request += host.toLatin1();
-  request += "\r\nConnection: close\r\nAccept: */*\r\n\r\n";
-  return request;
-}
-
-QByteArray BuildPageRequest(const QString& host, const QString& path, const QByteArray& userAgent) {
-  QByteArray request = BuildPageRequest(host, path);
-  if (userAgent.isEmpty()) return request;
-  request.chop(2);  // the blank line comes after the added header
-  return request + "User-Agent: " + userAgent + "\r\n\r\n";
+  request += "\r\nConnection: close\r\nAccept: */*\r\n";
+  if (!userAgent.isEmpty()) request += "User-Agent: " + userAgent + "\r\n";
+  return request + "\r\n";
 }
 
 QByteArray CrawlUserAgent() {
@@ -141,11 +132,7 @@ int32_t ContentLengthOf(std::string_view headerBlock) {
     if (line.find("Content-Length") != std::string_view::npos) {
       const std::size_t space = line.find(' ');
       if (space == std::string_view::npos) return 0;
-      std::string_view value = line.substr(space + 1);
-      while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
-        value.remove_prefix(1);
-      while (!value.empty() && (value.back() == ' ' || value.back() == '\t'))
-        value.remove_suffix(1);
+      std::string_view value = ascii::TrimBlanks(line.substr(space + 1));
       if (!value.empty() && value.front() == '+') value.remove_prefix(1);
       int32_t number = 0;
       const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);

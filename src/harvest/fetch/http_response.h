@@ -11,11 +11,10 @@
 namespace norvane {
 
 // The request the crawl sends for one page: GET with the Host, "Connection: close" and
-// "Accept: */*" headers in this order and nothing else.
-QByteArray BuildPageRequest(const QString& host, const QString& path);
-// The same request with a "User-Agent" line after "Accept", as the crawl that follows secure
-// sites sends it in both schemes; an empty userAgent gives the request above.
-QByteArray BuildPageRequest(const QString& host, const QString& path, const QByteArray& userAgent);
+// "Accept: */*" headers in this order, then a "User-Agent" line when `userAgent` is not empty
+// (as the crawl that follows secure sites sends it in both schemes), and nothing else.
+QByteArray BuildPageRequest(const QString& host, const QString& path,
+                            const QByteArray& userAgent = {});
 // "Norvane/<major>.<minor> (+<product web address>)".
 QByteArray CrawlUserAgent();
 
