@@ -20,28 +20,15 @@ void PrepareLinks(PreparedPage& page, std::string_view body, const PageAddress& 
                   const UrlRules& rules) {
   // The lines of html<n>.txt as the file holds them (the body and a closing CR LF): a line ends
   // at CR or CR LF, a lone LF stays in it.
-  for (std::size_t from = 0; from < body.size(); ++page.bodyLines) {
-    std::size_t end = body.find('\r', from);
-    if (end == std::string::npos) end = body.size();
-    const std::string_view line = body.substr(from, end - from);
-    from = end + ((end + 1 < body.size() && body[end + 1] == '\n') ? 2 : 1);
+  ForEachTextLine(body, [&](std::string_view line) {
+    const std::size_t at = page.bodyLines++;
     const auto link = ExtractLineLink(line);
-    if (!link) continue;
+    if (!link) return;
     std::optional<QString> resolved = ResolveLink(QString::fromLatin1(*link), address, rules);
-    if (!resolved) continue;
+    if (!resolved) return;
     QString read = PageAddressUrl(*resolved, rules);
-    page.links.push_back({page.bodyLines, std::move(*resolved), std::move(read), QString()});
-  }
-}
-
-// The lines of html<n>.txt the link step walks, counted as PrepareLinks counts them.
-std::size_t CountLines(std::string_view body) {
-  std::size_t lines = 0;
-  for (std::size_t from = 0; from < body.size(); ++lines) {
-    const std::size_t end = std::min(body.find('\r', from), body.size());
-    from = end + ((end + 1 < body.size() && body[end + 1] == '\n') ? 2 : 1);
-  }
-  return lines;
+    page.links.push_back({at, std::move(*resolved), std::move(read), QString()});
+  });
 }
 
 // The address a page's links are resolved against: the page's own, or its <base href> read as a
@@ -81,7 +68,7 @@ void PrepareAllLinks(PreparedPage& page, std::string_view body, const PageLinks&
     QString read = PageAddressUrl(*resolved, rules);
     page.links.push_back({line, std::move(*resolved), std::move(read), ShownLinkText(link.text)});
   }
-  page.bodyLines = CountLines(body);
+  ForEachTextLine(body, [&page](std::string_view) { ++page.bodyLines; });
 }
 
 void PrepareFaxes(PreparedPage& page, std::string_view converted, bool allowInternational) {
@@ -119,8 +106,7 @@ void PrepareThoroughFaxes(PreparedPage& page, const std::optional<FaxPageText>& 
 }  // namespace
 
 PreparedPage PreparePage(PageJob job) {
-  // The body and the converted text stay here: the page steps need neither, and freeing them
-  // here spares the crawl's thread.
+  // The body and the converted text stay here: the page steps need neither.
   PreparedPage page;
   const std::string body = std::move(job.body);
   WriteFileBytes(job.htmlFile, body, "\r\n");

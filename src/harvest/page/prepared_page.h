@@ -12,9 +12,9 @@ namespace norvane {
 
 // The work on a received page that needs neither the store nor the window: the links of its
 // lines resolved, its text converted for the fax scan, and the numbers the scan finds in that
-// text. It can be done away from the crawl's thread; the page steps then replay it line by line
-// with the store look-ups, status texts and yields where they stood, so that a page gives the
-// same rows, files and statistics as when the steps did the work themselves.
+// text. The page steps then replay it line by line with the store look-ups, status texts and
+// yields where they stood, so that a page gives the same rows, files and statistics as when the
+// steps did the work themselves.
 struct PreparedPage {
   struct Link {
     std::size_t line = 0;  // which line of html<n>.txt holds it
@@ -49,15 +49,15 @@ struct PageJob {
   // either way.
   bool thoroughFaxScan = false;
   // The socket's page files: html<n>.txt takes the body and a CR LF, html2<n>.txt the converted
-  // text. Written here, beside the sockets; a page that is not worked on to its fax step (a Stop
-  // came first) has html2<n>.txt written again with the body without its line breaks.
+  // text. A page that is not worked on to its fax step (a Stop came first) has html2<n>.txt
+  // written again with the body without its line breaks.
   std::string htmlFile;
   std::string textFile;
   // How the page's links are read.
   LinkReading reading;
 };
 
-// Thread-safe: touches nothing but its job and the job's two files.
+// Touches nothing but its job and the job's two files.
 PreparedPage PreparePage(PageJob job);
 
 }  // namespace norvane
