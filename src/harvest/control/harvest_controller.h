@@ -35,10 +35,10 @@ class SpiderDatabase;
 // queue that List2 previews, the fax preview, the status texts and the button states, and tells
 // the main window what to show by its signals. It holds no widget.
 //
-// A page travels: FetchConnection (socket to response) -> PageFetcher (the body, robots.txt,
-// redirects) -> SavePage -> PageSteps::SavePage: PreparePage (page files, links, text, fax scan;
-// no store) then applyPage (links and numbers to the store) -> TakeNextWebsite ->
-// PageFetcher::StartFetch on the same socket.
+// A page travels: FetchConnection (socket to response) -> PageFetcher (the body, redirects;
+// robots.txt and Retry-After answers go to TakeOverResponse) -> SavePage -> PageSteps::SavePage:
+// PreparePage (page files, links, text, fax scan; no store) then applyPage (links and numbers to
+// the store) -> TakeNextWebsite -> PageFetcher::StartFetch on the same socket.
 class HarvestController : public QObject, public HarvestHost, public SearchHost {
   Q_OBJECT
 

@@ -58,8 +58,8 @@ QString UrlDirectory(const QString& address, const UrlRules& rules = {});
 // scheme, and "http://" links and texts naming a host are plain.
 std::optional<QString> ResolveLink(const QString& link, const PageAddress& page,
                                    const UrlRules& rules);
-// The same rules before the secure option, for callers not yet moved to the form above: an
-// "https://" link is not recognised and comes back as a mangled text ("https:/g.com/a").
+// The classic rules, which the form above applies with the secure option off: an "https://"
+// link is not recognised and comes back as a mangled text ("https:/g.com/a").
 QString ResolveLink(const QString& link, const PageAddress& page);
 
 // The website a redirect's Location sends the crawl to, in stored form, against the address it

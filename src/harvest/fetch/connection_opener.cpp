@@ -144,21 +144,16 @@ void ConnectionOpener::run() {
 void ConnectionOpener::start(const Request& request) {
   Slot& slot = m_slots[request.socket];
   closeSlot(slot);
-  const Opened failed{request.socket, request.generation, -1, 0};
+  const auto fail = [&](int error) {
+    closeSlot(slot);
+    answer(Opened{request.socket, request.generation, -1, error});
+  };
   sockaddr_storage address{};
   socklen_t length = 0;
-  if (!SocketAddressOf(request.address, request.port, address, length)) {
-    Opened answer = failed;
-    answer.error = EAFNOSUPPORT;
-    return this->answer(answer);
-  }
+  if (!SocketAddressOf(request.address, request.port, address, length)) return fail(EAFNOSUPPORT);
   const int descriptor =
       ::socket(address.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
-  if (descriptor < 0) {
-    Opened answer = failed;
-    answer.error = errno;
-    return this->answer(answer);
-  }
+  if (descriptor < 0) return fail(errno);
   slot.descriptor = descriptor;
   slot.generation = request.generation;
   slot.request = request.request;
@@ -166,10 +161,7 @@ void ConnectionOpener::start(const Request& request) {
   if (::connect(descriptor, reinterpret_cast<const sockaddr*>(&address), length) == 0)
     return finishConnect(request.socket);
   if (errno == EINPROGRESS || errno == EINTR) return;  // the poll tells when it is done
-  Opened answer = failed;
-  answer.error = errno;
-  closeSlot(slot);
-  this->answer(answer);
+  fail(errno);
 }
 
 void ConnectionOpener::finishConnect(int16_t socket) {

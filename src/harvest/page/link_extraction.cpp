@@ -109,9 +109,6 @@ std::optional<std::string> ExtractLineLink(std::string_view line) {
   return link;
 }
 
-}  // namespace norvane
-
-namespace norvane {
 namespace {
 
 bool IsUrlSpace(char c) {

@@ -34,7 +34,6 @@ class ResultSites {
 
   // 0: no limit.
   void setPageLimit(int limit) { m_pageLimit = limit; }
-  int pageLimit() const { return m_pageLimit; }
 
   // The sites of the queued websites, each queued website counted as one queued page.
   void build(const QStringList& queued);
