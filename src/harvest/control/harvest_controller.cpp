@@ -286,14 +286,7 @@ void HarvestController::RemoveSearchString(int row) {
 void HarvestController::AbandonCurrentSearchString() {
   if (m_searches.isEmpty()) return;
   setButton(HarvestButton::Resume, false);
-  QString search = m_searches.first();
-  forgetPagesRead(search);
-  m_database->DeleteSearch(search);
-  // The backlog belongs to the abandoned search; the entry goes even if the table stays.
-  DeleteAllWebsites();
-  m_searches.removeFirst();
-  emit searchRemoved(0);
-  applyNextButtonRule();
+  deleteCurrentSearchString();
 }
 
 void HarvestController::removeCurrentSearchString() {
@@ -304,13 +297,9 @@ void HarvestController::removeCurrentSearchString() {
 }
 
 void HarvestController::deleteCurrentSearchString() {
-  QString search = m_searches.first();
-  forgetPagesRead(search);
-  m_database->DeleteSearch(search);
-  m_searches.removeFirst();
-  emit searchRemoved(0);
+  RemoveSearchString(0);
+  // The backlog belongs to the search string; the entry goes even if the table stays.
   DeleteAllWebsites();
-  applyNextButtonRule();
 }
 
 void HarvestController::addWebsite(const QString& website) {
