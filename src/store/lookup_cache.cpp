@@ -15,8 +15,11 @@ void LookupCache::remember(const QString& text, bool present) {
 }
 
 QByteArray LookupCache::Key(const QString& text) {
-  // ASCII letters only: bytes of multi-byte UTF-8 sequences are all 0x80 or above and stay.
-  return text.toUtf8().toLower();
+  QByteArray utf8 = text.toUtf8();
+  // Bytes of multi-byte UTF-8 sequences are all 0x80 or above and stay as they are.
+  for (char& c : utf8)
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  return utf8;
 }
 
 }  // namespace norvane
