@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "fuzz_check.h"
+#include "harvest/fetch/chunked_body.h"
 #include "harvest/fetch/redirect_response.h"
 #include "harvest/fetch/retry_after.h"
 
