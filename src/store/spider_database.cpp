@@ -42,6 +42,9 @@ StoreFault FaultOfError(int code, StoreFault otherwise) {
   }
 }
 
+int g_busyTimeoutMs = 3000;
+int g_backOffMs = 5000;
+
 }  // namespace
 
 SpiderDatabase::SpiderDatabase(QString filePath) : m_filePath(std::move(filePath)) {}
@@ -49,11 +52,6 @@ SpiderDatabase::SpiderDatabase(QString filePath) : m_filePath(std::move(filePath
 SpiderDatabase::~SpiderDatabase() {
   commitBatch();
 }
-
-namespace {
-int g_busyTimeoutMs = 3000;
-int g_backOffMs = 5000;
-}  // namespace
 
 void SpiderDatabase::setBusyTimeout(int milliseconds) {
   g_busyTimeoutMs = milliseconds;
@@ -91,10 +89,6 @@ int SpiderDatabase::waitForLock(void* store, int attempt) {
   return 1;
 }
 
-void SpiderDatabase::installBusyHandler() {
-  sqlite3_busy_handler(m_db.handle(), &SpiderDatabase::waitForLock, this);
-}
-
 qint64 SpiderDatabase::openAndCountTables(bool immutable) {
   // Read-only, without locks and without the -wal and -shm files a folder that cannot be
   // written cannot hold, when immutable.
@@ -103,7 +97,7 @@ qint64 SpiderDatabase::openAndCountTables(bool immutable) {
     return -1;
   }
   // The wait for locks is the store's own busy handler.
-  installBusyHandler();
+  sqlite3_busy_handler(m_db.handle(), &SpiderDatabase::waitForLock, this);
 
   // SQLite reads the file only at the first statement: this is where a file that is no
   // database (or is locked) is refused. Nothing has been written to it.
@@ -207,10 +201,6 @@ void SpiderDatabase::chooseJournal() {
   // Without WAL (the file is locked, or its folder takes no -wal file) the rollback journal
   // keeps SQLite's default synchronous=FULL, the safe setting for it.
   if (mode == QLatin1String("wal")) m_db.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
-}
-
-bool SpiderDatabase::isOpen() const {
-  return m_open;
 }
 
 bool SpiderDatabase::ready() {
@@ -541,8 +531,7 @@ bool SpiderDatabase::AddFax(QString& fax, const QString& website, QString& searc
 }
 
 bool SpiderDatabase::AddVisitedTable() {
-  if (!ready()) return false;
-  return norvane::AddVisitedTable(m_db);
+  return ready() && norvane::AddVisitedTable(m_db);
 }
 
 bool SpiderDatabase::AddVisited(const QString& address, const QString& search) {
@@ -586,8 +575,7 @@ bool SpiderDatabase::DeleteVisited(const QString& search) {
 }
 
 bool SpiderDatabase::AddResultSitesTable() {
-  if (!ready()) return false;
-  return norvane::AddResultSitesTable(m_db);
+  return ready() && norvane::AddResultSitesTable(m_db);
 }
 
 bool SpiderDatabase::SaveResultSites(const QString& search, const QList<ResultSite>& sites) {
@@ -632,8 +620,7 @@ bool SpiderDatabase::LoadResultSites(const QString& search, QList<ResultSite>& s
 }
 
 bool SpiderDatabase::DeleteResultSites() {
-  if (!ready()) return false;
-  return m_db.exec(QStringLiteral("DELETE FROM result_sites"));
+  return ready() && m_db.exec(QStringLiteral("DELETE FROM result_sites"));
 }
 
 QString SpiderDatabase::FirstQueuedWebsite(const QSet<QString>& taken) {

@@ -47,7 +47,7 @@ class SpiderDatabase {
   // A file that cannot be written (read-only file or folder) is still opened for reading, in
   // its own journal mode, or as an immutable file when its folder cannot hold the WAL files.
   bool open();
-  bool isOpen() const;
+  bool isOpen() const { return m_open; }
   // Closes the connection, which folds the WAL back into the file; the next operation opens
   // it again. The program runs it as it ends, so spider.mdb is whole on its own.
   void close();
@@ -223,7 +223,6 @@ class SpiderDatabase {
   // SQLite's busy handler for the connection: waits for a lock up to the busy timeout unless
   // the store backs off. Nonzero: try the lock again.
   static int waitForLock(void* store, int attempt);
-  void installBusyHandler();
   // Opens the connection on the file (or, when immutable, read-only without locks) and reads
   // its table count: -1 when that fails.
   qint64 openAndCountTables(bool immutable);

@@ -56,10 +56,6 @@ void HarvestController::recordRead(const QString& address) {
   if (m_options.skipPagesRead) m_database->AddVisited(address, currentSearch());
 }
 
-void HarvestController::forgetPagesRead(const QString& search) {
-  m_database->DeleteVisited(search);
-}
-
 void HarvestController::LoadCounters() {
   m_stats = Statistics{};
   constexpr int kMin = std::numeric_limits<int32_t>::min();
@@ -276,7 +272,7 @@ void HarvestController::AddSearchString(const QString& typed) {
 void HarvestController::RemoveSearchString(int row) {
   if (row < 0 || row >= m_searches.size()) return;
   QString search = m_searches.at(row);
-  forgetPagesRead(search);
+  m_database->DeleteVisited(search);  // the pages read under it are forgotten with it
   m_database->DeleteSearch(search);
   m_searches.removeAt(row);
   emit searchRemoved(row);
@@ -291,7 +287,7 @@ void HarvestController::AbandonCurrentSearchString() {
 
 void HarvestController::removeCurrentSearchString() {
   if (m_searches.isEmpty()) return;
-  forgetPagesRead(m_searches.first());
+  m_database->DeleteVisited(m_searches.first());
   m_searches.removeFirst();
   emit searchRemoved(0);
 }
@@ -429,10 +425,8 @@ void HarvestController::resetPreview(const QStringList& websites) {
 // its length while the table shrinks. An empty table adds nothing: an empty entry would reach
 // StartFetch as a website without a host.
 void HarvestController::moveNextQueuedWebsite() {
-  const QString w = NextQueuedWebsite();
-  if (w.isEmpty()) return;
-  deleteTakenWebsite(w);
-  appendPreview(w);
+  // With the table empty, NextQueuedWebsite gives nothing but handles the queue's end.
+  if (!moveFirstQueuedWebsite()) NextQueuedWebsite();
 }
 
 bool HarvestController::moveFirstQueuedWebsite() {

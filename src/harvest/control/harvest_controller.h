@@ -183,8 +183,6 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   bool StartChecks();
   bool DeleteAllWebsites();
   void deleteCurrentSearchString();
-  // The pages read under a search string that is being dropped are forgotten with it.
-  void forgetPagesRead(const QString& search);
   void stopHarvest(const QString& panel2, const QString& panel3);
   void stopNothingFetched();
   void applyNextButtonRule();

@@ -31,11 +31,7 @@ class HarvestHost {
   // Sees every whole response before it is counted and saved; true when the host took it (the
   // polite crawl's robots.txt, an answer asking to wait) and starts the socket's next take
   // itself.
-  virtual bool TakeOverResponse(int16_t i, const std::string& received) {
-    (void)i;
-    (void)received;
-    return false;
-  }
+  virtual bool TakeOverResponse(int16_t /*i*/, const std::string& /*received*/) { return false; }
 
   // For the page steps.
   virtual SpiderDatabase& database() = 0;
@@ -54,26 +50,19 @@ class HarvestHost {
   // "Skip Pages Already Read": whether the address (a website as DecomposePageAddress gives its
   // url) was fetched under the current search string, and the record that it was. A host that
   // does not skip answers false and records nothing.
-  virtual bool alreadyRead(const QString& address) {
-    (void)address;
-    return false;
-  }
-  virtual void recordRead(const QString& address) { (void)address; }
+  virtual bool alreadyRead(const QString& /*address*/) { return false; }
+  virtual void recordRead(const QString& /*address*/) {}
 
   // "Stay on Result Sites": whether a link a page names may be queued at all (it leads onto one
   // of the search's sites, which has room for another page); `linkText` as below. A host that
   // does not stay on them answers true.
-  virtual bool linkOnSites(const QString& website, const QString& linkText) {
-    (void)website;
-    (void)linkText;
+  virtual bool linkOnSites(const QString& /*website*/, const QString& /*linkText*/) {
     return true;
   }
   // A link that passed every test (website as WebsiteKnown normalised it), before it is queued;
   // `linkText` is what the page shows of the link, empty when not known. True when the host
   // queued it itself (ahead of other pages); false leaves it to the table's end.
-  virtual bool queueLinkAhead(const QString& website, const QString& linkText) {
-    (void)website;
-    (void)linkText;
+  virtual bool queueLinkAhead(const QString& /*website*/, const QString& /*linkText*/) {
     return false;
   }
 };

@@ -122,27 +122,12 @@ bool PageFetcher::isSlowHost(const QString& host) const {
   return !host.isEmpty() && m_slowHosts.contains(host.toLower());
 }
 
-void PageFetcher::setTickLimits(int idleTicks, int totalTicks) {
-  m_timeout = idleTicks;
-  m_timeout2 = totalTicks;
-}
-
 void PageFetcher::setTickInterval(int milliseconds) {
   m_tickMs = milliseconds;
   for (FetchConnection* c : m_connections) {
     c->idleTimer->setInterval(milliseconds);
     c->totalTimer->setInterval(milliseconds);
   }
-}
-
-void PageFetcher::setConnectTo(const QString& host, quint16 port) {
-  m_connectHost = host;
-  m_connectPort = port;
-}
-
-void PageFetcher::setConnectToTls(const QString& host, quint16 port) {
-  m_connectTlsHost = host;
-  m_connectTlsPort = port;
 }
 
 void PageFetcher::addCaCertificates(const QList<QSslCertificate>& authorities) {
@@ -295,9 +280,8 @@ void PageFetcher::connectTo(FetchConnection& c, const QString& hostOrAddress, qu
   m_opener.open(c.index, c.generation, address, port, requestOf(c));
 }
 
-std::pair<QString, quint16> PageFetcher::hookOf(const FetchConnection& c) const {
-  return c.page.secure ? std::pair{m_connectTlsHost, m_connectTlsPort}
-                       : std::pair{m_connectHost, m_connectPort};
+const std::pair<QString, quint16>& PageFetcher::hookOf(const FetchConnection& c) const {
+  return m_hooks[c.page.secure ? 1 : 0];
 }
 
 QByteArray PageFetcher::requestOf(const FetchConnection& c) const {
@@ -530,9 +514,7 @@ void PageFetcher::giveUp(int16_t i, const QString& reason) {
   qCDebug(lcCrawl).noquote() << "fetch given up:" << slot.strHost + slot.strPath
                              << "reason:" << reason;
   if (!slot.strHost.isEmpty()) m_slowHosts.insert(slot.strHost.toLower());
-  CloseSocket(i);
-  wakeWaitingForBudget();
-  m_host.TakeNextWebsite(i);
+  skipFetch(i);
 }
 
 void PageFetcher::giveUpLater(int16_t i, const QString& reason) {

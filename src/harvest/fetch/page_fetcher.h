@@ -73,17 +73,20 @@ class PageFetcher : public QObject {
   QString strCurUrl;
   QString strCurDir;
 
-  void setTickLimits(int idleTicks, int totalTicks);
+  void setTickLimits(int idleTicks, int totalTicks) {
+    m_timeout = idleTicks;
+    m_timeout2 = totalTicks;
+  }
   int idleTickLimit() const { return m_timeout; }    // timeout
   int totalTickLimit() const { return m_timeout2; }  // timeout2
   void setTickInterval(int milliseconds);
   // Sends every connection to host:port instead of the website's host on port 80; the request
   // stays as it would be. Read from NORVANE_CONNECT_TO=HOST:PORT at construction. Only this
   // address escapes the rule that keeps the crawl out of local and private addresses.
-  void setConnectTo(const QString& host, quint16 port);
+  void setConnectTo(const QString& host, quint16 port) { m_hooks[0] = {host, port}; }
   // The same for TLS connections: NORVANE_CONNECT_TO_TLS=HOST:PORT. The server name sent and
   // checked stays the website's host.
-  void setConnectToTls(const QString& host, quint16 port);
+  void setConnectToTls(const QString& host, quint16 port) { m_hooks[1] = {host, port}; }
   // Authorities trusted besides the system's, for every TLS connection; the PEM file named by
   // NORVANE_CA_FILE is read at construction.
   void addCaCertificates(const QList<QSslCertificate>& authorities);
@@ -134,7 +137,7 @@ class PageFetcher : public QObject {
   void connectToAddresses(int16_t i, const QList<QHostAddress>& addresses);
   void connectTo(FetchConnection& c, const QString& hostOrAddress, quint16 port);
   // The connect-to hook for the fetch's scheme; its host is empty when none is set.
-  std::pair<QString, quint16> hookOf(const FetchConnection& c) const;
+  const std::pair<QString, quint16>& hookOf(const FetchConnection& c) const;
   QByteArray requestOf(const FetchConnection& c) const;
   // The opener's answer for a plain connection: the plain socket reads it, or the fetch fails.
   void connectionOpened(const ConnectionOpener::Opened& opened);
@@ -169,10 +172,7 @@ class PageFetcher : public QObject {
   QSet<QString> m_slowHosts;  // lower case
   int m_timeout = 10;
   int m_timeout2 = 30;
-  QString m_connectHost;
-  quint16 m_connectPort = 0;
-  QString m_connectTlsHost;
-  quint16 m_connectTlsPort = 0;
+  std::pair<QString, quint16> m_hooks[2];  // plain, TLS; an empty host for none
   bool m_secureWeb = false;
   QSslConfiguration m_tls;
   HostLookups m_lookups;

@@ -21,17 +21,11 @@ constexpr std::array<std::string_view, 7> kLongDays = {
 constexpr std::array<std::string_view, 12> kMonths = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
+// Which of the names it is, counted from 1 (a month's number); 0 for none of them.
 template <std::size_t N>
-bool IsOneOf(std::string_view name, const std::array<std::string_view, N>& names) {
-  for (std::string_view n : names)
-    if (EqualsIgnoringCase(name, n)) return true;
-  return false;
-}
-
-// 1 to 12, or 0 for no month name.
-int MonthNumber(std::string_view name) {
-  for (std::size_t i = 0; i < kMonths.size(); ++i)
-    if (EqualsIgnoringCase(name, kMonths[i])) return static_cast<int>(i) + 1;
+int NumberIn(std::string_view name, const std::array<std::string_view, N>& names) {
+  for (std::size_t i = 0; i < N; ++i)
+    if (EqualsIgnoringCase(name, names[i])) return static_cast<int>(i) + 1;
   return 0;
 }
 
@@ -45,9 +39,7 @@ class Cursor {
 
   std::string_view letters() {
     const std::size_t from = m_at;
-    while (m_at < m_text.size() && ((m_text[m_at] >= 'A' && m_text[m_at] <= 'Z') ||
-                                    (m_text[m_at] >= 'a' && m_text[m_at] <= 'z')))
-      ++m_at;
+    while (ascii::IsAlpha(peek())) ++m_at;
     if (m_at == from) m_ok = false;
     return m_text.substr(from, m_at - from);
   }
@@ -62,7 +54,7 @@ class Cursor {
     int value = 0;
     for (int i = 0; i < count; ++i) {
       const char c = peek();
-      if (c < '0' || c > '9' || m_at >= m_text.size()) {
+      if (!ascii::IsDigit(c)) {  // the end peeks as '\0'
         m_ok = false;
         return 0;
       }
@@ -115,14 +107,14 @@ std::optional<std::chrono::sys_seconds> ParseHttpDate(std::string_view text,
     in.expect(',');
     in.expect(' ');
     day = in.digits(2);
-    if (in.peek() == ' ' && IsOneOf(dayName, kDays)) {  // Sun, 06 Nov 1994 08:49:37 GMT
+    if (in.peek() == ' ' && NumberIn(dayName, kDays) > 0) {  // Sun, 06 Nov 1994 08:49:37 GMT
       in.expect(' ');
-      month = MonthNumber(in.letters());
+      month = NumberIn(in.letters(), kMonths);
       in.expect(' ');
       year = in.digits(4);
-    } else if (in.peek() == '-' && IsOneOf(dayName, kLongDays)) {  // Sunday, 06-Nov-94 ...
+    } else if (in.peek() == '-' && NumberIn(dayName, kLongDays) > 0) {  // Sunday, 06-Nov-94 ...
       in.expect('-');
-      month = MonthNumber(in.letters());
+      month = NumberIn(in.letters(), kMonths);
       in.expect('-');
       const int yy = in.digits(2);
       using namespace std::chrono;
@@ -136,9 +128,9 @@ std::optional<std::chrono::sys_seconds> ParseHttpDate(std::string_view text,
     t = TimeOfDay(in);
     in.expect(' ');
     if (!EqualsIgnoringCase(in.letters(), "GMT")) return std::nullopt;
-  } else if (IsOneOf(dayName, kDays)) {  // Sun Nov  6 08:49:37 1994
+  } else if (NumberIn(dayName, kDays) > 0) {  // Sun Nov  6 08:49:37 1994
     in.expect(' ');
-    month = MonthNumber(in.letters());
+    month = NumberIn(in.letters(), kMonths);
     in.expect(' ');
     if (in.peek() == ' ') {
       in.expect(' ');

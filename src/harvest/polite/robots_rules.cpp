@@ -17,8 +17,7 @@ using ascii::TrimBlanks;
 constexpr std::string_view kRobotsPath = "/robots.txt";
 
 bool IsUnreserved(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-         c == '.' || c == '_' || c == '~';
+  return ascii::IsAlnum(char(c)) || c == '-' || c == '.' || c == '_' || c == '~';
 }
 
 void AppendEncoded(std::string& out, unsigned char c) {
@@ -31,13 +30,10 @@ void AppendEncoded(std::string& out, unsigned char c) {
 // The product token of a user-agent value: its leading letters, "-" and "_" ("Norvane/2.3"
 // names "Norvane").
 std::string_view ProductToken(std::string_view value) {
-  std::size_t n = 0;
-  while (n < value.size()) {
-    const char c = value[n];
-    if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' || c == '_')) break;
-    ++n;
-  }
-  return value.substr(0, n);
+  const auto end = std::find_if_not(value.begin(), value.end(), [](char c) {
+    return ascii::IsAlpha(c) || c == '-' || c == '_';
+  });
+  return value.substr(0, std::size_t(end - value.begin()));
 }
 
 // "2", "0.5", "1.25": whole milliseconds, cut to kMaxCrawlDelay. Signs, exponents and any
@@ -49,7 +45,7 @@ std::optional<std::chrono::milliseconds> ParseCrawlDelay(std::string_view value)
       dot == std::string_view::npos ? std::string_view() : value.substr(dot + 1);
   if (whole.empty() && fraction.empty()) return std::nullopt;
   const auto allDigits = [](std::string_view s) {
-    return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return std::all_of(s.begin(), s.end(), ascii::IsDigit);
   };
   if (!allDigits(whole) || !allDigits(fraction)) return std::nullopt;
   const long long limit = kMaxCrawlDelay.count();
