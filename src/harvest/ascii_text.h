@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <string_view>
 
@@ -54,6 +55,24 @@ constexpr bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
 
 constexpr bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
+}
+
+// Takes the next CR LF line off the front of text: all of it when no CR LF follows.
+constexpr std::string_view TakeCrLfLine(std::string_view& text) {
+  const std::size_t end = text.find("\r\n");
+  const std::string_view line = text.substr(0, end);
+  text.remove_prefix(end == std::string_view::npos ? text.size() : end + 2);
+  return line;
+}
+
+// The line starting at `from` without its LF or CR LF, and where the next one starts: past the
+// end of text after its last line.
+constexpr std::string_view LineAt(std::string_view text, std::size_t from, std::size_t& next) {
+  const std::size_t end = std::min(text.find('\n', from), text.size());
+  next = end + 1;
+  std::string_view line = text.substr(from, end - from);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
 }
 
 }  // namespace norvane::ascii

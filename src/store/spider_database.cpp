@@ -42,9 +42,6 @@ StoreFault FaultOfError(int code, StoreFault otherwise) {
   }
 }
 
-int g_busyTimeoutMs = 3000;
-int g_backOffMs = 5000;
-
 }  // namespace
 
 SpiderDatabase::SpiderDatabase(QString filePath) : m_filePath(std::move(filePath)) {}
@@ -53,30 +50,14 @@ SpiderDatabase::~SpiderDatabase() {
   commitBatch();
 }
 
-void SpiderDatabase::setBusyTimeout(int milliseconds) {
-  g_busyTimeoutMs = milliseconds;
-}
-
-int SpiderDatabase::busyTimeout() {
-  return g_busyTimeoutMs;
-}
-
-void SpiderDatabase::setBackOffPeriod(int milliseconds) {
-  g_backOffMs = milliseconds;
-}
-
-int SpiderDatabase::backOffPeriod() {
-  return g_backOffMs;
-}
-
 bool SpiderDatabase::backingOff() const {
-  return m_sinceLockMissed.isValid() && m_sinceLockMissed.elapsed() < g_backOffMs;
+  return m_sinceLockMissed.isValid() && m_sinceLockMissed.elapsed() < s_backOffPeriodMs;
 }
 
 int SpiderDatabase::waitForLock(void* store, int attempt) {
   auto* self = static_cast<SpiderDatabase*>(store);
   if (attempt == 0) self->m_lockWait.start();
-  const qint64 left = g_busyTimeoutMs - self->m_lockWait.elapsed();
+  const qint64 left = s_busyTimeoutMs - self->m_lockWait.elapsed();
   if (self->backingOff() || self->m_openFailed || left <= 0) {
     self->m_sinceLockMissed.start();
     return 0;
@@ -625,19 +606,14 @@ bool SpiderDatabase::DeleteResultSites() {
 
 QString SpiderDatabase::FirstQueuedWebsite(const QSet<QString>& taken) {
   if (!ready()) return QString();
-  if (!taken.isEmpty()) {
-    SqliteStatement query =
-        m_db.prepare(QStringLiteral("SELECT website FROM websites ORDER BY rowid"));
-    while (query && query.step()) {
-      const QString website = query.text(0);
-      if (!taken.contains(website)) return website;
-    }
-    return QString();
-  }
-  SqliteStatement* query =
-      m_db.kept(QStringLiteral("SELECT website FROM websites ORDER BY rowid LIMIT 1"));
+  SqliteStatement* query = m_db.kept(QStringLiteral("SELECT website FROM websites ORDER BY rowid"));
   if (!query) return QString();
-  const QString website = query->step() ? query->text(0) : QString();
+  QString website;
+  while (query->step()) {
+    website = query->text(0);
+    if (!taken.contains(website)) break;
+    website.clear();
+  }
   query->reset();
   return website;
 }

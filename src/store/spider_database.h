@@ -44,8 +44,9 @@ class SpiderDatabase {
   //
   // The file is kept in WAL journal mode with synchronous=NORMAL: a change is in the file (or
   // its -wal beside it) when the operation returns, so it survives the program being killed.
-  // A file that cannot be written (read-only file or folder) is still opened for reading, in
-  // its own journal mode, or as an immutable file when its folder cannot hold the WAL files.
+  // A file that cannot be written (read-only file or folder) is still opened for reading: as
+  // an immutable file (no locks, no -wal or -shm left behind) when no -wal file waits beside it
+  // or its folder cannot hold the WAL files, in its own journal mode otherwise.
   bool open();
   bool isOpen() const { return m_open; }
   // Closes the connection, which folds the WAL back into the file; the next operation opens
@@ -55,8 +56,8 @@ class SpiderDatabase {
 
   // How long a statement waits for another program's lock before it fails. A few seconds by
   // default; tests shorten it.
-  static void setBusyTimeout(int milliseconds);
-  static int busyTimeout();
+  static void setBusyTimeout(int milliseconds) { s_busyTimeoutMs = milliseconds; }
+  static int busyTimeout() { return s_busyTimeoutMs; }
 
   // Whether AddWebsite, DeleteWebsite and WebsiteKnown keep "https://" on the websites they
   // normalise: on while the crawl follows secure websites. Off by default.
@@ -68,8 +69,8 @@ class SpiderDatabase {
   // once instead of waiting; each lock met extends the back-off. After it, the file is opened
   // again (without waiting, when the last open failed) and statements wait as usual, so storing
   // resumes once the lock is gone. A few seconds by default; tests change it.
-  static void setBackOffPeriod(int milliseconds);
-  static int backOffPeriod();
+  static void setBackOffPeriod(int milliseconds) { s_backOffPeriodMs = milliseconds; }
+  static int backOffPeriod() { return s_backOffPeriodMs; }
   bool backingOff() const;
 
   // Page work: while a batch is on, the operations run in one transaction, begun by the first
@@ -115,9 +116,7 @@ class SpiderDatabase {
   void setCrawlBatch(bool on);
   // What keeps the file from holding the harvest, as the last open or change found it; a
   // change that is stored ends it. The listener hears every change of it, and every change a
-  // full disk keeps out. A file that cannot be
-  // written is opened read-only without locks (SQLite's immutable mode) when nothing waits in a
-  // -wal file beside it, so that reading it leaves no -wal or -shm file behind.
+  // full disk keeps out.
   StoreFault fault() const { return m_fault; }
   void setFaultListener(std::function<void(StoreFault)> listener) {
     m_faultListener = std::move(listener);
@@ -251,6 +250,9 @@ class SpiderDatabase {
   // forgotten when another program changed the file since they were last asked for.
   bool answersCurrent();
   void forgetAnswers();
+
+  static inline int s_busyTimeoutMs = 3000;
+  static inline int s_backOffPeriodMs = 5000;
 
   QString m_filePath;
   SqliteConnection m_db;

@@ -22,12 +22,8 @@ void SqliteStatement::Finalize::operator()(sqlite3_stmt* statement) const {
   sqlite3_finalize(statement);
 }
 
-void SqliteStatement::prepareToBind() {
-  if (m_stepped) reset();
-}
-
 SqliteStatement& SqliteStatement::bind(int position, const QString& text) {
-  prepareToBind();
+  if (m_stepped) reset();  // binding starts the statement afresh
   if (text.isNull())
     sqlite3_bind_null(m_statement.get(), position);
   else
@@ -37,7 +33,7 @@ SqliteStatement& SqliteStatement::bind(int position, const QString& text) {
 }
 
 SqliteStatement& SqliteStatement::bind(int position, qint64 number) {
-  prepareToBind();
+  if (m_stepped) reset();  // binding starts the statement afresh
   sqlite3_bind_int64(m_statement.get(), position, number);
   return *this;
 }

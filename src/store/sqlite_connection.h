@@ -42,7 +42,6 @@ class SqliteStatement {
     void operator()(sqlite3_stmt* statement) const;
   };
   explicit SqliteStatement(sqlite3_stmt* statement) : m_statement(statement) {}
-  void prepareToBind();
 
   std::unique_ptr<sqlite3_stmt, Finalize> m_statement;
   bool m_stepped = false;

@@ -39,21 +39,14 @@ QString StoreFaultMessage(StoreFault fault, const QString& filePath) {
 }
 
 QString StoreFaultPanelText(StoreFault fault) {
-  switch (fault) {
-    case StoreFault::None:
-      return QString();
-    case StoreFault::CannotWrite:
-      return QStringLiteral("spider.mdb read-only");
-    case StoreFault::DiskFull:
-      return QStringLiteral("disk full");
-    case StoreFault::InUse:
-      return QStringLiteral("spider.mdb in use");
-    case StoreFault::NotADatabase:
-      return QStringLiteral("spider.mdb no database");
-    case StoreFault::CannotOpen:
-      return QStringLiteral("spider.mdb unreadable");
-  }
-  return QString();
+  // In the order of StoreFault.
+  static constexpr const char* kTexts[] = {"",
+                                           "spider.mdb read-only",
+                                           "disk full",
+                                           "spider.mdb in use",
+                                           "spider.mdb no database",
+                                           "spider.mdb unreadable"};
+  return QString::fromLatin1(kTexts[int(fault)]);
 }
 
 }  // namespace norvane

@@ -184,10 +184,6 @@ void HarvestController::SavePage(std::string body, int16_t i) {
   m_pageSteps->SavePage(std::move(body), i);
 }
 
-QString HarvestController::currentSearch() const {
-  return m_searches.isEmpty() ? QString() : m_searches.first();
-}
-
 void HarvestController::showStoredFax(const QString& entry) {
   // The preview keeps the newest numbers: with more than kPreviewLimit it drops its first.
   if (m_faxPreview.size() > kPreviewLimit) {
@@ -216,13 +212,9 @@ void HarvestController::playSound(const char* name) {
   emit soundRequested(AppFile(QStringLiteral("sounds/") + QLatin1String(name)));
 }
 
-void HarvestController::setSearchText(const QString& text) {
-  m_searchText = text;
-  emit searchTextChanged(text);
-}
-
 void HarvestController::loadSearchWindow() {
-  setSearchText(m_searches.first());
+  m_searchText = m_searches.first();
+  emit searchTextChanged(m_searchText);
   m_passReplaced = true;
   emit searchWindowLoadRequested();
   m_passReplaced = false;
@@ -569,10 +561,6 @@ void HarvestController::stopNothingFetched() {
 
 void HarvestController::StopQueueEmpty() {
   stopHarvest(QStringLiteral("No more websites queued"), QStringLiteral("Try a different search"));
-}
-
-void HarvestController::Stop() {
-  stopHarvest(QString(), QString());
 }
 
 void HarvestController::Resume() {

@@ -37,8 +37,8 @@ class SpiderDatabase;
 //
 // A page travels: FetchConnection (socket to response) -> PageFetcher (the body, redirects;
 // robots.txt and Retry-After answers go to TakeOverResponse) -> SavePage -> PageSteps::SavePage:
-// PreparePage (page files, links, text, fax scan; no store) then applyPage (links and numbers to
-// the store) -> TakeNextWebsite -> PageFetcher::StartFetch on the same socket.
+// PreparePage (page files, links, text, fax scan; no store), then GetLinks and GetFaxes (links
+// and numbers to the store) -> TakeNextWebsite -> PageFetcher::StartFetch on the same socket.
 class HarvestController : public QObject, public HarvestHost, public SearchHost {
   Q_OBJECT
 
@@ -63,12 +63,12 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   const HarvestOptions& options() const { return m_options; }
 
   // The harvest's operations, as the buttons run them.
-  void Start();            // "Start"
-  void StartNextSearch();  // Start for an automatic change of search string
-  void StartSearch();      // crawl the queued websites (the hidden "Start Search")
-  void Stop();             // "Stop"
-  void Resume();           // "Resume"
-  void Next();             // "Next"
+  void Start();                         // "Start"
+  void StartNextSearch();               // Start for an automatic change of search string
+  void StartSearch();                   // crawl the queued websites (the hidden "Start Search")
+  void Stop() { stopHarvest({}, {}); }  // "Stop"
+  void Resume();                        // "Resume"
+  void Next();                          // "Next"
   void TakeNextWebsite(int16_t i) override;
   QString NextQueuedWebsite();
   void StopQueueEmpty();
@@ -114,7 +114,7 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   bool TakeOverResponse(int16_t i, const std::string& received) override;
   SpiderDatabase& database() override { return *m_database; }
   const QStringList& queuePreview() const override { return m_preview; }
-  QString currentSearch() const override;
+  QString currentSearch() const override { return m_searches.value(0); }
   bool allowInternational() const override { return m_options.allowInternational; }
   LinkReading linkReading() const override { return {m_options.allLinks, !m_options.politeCrawl}; }
   bool thoroughFaxScan() const override { return m_options.thoroughFaxScan; }
@@ -188,7 +188,6 @@ class HarvestController : public QObject, public HarvestHost, public SearchHost 
   void applyNextButtonRule();
   void setButton(HarvestButton button, bool enabled);
   void playSound(const char* name);
-  void setSearchText(const QString& text);
   void loadSearchWindow();
 
   // The website queue: entry 0 of the preview is the website handed out last.

@@ -104,16 +104,6 @@ bool NamesOtherScheme(const QString& location) {
          scheme.compare(u"https", Qt::CaseInsensitive) != 0;
 }
 
-}  // namespace
-
-bool AcceptQueuedEntry(const QString& entry) {
-  if (!entry.contains(QLatin1String("www."), Qt::CaseInsensitive)) return true;
-  const qsizetype dot = entry.indexOf(QLatin1Char('.'));
-  return entry.indexOf(QLatin1Char('.'), dot + 1) >= 0;
-}
-
-namespace {
-
 QString PlainPageAddressUrl(const QString& website) {
   const QStringView view =
       website.endsWith(QLatin1Char('/')) ? QStringView(website).chopped(1) : QStringView(website);
@@ -123,6 +113,12 @@ QString PlainPageAddressUrl(const QString& website) {
 }
 
 }  // namespace
+
+bool AcceptQueuedEntry(const QString& entry) {
+  if (!entry.contains(QLatin1String("www."), Qt::CaseInsensitive)) return true;
+  const qsizetype dot = entry.indexOf(QLatin1Char('.'));
+  return entry.indexOf(QLatin1Char('.'), dot + 1) >= 0;
+}
 
 QString PageAddressUrl(const QString& website, const UrlRules& rules) {
   if (rules.secure && StartsSecure(website))
@@ -140,23 +136,11 @@ PageAddress DecomposePageAddress(const QString& website, const UrlRules& rules) 
   PageAddress a;
   a.url = PlainPageAddressUrl(website);
   a.curUrl = a.url;
-  a.curDir = a.url;
-  if (!a.curDir.endsWith(QLatin1Char('/'))) {
-    a.curDir = UrlDirectory(a.curDir);
-  } else {
-    a.curDir += QLatin1Char('/');
-  }
-
-  const qsizetype slash = a.curUrl.indexOf(QLatin1Char('/'));
-  QString hostPart;
-  if (slash < 0) {
-    hostPart = a.curUrl;
-    a.path = QStringLiteral("/");
-  } else {
-    hostPart = a.curUrl.left(slash + 1);
-    a.path = RemoveEveryOccurrence(a.url, QStringMatcher(hostPart));
-  }
-  a.host = hostPart;
+  a.curDir = a.url.endsWith(QLatin1Char('/')) ? a.url + QLatin1Char('/') : UrlDirectory(a.url);
+  // The host with its slash, removed from the address wherever it stands, leaves the path.
+  const qsizetype slash = a.url.indexOf(QLatin1Char('/'));
+  a.host = slash < 0 ? a.url : a.url.left(slash + 1);
+  if (slash >= 0) a.path = RemoveEveryOccurrence(a.url, QStringMatcher(a.host));
   a.host.remove(QLatin1Char('/'));
   if (a.path.isEmpty()) a.path = QStringLiteral("/");
   if (!a.path.startsWith(QLatin1Char('/'))) a.path.prepend(QLatin1Char('/'));

@@ -56,11 +56,10 @@ std::string RemoveFaxWords(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t at = 0; at < text.size();) {
-    if (FaxWordAt(text, at)) {
+    if (FaxWordAt(text, at))
       at += kFaxWord.size();
-    } else {
+    else
       out.push_back(text[at++]);
-    }
   }
   return out;
 }
@@ -82,43 +81,9 @@ void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
   text = std::move(out);
 }
 
-void ReplaceChars(std::string& text, std::string_view chars, char by) {
-  for (char& c : text) {
-    if (chars.find(c) != std::string_view::npos) c = by;
-  }
-}
-
-std::string Prefixed(std::string_view prefix, std::string_view text) {
-  std::string out;
-  out.reserve(prefix.size() + text.size());
-  out.append(prefix);
-  out.append(text);
-  return out;
-}
-
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
-
-// The 1-based position of the first "-" at or after the 1-based position `from`; 0 for none.
-std::size_t DashPosition(std::string_view text, std::size_t from) {
-  if (from > text.size()) return 0;
-  std::size_t at = text.find('-', from - 1);
-  return at == std::string_view::npos ? 0 : at + 1;
-}
-
+// "NNN-NNN...": the first dash after three characters, the next after seven.
 bool HasUsDashes(std::string_view text) {
-  return DashPosition(text, 1) == 4 && DashPosition(text, 5) == 8;
-}
-
-void TrimSpaces(std::string& text) {
-  std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) {
-    text.clear();
-    return;
-  }
-  text.erase(text.find_last_not_of(' ') + 1);
-  text.erase(0, first);
+  return text.find('-') == 3 && text.find('-', 4) == 7;
 }
 
 void ApplyLineReplacements(std::string& line) {
@@ -163,7 +128,7 @@ void ScanLine(std::string_view text, bool allowInternational, const FaxScanHooks
 }  // namespace
 
 bool IsUsNumber(std::string text) {
-  if (StartsWith(text, "1-")) text.erase(0, 2);
+  if (text.starts_with("1-")) text.erase(0, 2);
   return HasUsDashes(text) && text.size() == kUsLength;
 }
 
@@ -210,38 +175,31 @@ bool HasFaxDigitCount(const FaxCandidate& candidate) {
 }
 
 std::optional<FoundFax> ClassifyFaxCandidate(std::string candidate, bool allowInternational) {
-  ReplaceChars(candidate, " .", '-');
+  std::replace_if(
+      candidate.begin(), candidate.end(), [](char c) { return c == ' ' || c == '.'; }, '-');
   // The scan itself never leaves a run of dashes; six halving passes fold runs of up to 64.
   for (int pass = 0; pass < 6; ++pass) ReplaceAll(candidate, "--", "-");
   if (!candidate.empty() && candidate.back() == '-') candidate.pop_back();
   if (!candidate.empty() && candidate.front() == '-') candidate.erase(0, 1);
-  TrimSpaces(candidate);
 
-  std::string working = candidate;
-  bool hadPrefix = false;
-  if (StartsWith(working, "1-")) {
-    working.erase(0, 2);
-    hadPrefix = true;
-  } else if (StartsWith(working, "+1-")) {
-    working.erase(0, 3);
-    hadPrefix = true;
-  }
+  const std::size_t prefix = candidate.starts_with("1-") ? 2 : candidate.starts_with("+1-") ? 3 : 0;
+  std::string working = candidate.substr(prefix);
   // Cuts off digits taken after a ten-digit number.
   if (HasUsDashes(working) && working.find('+') == std::string::npos &&
       working.size() != kUsLength) {
     working.resize(std::min(working.size(), kUsLength));
-    candidate = hadPrefix ? Prefixed("1-", working) : working;
+    candidate = prefix > 0 ? "1-" + working : working;
   }
 
   FoundFax found;
   if (IsUsNumber(candidate)) {
     std::string number = candidate;
     found.location = LookupAreaCode(number);
-    if (!StartsWith(candidate, "1-")) candidate = Prefixed("1-", candidate);
+    if (!candidate.starts_with("1-")) candidate = "1-" + candidate;
   } else {
     if (!allowInternational) return std::nullopt;
     found.location = std::string(kUnknownInternational);
-    if (candidate.find('+') == std::string::npos) candidate = Prefixed("+", candidate);
+    if (candidate.find('+') == std::string::npos) candidate = "+" + candidate;
   }
   found.fax = std::move(candidate);
   return found;

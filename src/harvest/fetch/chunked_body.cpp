@@ -47,9 +47,7 @@ bool IsChunkedTransfer(std::string_view headerBlock) {
   bool chunked = false;
   bool statusLine = true;
   while (!headerBlock.empty()) {
-    const std::size_t end = headerBlock.find("\r\n");
-    const std::string_view line = headerBlock.substr(0, end);
-    headerBlock.remove_prefix(end == std::string_view::npos ? headerBlock.size() : end + 2);
+    const std::string_view line = ascii::TakeCrLfLine(headerBlock);
     if (std::exchange(statusLine, false)) continue;
     const std::size_t colon = line.find(':');
     if (colon == std::string_view::npos) continue;

@@ -61,11 +61,11 @@ void ConnectionOpener::open(int16_t socket, quint64 generation, const QHostAddre
   push({Request::Kind::Open, socket, generation, address, port, std::move(request)}, true);
 }
 
-void ConnectionOpener::release(int16_t socket, bool wakeNow) {
+void ConnectionOpener::release(int16_t socket) {
   Request request;
   request.kind = Request::Kind::Release;
   request.socket = socket;
-  push(std::move(request), wakeNow);
+  push(std::move(request), false);
 }
 
 void ConnectionOpener::flush() {

@@ -49,10 +49,9 @@ class ConnectionOpener {
   // socket had opened before is released first.
   void open(int16_t socket, quint64 generation, const QHostAddress& address, quint16 port,
             QByteArray request);
-  // The socket's connection is over: its duplicate (or a connect still in progress) is closed.
-  // Without wakeNow the close waits until the opener next has work, which keeps a thread wake out
-  // of every page.
-  void release(int16_t socket, bool wakeNow = false);
+  // The socket's connection is over: its duplicate (or a connect still in progress) is closed
+  // when the opener next has work, which keeps a thread wake out of every page.
+  void release(int16_t socket);
   // The releases queued without a wake happen now.
   void flush();
 

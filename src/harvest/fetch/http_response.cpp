@@ -74,7 +74,6 @@ std::vector<std::size_t> FindAllIgnoringCase(std::string_view text, std::string_
   return hits;
 }
 
-
 QByteArray BuildPageRequest(const QString& host, const QString& path, const QByteArray& userAgent) {
   // Website texts come from page bytes read one byte a character, so Latin-1 gives the bytes
   // back exactly.
@@ -123,12 +122,9 @@ std::optional<std::size_t> HeaderEndPosition(std::string_view data) {
 }
 
 int32_t ContentLengthOf(std::string_view headerBlock) {
-  std::size_t lineStart = 0;
-  while (lineStart <= headerBlock.size()) {
-    std::size_t lineEnd = headerBlock.find('\n', lineStart);
-    if (lineEnd == std::string_view::npos) lineEnd = headerBlock.size();
-    std::string_view line = headerBlock.substr(lineStart, lineEnd - lineStart);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  std::size_t next = 0;
+  while (next <= headerBlock.size()) {
+    const std::string_view line = ascii::LineAt(headerBlock, next, next);
     if (line.find("Content-Length") != std::string_view::npos) {
       const std::size_t space = line.find(' ');
       if (space == std::string_view::npos) return 0;
@@ -139,7 +135,6 @@ int32_t ContentLengthOf(std::string_view headerBlock) {
       if (error != std::errc() || end != value.data() + value.size() || value.empty()) return 0;
       return number;
     }
-    lineStart = lineEnd + 1;
   }
   return 0;
 }

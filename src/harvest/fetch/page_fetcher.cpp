@@ -183,7 +183,10 @@ void PageFetcher::readLater(const FetchTicket& t) {
   QMetaObject::invokeMethod(
       this,
       [this, t] {
-        if (current(t) && m_connections[t.socket]->busy()) takeData(t);
+        if (!current(t) || !m_connections[t.socket]->busy()) return;
+        const qint64 waiting = m_connections[t.socket]->socket->bytesAvailable();
+        if (waiting > 0) wscVersion_DataArrival(t.socket, waiting);
+        readRestLater(t.socket);
       },
       Qt::QueuedConnection);
 }
@@ -310,12 +313,6 @@ void PageFetcher::releaseOpened(int16_t i) {
   if (std::exchange(m_connections[i]->opened, false)) m_opener.release(i);
 }
 
-void PageFetcher::takeData(const FetchTicket& t) {
-  const QTcpSocket& socket = *m_connections[t.socket]->socket;
-  if (socket.bytesAvailable() > 0) wscVersion_DataArrival(t.socket, socket.bytesAvailable());
-  readRestLater(t.socket);
-}
-
 void PageFetcher::connectSocket(const FetchTicket& t) {
   FetchConnection& c = *m_connections[t.socket];
   // With the hook, a lookup set by hand still runs (a bench makes lookups cost what they cost on
@@ -379,10 +376,8 @@ void PageFetcher::wscVersion_DataArrival(int16_t i, qint64 bytesTotal) {
   const qint64 waiting = c.socket->bytesAvailable();
   if (waiting <= 0) return;
   // A response past its limit is given up before its bytes are copied.
-  if (qsizetype(slot.strData.size()) + waiting > m_maxResponseBytes) {
-    giveUp(i, QStringLiteral("size cap"));
-    return;
-  }
+  if (qsizetype(slot.strData.size()) + waiting > m_maxResponseBytes)
+    return giveUp(i, QStringLiteral("size cap"));
   // A response within its share of the budget always goes on, so small pages never wait behind
   // large ones; a larger one grows while all sockets together stay within the budget, and the
   // largest always does, so that one of them finishes and frees its memory for the others.
@@ -425,10 +420,8 @@ void PageFetcher::wscVersion_Close(int16_t i) {
   // download is completed here then.
   slot.lReceived += int32_t(ReadInto(*c.socket, slot.strData, c.socket->bytesAvailable()));
   ReadHeaderBlock(slot);
-  if (qsizetype(slot.strData.size()) > m_maxResponseBytes) {
-    giveUp(i, QStringLiteral("size cap"));
-    return;
-  }
+  if (qsizetype(slot.strData.size()) > m_maxResponseBytes)
+    return giveUp(i, QStringLiteral("size cap"));
   // A robots.txt answer is the crawl's own business: its redirects are not followed.
   if (m_secureWeb && c.readLimit == 0) {
     const std::string_view data(slot.strData);

@@ -144,9 +144,6 @@ class PageFetcher : public QObject {
   // A connection from the opener is over; its teardown happens on the opener's thread, at its
   // next piece of work.
   void releaseOpened(int16_t i);
-  // The data handler for what the ticket's fetch holds unread, then what it left: the rest
-  // later.
-  void takeData(const FetchTicket& t);
   // The response on socket i is a redirect: its next hop, or the end of the fetch.
   void followRedirect(int16_t i, const std::optional<std::string>& location);
   // Ends the fetch on socket i without reading a page and without marking its host slow.

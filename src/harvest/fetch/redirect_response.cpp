@@ -6,35 +6,15 @@ namespace norvane {
 namespace {
 
 using ascii::IsDigit;
+using ascii::LineAt;
 using ascii::StartsWithIgnoringCase;
+using ascii::TakeCrLfLine;
 using ascii::TrimBlanks;
-
-// Takes the next CR LF line off the front of text; an empty line ends the header block.
-std::string_view NextLine(std::string_view& text) {
-  const std::size_t end = text.find("\r\n");
-  const std::string_view line = text.substr(0, end);
-  text.remove_prefix(end == std::string_view::npos ? text.size() : end + 2);
-  return line;
-}
-
-// The line starting at `from` without its CR LF (or LF), and where the next line starts.
-std::string_view LineAt(std::string_view text, std::size_t from, std::size_t& next) {
-  std::size_t end = text.find('\n', from);
-  if (end == std::string_view::npos) {
-    next = text.size() + 1;
-    end = text.size();
-  } else {
-    next = end + 1;
-  }
-  std::string_view line = text.substr(from, end - from);
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  return line;
-}
 
 }  // namespace
 
 std::optional<int> StatusCodeOf(std::string_view header) {
-  const std::string_view line = NextLine(header);
+  const std::string_view line = TakeCrLfLine(header);
   if (!StartsWithIgnoringCase(line, "HTTP/")) return std::nullopt;
   const std::size_t space = line.find(' ');
   if (space == std::string_view::npos || space == 5) return std::nullopt;
@@ -46,10 +26,10 @@ std::optional<int> StatusCodeOf(std::string_view header) {
 }
 
 std::optional<std::string> LocationOf(std::string_view header) {
-  NextLine(header);  // the status line
+  TakeCrLfLine(header);  // the status line
   while (!header.empty()) {
-    const std::string_view line = NextLine(header);
-    if (line.empty()) break;
+    const std::string_view line = TakeCrLfLine(header);
+    if (line.empty()) break;  // the end of the header block
     const std::size_t colon = line.find(':');
     if (colon == std::string_view::npos) continue;
     const std::string_view name = TrimBlanks(line.substr(0, colon));

@@ -132,12 +132,9 @@ std::optional<std::chrono::sys_seconds> ParseHttpDate(std::string_view text,
     in.expect(' ');
     month = NumberIn(in.letters(), kMonths);
     in.expect(' ');
-    if (in.peek() == ' ') {
-      in.expect(' ');
-      day = in.digits(1);
-    } else {
-      day = in.digits(2);
-    }
+    const bool padded = in.peek() == ' ';  // " 6" for the 6th
+    if (padded) in.expect(' ');
+    day = in.digits(padded ? 1 : 2);
     in.expect(' ');
     t = TimeOfDay(in);
     in.expect(' ');

@@ -28,10 +28,9 @@ std::string Lowered(std::string_view text) {
 std::size_t FindIgnoringCase(std::string_view text, std::string_view pattern, std::size_t from) {
   if (pattern.empty() || text.size() < pattern.size()) return std::string_view::npos;
   const char first = pattern.front();
-  const char firstUpper = static_cast<char>(first - 'a' + 'A');
-  const bool letter = first >= 'a' && first <= 'z';
+  const char firstUpper = ascii::Upper(first);
   for (std::size_t at = from; at + pattern.size() <= text.size(); ++at) {
-    if (text[at] != first && !(letter && text[at] == firstUpper)) continue;
+    if (text[at] != first && text[at] != firstUpper) continue;
     std::size_t k = 1;
     while (k < pattern.size() && Lower(text[at + k]) == pattern[k]) ++k;
     if (k == pattern.size()) return at;
@@ -58,6 +57,108 @@ std::string ReplaceAllIgnoringCase(std::string_view text, std::string_view patte
 // The stretch from "href=" as the two quote removals leave it, up to the link's end.
 std::string RemoveQuotesAfterHref(std::string_view text) {
   return ReplaceAllIgnoringCase(ReplaceAllIgnoringCase(text, "href=\"", kHref), "href='", kHref);
+}
+
+bool IsUrlSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+// As a browser reads a link's text: tabs and line breaks inside it removed, the fragment cut off,
+// and spaces around what is left trimmed (a space before the "#" is not sent either).
+std::string LinkAsRead(std::string_view value) {
+  value = value.substr(0, value.find('#'));
+  while (!value.empty() && IsUrlSpace(value.front())) value.remove_prefix(1);
+  while (!value.empty() && IsUrlSpace(value.back())) value.remove_suffix(1);
+  std::string link;
+  link.reserve(value.size());
+  for (std::size_t from = 0; from < value.size();) {
+    std::size_t to = from;
+    while (to < value.size() && value[to] != '\t' && value[to] != '\n' && value[to] != '\r') ++to;
+    link.append(value.substr(from, to - from));
+    from = to + 1;
+  }
+  return link;
+}
+
+// Whether a rel attribute's space-separated words hold "nofollow", letter case ignored.
+bool SaysNofollow(std::string_view rel) {
+  const std::string lower = Lowered(rel);
+  for (std::size_t at = lower.find("nofollow"); at != std::string::npos;
+       at = lower.find("nofollow", at + 1)) {
+    const bool startsWord = at == 0 || IsUrlSpace(lower[at - 1]);
+    const std::size_t end = at + 8;
+    if (startsWord && (end == lower.size() || IsUrlSpace(lower[end]))) return true;
+  }
+  return false;
+}
+
+// The attribute holding the link of an element, or null for an element that has none.
+const char* LinkAttributeOf(std::string_view element) {
+  if (element == "a" || element == "area" || element == "base") return "href";
+  if (element == "frame" || element == "iframe") return "src";
+  return nullptr;
+}
+
+// The scheme of a link in lower case ("http", "mailto"), empty when it names none: a letter,
+// then letters, digits, "+", "-" or "." up to a ":".
+std::string SchemeOf(std::string_view link) {
+  if (link.empty() || !ascii::IsAlpha(link[0])) return {};
+  for (std::size_t k = 1; k < link.size(); ++k) {
+    const char c = link[k];
+    if (c == ':') return Lowered(link.substr(0, k));
+    if (!ascii::IsAlnum(c) && c != '+' && c != '-' && c != '.') return {};
+  }
+  return {};
+}
+
+// The path of a link: without its scheme and host when it names them, up to its query.
+std::string_view PathOf(std::string_view link, bool hasScheme) {
+  link = link.substr(0, std::find_if(link.begin(), link.end(), [](char c) {
+                          return c == '?' || c == '#';
+                        }) - link.begin());
+  if (hasScheme) link.remove_prefix(link.find(':') + 1);
+  if (link.starts_with("//")) {
+    const std::size_t slash = link.find('/', 2);
+    return slash == std::string_view::npos ? std::string_view{} : link.substr(slash);
+  }
+  return link;
+}
+
+bool NamesAFileThatIsNoPage(std::string_view path) {
+  // Sorted numbers, so that each link's extension is found in a few compares: asked of every link
+  // of every page, a walk through the list of texts cost more than resolving the link.
+  static constexpr auto kExtensions = [] {
+    constexpr std::string_view kNames[] = {
+        // images
+        "jpg", "jpeg", "png", "gif", "bmp", "webp", "svg", "svgz", "ico", "tif", "tiff", "avif",
+        "heic",
+        // style sheets and scripts
+        "css", "js", "mjs",
+        // media
+        "mp3", "mp4", "m4a", "m4v", "wav", "avi", "mov", "mpg", "mpeg", "wmv", "wma", "flv", "swf",
+        "ogg", "ogv", "oga", "webm", "mkv", "aac", "flac", "ra", "rm", "ram", "mid", "midi", "3gp",
+        // fonts
+        "woff", "woff2", "ttf", "otf", "eot",
+        // archives and programs
+        "zip", "rar", "7z", "gz", "tgz", "tar", "bz2", "xz", "exe", "msi", "dmg", "apk", "deb",
+        "rpm", "iso", "jar",
+        // documents
+        "pdf", "doc", "docx", "xls", "xlsx", "ppt", "pptx"};
+    std::array<std::uint64_t, std::size(kNames)> packed{};
+    for (std::size_t k = 0; k < packed.size(); ++k) packed[k] = PackedName(kNames[k]);
+    std::sort(packed.begin(), packed.end());
+    return packed;
+  }();
+  constexpr std::size_t kLongest = 5;
+  const std::size_t slash = path.rfind('/');
+  const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos || name.size() - dot - 1 > kLongest) return false;
+  char lower[kLongest];
+  const std::size_t length = name.size() - dot - 1;
+  for (std::size_t k = 0; k < length; ++k) lower[k] = Lower(name[dot + 1 + k]);
+  return std::binary_search(kExtensions.begin(), kExtensions.end(),
+                            PackedName(std::string_view(lower, length)));
 }
 
 }  // namespace
@@ -108,116 +209,6 @@ std::optional<std::string> ExtractLineLink(std::string_view line) {
   if (LinkFilterDrops(link)) return std::nullopt;
   return link;
 }
-
-namespace {
-
-bool IsUrlSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-// As a browser reads a link's text: tabs and line breaks inside it removed, the fragment cut off,
-// and spaces around what is left trimmed (a space before the "#" is not sent either).
-std::string LinkAsRead(std::string_view value) {
-  value = value.substr(0, value.find('#'));
-  while (!value.empty() && IsUrlSpace(value.front())) value.remove_prefix(1);
-  while (!value.empty() && IsUrlSpace(value.back())) value.remove_suffix(1);
-  std::string link;
-  link.reserve(value.size());
-  for (std::size_t from = 0; from < value.size();) {
-    std::size_t to = from;
-    while (to < value.size() && value[to] != '\t' && value[to] != '\n' && value[to] != '\r') ++to;
-    link.append(value.substr(from, to - from));
-    from = to + 1;
-  }
-  return link;
-}
-
-// Whether a rel attribute's space-separated words hold "nofollow", letter case ignored.
-bool SaysNofollow(std::string_view rel) {
-  const std::string lower = Lowered(rel);
-  for (std::size_t at = lower.find("nofollow"); at != std::string::npos;
-       at = lower.find("nofollow", at + 1)) {
-    const bool startsWord = at == 0 || IsUrlSpace(lower[at - 1]);
-    const std::size_t end = at + 8;
-    if (startsWord && (end == lower.size() || IsUrlSpace(lower[end]))) return true;
-  }
-  return false;
-}
-
-// The attribute holding the link of an element, or null for an element that has none.
-const char* LinkAttributeOf(std::string_view element) {
-  if (element == "a" || element == "area" || element == "base") return "href";
-  if (element == "frame" || element == "iframe") return "src";
-  return nullptr;
-}
-
-// The scheme of a link in lower case ("http", "mailto"), empty when it names none: a letter,
-// then letters, digits, "+", "-" or "." up to a ":".
-std::string SchemeOf(std::string_view link) {
-  if (link.empty() || !((link[0] >= 'a' && link[0] <= 'z') || (link[0] >= 'A' && link[0] <= 'Z')))
-    return {};
-  for (std::size_t k = 1; k < link.size(); ++k) {
-    const char c = Lower(link[k]);
-    if (c == ':') return Lowered(link.substr(0, k));
-    const bool schemeChar =
-        (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
-    if (!schemeChar) return {};
-  }
-  return {};
-}
-
-// The path of a link: without its scheme and host when it names them, up to its query.
-std::string_view PathOf(std::string_view link, bool hasScheme) {
-  link = link.substr(0, std::find_if(link.begin(), link.end(),
-                                     [](char c) { return c == '?' || c == '#'; }) -
-                            link.begin());
-  if (hasScheme) link.remove_prefix(link.find(':') + 1);
-  if (link.starts_with("//")) {
-    const std::size_t slash = link.find('/', 2);
-    return slash == std::string_view::npos ? std::string_view{} : link.substr(slash);
-  }
-  return link;
-}
-
-bool NamesAFileThatIsNoPage(std::string_view path) {
-  // Sorted numbers, so that each link's extension is found in a few compares: asked of every link
-  // of every page, a walk through the list of texts cost more than resolving the link.
-  static constexpr auto kExtensions = [] {
-    constexpr std::string_view kNames[] = {
-        // images
-        "jpg", "jpeg", "png", "gif", "bmp", "webp", "svg", "svgz", "ico", "tif", "tiff", "avif",
-        "heic",
-        // style sheets and scripts
-        "css", "js", "mjs",
-        // media
-        "mp3", "mp4", "m4a", "m4v", "wav", "avi", "mov", "mpg", "mpeg", "wmv", "wma", "flv",
-        "swf", "ogg", "ogv", "oga", "webm", "mkv", "aac", "flac", "ra", "rm", "ram", "mid", "midi",
-        "3gp",
-        // fonts
-        "woff", "woff2", "ttf", "otf", "eot",
-        // archives and programs
-        "zip", "rar", "7z", "gz", "tgz", "tar", "bz2", "xz", "exe", "msi", "dmg", "apk", "deb",
-        "rpm", "iso", "jar",
-        // documents
-        "pdf", "doc", "docx", "xls", "xlsx", "ppt", "pptx"};
-    std::array<std::uint64_t, std::size(kNames)> packed{};
-    for (std::size_t k = 0; k < packed.size(); ++k) packed[k] = PackedName(kNames[k]);
-    std::sort(packed.begin(), packed.end());
-    return packed;
-  }();
-  constexpr std::size_t kLongest = 5;
-  const std::size_t slash = path.rfind('/');
-  const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
-  const std::size_t dot = name.rfind('.');
-  if (dot == std::string_view::npos || name.size() - dot - 1 > kLongest) return false;
-  char lower[kLongest];
-  const std::size_t length = name.size() - dot - 1;
-  for (std::size_t k = 0; k < length; ++k) lower[k] = Lower(name[dot + 1 + k]);
-  return std::binary_search(kExtensions.begin(), kExtensions.end(),
-                            PackedName(std::string_view(lower, length)));
-}
-
-}  // namespace
 
 PageLinks ExtractPageLinks(std::string_view page, bool followNofollow) {
   PageLinkReader reader(followNofollow);

@@ -37,24 +37,11 @@ PageSteps::Page PageSteps::pageOf(int16_t n) const {
 void PageSteps::SavePage(std::string body, int16_t n) {
   if (!m_host.harvesting()) return;
   const Page page = pageOf(n);
-  PreparedPage prepared = PreparePage(jobOf(page, std::move(body)));
-  applyPage(page, prepared);
-}
-
-PageJob PageSteps::jobOf(const Page& page, std::string body) const {
-  return PageJob{std::move(body),
-                 page.address,
-                 m_fetcher.urlRules(),
-                 m_host.allowInternational(),
-                 m_host.thoroughFaxScan(),
-                 PageFilePath("html", page.n),
-                 PageFilePath("html2", page.n),
-                 m_host.linkReading()};
-}
-
-void PageSteps::applyPage(const Page& page, const PreparedPage& prepared) {
-  if (!m_host.harvesting()) return;
-  const int16_t n = page.n;
+  // Pure work, without a yield: the page files, the links, the text, the fax scan.
+  const PreparedPage prepared =
+      PreparePage(PageJob{std::move(body), page.address, m_fetcher.urlRules(),
+                          m_host.allowInternational(), m_host.thoroughFaxScan(),
+                          PageFilePath("html", n), PageFilePath("html2", n), m_host.linkReading()});
   // html<n>.txt was written as the page was prepared.
   m_host.setPanelText(2, QStringLiteral("Saving to HTML"));
   YieldToEvents();
@@ -63,7 +50,7 @@ void PageSteps::applyPage(const Page& page, const PreparedPage& prepared) {
   {
     // The page's store operations go in one transaction from one yield to the next.
     const SpiderDatabase::Batch batch(m_host.database());
-    GetLinks(page, prepared);
+    GetLinks(prepared);
     // html2<n>.txt holds the plain text once the fax step is reached, and the body without its
     // line breaks when a Stop came first or the plain text could not be written.
     converted = m_host.harvesting() && GetFaxes(page, prepared);
@@ -77,8 +64,7 @@ void PageSteps::yieldOutsideBatch() {
   YieldToEvents();
 }
 
-void PageSteps::GetLinks(const Page& page, const PreparedPage& prepared) {
-  (void)page;
+void PageSteps::GetLinks(const PreparedPage& prepared) {
   if (!m_host.harvesting()) return;
   m_host.setPanelText(2, QStringLiteral("Getting Links"));
   yieldOutsideBatch();

@@ -38,9 +38,7 @@ class PageSteps {
     QString search;       // the search string the page was fetched for
   };
   Page pageOf(int16_t n) const;
-  PageJob jobOf(const Page& page, std::string body) const;
-  void applyPage(const Page& page, const PreparedPage& prepared);
-  void GetLinks(const Page& page, const PreparedPage& prepared);
+  void GetLinks(const PreparedPage& prepared);
   // False when it did not write html2<n>.txt (stopped before, or the file would not take it).
   bool GetFaxes(const Page& page, const PreparedPage& prepared);
   void storeFax(const Page& page, const std::string& fax, const std::string& location);

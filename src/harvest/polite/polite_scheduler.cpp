@@ -113,14 +113,6 @@ void PoliteScheduler::start(int16_t socket, const QString& website, bool robots,
   if (robots) m_robotsPending.insert(site.origin);
 }
 
-void PoliteScheduler::pageStarted(int16_t socket, const QString& website, TimePoint now) {
-  start(socket, website, false, now);
-}
-
-void PoliteScheduler::robotsStarted(int16_t socket, const QString& website, TimePoint now) {
-  start(socket, website, true, now);
-}
-
 bool PoliteScheduler::fetchEnded(int16_t socket) {
   if (socket < 0 || socket >= kMaxSocketCount || !m_sockets[socket]) return false;
   const SocketFetch fetch = *m_sockets[socket];

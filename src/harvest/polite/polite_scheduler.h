@@ -92,8 +92,12 @@ class PoliteScheduler {
   // The website text that fetches robots.txt of the website's host, with the same scheme.
   QString robotsAddressOf(const QString& website) const;
 
-  void pageStarted(int16_t socket, const QString& website, TimePoint now);
-  void robotsStarted(int16_t socket, const QString& website, TimePoint now);
+  void pageStarted(int16_t socket, const QString& website, TimePoint now) {
+    start(socket, website, false, now);
+  }
+  void robotsStarted(int16_t socket, const QString& website, TimePoint now) {
+    start(socket, website, true, now);
+  }
   // The socket's fetch is over; true when it had one. A robots.txt fetch that ends without its
   // answer (a time-out, an unreachable or slow host) refuses its host for the search string.
   bool fetchEnded(int16_t socket);
