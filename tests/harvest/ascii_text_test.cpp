@@ -2,6 +2,9 @@
 // letters and 10 digits count, whatever the bytes around them (Windows-1252 or UTF-8 pages).
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "harvest/ascii_text.h"
 
 namespace norvane::ascii {
@@ -57,6 +60,33 @@ TEST(AsciiTextTest, TrimsAndComparesIgnoringAsciiCaseOnly) {
   EXPECT_TRUE(StartsWithIgnoringCase("tel:", ""));
   EXPECT_FALSE(StartsWithIgnoringCase("fax", "fax:"));  // a prefix longer than the text
   EXPECT_FALSE(StartsWithIgnoringCase("[ttp://", "http://"));
+}
+
+// Both line readers as the header readers loop over them: every line once, the last one also
+// without a line end, and no line made up past the end.
+TEST(AsciiTextTest, LineReadersGiveEveryLineOnce) {
+  const struct {
+    std::string_view text;
+    std::vector<std::string_view> lfLines;    // LineAt, LF or CR LF ends
+    std::vector<std::string_view> crLfLines;  // TakeCrLfLine, CR LF ends only
+  } cases[] = {
+      {"", {""}, {}},
+      {"a", {"a"}, {"a"}},
+      {"a\r\nb", {"a", "b"}, {"a", "b"}},
+      {"a\r\n", {"a", ""}, {"a"}},
+      {"a\nb\r\n\r\nc", {"a", "b", "", "c"}, {"a\nb", "", "c"}},
+      {"a\rb", {"a\rb"}, {"a\rb"}},  // a bare CR ends no line
+      {"\r\n", {"", ""}, {""}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.text));
+    std::vector<std::string_view> lines;
+    for (std::size_t next = 0; next <= c.text.size();) lines.push_back(LineAt(c.text, next, next));
+    EXPECT_EQ(lines, c.lfLines);
+    lines.clear();
+    for (std::string_view rest = c.text; !rest.empty();) lines.push_back(TakeCrLfLine(rest));
+    EXPECT_EQ(lines, c.crLfLines);
+  }
 }
 
 }  // namespace
