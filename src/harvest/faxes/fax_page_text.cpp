@@ -251,15 +251,16 @@ class PageTextReader {
 
   void endBlock() {
     if (m_block.empty()) return;
-    m_page.blocks.push_back(std::move(m_block));
+    // Copied, not moved: the one buffer keeps its room, and the page's text grows in few steps.
+    m_page.text += m_block;
+    m_page.blockEnds.push_back(m_page.text.size());
     m_block.clear();
-    m_block.reserve(kBlockReserve);  // the moved block took the room with it
   }
 
   void mark(std::string_view number) {
     std::string text;
     AppendText(number, text);
-    m_page.marked.push_back({m_page.blocks.size(), std::move(text)});
+    m_page.marked.push_back({m_page.blockCount(), std::move(text)});
   }
 
   void readJsonLd(std::string_view json) {
@@ -388,7 +389,6 @@ class PageTextReader {
     if (IsBlockElement(token.name)) endBlock();
   }
 
-  static constexpr std::size_t kBlockReserve = 120;  // a line of text, most blocks fit
   FaxPageText m_page;
   std::string m_block;
   std::optional<TelLink> m_link;

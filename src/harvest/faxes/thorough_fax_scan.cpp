@@ -64,7 +64,7 @@ class ThoroughScan {
 
   std::vector<FoundFax> run() {
     auto marked = m_page.marked.begin();
-    for (std::size_t i = 0; i < m_page.blocks.size(); ++i) {
+    for (std::size_t i = 0; i < m_page.blockCount(); ++i) {
       for (; marked != m_page.marked.end() && marked->block <= i; ++marked) addMarked(*marked);
       scanBlock(i);
     }
@@ -96,21 +96,21 @@ class ThoroughScan {
   // The short labels "F:" and "Fx" count where a phone label stands in the block or in the
   // non-empty blocks beside it.
   bool shortFaxLabels(std::size_t i) const {
-    if (HasPhoneLabel(m_page.blocks[i])) return true;
+    if (HasPhoneLabel(m_page.block(i))) return true;
     for (std::size_t k = i; k-- > 0;) {
-      if (HasAlnum(m_page.blocks[k])) return HasPhoneLabel(m_page.blocks[k]);
+      if (HasAlnum(m_page.block(k))) return HasPhoneLabel(m_page.block(k));
     }
     return false;
   }
   bool nextHasPhoneLabel(std::size_t i) const {
-    for (std::size_t k = i + 1; k < m_page.blocks.size(); ++k) {
-      if (HasAlnum(m_page.blocks[k])) return HasPhoneLabel(m_page.blocks[k]);
+    for (std::size_t k = i + 1; k < m_page.blockCount(); ++k) {
+      if (HasAlnum(m_page.block(k))) return HasPhoneLabel(m_page.block(k));
     }
     return false;
   }
 
   void scanBlock(std::size_t i) {
-    const std::string& block = m_page.blocks[i];
+    const std::string_view block = m_page.block(i);
     if (!HasAlnum(block)) return;  // an empty cell keeps the label before it
     const NumberLabel pending = m_pending;
     m_pending = NumberLabel::None;
@@ -134,7 +134,7 @@ class ThoroughScan {
     for (std::size_t k = 0; k < numbers.size(); ++k) {
       const NumberCandidate& number = numbers[k];
       const std::string_view before =
-          std::string_view(block).substr(previousEnd, number.start - previousEnd);
+          block.substr(previousEnd, number.start - previousEnd);
       NumberLabel label = LabelBefore(Tail(before, kLabelReach), shortLabels);
       ownLabels = ownLabels || label != NumberLabel::None;
       // A number joined to the one before ("Fax: 555-0100, 555-0101"), or first in a block
@@ -143,19 +143,19 @@ class ThoroughScan {
       if (label == NumberLabel::None) {
         const std::size_t afterEnd = k + 1 < numbers.size() ? numbers[k + 1].start : block.size();
         const std::string_view after =
-            std::string_view(block).substr(number.end, afterEnd - number.end);
+            block.substr(number.end, afterEnd - number.end);
         if (FaxLabelAfter(after, k + 1 < numbers.size())) label = NumberLabel::Fax;
       }
       // Under a heading of its own ("Fax:" over "Admissions: 555-0100", "Records: ...").
       if (label == NumberLabel::None) label = heading;
       if (label == NumberLabel::Fax)
-        addWritten(std::string_view(block).substr(number.start, number.end - number.start));
+        addWritten(block.substr(number.start, number.end - number.start));
       previous = label;
       previousEnd = number.end;
     }
     // A label that ends the block labels the next one ("Fax:" in a cell or a line of its own).
     std::size_t labelEnd = 0;
-    const std::string_view tail = std::string_view(block).substr(previousEnd);
+    const std::string_view tail = block.substr(previousEnd);
     const NumberLabel trailing = LabelBefore(tail, shortLabels, &labelEnd);
     if (trailing != NumberLabel::None && tail.size() - labelEnd <= kTrailingLabelSlack)
       m_pending = trailing;

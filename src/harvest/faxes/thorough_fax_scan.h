@@ -18,9 +18,16 @@ struct FaxPageText {
     std::size_t block = 0;  // the number stands before this block
     std::string number;     // as written (UTF-8)
   };
-  // Visible text in UTF-8, one entry per block of the screen (a table cell, a list item, a
-  // paragraph, a line ended by <br>).
-  std::vector<std::string> blocks;
+  // Visible text in UTF-8, block after block of the screen (a table cell, a list item, a
+  // paragraph, a line ended by <br>): block k ends at blockEnds[k]. One string rather than one a
+  // block, which cost an allocation for each of the hundreds of blocks of a page.
+  std::string text;
+  std::vector<std::size_t> blockEnds;
+  std::size_t blockCount() const { return blockEnds.size(); }
+  std::string_view block(std::size_t k) const {
+    const std::size_t begin = k == 0 ? 0 : blockEnds[k - 1];
+    return std::string_view(text).substr(begin, blockEnds[k] - begin);
+  }
   std::vector<MarkedFax> marked;
   std::string selfAddress;  // the address the page names for itself, if any
   std::string language;     // the page's language ("en", "fr-CA"), if given
