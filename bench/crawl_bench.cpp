@@ -187,6 +187,10 @@ void QuietSettings(bool skipRead) {
                           "mnuSecureWeb", "mnuPolite"})
     StoreSetting(key, "0");
   StoreSetting("mnuSkipRead", skipRead ? "1" : "0");
+  // BENCH_SKIP_READ=1 skips the pages read already, as the window does by default: on a web whose
+  // pages link to each other the crawl otherwise reads some of them again (wget2 never does).
+  const QByteArray skip = qgetenv("BENCH_SKIP_READ");
+  if (skip == "0" || skip == "1") StoreSetting("mnuSkipRead", skip.constData());
   StoreSetting("showHelp", "0");
   // BENCH_POLITE=1 turns "Polite Crawl" on, to measure what robots.txt and the rule of two cost.
   const QByteArray polite = qgetenv("BENCH_POLITE");

@@ -16,7 +16,9 @@ Both crawlers start from the same 100 roots (h000.test ... h099.test):
   - the crawl: the real main window (build/bin/crawl_bench, under Xvfb when there is no
     display) with "Polite Crawl" on, no limit of pages per site ("Pages per Site" 0: wget2 has
     none either, and at 100 connections and more the default 50 pages on each of the roots' 100
-    sites run out within a run), N connections ("Web" > "Connections"), every connection
+    sites run out within a run), "Skip Pages Already Read" and "Stay on Result Sites" on as by
+    default (no page is read twice, as with wget2; the crawl keeps to the roots' 100 sites,
+    where wget2 -H goes on to others), N connections ("Web" > "Connections"), every connection
     sent to this server by NORVANE_CONNECT_TO, and every name looked up through the crawl's
     lookup seam with a delay of 20-80 ms per host (crawl_bench --lookup-delay);
   - wget2 --max-threads=N through this server as its HTTP proxy, one request per connection.
@@ -36,7 +38,8 @@ not run out of pages within a run). On sites that big, wget2's threads keep to t
 it knows that are free, and so spend most of their time on the fastest of them: its mean wait
 is shorter, and at the same use it reads more pages a second. The crawl takes the queue in
 order, as the polite rules say, and waits as long as the web's hosts do on average. On sites of
-20 pages (--pages-per-host 20) no host lasts long enough for that to count.
+20 pages (--pages-per-host 20) no host lasts long enough for that to count; the roots' sites
+then hold 2,000 pages, which 100 connections read within a run.
 
 Nothing leaves this machine: the server listens on 127.0.0.1 only, the crawl connects only to
 NORVANE_CONNECT_TO=127.0.0.1:PORT (crawl_bench refuses anything else) and wget2 only to its
@@ -303,7 +306,7 @@ async def run_client(args, web, port, tool, n, tmp, display):
     roots = os.path.join(tmp, "roots.txt")
     if tool == "crawl":
         env = dict(os.environ, NORVANE_CONNECT_TO="127.0.0.1:%d" % port, BENCH_POLITE="1",
-                   BENCH_SITE_PAGES="0")
+                   BENCH_SITE_PAGES="0", BENCH_SKIP_READ="1")
         if display:
             env.update(QT_QPA_PLATFORM="xcb", DISPLAY=display)
         else:

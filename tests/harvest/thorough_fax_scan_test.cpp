@@ -399,6 +399,34 @@ TEST(ThoroughFaxScanTest, DigitsRunOnAfterANumberAreCutOff) {
   EXPECT_EQ(stored("0031 43 343 5788"), "+31-43-343-5788");
 }
 
+// The scan's labels reach across blocks ("Fax:" in one cell, the number in the next), so where
+// one block of the page's text ends and the next begins decides what is a fax.
+TEST(ThoroughFaxScanTest, PageTextIsReadBlockByBlock) {
+  struct Case {
+    const char* html;
+    std::vector<std::string> blocks;
+    std::vector<std::size_t> markedBefore;  // the block each marked number stands before
+  };
+  const Case cases[] = {
+      {"<table><tr><td>Fax:</td><td>613-562-5801</td></tr></table>", {"Fax:", "613-562-5801"}, {}},
+      {"<p>One</p><p>Two</p>", {"One", "Two"}, {}},
+      {"Line one<br>Line two", {"Line one", "Line two"}, {}},
+      {"<ul><li>a</li><li> </li><li></li><li>-</li><li>b</li></ul>", {"a", "-", "b"}, {}},
+      {"<div>Call <b>us</b> today</div>", {"Call us today"}, {}},
+      {"<p>A</p><p><a href=\"fax:+16135625801\">Send</a></p><p>B</p>", {"A", "Send", "B"}, {1}},
+      {"<title>Fax</title>", {}, {}},
+  };
+  for (const Case& c : cases) {
+    const FaxPageText page = ReadFaxPageText(c.html);
+    std::vector<std::string> blocks;
+    for (std::size_t k = 0; k < page.blockCount(); ++k) blocks.emplace_back(page.block(k));
+    EXPECT_EQ(blocks, c.blocks) << c.html;
+    std::vector<std::size_t> marked;
+    for (const FaxPageText::MarkedFax& m : page.marked) marked.push_back(m.block);
+    EXPECT_EQ(marked, c.markedBefore) << c.html;
+  }
+}
+
 TEST(ThoroughFaxScanTest, PagesWithoutAnyFaxWordAreNotRead) {
   EXPECT_FALSE(MayMentionFax("<p>Call 613-562-5800</p><a href=\"f.html\">f</a>"));
   EXPECT_TRUE(MayMentionFax("<p>FaX</p>"));
