@@ -133,8 +133,7 @@ class ThoroughScan {
     bool ownLabels = false;
     for (std::size_t k = 0; k < numbers.size(); ++k) {
       const NumberCandidate& number = numbers[k];
-      const std::string_view before =
-          block.substr(previousEnd, number.start - previousEnd);
+      const std::string_view before = block.substr(previousEnd, number.start - previousEnd);
       NumberLabel label = LabelBefore(Tail(before, kLabelReach), shortLabels);
       ownLabels = ownLabels || label != NumberLabel::None;
       // A number joined to the one before ("Fax: 555-0100, 555-0101"), or first in a block
@@ -142,8 +141,7 @@ class ThoroughScan {
       if (label == NumberLabel::None && JoinsNumbers(before)) label = previous;
       if (label == NumberLabel::None) {
         const std::size_t afterEnd = k + 1 < numbers.size() ? numbers[k + 1].start : block.size();
-        const std::string_view after =
-            block.substr(number.end, afterEnd - number.end);
+        const std::string_view after = block.substr(number.end, afterEnd - number.end);
         if (FaxLabelAfter(after, k + 1 < numbers.size())) label = NumberLabel::Fax;
       }
       // Under a heading of its own ("Fax:" over "Admissions: 555-0100", "Records: ...").
